@@ -1,0 +1,104 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+
+#include "sources/Constants.h"
+#include "sources/Numbers.h"
+#include "sources/Paths.h"
+
+namespace stereolint {
+
+namespace {
+
+// The setting that an option word with one value word sets, or none.
+std::string Settings::*valueSetting(const std::string& word) {
+  if (word == "-m") return &Settings::mode;
+  if (word == "-o") return &Settings::orientation;
+  if (word == "-d") return &Settings::method;
+  if (word == "-t") return &Settings::threads;
+  if (word == "-r") return &Settings::resultPath;
+  if (word == "-p") return &Settings::parameters;
+  if (word == "-s") return &Settings::sequence;
+  return nullptr;
+}
+
+bool isCompleteForRun(const Settings& settings) {
+  const auto& [first, second] = settings.inputs;
+  const bool stereoSource = !first.empty() && fileExists(first) && !settings.orientation.empty();
+  const bool sourcePair = !first.empty() && !second.empty() && first != second &&
+                          fileExists(first) && fileExists(second);
+  return (stereoSource || sourcePair) && !settings.method.empty() && !settings.threads.empty() &&
+         !settings.resultPath.empty();
+}
+
+}  // namespace
+
+CommandLine readCommandLine(const std::vector<std::string>& words) {
+  CommandLine line;
+  Settings& settings = line.settings;
+  const Settings initial;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const bool hasValue = i + 1 < words.size();
+    if (word == "-h") {
+      line.help = true;
+      return line;
+    }
+    if (word == "-i") {
+      settings.inputs[0] = hasValue ? words[i + 1] : std::string();
+      const bool secondIsFile = i + 2 < words.size() && fileExists(words[i + 2]);
+      settings.inputs[1] = secondIsFile ? words[i + 2] : settings.inputs[0];
+    } else if (const auto setting = valueSetting(word)) {
+      settings.*setting = hasValue ? words[i + 1] : initial.*setting;
+    }
+  }
+  return line;
+}
+
+std::string usageText() {
+  static const char* const options[][2] = {
+      {"-m GUI | CONSOLE", "-- application mode, default GUI"},
+      {"-i [PATH]", "-- input files path, required"},
+      {"-o VERTICALLY | HORIZONTALLY", "-- frame orientation, required (at least one input file)"},
+      {"-t [THREADS AMOUNT]", "-- calculation threads, required"},
+      {"-r [PATH]", "-- output path, required"},
+      {"-p [DISPARITY METHOD PARAMETERS]", "-- parameters, optional"},
+      {"-s [SEQUENCE]", "-- frames sequence, optional"},
+      {"-h", "-- console help"},
+  };
+  std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
+  for (const auto& [option, description] : options) {
+    char line[128];
+    std::snprintf(line, sizeof line, "\t%-35s%s\n", option, description);
+    text += line;
+  }
+  text += "\n";
+  return text;
+}
+
+std::string argumentError(const std::string& line) {
+  return line + "\nHELP: Stereolint -h\n\n";
+}
+
+std::optional<std::string> checkSettings(const Settings& settings) {
+  if (settings.mode != "GUI" && settings.mode != "CONSOLE") {
+    return argumentError("Wrong application MODE");
+  }
+  if (!isCompleteForRun(settings)) {
+    return argumentError("Wrong application arguments for " + settings.mode + " mode");
+  }
+  if (leadingInteger(settings.threads) < 1) {
+    return argumentError("Wrong threads amount \"" + settings.threads +
+                         "\": a whole number of at least 1 is needed");
+  }
+  const std::string& orientation = settings.orientation;
+  if (!orientation.empty() && orientation != constants().vertically &&
+      orientation != constants().horizontally) {
+    return argumentError("Wrong frame orientation \"" + orientation + "\": " +
+                         constants().vertically + " or " + constants().horizontally +
+                         " is needed");
+  }
+  return std::nullopt;
+}
+
+}  // namespace stereolint

@@ -1,0 +1,52 @@
+// Reading the option words of the command line into text settings, the usage
+// text, and the checks that decide whether a run can start.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stereolint {
+
+// The settings of one start, all kept as the text that was given.
+struct Settings {
+  std::string mode = "GUI";           // -m  "GUI" or "CONSOLE"
+  std::array<std::string, 2> inputs;  // -i  first and second input path
+  std::string orientation;            // -o  "VERTICALLY", "HORIZONTALLY" or ""
+  std::string method;                 // -d  disparity method, e.g. "Stereolint"
+  std::string threads;                // -t  worker thread count
+  std::string resultPath;             // -r  output prefix
+  std::string parameters;             // -p  checker parameters
+  std::string sequence;               // -s  frame selection
+};
+
+struct CommandLine {
+  Settings settings;
+  bool help = false;  // "-h" was met; the words after it were not read
+};
+
+// Reads every word from the first (the program path) to the last. A value
+// word is examined as an option word in its turn, so "-r -h" asks for help.
+// "-i" takes the next word as the first path and the word after it as the
+// second path when that word names a readable file, else the first path
+// again. An option word with no word after it leaves its setting at its
+// initial value, as if it were not given.
+CommandLine readCommandLine(const std::vector<std::string>& words);
+
+// The usage text printed for "-h", every line ending with a newline.
+std::string usageText();
+
+// The first lines to print on standard error when the settings cannot start
+// a run, or nothing when they can. Checked in this order: the mode word, the
+// completeness of the arguments for that mode, the thread count (a whole
+// number of at least 1 as atoi reads it) and the orientation word. Every
+// answer ends with "HELP: Stereolint -h" and an empty line. No input is
+// opened beyond testing that the input files exist.
+std::optional<std::string> checkSettings(const Settings& settings);
+
+// The argument error for a setting whose value cannot be used: the given
+// line, "HELP: Stereolint -h" and an empty line.
+std::string argumentError(const std::string& line);
+
+}  // namespace stereolint

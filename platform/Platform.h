@@ -1,0 +1,54 @@
+// The thin layer between Stereolint and the operating system.
+//
+// Everything that differs between the primary target (Linux, POSIX) and a
+// Windows build sits behind these few functions: the folder separator, folder
+// creation, run-time module loading, a monotonic clock and two questions about
+// the console and the display. Nothing here prints or throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace stereolint::platform {
+
+// The platform's own folder separator: '/' on POSIX, '\\' on Windows.
+char folderSeparator();
+
+// Creates one folder (not its parents). Returns true when the folder was
+// created; an existing folder or a refusal gives false. Callers that create a
+// chain of folders ignore the result on purpose.
+bool makeDirectory(const std::string& path);
+
+// Opaque handle of a loaded dynamic library; nullptr means "not loaded".
+using ModuleHandle = void*;
+
+// Loads the dynamic library at `path` (a UTF-8 path). Returns nullptr when the
+// system refuses; moduleError() then says why.
+ModuleHandle openModule(const std::string& path);
+
+// Address of the exported symbol `name` in `module`, or nullptr when the
+// module does not export it.
+void* moduleSymbol(ModuleHandle module, const char* name);
+
+// Unloads a module loaded by openModule. A nullptr handle is ignored.
+void closeModule(ModuleHandle module);
+
+// The system's text for the last failed openModule / moduleSymbol call of
+// this thread, or an empty string when there is none.
+std::string moduleError();
+
+// Milliseconds on a monotonic wall clock with an arbitrary origin. Unlike the
+// C library's clock(), it does not add up the CPU time of all threads, so an
+// interval measured on one worker stays right while other workers run.
+std::int64_t monotonicMilliseconds();
+
+// True when standard error is an interactive terminal (progress lines are
+// only drawn there, so redirected output stays exactly as documented).
+bool standardErrorIsTerminal();
+
+// True when a window system can be reached for image windows. On Linux: an
+// X server named by DISPLAY accepts a connection, or a Wayland compositor
+// socket named by WAYLAND_DISPLAY exists. On Windows: always true.
+bool displayAvailable();
+
+}  // namespace stereolint::platform

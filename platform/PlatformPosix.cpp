@@ -1,0 +1,104 @@
+#include "platform/Platform.h"
+
+#include <dlfcn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+namespace stereolint::platform {
+
+namespace {
+
+// dlerror() clears itself when read, so the text of the last failure is kept
+// here for moduleError(); one copy per thread, as dlerror's own state is.
+thread_local std::string lastModuleError;
+
+void rememberModuleError() {
+  const char* text = dlerror();
+  lastModuleError = text != nullptr ? text : "";
+}
+
+// Connects to the X server named by DISPLAY through libX11, loaded at run
+// time so that the build needs no X11 development files.
+bool xDisplayReachable() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') return false;
+  void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+  if (x11 == nullptr) return false;
+  using OpenDisplay = void* (*)(const char*);
+  using CloseDisplay = int (*)(void*);
+  auto open = reinterpret_cast<OpenDisplay>(dlsym(x11, "XOpenDisplay"));
+  auto close = reinterpret_cast<CloseDisplay>(dlsym(x11, "XCloseDisplay"));
+  bool reachable = false;
+  if (open != nullptr && close != nullptr) {
+    if (void* connection = open(nullptr)) {
+      reachable = true;
+      close(connection);
+    }
+  }
+  dlclose(x11);
+  return reachable;
+}
+
+bool waylandDisplayReachable() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  if (name == nullptr || *name == '\0') return false;
+  std::string path = name;
+  if (path.front() != '/') {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime == nullptr || *runtime == '\0') return false;
+    path = std::string(runtime) + "/" + path;
+  }
+  sockaddr_un address{};
+  if (path.size() >= sizeof(address.sun_path)) return false;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool reachable =
+      connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+  close(fd);
+  return reachable;
+}
+
+}  // namespace
+
+char folderSeparator() { return '/'; }
+
+bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+
+ModuleHandle openModule(const std::string& path) {
+  ModuleHandle module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) rememberModuleError();
+  return module;
+}
+
+void* moduleSymbol(ModuleHandle module, const char* name) {
+  if (module == nullptr) return nullptr;
+  dlerror();
+  void* symbol = dlsym(module, name);
+  if (symbol == nullptr) rememberModuleError();
+  return symbol;
+}
+
+void closeModule(ModuleHandle module) {
+  if (module != nullptr) dlclose(module);
+}
+
+std::string moduleError() { return lastModuleError; }
+
+std::int64_t monotonicMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+bool displayAvailable() { return xDisplayReachable() || waylandDisplayReachable(); }
+
+}  // namespace stereolint::platform

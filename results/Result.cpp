@@ -1,0 +1,39 @@
+#include "results/Result.h"
+
+#include <utility>
+
+namespace stereolint {
+
+Result::KeyValue::KeyValue(std::string key, double value) : key(std::move(key)), value(value) {}
+
+std::string Result::KeyValue::getKey() const { return key; }
+
+double Result::KeyValue::getValue() const { return value; }
+
+Result::KeyImage::KeyImage(std::string key, cv::Mat image)
+    : key(std::move(key)), image(std::move(image)) {}
+
+std::string Result::KeyImage::getKey() const { return key; }
+
+cv::Mat Result::KeyImage::getImage() const { return image; }
+
+Result::Result(std::string name, KeyValues keyValues, KeyImages keyImages)
+    : name(std::move(name)), keyValues(std::move(keyValues)), keyImages(std::move(keyImages)) {}
+
+std::string Result::getName() const { return name; }
+
+std::vector<const Result::KeyValue*> Result::getKeyValues() const {
+  std::vector<const KeyValue*> list;
+  list.reserve(keyValues.size());
+  for (const auto& entry : keyValues) list.push_back(entry.get());
+  return list;
+}
+
+std::vector<const Result::KeyImage*> Result::getKeyImages() const {
+  std::vector<const KeyImage*> list;
+  list.reserve(keyImages.size());
+  for (const auto& entry : keyImages) list.push_back(entry.get());
+  return list;
+}
+
+}  // namespace stereolint

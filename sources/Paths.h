@@ -1,0 +1,22 @@
+// Path helpers shared by the command line, the frame sources and the writers.
+// Paths are plain byte strings; only the platform's folder separator
+// (Constants::folderSeparator) separates folders.
+#pragma once
+
+#include <string>
+
+namespace stereolint {
+
+// True when `path` opens for reading as a file stream in a good state.
+// Folders and unreadable or missing files give false.
+bool fileExists(const std::string& path);
+
+// The text after the last "." of the whole path, upper-cased; "" without a
+// dot. A dot inside a folder name counts: "a.b/c" gives "B/C".
+std::string fileExtension(const std::string& path);
+
+// The text after the last folder separator (the whole path without one), cut
+// before its last "." when it holds one: "clips/take.01.mov" gives "take.01".
+std::string fileBaseName(const std::string& path);
+
+}  // namespace stereolint

@@ -1,0 +1,109 @@
+// The command line as a user meets it: the real binary, its exit status and
+// the exact text on each stream.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/CommandLine.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+using test::ProcessResult;
+using test::TempFolder;
+
+ProcessResult stereolint(const std::vector<std::string>& arguments,
+                         const std::string& workingFolder = "") {
+  return test::runProcess(STEREOLINT_BINARY, arguments, {workingFolder, {}, {}});
+}
+
+const char* const kGuiError = "Wrong application arguments for GUI mode\nHELP: Stereolint -h\n\n";
+const char* const kConsoleError =
+    "Wrong application arguments for CONSOLE mode\nHELP: Stereolint -h\n\n";
+
+TEST(CommandLineE2E, HelpPrintsTheUsageTextAndSucceeds) {
+  const ProcessResult result = stereolint({"-h"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, usageText());
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(CommandLineE2E, HelpAsTheValueOfAnotherOptionStillHelps) {
+  const ProcessResult result = stereolint({"-m", "nonsense", "-r", "-h"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, usageText());
+}
+
+TEST(CommandLineE2E, NoArgumentsFailForGuiMode) {
+  const ProcessResult result = stereolint({});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, kGuiError);
+}
+
+TEST(CommandLineE2E, LowerCaseModeIsUnknown) {
+  const ProcessResult result = stereolint({"-m", "console"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.err, "Wrong application MODE\nHELP: Stereolint -h\n\n");
+}
+
+class CommandLineWithFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::writeTextFile(folder.file("left.png"), "not really a picture");
+    test::writeTextFile(folder.file("right.png"), "not really a picture");
+  }
+  // Runs in the temp folder and checks that a rejected start left no file.
+  ProcessResult rejected(const std::vector<std::string>& arguments) {
+    const ProcessResult result = stereolint(arguments, folder.path());
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(result.out, "");
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      ++entries;
+    }
+    EXPECT_EQ(entries, 2u) << "a rejected start writes no file";
+    return result;
+  }
+  TempFolder folder;
+};
+
+TEST_F(CommandLineWithFiles, MissingSecondPathMakesASingleSourceThatNeedsAnOrientation) {
+  const ProcessResult result =
+      rejected({"-m", "CONSOLE", "-i", "left.png", "absent.png", "-d", "Stereolint", "-t", "1",
+                "-r", "out/"});
+  EXPECT_EQ(result.err, kConsoleError);
+}
+
+TEST_F(CommandLineWithFiles, SamePathTwiceIsNoPair) {
+  const ProcessResult result = rejected(
+      {"-m", "CONSOLE", "-i", "left.png", "left.png", "-d", "Stereolint", "-t", "1", "-r", "o/"});
+  EXPECT_EQ(result.err, kConsoleError);
+}
+
+TEST_F(CommandLineWithFiles, MethodGivenWithAnotherOptionWordIsNotRead) {
+  const ProcessResult result = rejected({"-m", "CONSOLE", "-i", "left.png", "right.png", "-x",
+                                         "Stereolint", "-t", "1", "-r", "o/"});
+  EXPECT_EQ(result.err, kConsoleError);
+}
+
+TEST_F(CommandLineWithFiles, ThreadCountMustBeAWholeNumberOfAtLeastOne) {
+  const ProcessResult result = rejected({"-m", "CONSOLE", "-i", "left.png", "right.png", "-d",
+                                         "Stereolint", "-t", "none", "-r", "o/"});
+  EXPECT_EQ(result.err,
+            "Wrong threads amount \"none\": a whole number of at least 1 is needed\n"
+            "HELP: Stereolint -h\n\n");
+}
+
+TEST_F(CommandLineWithFiles, OrientationMustBeOneOfTheTwoWords) {
+  const ProcessResult result = rejected({"-i", "left.png", "-o", "DIAGONALLY", "-d", "Stereolint",
+                                         "-t", "2", "-r", "o/"});
+  EXPECT_EQ(result.err,
+            "Wrong frame orientation \"DIAGONALLY\": VERTICALLY or HORIZONTALLY is needed\n"
+            "HELP: Stereolint -h\n\n");
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -1,0 +1,52 @@
+#include "app/ConsoleLog.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+
+namespace stereolint {
+namespace {
+
+// Captures the three standard streams for the duration of one test.
+class ConsoleLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldOut = std::cout.rdbuf(out.rdbuf());
+    oldErr = std::cerr.rdbuf(err.rdbuf());
+    oldLog = std::clog.rdbuf(log.rdbuf());
+  }
+  void TearDown() override {
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    std::clog.rdbuf(oldLog);
+  }
+  std::ostringstream out, err, log;
+  std::streambuf *oldOut = nullptr, *oldErr = nullptr, *oldLog = nullptr;
+};
+
+TEST_F(ConsoleLogTest, EachLevelWritesItsBlockToItsOwnStream) {
+  logInformation("phase", "message");
+  logInformation("count", -42);
+  logWarning("writer", "cannot write out.png");
+  logError("ConsoleApplication::run - [extension]",
+           "Unsupported file extension or incorrect format");
+
+  EXPECT_EQ(out.str(),
+            "Information: \n\t[runtime phase]: phase\n\t[message      ]: message\n"
+            "Information: \n\t[runtime phase]: count\n\t[message      ]: -42\n");
+  EXPECT_EQ(log.str(),
+            "Warning: \n\t[runtime phase]: writer\n\t[message      ]: cannot write out.png\n");
+  EXPECT_EQ(err.str(),
+            "Error: \n"
+            "\t[runtime phase]: ConsoleApplication::run - [extension]\n"
+            "\t[message      ]: Unsupported file extension or incorrect format\n");
+}
+
+TEST_F(ConsoleLogTest, EmptyTextsStillGiveThreeLines) {
+  logError("", "");
+  EXPECT_EQ(err.str(), "Error: \n\t[runtime phase]: \n\t[message      ]: \n");
+}
+
+}  // namespace
+}  // namespace stereolint

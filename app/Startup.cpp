@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/ConsoleApplication.h"
 #include "app/GUIApplication.h"
+#include "checkers/ParameterCheck.h"
 
 namespace stereolint {
 
@@ -18,6 +19,10 @@ int startStereolint(const std::vector<std::string>& words) {
   const Settings& settings = line.settings;
   if (const auto error = checkSettings(settings)) {
     std::cerr << *error << std::flush;
+    return -1;
+  }
+  if (const auto problem = checkParameters(settings.parameters)) {
+    std::cerr << argumentError(*problem) << std::flush;
     return -1;
   }
   std::unique_ptr<Application> application;

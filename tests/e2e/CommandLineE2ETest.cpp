@@ -105,5 +105,16 @@ TEST_F(CommandLineWithFiles, OrientationMustBeOneOfTheTwoWords) {
             "HELP: Stereolint -h\n\n");
 }
 
+TEST_F(CommandLineWithFiles, UnusableParametersAreReportedBeforeAnyInputIsRead) {
+  const ProcessResult result =
+      rejected({"-m", "CONSOLE", "-i", "left.png", "right.png", "-d", "Stereolint", "-t", "1",
+                "-r", "o/", "-p",
+                "WIDTH:10,HEIGHT:10,DETECTOR:SURF,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+                "HIERARCHY:VERTICAL"});
+  EXPECT_EQ(result.err,
+            "Wrong parameter DETECTOR \"SURF\": not available in this build of the image library\n"
+            "HELP: Stereolint -h\n\n");
+}
+
 }  // namespace
 }  // namespace stereolint

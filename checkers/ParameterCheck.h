@@ -1,0 +1,18 @@
+// Checking a parameters string once, before any input is opened, so that a
+// typing mistake is reported at start-up rather than on every frame.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace stereolint {
+
+// When HIERARCHY names at least one step that will run ("VERTICAL",
+// "ROTATION" or "SCALE" before its first empty item), WIDTH and HEIGHT must
+// be whole numbers of at least 1 and DETECTOR, EXTRACTOR and MATCHER names
+// the algorithm table accepts. Returns the first problem as one line naming
+// the key and its value, or nothing when the string is usable. Without a
+// step nothing is measured, so nothing is required.
+std::optional<std::string> checkParameters(const std::string& parameters);
+
+}  // namespace stereolint

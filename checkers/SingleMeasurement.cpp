@@ -1,0 +1,106 @@
+#include "checkers/SingleMeasurement.h"
+
+#include <memory>
+
+#include <opencv2/imgproc.hpp>
+
+#include "checkers/Disparity.h"
+#include "checkers/MatchFeatures.h"
+#include "checkers/Pictures.h"
+#include "checkers/Statistics.h"
+#include "platform/Platform.h"
+#include "results/ResultKeys.h"
+
+namespace stereolint {
+
+namespace {
+
+cv::Mat toThreeChannels(const cv::Mat& view) {
+  cv::Mat colour;
+  if (view.channels() == 1) {
+    cv::cvtColor(view, colour, cv::COLOR_GRAY2BGR);
+  } else if (view.channels() == 4) {
+    cv::cvtColor(view, colour, cv::COLOR_BGRA2BGR);
+  } else {
+    colour = view;
+  }
+  return colour;
+}
+
+}  // namespace
+
+void prepareViews(cv::Mat& left, cv::Mat& right) {
+  if (left.type() == CV_16UC3 || right.type() == CV_16UC3) {
+    cv::Mat left8, right8;
+    left.convertTo(left8, CV_8U, 1.0 / 256, 0);
+    right.convertTo(right8, CV_8U, 1.0 / 256, 0);
+    left = left8;
+    right = right8;
+  }
+  left = toThreeChannels(left);
+  right = toThreeChannels(right);
+}
+
+Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
+                      const FeatureMatches* matches, cv::Mat left, cv::Mat right) {
+  prepareViews(left, right);
+  std::unique_ptr<FeatureMatches> ownMatches;
+  if (matches == nullptr) {
+    ownMatches = matchFeatures(checker, left, right);
+    matches = ownMatches.get();
+  }
+  const std::vector<cv::KeyPoint> leftKeypoints = matches->getLeftKeypoints();
+  const std::vector<cv::KeyPoint> rightKeypoints = matches->getRightKeypoints();
+  const std::vector<cv::DMatch> pairs = matches->getMatches();
+
+  Result::KeyValues values;
+  Result::KeyImages images;
+  auto addValue = [&values](const char* key, double value) {
+    values.push_back(std::make_unique<Result::KeyValue>(key, value));
+  };
+  auto addImage = [&images](const char* key, cv::Mat image) {
+    images.push_back(std::make_unique<Result::KeyImage>(key, std::move(image)));
+  };
+
+  addImage(keys::kAnaglyphBefore, anaglyph(left, right));
+
+  const std::int64_t start = platform::monotonicMilliseconds();
+  std::vector<Disparity> records;
+  for (size_t i : firstMatchPerPosition(leftKeypoints, pairs)) {
+    records.emplace_back(leftPosition(leftKeypoints, pairs[i]),
+                         kind.measure(leftKeypoints, rightKeypoints, pairs, i));
+  }
+  const auto elapsed = static_cast<double>(platform::monotonicMilliseconds() - start);
+
+  const std::vector<Disparity> points = calculationPoints(std::move(records));
+  const double medianValue = median(points);
+  if (!points.empty()) {
+    addValue(keys::kAllPoints, static_cast<double>(pairs.size()));
+    addValue(keys::kCalculationPoints, count(points));
+    addValue(keys::kAverage, average(points));
+    addValue(keys::kStandardDeviation, standardDeviation(points));
+    addValue(keys::kAverageAbs, averageAbs(points));
+    addValue(keys::kMedian, medianValue);
+    addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
+    addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
+  }
+  addValue(keys::kTime, elapsed);
+
+  if (checker.getParameter("DISTRIBUTION") == "TRUE") {
+    addImage(keys::kCircles, circlesPicture(left, points));
+  }
+  const cv::Mat correctLeft = checker.correct(left, kind.neutralAmount);
+  const cv::Mat correctRight = checker.correct(right, medianValue);
+  addImage(keys::kCorrectLeft, correctLeft);
+  addImage(keys::kCorrectRight, correctRight);
+  addImage(keys::kAnaglyphAfter, anaglyph(correctLeft, correctRight));
+  addImage(keys::kMatches, matchesPicture(left, right, *matches));
+
+  Results results;
+  results.push_back(std::make_unique<Result>(kind.resultName, std::move(values), std::move(images)));
+  return results;
+}
+
+cv::Mat blackSummary() { return cv::Mat(200, 200, CV_8UC3, cv::Scalar::all(0)); }
+
+}  // namespace stereolint

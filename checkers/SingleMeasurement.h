@@ -1,0 +1,52 @@
+// The common course of the vertical, rotation and scale measurements: views
+// to 8 bits, features matched, one value per distinct left feature, the
+// statistics of the calculation points, the corrected views and pictures,
+// and one result. The three checkers differ only in the value measured per
+// feature, their `correct`, the neutral amount and the result name.
+#pragma once
+
+#include <vector>
+
+#include <opencv2/core.hpp>
+
+#include "checkers/StereolintInterface.h"
+
+namespace stereolint {
+
+// The value one feature measures: match `i` of `matches` against the
+// keypoint lists it indexes (and, for rotation and scale, every other
+// match).
+using FeatureMeasure = double (*)(const std::vector<cv::KeyPoint>& leftKeypoints,
+                                  const std::vector<cv::KeyPoint>& rightKeypoints,
+                                  const std::vector<cv::DMatch>& matches, size_t i);
+
+// How a single checker measures and names its result.
+struct MeasurementKind {
+  const char* resultName;  // "VERTICAL", "ROTATION" or "SCALE"
+  FeatureMeasure measure;
+  double neutralAmount;    // the `correct` amount that leaves a view as it is
+};
+
+// Brings a pair of views to the form every measurement and picture takes:
+// when either view holds 16-bit samples in 3 channels, both are scaled by
+// 1/256 to 8 bits; single-channel (grey) and 4-channel views become
+// 3-channel colour views. Views already in that form are returned as they
+// are, sharing their pixels.
+void prepareViews(cv::Mat& left, cv::Mat& right);
+
+// Runs one single measurement on the pair and returns its one result:
+// numbers "ALL POINTS" … "CENTYL 70" (only with calculation points) and
+// "TIME" (milliseconds spent turning matches into values); pictures
+// "ANAGLYPH_BEFORE", "CIRCLES" (only when DISTRIBUTION is "TRUE"),
+// "CORRECT_LEFT" (the left view through `correct` with the neutral amount),
+// "CORRECT_RIGHT" (the right view through `correct` with the median),
+// "ANAGLYPH_AFTER", "MATCHES". With `matches` null the checker matches the
+// views itself.
+Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
+                      const FeatureMatches* matches, cv::Mat left, cv::Mat right);
+
+// What a single checker's `visualize` gives for any list: a 200 x 200 black
+// 3-channel 8-bit picture.
+cv::Mat blackSummary();
+
+}  // namespace stereolint

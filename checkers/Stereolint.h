@@ -1,0 +1,49 @@
+// The combined checker: runs the single checkers its HIERARCHY parameter
+// names, one after the other, and draws the summary of their results.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "checkers/StereolintInterface.h"
+
+namespace stereolint {
+
+// HIERARCHY lists the steps, separated by ";": "VERTICAL", "ROTATION",
+// "SCALE" (exact, upper case). The list ends at its first empty item; other
+// words are passed over. With RECURRENCY "TRUE" each step measures the views
+// as the step before corrected them (its CORRECT_LEFT and CORRECT_RIGHT);
+// otherwise every step measures the views given. Every step gets the whole
+// parameters string and matches features afresh.
+class Stereolint : public StereolintInterface {
+ public:
+  explicit Stereolint(std::string parameters);
+
+  // A copy of `view`; `amount` is ignored.
+  cv::Mat correct(cv::Mat view, double amount) const override;
+  // The steps' results, concatenated in step order; empty when HIERARCHY
+  // names no step.
+  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
+  // The summary grid (see SummaryPicture.h).
+  cv::Mat visualize(const Results& results) const override;
+};
+
+// Item `n` (counted from 1) of a ";"-separated text; "" past the last item.
+// An empty item (two ";" in a row, or a leading ";") reads as "", which ends
+// the steps there; a trailing ";" adds nothing.
+std::string hierarchyItem(const std::string& text, int n);
+
+// The first picture called `key` in the first result that has one, among
+// the results named `name` (all results when `name` is empty); an empty
+// picture when there is none. The picture shares the result's pixels.
+cv::Mat findImage(const Results& results, const std::string& key, const std::string& name);
+
+// The checker for a disparity method name: the combined checker for
+// "Stereolint" (exact), nothing for any other name.
+std::unique_ptr<StereolintInterface> createChecker(const std::string& method,
+                                                   const std::string& parameters);
+
+// The method names createChecker knows, for messages.
+inline constexpr const char* kMethodNames = "Stereolint";
+
+}  // namespace stereolint

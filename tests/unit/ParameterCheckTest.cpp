@@ -1,0 +1,58 @@
+#include "checkers/ParameterCheck.h"
+
+#include <gtest/gtest.h>
+
+namespace stereolint {
+namespace {
+
+const std::string kGood = "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,"
+                          "MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL";
+
+TEST(CheckParameters, AcceptsAUsableString) {
+  EXPECT_EQ(checkParameters(kGood), std::nullopt);
+  EXPECT_EQ(checkParameters("WIDTH:5,HEIGHT:8,DETECTOR:GridPyramidFAST,EXTRACTOR:OpponentBRISK,"
+                            "MATCHER:BruteForce-Hamming(2),HIERARCHY:SCALE"),
+            std::nullopt);
+}
+
+TEST(CheckParameters, NothingIsRequiredWithoutASteps) {
+  EXPECT_EQ(checkParameters(""), std::nullopt);
+  EXPECT_EQ(checkParameters("HIERARCHY:vertical;TILT"), std::nullopt);
+  EXPECT_EQ(checkParameters("HIERARCHY:;VERTICAL"), std::nullopt) << "an empty item ends the list";
+}
+
+TEST(CheckParameters, TileSizesMustBeWholeNumbersOfAtLeastOne) {
+  EXPECT_EQ(checkParameters("HIERARCHY:ROTATION"),
+            "Wrong parameter WIDTH \"\": a whole number of at least 1 is needed");
+  EXPECT_EQ(checkParameters("HEIGHT:0," + kGood),
+            "Wrong parameter HEIGHT \"0\": a whole number of at least 1 is needed");
+  EXPECT_EQ(checkParameters("WIDTH:ten," + kGood),
+            "Wrong parameter WIDTH \"ten\": a whole number of at least 1 is needed");
+}
+
+TEST(CheckParameters, UnknownNamesAreRepeatedWithTheValidOnes) {
+  EXPECT_EQ(checkParameters("DETECTOR:orb," + kGood),
+            "Wrong parameter DETECTOR \"orb\": unknown detector; valid names: FAST, ORB, BRISK, "
+            "MSER, GFTT, HARRIS, SimpleBlob, SIFT, Dense, AKAZE, KAZE, AGAST; prefixes: Grid, "
+            "Pyramid");
+  EXPECT_EQ(checkParameters("MATCHER:Hamming," + kGood),
+            "Wrong parameter MATCHER \"Hamming\": unknown matcher; valid names: BruteForce, "
+            "BruteForce-L1, BruteForce-SL2, BruteForce-Hamming, BruteForce-Hamming(2), "
+            "FlannBased");
+  EXPECT_EQ(checkParameters("EXTRACTOR:Opponent," + kGood),
+            "Wrong parameter EXTRACTOR \"Opponent\": unknown extractor; valid names: ORB, BRISK, "
+            "SIFT, AKAZE, KAZE; prefixes: Opponent")
+      << "a prefix alone names nothing";
+}
+
+TEST(CheckParameters, OlderNamesMissingFromThisBuildAreSaidSo) {
+  EXPECT_EQ(checkParameters("DETECTOR:GridSURF," + kGood),
+            "Wrong parameter DETECTOR \"GridSURF\": not available in this build of the image "
+            "library");
+  EXPECT_EQ(checkParameters("EXTRACTOR:FREAK," + kGood),
+            "Wrong parameter EXTRACTOR \"FREAK\": not available in this build of the image "
+            "library");
+}
+
+}  // namespace
+}  // namespace stereolint

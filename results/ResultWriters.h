@@ -1,0 +1,81 @@
+// Writing the files of one analysed stereo frame under the output prefix.
+//
+// The prefix (`resultPath`, the "-r" value) is used as it is: file names are
+// appended to it without a separator, so "out/" names a folder while
+// "out/run" makes files "run1_20_LEFT.png" … in the folder "out". The files
+// of frame `id` of an input of `size` frames start with the frame prefix
+// F = resultPath + id + "_" + size + "_" (plain decimal numbers):
+//
+//   F + "LEFT.png", F + "RIGHT.png"     the views as analysed
+//   F + "RESULT.txt"                    every value of every result
+//   F + name + "_" + key + ".png"       every picture of every result, e.g.
+//                                       "7_120_VERTICAL_CIRCLES.png"
+//   F + "SUMMARY.png"                   the checker's summary picture
+//
+// Pictures are PNG files with the library's default compression; 16-bit
+// matrices become 16-bit PNG files, 8-bit ones 8-bit files. A later run with
+// the same prefix, id and size replaces the files.
+//
+// Writing is best effort: whatever cannot be written is skipped, the rest is
+// still written, and the writer returns what it skipped. Writers print
+// nothing and keep no state, so several worker threads may write their own
+// frames at once.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <string>
+#include <vector>
+
+#include "results/Result.h"
+
+namespace stereolint {
+
+// What a writer could not write, each path exactly as it was built from the
+// prefix, in the order met, each at most once.
+struct WriteFailures {
+  // Prefixes of the output path, up to and including a folder separator,
+  // that are no folder once the writer tried to create them.
+  std::vector<std::string> folders;
+  // Files that could not be opened or written, and pictures that the image
+  // library declined (an empty matrix, for example).
+  std::vector<std::string> files;
+
+  bool empty() const { return folders.empty() && files.empty(); }
+  // Each appends what is not listed yet.
+  void addFolder(const std::string& folder);
+  void addFile(const std::string& file);
+  void add(const WriteFailures& more);
+};
+
+// Creates every folder along `path`: for each folder separator from the
+// second character on, the prefix up to and including it is created (one
+// folder at a time, parents first). A separator at the very first position
+// starts no folder of its own, and the text after the last separator is no
+// folder. Folders that exist already are fine; prefixes that are no folder
+// afterwards (no permission, a regular file in the way) are returned.
+WriteFailures makeDirectories(const std::string& path);
+
+// The frame's own files, called by a worker once its frame is measured:
+// makeDirectories(resultPath), then LEFT, RIGHT, RESULT.txt
+// (writeResultText), the result pictures (writeResultImages) and SUMMARY, in
+// this order. `name` (the base name of the first input) names no file.
+WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
+                              cv::Mat summary, const std::string& name,
+                              const std::string& resultPath);
+
+// F + "RESULT.txt", created or truncated, in text mode: for each result and
+// each of its values, in list order, one line "NAME KEY : value", e.g.
+// "ROTATION AVERAGE : 0.4375". Values take the stream's default format
+// (printf's %g with 6 significant digits, classic locale): 1e-7 is "1e-07".
+// No results give an empty file.
+WriteFailures writeResultText(int id, int size, const Results& results, const std::string& name,
+                              const std::string& resultPath);
+
+// For each result and each of its pictures, in list order, the picture as
+// F + result name + "_" + picture key + ".png". Two results carrying the same
+// key give two files, as their names differ. A later picture with the same
+// result name and key replaces an earlier one.
+WriteFailures writeResultImages(int id, int size, const Results& results, const std::string& name,
+                                const std::string& resultPath);
+
+}  // namespace stereolint

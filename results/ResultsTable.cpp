@@ -1,0 +1,87 @@
+#include "results/ResultsTable.h"
+
+#include <fstream>
+#include <locale>
+#include <vector>
+
+#include "results/ResultKeys.h"
+#include "sources/Constants.h"
+
+namespace stereolint {
+
+namespace {
+
+constexpr const char* kTableName = "RESULTS";
+constexpr const char* kTableExtension = "csv";
+constexpr const char* kIdColumn = "ID";
+constexpr const char* kSizeColumn = "SIZE";
+
+void writeHeader(std::ostream& stream) {
+  const std::string& comma = constants().comma;
+  stream << comma << kIdColumn << comma << kSizeColumn;
+  for (const char* key : keys::kValueKeys) stream << comma << key;
+  stream << '\n';
+}
+
+void writeRow(std::ostream& stream, int id, int size, const Result& result) {
+  const std::string& comma = constants().comma;
+  const std::vector<const Result::KeyValue*> values = result.getKeyValues();
+  // Each column takes the first value with its key; whatever no column takes
+  // goes after them, so a row never loses a number.
+  std::vector<bool> placed(values.size(), false);
+  stream << result.getName() << comma << id << comma << size;
+  for (const char* key : keys::kValueKeys) {
+    stream << comma;
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (!placed[i] && values[i]->getKey() == key) {
+        stream << values[i]->getValue();
+        placed[i] = true;
+        break;
+      }
+    }
+  }
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!placed[i]) stream << comma << values[i]->getValue();
+  }
+  stream << '\n';
+}
+
+// Appends one line; false when the file could not be opened or written.
+template <typename WriteLine>
+bool appendLine(const std::string& path, WriteLine writeLine) {
+  std::ofstream stream(path, std::ios::app);
+  // Other programs read these numbers: they keep the classic form whatever
+  // global locale the process may have set.
+  stream.imbue(std::locale::classic());
+  writeLine(stream);
+  stream.close();
+  return !stream.fail();
+}
+
+}  // namespace
+
+WriteFailures writeCollectedResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
+                                    const Results& results, const std::string& name,
+                                    const std::string& resultPath) {
+  return appendResultsRows(id, size, results, name, resultPath);
+}
+
+WriteFailures appendResultsRows(int id, int size, const Results& results,
+                                const std::string& /*name*/, const std::string& resultPath) {
+  WriteFailures failures = makeDirectories(resultPath);
+  const std::string path = resultPath + kTableName + constants().dot + kTableExtension;
+  for (const auto& result : results) {
+    if (isFileEmpty(path) && !appendLine(path, writeHeader)) failures.addFile(path);
+    const bool written =
+        appendLine(path, [&](std::ostream& stream) { writeRow(stream, id, size, *result); });
+    if (!written) failures.addFile(path);
+  }
+  return failures;
+}
+
+bool isFileEmpty(const std::string& path) {
+  std::ifstream stream(path, std::ios::in | std::ios::app);
+  return stream.peek() == std::ifstream::traits_type::eof();
+}
+
+}  // namespace stereolint

@@ -1,0 +1,54 @@
+// The RESULTS table: one comma-separated file under the output prefix that
+// collects a row per result of every frame, across runs.
+//
+// The file is resultPath + "RESULTS.csv" (the prefix used as it is, as for
+// the frame files). It is only ever appended to, in text mode, one row at a
+// time, and never truncated, so a second run into the same prefix adds its
+// rows below the first run's. Fields are separated by "," without quoting;
+// every line ends after its last field.
+//
+// The first line of an empty file is the header: an empty field, "ID",
+// "SIZE", then every value key a measurement can put, in the order of
+// keys::kValueKeys:
+//
+//   ,ID,SIZE,ALL POINTS,CALCULATION POINTS,AVERAGE,…,CENTYL 70,TIME
+//
+// A data row is the result name, the frame id and size in plain decimal,
+// then for each of those keys the result's value for it, or an empty field
+// when the result has no such value: a result that only timed itself gives
+// "VERTICAL,3,10,,,,,,,,,0.25". Values take the stream's default format
+// (printf's %g with 6 significant digits, classic locale): 1e-7 is "1e-07".
+// A value whose key is not among those columns, or a second value with the
+// same key, is not dropped: such values follow the known columns, in the
+// result's order, without a header of their own.
+//
+// Only the main thread appends, so rows never interleave.
+#pragma once
+
+#include <opencv2/core.hpp>
+#include <string>
+
+#include "results/Result.h"
+#include "results/ResultWriters.h"
+
+namespace stereolint {
+
+// The rows of one collected frame: appendResultsRows with the same
+// arguments. The views are not used.
+WriteFailures writeCollectedResults(cv::Mat left, cv::Mat right, int id, int size,
+                                    const Results& results, const std::string& name,
+                                    const std::string& resultPath);
+
+// makeDirectories(resultPath), then for each result in list order: the
+// header line when the table is empty (isFileEmpty, asked before every row),
+// then the result's row. Each line opens and closes the file. `name` is not
+// used. No results append nothing, not even a header.
+WriteFailures appendResultsRows(int id, int size, const Results& results, const std::string& name,
+                                const std::string& resultPath);
+
+// True when the file at `path` holds nothing. Opening it for reading in
+// append mode creates a missing file, empty (when its folder allows), so a
+// missing file is empty too; so is a file that cannot be opened at all.
+bool isFileEmpty(const std::string& path);
+
+}  // namespace stereolint

@@ -1,0 +1,44 @@
+#include "sources/FrameSelection.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "sources/Constants.h"
+#include "sources/Numbers.h"
+
+namespace stereolint {
+
+bool FrameSelection::contains(int id) const {
+  return selectsAll() ||
+         std::any_of(intervals.begin(), intervals.end(), [id](const Interval& interval) {
+           return interval.first <= id && id <= interval.last;
+         });
+}
+
+void FrameSelection::addRange(int first, int last) {
+  if (first <= last) intervals.push_back({first, last});
+}
+
+FrameSelection parseSequence(const std::string& text) {
+  FrameSelection selection;
+  const std::string_view view = text;
+  const size_t dash = view.find(constants().dash);
+  if (dash != std::string_view::npos) {
+    selection.addRange(leadingInteger(view.substr(0, dash)), leadingInteger(view.substr(dash + 1)));
+    return selection;
+  }
+  if (view.find(constants().comma) == std::string_view::npos) return selection;
+  // Every comma ends a piece and the text after the last comma is one more,
+  // so a trailing comma adds an empty piece, which reads as 0.
+  size_t start = 0;
+  while (true) {
+    const size_t comma = view.find(constants().comma, start);
+    const int frame = leadingInteger(view.substr(start, comma - start));
+    selection.addRange(frame, frame);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return selection;
+}
+
+}  // namespace stereolint

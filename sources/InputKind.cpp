@@ -1,0 +1,29 @@
+#include "sources/InputKind.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "sources/Constants.h"
+#include "sources/Paths.h"
+
+namespace stereolint {
+
+namespace {
+
+bool listed(const std::vector<std::string>& extensions, const std::string& extension) {
+  return std::find(extensions.begin(), extensions.end(), extension) != extensions.end();
+}
+
+}  // namespace
+
+InputKind inputKind(const std::string& first, const std::string& second) {
+  const std::string extension = fileExtension(first);
+  if (fileExtension(second) != extension) return InputKind::UNSUPPORTED;
+  const Constants& table = constants();
+  if (listed(table.r3dExtensions, extension)) return InputKind::R3D;
+  if (listed(table.videoExtensions, extension)) return InputKind::VIDEO;
+  if (listed(table.imageExtensions, extension)) return InputKind::IMAGE;
+  return InputKind::UNSUPPORTED;
+}
+
+}  // namespace stereolint

@@ -1,0 +1,26 @@
+// Which reader an input takes, decided from the file extensions alone.
+#pragma once
+
+#include <string>
+
+namespace stereolint {
+
+// The numbers are part of the contract: they are what the run dispatches on.
+enum class InputKind {
+  R3D = 0,          // digital-cinema raw clips
+  VIDEO = 1,        // video files read through OpenCV
+  IMAGE = 2,        // still images read through OpenCV
+  UNSUPPORTED = 3,  // anything else; the run reports it and stops
+};
+
+// The kind of a pair of inputs (the same path twice for a single stereo
+// file). Both extensions are compared after upper-casing (fileExtension), so
+// "take.mov" and "take.MoV" are one kind, while "a.png" and "b.jpg" are
+// UNSUPPORTED. The shared extension is looked up in the R3D, video and image
+// lists of Constants, in that order. A path without a dot has an empty
+// extension, which no list holds; a dot in a folder name makes the folder's
+// tail the extension ("clips.v2/take" gives "V2/TAKE"), which no list holds
+// either.
+InputKind inputKind(const std::string& first, const std::string& second);
+
+}  // namespace stereolint

@@ -1,0 +1,21 @@
+#include "sources/ViewRegions.h"
+
+#include "sources/Constants.h"
+
+namespace stereolint {
+
+std::optional<std::pair<cv::Rect, cv::Rect>> viewRegions(const std::string& orientation, int width,
+                                                         int height) {
+  if (orientation.empty()) return std::nullopt;
+  if (orientation == constants().vertically) {
+    const int half = width / 2;
+    return std::make_pair(cv::Rect(0, 0, half, height), cv::Rect(half, 0, half, height));
+  }
+  if (orientation == constants().horizontally) {
+    const int half = height / 2;
+    return std::make_pair(cv::Rect(0, 0, width, half), cv::Rect(0, half, width, half));
+  }
+  return std::make_pair(cv::Rect(), cv::Rect());
+}
+
+}  // namespace stereolint

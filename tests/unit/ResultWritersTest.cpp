@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <opencv2/imgcodecs.hpp>
+
+#include "results/ResultWriters.h"
+#include "support/CurrentFolder.h"
+#include "support/SampleResults.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+namespace fs = std::filesystem;
+using test::makeResult;
+using Paths = std::vector<std::string>;
+
+cv::Mat picture(int type, double value) { return cv::Mat(3, 4, type, cv::Scalar::all(value)); }
+
+bool storedAs(const std::string& path, const cv::Mat& expected) {
+  const cv::Mat stored = cv::imread(path, cv::IMREAD_UNCHANGED);
+  return stored.size() == expected.size() && stored.type() == expected.type() &&
+         cv::norm(stored, expected, cv::NORM_INF) == 0;
+}
+
+TEST(WriteFrameFiles, NamesEveryFileAfterTheFrameAndWritesItsContent) {
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/";
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"AVERAGE", 0.4375}, {"TIME", 1e-7}},
+                               {{"CIRCLES", picture(CV_8UC3, 10)}}));
+  results.push_back(makeResult("ROTATION", {{"MEDIAN", -1234567.0}, {"AVERAGE", 12345}},
+                               {{"CIRCLES", picture(CV_8UC3, 20)}}));
+  const cv::Mat left = picture(CV_16UC3, 300), right = picture(CV_16UC3, 40000);
+  const cv::Mat summary = picture(CV_8UC3, 3);
+
+  const WriteFailures failures =
+      writeFrameFiles(left, right, 7, 120, results, summary, "take", out);
+
+  EXPECT_TRUE(failures.empty());
+  EXPECT_TRUE(storedAs(out + "7_120_LEFT.png", left)) << "16-bit views stay 16-bit";
+  EXPECT_TRUE(storedAs(out + "7_120_RIGHT.png", right));
+  EXPECT_TRUE(storedAs(out + "7_120_SUMMARY.png", summary));
+  EXPECT_TRUE(storedAs(out + "7_120_VERTICAL_CIRCLES.png", picture(CV_8UC3, 10)));
+  EXPECT_TRUE(storedAs(out + "7_120_ROTATION_CIRCLES.png", picture(CV_8UC3, 20)));
+  EXPECT_EQ(test::readTextFile(out + "7_120_RESULT.txt"),
+            "VERTICAL AVERAGE : 0.4375\nVERTICAL TIME : 1e-07\n"
+            "ROTATION MEDIAN : -1.23457e+06\nROTATION AVERAGE : 12345\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
+}
+
+TEST(WriteFrameFiles, APrefixWithoutSeparatorStartsTheFileNames) {
+  test::TempFolder folder;
+  const test::CurrentFolder inside(folder.path());
+  Results results;
+  results.push_back(makeResult("SCALE", {{"TIME", 2}}));
+  const cv::Mat view = picture(CV_8UC1, 9);
+
+  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "take", "out").empty());
+  EXPECT_TRUE(fs::is_regular_file("out1_1_LEFT.png"));
+  EXPECT_EQ(test::readTextFile("out1_1_RESULT.txt"), "SCALE TIME : 2\n");
+  EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST(MakeDirectories, CreatesEveryFolderUpToTheLastSeparator) {
+  test::TempFolder folder;
+  const test::CurrentFolder inside(folder.path());
+  EXPECT_TRUE(makeDirectories("a/b/c/").empty());
+  EXPECT_TRUE(fs::is_directory("a/b/c"));
+  EXPECT_TRUE(makeDirectories("a/b/c/").empty()) << "existing folders are fine";
+  EXPECT_TRUE(makeDirectories(folder.path() + "/d/e/run").empty());
+  EXPECT_TRUE(fs::is_directory("d/e"));
+  EXPECT_FALSE(fs::exists("d/e/run"));
+}
+
+TEST(WriteFrameFiles, ReportsWhatCannotBeWrittenAndPrintsNothing) {
+  test::TempFolder folder;
+  test::writeTextFile(folder.file("blocker"), "a file in the way");
+  const std::string out = folder.path() + "/blocker/sub/";
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"TIME", 1}}, {{"CIRCLES", picture(CV_8UC3, 1)}}));
+  const cv::Mat view = picture(CV_8UC3, 5);
+
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const WriteFailures failures = writeFrameFiles(view, view, 2, 3, results, view, "take", out);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  EXPECT_EQ(failures.folders, (Paths{folder.path() + "/blocker/", out}))
+      << "each folder once, though three writers tried it";
+  EXPECT_EQ(failures.files,
+            (Paths{out + "2_3_LEFT.png", out + "2_3_RIGHT.png", out + "2_3_RESULT.txt",
+                   out + "2_3_VERTICAL_CIRCLES.png", out + "2_3_SUMMARY.png"}));
+}
+
+TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/";
+  fs::create_directory(out + "1_1_RESULT.txt");  // a folder where the text belongs
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"AVERAGE", 1}},
+                               {{"CIRCLES", cv::Mat()}, {"MATCHES", picture(CV_8UC3, 7)}}));
+  const cv::Mat view = picture(CV_8UC3, 5);
+
+  const WriteFailures failures = writeFrameFiles(view, view, 1, 1, results, cv::Mat(), "", out);
+
+  EXPECT_TRUE(failures.folders.empty());
+  EXPECT_EQ(failures.files, (Paths{out + "1_1_RESULT.txt", out + "1_1_VERTICAL_CIRCLES.png",
+                                   out + "1_1_SUMMARY.png"}));
+  EXPECT_TRUE(storedAs(out + "1_1_RIGHT.png", view));
+  EXPECT_TRUE(storedAs(out + "1_1_VERTICAL_MATCHES.png", picture(CV_8UC3, 7)));
+}
+
+}  // namespace
+}  // namespace stereolint

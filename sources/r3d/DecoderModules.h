@@ -1,0 +1,70 @@
+// The libraries the decoder loader has loaded: the decoding library and its
+// companions, at most 20 at once, in load order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "sources/r3d/DecoderInterface.h"
+#include "sources/r3d/DecoderVersion.h"
+#include "sources/r3d/LayerSettings.h"
+
+namespace stereolint {
+
+// What the loader knows of one loaded library file.
+struct DecoderModule {
+  platform::ModuleHandle handle = nullptr;
+  std::uint32_t id = 0;                // "RED_LIB_ID"; 0 until it has been read
+  DecoderVersion version;              // the library's own version
+  DecoderVersion minimumLayerVersion;  // the oldest layer the library works with
+  DecoderVersion builtAgainst;         // the layer version the library was built with
+  std::string buildName;               // the library's build name, at most 128 characters
+  std::string layerBuildName;          // that layer's build name, at most 128 characters
+  LibraryInitializeFunction initialize = nullptr;
+  LibraryFinalizeFunction finalize = nullptr;  // null: nothing to call
+  bool initialized = false;
+};
+
+class DecoderModules {
+ public:
+  static constexpr std::size_t limit = 20;
+
+  DecoderModules() = default;
+  DecoderModules(const DecoderModules&) = delete;
+  DecoderModules& operator=(const DecoderModules&) = delete;
+  // Unloads whatever is still loaded, as unloadAll does.
+  ~DecoderModules();
+
+  // Loads the library file at `path`, checks its identification exports,
+  // initialises it with pass 0 and `settings`, and keeps it when it reports
+  // `expectedId`. `optionBit` is 0 for the decoding library itself, or the
+  // option bit (1, 2, 4) of a companion, which moves failure codes to the
+  // companion's (DecoderStatus.h). Returns 0 when the module was kept; a
+  // module that fails is unloaded again.
+  int load(const std::string& path, std::uint32_t expectedId, unsigned optionBit,
+           const LayerSettings& settings);
+
+  // Finalises (when initialised) and frees every module, last loaded first.
+  void unloadAll();
+
+  // Runs initialise pass `pass` over every module in load order; stops at
+  // the first module that reports an error and returns that error, else 0.
+  int initializeAll(unsigned pass, const LayerSettings& settings);
+
+  // True when module `number` is at least the layer's version and demands at
+  // most the layer's version; logs why not otherwise.
+  bool versionRuleHolds(std::size_t number) const;
+
+  // The exported symbol `name` of module `number`, or null.
+  void* symbol(std::size_t number, const char* name) const;
+
+  const std::vector<DecoderModule>& list() const { return modules; }
+
+ private:
+  std::vector<DecoderModule> modules;
+};
+
+}  // namespace stereolint

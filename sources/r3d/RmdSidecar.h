@@ -1,0 +1,21 @@
+// The mirror flags an R3D clip's RMD sidecar file may set.
+//
+// The sidecar of a clip is its path with the (up to) three characters after
+// the last "." replaced by "RMD": "A001_C002.R3D" has "A001_C002.RMD". The
+// sidecar is not parsed as XML; a flag is set when one line of it contains
+// the exact marker text, case-sensitively. A marker split over lines, with
+// other spacing or attribute order, or with the value false does not count.
+// A path without "." or a sidecar that cannot be read means no flag.
+#pragma once
+
+#include <string>
+
+namespace stereolint {
+
+// Marker: <fliphorizontal type="bool" value="true"/>
+bool isFlippedHorizontally(const std::string& clipPath);
+
+// Marker: <flipvertical type="bool" value="true"/>
+bool isFlippedVertically(const std::string& clipPath);
+
+}  // namespace stereolint

@@ -6,9 +6,12 @@
 
 #include <opencv2/core.hpp>
 
+#include "app/RunStatus.h"
 #include "results/Result.h"
 
 namespace stereolint {
+
+class StereolintInterface;
 
 class Application {
  public:
@@ -19,8 +22,11 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   // Analyses one input from start to end and returns the exit code: 0 when
-  // every selected frame was analysed and written, -1 otherwise. The same
-  // for both modes; only presentResults differs.
+  // every selected frame was analysed, presented and written; -1 when the
+  // method is unknown, the input cannot be read or is of an unsupported
+  // kind, the views differ in size, or any frame or output file failed
+  // (each reported on the console as it happens). The same for both modes;
+  // only presentResults differs. `threads` must read as at least 1.
   int run(std::array<std::string, 2> inputs, std::string orientation, std::string method,
           std::string threads, std::string resultPath, std::string parameters,
           std::string sequence);
@@ -31,6 +37,25 @@ class Application {
   // for still images); `name` is the base name of the first input file.
   virtual void presentResults(cv::Mat left, cv::Mat right, int id, int size,
                               const Results& results, cv::Mat summary, std::string name) = 0;
+
+  // The run variants, one per input kind. Each reads the frames, hands the
+  // selected pairs to workers (at most `threads` alive after each frame)
+  // and waits for all of them; it returns 0, or -1 after reporting an input
+  // it cannot read.
+  int processVideo(std::array<std::string, 2> inputs, std::string orientation,
+                   const StereolintInterface* checker, int threads, std::string resultPath,
+                   std::string sequence);
+  int processImages(std::array<std::string, 2> inputs, std::string orientation,
+                    const StereolintInterface* checker, std::string resultPath);
+  int processR3D(std::array<std::string, 2> inputs, std::string orientation,
+                 const StereolintInterface* checker, int threads, std::string resultPath,
+                 std::string sequence);
+
+  // Errors, warnings and progress of the current run (main thread only).
+  RunStatus& status() { return runStatus; }
+
+ private:
+  RunStatus runStatus;
 };
 
 }  // namespace stereolint

@@ -1,0 +1,37 @@
+// One line on standard error that shows how a long run is getting on:
+//
+//   frame 57 / 100 read, 50 analysed, 12.3 frames/s, about 4 s left
+//
+// It is drawn only when standard error is a terminal, so redirected output
+// stays exactly the documented console text. Whoever prints to the console
+// clears it first; it is drawn again at the next update.
+#pragma once
+
+#include <cstdint>
+
+namespace stereolint {
+
+class ProgressLine {
+ public:
+  // Starts a run of `total` frames (the input's reported count).
+  void start(int total);
+  void frameRead() { ++read; draw(); }
+  void frameAnalysed() { ++analysed; draw(); }
+  // Erases the line, if one is shown.
+  void clear();
+  // Erases the line for good at the end of a run.
+  void finish();
+
+ private:
+  void draw();
+
+  bool enabled = false;
+  bool shown = false;
+  int total = 0;
+  int read = 0;
+  int analysed = 0;
+  std::int64_t startMs = 0;
+  std::int64_t lastDrawMs = 0;
+};
+
+}  // namespace stereolint

@@ -1,0 +1,209 @@
+// Workers and their collection, driven by a checker the test controls: each
+// frame's analysis waits until the test opens that frame's gate.
+#include "app/Thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "app/Application.h"
+#include "checkers/Stereolint.h"
+#include "support/FootageFiles.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+// Frame ids travel in the first pixel of the left view.
+cv::Mat frameWithId(int id) { return cv::Mat(8, 8, CV_8UC3, cv::Scalar::all(id)); }
+
+class GatedChecker : public StereolintInterface {
+ public:
+  explicit GatedChecker(bool startOpen = false) : allOpen(startOpen) {}
+
+  void open(int id) {
+    std::lock_guard<std::mutex> lock(mutex);
+    opened.insert(id);
+    changed.notify_all();
+  }
+  void openAll() {
+    std::lock_guard<std::mutex> lock(mutex);
+    allOpen = true;
+    changed.notify_all();
+  }
+  int mostAtOnce() const { return most.load(); }
+  int computed() const { return calls.load(); }
+
+  cv::Mat correct(cv::Mat view, double) const override { return view; }
+  cv::Mat visualize(const Results&) const override { return cv::Mat(4, 4, CV_8UC3); }
+  Results compute(const FeatureMatches*, cv::Mat left, cv::Mat) const override {
+    const int id = left.at<cv::Vec3b>(0, 0)[0];
+    const int now = ++running;
+    for (int seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+    }
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return allOpen || opened.count(id) != 0; });
+    }
+    --running;
+    ++calls;
+    Results results;
+    results.push_back(std::make_unique<Result>("F" + std::to_string(id), Result::KeyValues{},
+                                               Result::KeyImages{}));
+    return results;
+  }
+
+ private:
+  mutable std::mutex mutex;
+  mutable std::condition_variable changed;
+  std::set<int> opened;
+  bool allOpen;
+  mutable std::atomic<int> running{0};
+  mutable std::atomic<int> most{0};
+  mutable std::atomic<int> calls{0};
+};
+
+// Remembers the order in which frames are presented.
+class RecordingApplication : public Application {
+ public:
+  void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
+                      std::string) override {
+    presented.push_back(id);
+    names.push_back(results.empty() ? "" : results[0]->getName());
+  }
+  std::vector<int> presented;
+  std::vector<std::string> names;
+};
+
+class Workers : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    checker.openAll();
+    waitForAllWorkers();
+  }
+  void start(int id) {
+    startWorker(std::make_unique<Thread>(&application, &checker, frameWithId(id), frameWithId(id),
+                                         id, 10, "take", folder.path() + "/"));
+  }
+  static void untilFinished(size_t index) {
+    while (!workerList.at(index)->isFinished()) std::this_thread::yield();
+  }
+  test::TempFolder folder;
+  GatedChecker checker;
+  RecordingApplication application;
+};
+
+TEST_F(Workers, ALaterFrameThatFinishesFirstIsCollectedFirst) {
+  start(1);
+  start(2);
+  start(3);
+  checker.open(2);
+  untilFinished(1);
+  EXPECT_EQ(reapThreads(), 2u);
+  EXPECT_EQ(application.presented, std::vector<int>{2});
+  EXPECT_EQ(application.names, std::vector<std::string>{"F2"});
+}
+
+TEST_F(Workers, NeighboursThatBothFinishedAreCollectedInOneCall) {
+  start(1);
+  start(2);
+  start(3);
+  checker.open(3);
+  checker.open(1);
+  untilFinished(0);
+  untilFinished(2);
+  EXPECT_EQ(reapThreads(), 1u);
+  EXPECT_EQ(application.presented, (std::vector<int>{1, 3})) << "list order";
+  checker.open(2);
+  waitForAllWorkers();
+  EXPECT_EQ(application.presented, (std::vector<int>{1, 3, 2}));
+  EXPECT_TRUE(workerList.empty());
+}
+
+TEST_F(Workers, WaitingKeepsFewerWorkersThanTheThreadCount) {
+  // Frames are released one after another from another thread, while this
+  // thread starts workers and waits as the frame loops do.
+  std::thread releaser([this] {
+    for (int id = 1; id <= 10; ++id) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(30));
+      checker.open(id);
+    }
+  });
+  for (int id = 1; id <= 10; ++id) {
+    start(id);
+    waitForFreeWorker(3);
+    EXPECT_LT(workerList.size(), 3u);
+  }
+  waitForAllWorkers();
+  releaser.join();
+  EXPECT_TRUE(workerList.empty());
+  EXPECT_LE(checker.mostAtOnce(), 3);
+  EXPECT_EQ(application.presented.size(), 10u);
+}
+
+TEST_F(Workers, ViewsAreCopiedWhenTheWorkerIsMade) {
+  cv::Mat buffer = frameWithId(5);
+  startWorker(std::make_unique<Thread>(&application, &checker, buffer, buffer, 5, 10, "take",
+                                       folder.path() + "/"));
+  buffer.setTo(cv::Scalar::all(9));  // the reader reuses its buffer at once
+  checker.open(5);
+  waitForAllWorkers();
+  EXPECT_EQ(application.names, std::vector<std::string>{"F5"});
+}
+
+TEST_F(Workers, VideoLoopReadsEveryFrameAndAnalysesTheSelection) {
+  auto pairs = test::shiftedPairs(12, {64, 48}, 0);
+  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
+  GatedChecker open(true);
+  const int result = application.processVideo({folder.file("take.avi"), folder.file("take.avi")},
+                                              "VERTICALLY", &open, 2, folder.path() + "/", "10-12");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(open.computed(), 3);
+  EXPECT_LE(open.mostAtOnce(), 2);
+  EXPECT_EQ(std::set<int>(application.presented.begin(), application.presented.end()),
+            (std::set<int>{10, 11, 12}));
+}
+
+TEST_F(Workers, OneThreadCollectsEachFrameBeforeReadingTheNext) {
+  auto pairs = test::shiftedPairs(5, {64, 48}, 0);
+  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
+  GatedChecker open(true);
+  application.processVideo({folder.file("take.avi"), folder.file("take.avi")}, "VERTICALLY", &open,
+                           1, folder.path() + "/", "");
+  EXPECT_EQ(application.presented, (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(open.mostAtOnce(), 1);
+}
+
+// Remembers the medians presented for each frame.
+class MedianApplication : public Application {
+ public:
+  void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
+                      std::string) override {
+    for (const auto* entry : results.at(0)->getKeyValues()) {
+      if (entry->getKey() == "MEDIAN") medians[id] = entry->getValue();
+    }
+  }
+  std::map<int, double> medians;
+};
+
+TEST(SharedChecker, ServesSeveralWorkersAtOnce) {
+  const Stereolint checker(
+      "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+      "DISTRIBUTION:TRUE,RECURRENCY:TRUE,HIERARCHY:VERTICAL;SCALE");
+  test::TempFolder folder;
+  MedianApplication application;
+  for (int id = 1; id <= 4; ++id) {
+    const auto pair = test::verticallyShiftedPair({200, 150}, id, static_cast<unsigned>(id));
+    startWorker(std::make_unique<Thread>(&application, &checker, pair.left, pair.right, id, 4,
+                                         "take", folder.path() + "/"));
+  }
+  waitForAllWorkers();
+  EXPECT_EQ(application.medians, (std::map<int, double>{{1, 1.0}, {2, 2.0}, {3, 3.0}, {4, 4.0}}));
+}
+
+}  // namespace
+}  // namespace stereolint

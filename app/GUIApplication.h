@@ -1,5 +1,6 @@
 // GUI mode: the console text of CONSOLE mode, and each collected frame's
-// summary picture in the window "Stereolint".
+// summary picture in the window "Stereolint" at the top-left corner of the
+// screen for up to 4 seconds (a key press ends the wait).
 #pragma once
 
 #include "app/Application.h"
@@ -10,6 +11,19 @@ class GUIApplication : public Application {
  public:
   void presentResults(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                       cv::Mat summary, std::string name) override;
+
+ private:
+  // Whether a window system can be reached, found out once, before the
+  // first window; without one every frame is presented on the console only
+  // (with one warning).
+  enum class Display { Unknown, Available, Missing };
+  Display display = Display::Unknown;
 };
+
+// The size a picture of `picture` size is shown at: scaled by the smaller
+// of box width / picture width and box height / picture height (so small
+// pictures are enlarged), each side truncated to whole pixels. An empty
+// size stays empty.
+cv::Size fitInto(cv::Size picture, cv::Size box = cv::Size(960, 540));
 
 }  // namespace stereolint

@@ -47,8 +47,9 @@ std::int64_t monotonicMilliseconds();
 bool standardErrorIsTerminal();
 
 // True when a window system can be reached for image windows. On Linux: an
-// X server named by DISPLAY accepts a connection, or a Wayland compositor
-// socket named by WAYLAND_DISPLAY exists. On Windows: always true.
+// X server named by DISPLAY accepts a connection (under Wayland, XWayland
+// provides one); the image library's window back end would otherwise end
+// the process at its first window. On Windows: always true.
 bool displayAvailable();
 
 }  // namespace stereolint::platform

@@ -1,14 +1,11 @@
 #include "platform/Platform.h"
 
 #include <dlfcn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 
 namespace stereolint::platform {
 
@@ -45,27 +42,6 @@ bool xDisplayReachable() {
   return reachable;
 }
 
-bool waylandDisplayReachable() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  if (name == nullptr || *name == '\0') return false;
-  std::string path = name;
-  if (path.front() != '/') {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime == nullptr || *runtime == '\0') return false;
-    path = std::string(runtime) + "/" + path;
-  }
-  sockaddr_un address{};
-  if (path.size() >= sizeof(address.sun_path)) return false;
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool reachable =
-      connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-  close(fd);
-  return reachable;
-}
-
 }  // namespace
 
 char folderSeparator() { return '/'; }
@@ -99,6 +75,6 @@ std::int64_t monotonicMilliseconds() {
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
-bool displayAvailable() { return xDisplayReachable() || waylandDisplayReachable(); }
+bool displayAvailable() { return xDisplayReachable(); }
 
 }  // namespace stereolint::platform

@@ -1,36 +1,35 @@
 #include "support/Process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "support/TempFolder.h"
 
 namespace stereolint::test {
 
 namespace {
 
-std::string readWhole(const std::string& path) {
-  std::ifstream stream(path, std::ios::binary);
-  std::ostringstream text;
-  text << stream.rdbuf();
-  return text.str();
+std::string captureFile(const char* pattern, int& fd) {
+  std::string path = pattern;
+  fd = mkstemp(path.data());
+  if (fd < 0) throw std::runtime_error("cannot create a capture file");
+  return path;
 }
 
 }  // namespace
 
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const ProcessOptions& options) {
-  // Output goes to files rather than pipes, so a chatty program never blocks.
-  char outPath[] = "/tmp/stereolint-out-XXXXXX";
-  char errPath[] = "/tmp/stereolint-err-XXXXXX";
-  const int outFd = mkstemp(outPath);
-  const int errFd = mkstemp(errPath);
-  if (outFd < 0 || errFd < 0) throw std::runtime_error("cannot create capture files");
+BackgroundProcess::BackgroundProcess(const std::string& program,
+                                     const std::vector<std::string>& arguments,
+                                     const ProcessOptions& options) {
+  int outFd = -1, errFd = -1;
+  outPath = captureFile("/tmp/stereolint-out-XXXXXX", outFd);
+  errPath = captureFile("/tmp/stereolint-err-XXXXXX", errFd);
 
   std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
@@ -38,7 +37,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   for (auto& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
-  const pid_t child = fork();
+  child = fork();
   if (child == 0) {
     dup2(outFd, STDOUT_FILENO);
     dup2(errFd, STDERR_FILENO);
@@ -50,18 +49,40 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     execv(program.c_str(), argv.data());
     _exit(127);
   }
-  int status = 0;
-  waitpid(child, &status, 0);
   close(outFd);
   close(errFd);
+}
 
+BackgroundProcess::~BackgroundProcess() {
+  if (child > 0 && !reaped) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+}
+
+bool BackgroundProcess::running() {
+  if (reaped) return false;
+  reaped = waitpid(child, &status, WNOHANG) == child;
+  return !reaped;
+}
+
+ProcessResult BackgroundProcess::wait() {
+  if (!reaped) {
+    waitpid(child, &status, 0);
+    reaped = true;
+  }
   ProcessResult result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = readWhole(outPath);
-  result.err = readWhole(errPath);
-  std::remove(outPath);
-  std::remove(errPath);
+  result.out = readTextFile(outPath);
+  result.err = readTextFile(errPath);
   return result;
+}
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const ProcessOptions& options) {
+  return BackgroundProcess(program, arguments, options).wait();
 }
 
 }  // namespace stereolint::test

@@ -1,6 +1,8 @@
 // Starting a program the way a user would and capturing what it prints.
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +21,33 @@ struct ProcessOptions {
   std::vector<std::string> unsetEnv;           // removed variables
 };
 
-// Runs `program` with `arguments` (argument 0 is `program` itself), waits for
-// it and returns its exit status and both output streams.
+// A program running beside the test. Its output goes to files rather than
+// pipes, so a chatty program never blocks.
+class BackgroundProcess {
+ public:
+  // Starts `program` with `arguments` (argument 0 is `program` itself).
+  BackgroundProcess(const std::string& program, const std::vector<std::string>& arguments,
+                    const ProcessOptions& options = {});
+  // Ends the program if it still runs.
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  // True while the program has not exited.
+  bool running();
+  // Waits for the program to exit and returns its status and output.
+  ProcessResult wait();
+
+ private:
+  pid_t child = -1;
+  int status = 0;
+  bool reaped = false;
+  std::string outPath;
+  std::string errPath;
+};
+
+// Runs `program` to its end and returns its exit status and both output
+// streams.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options = {});
 

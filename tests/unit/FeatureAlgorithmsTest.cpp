@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/SyntheticViews.h"
+#include "support/TempFolder.h"
 
 namespace stereolint {
 namespace {
@@ -99,6 +100,25 @@ TEST(DenseDetector, PlacesKeypointsEverySixPixels) {
   ASSERT_EQ(keypoints.size(), 4u * 3u);
   EXPECT_EQ(keypoints[1].pt, cv::Point2f(0, 6)) << "column by column";
   EXPECT_EQ(keypoints.back().pt, cv::Point2f(18, 12));
+}
+
+// Users read the names in the README; it must list exactly what the table
+// accepts and what it refuses.
+TEST(FeatureAlgorithms, ReadmeListsEveryName) {
+  const std::string readme = test::readTextFile(std::string(STEREOLINT_SOURCE_DIR) + "/README.md");
+  const size_t start = readme.find("<!-- algorithm-names");
+  ASSERT_NE(start, std::string::npos);
+  const std::string list = readme.substr(start, readme.find("\n\n", start) - start);
+  for (const AlgorithmRole role :
+       {AlgorithmRole::Detector, AlgorithmRole::Extractor, AlgorithmRole::Matcher}) {
+    std::vector<std::string> names = algorithmNames(role);
+    for (const auto& more : {algorithmPrefixes(role), unavailableAlgorithmNames(role)}) {
+      names.insert(names.end(), more.begin(), more.end());
+    }
+    for (const std::string& name : names) {
+      EXPECT_NE(list.find("`" + name + "`"), std::string::npos) << name << " is not in the README";
+    }
+  }
 }
 
 }  // namespace

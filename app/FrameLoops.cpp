@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "app/Thread.h"
+#include "platform/Platform.h"
 #include "sources/FrameSelection.h"
 #include "sources/Paths.h"
 #include "sources/ViewRegions.h"
@@ -60,9 +61,13 @@ int Application::processImages(std::array<std::string, 2> inputs, std::string or
 int Application::processVideo(std::array<std::string, 2> inputs, std::string orientation,
                               const StereolintInterface* checker, int threads,
                               std::string resultPath, std::string sequence) {
+  // FFmpeg reports a file it cannot read on standard error in its own words;
+  // the error block below says it in ours, so FFmpeg stays quiet unless the
+  // user asks for its log.
+  platform::setEnvironmentDefault("OPENCV_FFMPEG_LOGLEVEL", "-8");
   cv::VideoCapture captures[2];
   for (size_t k = 0; k < inputs.size(); ++k) {
-    if (!captures[k].open(inputs[k])) {
+    if (!captures[k].open(inputs[k], cv::CAP_FFMPEG)) {
       runStatus.error(kInputPhase, "Cannot open the video " + inputs[k]);
       return -1;
     }

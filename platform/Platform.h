@@ -37,6 +37,10 @@ void closeModule(ModuleHandle module);
 // this thread, or an empty string when there is none.
 std::string moduleError();
 
+// Sets the environment variable `name` to `value` for this process unless
+// it is set already, so that a user's own setting wins.
+void setEnvironmentDefault(const char* name, const char* value);
+
 // Milliseconds on a monotonic wall clock with an arbitrary origin. Unlike the
 // C library's clock(), it does not add up the CPU time of all threads, so an
 // interval measured on one worker stays right while other workers run.

@@ -68,6 +68,8 @@ void closeModule(ModuleHandle module) {
 
 std::string moduleError() { return lastModuleError; }
 
+void setEnvironmentDefault(const char* name, const char* value) { setenv(name, value, 0); }
+
 std::int64_t monotonicMilliseconds() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

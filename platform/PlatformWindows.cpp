@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 namespace stereolint::platform {
 
@@ -57,6 +58,11 @@ void closeModule(ModuleHandle module) {
 }
 
 std::string moduleError() { return lastModuleError; }
+
+void setEnvironmentDefault(const char* name, const char* value) {
+  size_t length = 0;
+  if (getenv_s(&length, nullptr, 0, name) == 0 && length == 0) _putenv_s(name, value);
+}
 
 std::int64_t monotonicMilliseconds() {
   using namespace std::chrono;

@@ -176,6 +176,23 @@ TEST_F(Footage, PairOfVideosOfDifferentLengthEndsWithTheShorter) {
   EXPECT_EQ(filesIn("out").count("4_4_SUMMARY.png"), 0u);
 }
 
+// With standard error on a terminal (here the pseudo-terminal of script(1))
+// a progress line is drawn there and erased again at the end.
+TEST_F(Footage, ProgressLineOnlyOnATerminal) {
+  const auto pairs = test::shiftedPairs(3, kView, kShift);
+  ASSERT_TRUE(test::writeVideo(file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
+  const std::string command = std::string(STEREOLINT_BINARY) +
+                              " -m CONSOLE -d Stereolint -i take.avi -o VERTICALLY -t 1 -r out/ "
+                              "-p '" + kParameters + "' >/dev/null";
+  const ProcessResult result =
+      test::runProcess("/usr/bin/script", {"-qec", command, "/dev/null"}, {folder.path(), {}, {}});
+  ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_NE(result.out.find("\r\033[Kframe 1 / 3 read, 0 analysed, "), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("frame 3 / 3 read, 3 analysed"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.substr(result.out.size() - 4), "\r\033[K") << "erased at the end";
+}
+
 TEST_F(Footage, HugeRangeSelectionIsCheap) {
   const auto pairs = test::shiftedPairs(2, kView, kShift);
   ASSERT_TRUE(test::writeVideo(file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));

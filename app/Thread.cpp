@@ -102,13 +102,26 @@ unsigned reapThreads() {
   return static_cast<unsigned>(workerList.size());
 }
 
+namespace {
+
+// One pause between polls: at most 250 ms, but over as soon as the oldest
+// worker has finished, so that a run with one thread does not lose up to a
+// poll interval per frame. Workers that finish out of order are still
+// collected at the next poll, in list order, as ever.
+void pauseBetweenPolls() {
+  if (workerList.empty()) return;
+  workerList.front()->wait(kPollMs);
+}
+
+}  // namespace
+
 void waitForFreeWorker(int threads) {
   const auto limit = static_cast<unsigned>(std::max(threads, 1));
-  while (reapThreads() >= limit) QThread::msleep(kPollMs);
+  while (reapThreads() >= limit) pauseBetweenPolls();
 }
 
 void waitForAllWorkers() {
-  while (reapThreads() != 0) QThread::msleep(kPollMs);
+  while (reapThreads() != 0) pauseBetweenPolls();
 }
 
 }  // namespace stereolint

@@ -74,9 +74,10 @@ void startWorker(std::unique_ptr<Thread> worker);
 // how many workers remain.
 unsigned reapThreads();
 
-// Polls every 250 ms until fewer than `threads` workers remain.
+// Polls at least every 250 ms (at once when the oldest worker finishes)
+// until fewer than `threads` workers remain.
 void waitForFreeWorker(int threads);
-// Polls every 250 ms until no worker remains.
+// Polls the same way until no worker remains.
 void waitForAllWorkers();
 
 }  // namespace stereolint

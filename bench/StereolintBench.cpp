@@ -76,6 +76,7 @@ struct ProgramRun {
 
 ProgramRun runStereolint(const std::string& video, const std::string& output, int threads) {
   const std::string threadText = std::to_string(threads);
+  std::fflush(stdout);  // the child must not print what this process buffered
   const auto start = Clock::now();
   const pid_t child = fork();
   if (child == 0) {
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
   const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 24;
   std::string source;
   const std::vector<cv::Mat> frames = footageFrames(count, source);
+  const auto frameCount = static_cast<double>(frames.size());
   std::printf("footage: %s, %d frames of %d x %d per view\n", source.c_str(),
               static_cast<int>(frames.size()), frames[0].cols, frames[0].rows);
   std::printf("parameters: %s\n\n", kParameters);
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
   }
   const double coreSeconds = secondsSince(coreStart);
   std::printf("core (compute + summary, 1 thread): %8.1f ms/frame %8.2f frames/s\n",
-              1000 * coreSeconds / frames.size(), frames.size() / coreSeconds);
+              1000 * coreSeconds / frameCount, frameCount / coreSeconds);
 
   // The whole program on a side-by-side video.
   const auto folder = std::filesystem::temp_directory_path() /
@@ -129,9 +131,9 @@ int main(int argc, char** argv) {
   for (int threads : {1, 2}) {
     const std::string output = (folder / ("t" + std::to_string(threads))).string() + "/";
     const ProgramRun run = runStereolint(video, output, threads);
-    std::printf("program, -t %d:                     %8.1f ms/frame %8.2f frames/s %8.1f MiB peak%s\n",
-                threads, 1000 * run.seconds / frames.size(), frames.size() / run.seconds,
-                run.peakKilobytes / 1024.0, run.status == 0 ? "" : "  (exit code not 0)");
+    std::printf("program, -t %d:                    %8.1f ms/frame %8.2f frames/s %8.1f MiB peak%s\n",
+                threads, 1000 * run.seconds / frameCount, frameCount / run.seconds,
+                static_cast<double>(run.peakKilobytes) / 1024.0, run.status == 0 ? "" : "  (exit code not 0)");
   }
   std::filesystem::remove_all(folder);
   return 0;

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include <opencv2/imgproc.hpp>
-
 #include "checkers/SingleMeasurement.h"
 #include "results/ResultKeys.h"
 
@@ -44,12 +42,7 @@ RotationStereolint::RotationStereolint(std::string parameters)
     : StereolintInterface(std::move(parameters)) {}
 
 cv::Mat RotationStereolint::correct(cv::Mat view, double amount) const {
-  const cv::Point2f centre(static_cast<float>(view.cols) / 2, static_cast<float>(view.rows) / 2);
-  const cv::Mat rotation = cv::getRotationMatrix2D(centre, amount, 1.0);
-  cv::Mat result;
-  cv::warpAffine(view, result, rotation, view.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
-                 cv::Scalar::all(0));
-  return result;
+  return warpAboutCentre(view, amount, 1.0);
 }
 
 Results RotationStereolint::compute(const FeatureMatches* matches, cv::Mat left,

@@ -1,7 +1,5 @@
 #include "checkers/ScaleStereolint.h"
 
-#include <opencv2/imgproc.hpp>
-
 #include "checkers/SingleMeasurement.h"
 #include "results/ResultKeys.h"
 
@@ -35,12 +33,7 @@ ScaleStereolint::ScaleStereolint(std::string parameters)
     : StereolintInterface(std::move(parameters)) {}
 
 cv::Mat ScaleStereolint::correct(cv::Mat view, double amount) const {
-  const cv::Point2f centre(static_cast<float>(view.cols) / 2, static_cast<float>(view.rows) / 2);
-  const cv::Mat scaling = cv::getRotationMatrix2D(centre, 0.0, amount);
-  cv::Mat result;
-  cv::warpAffine(view, result, scaling, view.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
-                 cv::Scalar::all(0));
-  return result;
+  return warpAboutCentre(view, 0.0, amount);
 }
 
 Results ScaleStereolint::compute(const FeatureMatches* matches, cv::Mat left,

@@ -101,6 +101,14 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   return results;
 }
 
+cv::Mat warpAboutCentre(const cv::Mat& view, double degrees, double scale) {
+  const cv::Point2f centre(static_cast<float>(view.cols) / 2, static_cast<float>(view.rows) / 2);
+  cv::Mat result;
+  cv::warpAffine(view, result, cv::getRotationMatrix2D(centre, degrees, scale), view.size(),
+                 cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+  return result;
+}
+
 cv::Mat blackSummary() { return cv::Mat(200, 200, CV_8UC3, cv::Scalar::all(0)); }
 
 }  // namespace stereolint

@@ -45,6 +45,11 @@ void prepareViews(cv::Mat& left, cv::Mat& right);
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
                       const FeatureMatches* matches, cv::Mat left, cv::Mat right);
 
+// `view` turned by `degrees` (anticlockwise for positive angles) and scaled
+// by `scale` about (columns / 2, rows / 2), keeping its size; bilinear, black
+// where nothing maps. The correction of the rotation and scale checkers.
+cv::Mat warpAboutCentre(const cv::Mat& view, double degrees, double scale);
+
 // What a single checker's `visualize` gives for any list: a 200 x 200 black
 // 3-channel 8-bit picture.
 cv::Mat blackSummary();

@@ -38,8 +38,11 @@ cv::Size captureSize(const cv::VideoCapture& capture) {
 
 int Application::processImages(std::array<std::string, 2> inputs, std::string orientation,
                                const StereolintInterface* checker, std::string resultPath) {
-  cv::Mat left = cv::imread(inputs[0], cv::IMREAD_ANYCOLOR);
-  cv::Mat right = inputs[1] == inputs[0] ? left : cv::imread(inputs[1], cv::IMREAD_ANYCOLOR);
+  // Pictures are taken as stored: turning them by their EXIF orientation
+  // would move the views of a stereo frame out of their halves.
+  const int flags = cv::IMREAD_ANYCOLOR | cv::IMREAD_IGNORE_ORIENTATION;
+  cv::Mat left = cv::imread(inputs[0], flags);
+  cv::Mat right = inputs[1] == inputs[0] ? left : cv::imread(inputs[1], flags);
   for (size_t k = 0; k < inputs.size(); ++k) {
     if ((k == 0 ? left : right).empty()) {
       runStatus.error(kInputPhase, "Cannot read the image " + inputs[k]);
@@ -71,13 +74,15 @@ int Application::processVideo(std::array<std::string, 2> inputs, std::string ori
       runStatus.error(kInputPhase, "Cannot open the video " + inputs[k]);
       return -1;
     }
+    // Frames are taken as stored, as pictures are (see processImages).
+    captures[k].set(cv::CAP_PROP_ORIENTATION_AUTO, 0);
   }
   const cv::Size frameSize = captureSize(captures[0]);
   if (!sameSize(runStatus, inputs, frameSize, captureSize(captures[1]))) return -1;
   const auto regions = viewRegions(orientation, frameSize.width, frameSize.height);
   const int frameCount = static_cast<int>(captures[0].get(cv::CAP_PROP_FRAME_COUNT));
   if (frameCount <= 0) {
-    runStatus.error(kInputPhase, "The video " + inputs[0] + " holds no frames");
+    runStatus.error(kInputPhase, "The video " + inputs[0] + " reports no frames");
     return -1;
   }
   const FrameSelection selection = parseSequence(sequence);
@@ -88,14 +93,20 @@ int Application::processVideo(std::array<std::string, 2> inputs, std::string ori
   for (int i = 0; i < frameCount; ++i) {
     // A container's frame count can be an estimate: reading may end
     // earlier, and the shorter of two inputs ends the pair.
+    // A frame of another size than the stream announced cannot be cut into
+    // the view regions; it ends the reading like a missing frame.
     bool delivered = true;
     for (size_t k = 0; k < inputs.size() && delivered; ++k) {
-      delivered = captures[k].read(frames[k]) && frames[k].size() == frameSize;
-      if (!delivered) {
-        runStatus.warning("ConsoleApplication::run - [frames]",
-                          "Reading " + inputs[k] + " stopped at frame " + std::to_string(i + 1) +
-                              " of " + std::to_string(frameCount));
+      std::string stop = "Reading " + inputs[k] + " stopped at frame " + std::to_string(i + 1) +
+                         " of " + std::to_string(frameCount);
+      if (!captures[k].read(frames[k])) {
+        delivered = false;
+      } else if (frames[k].size() != frameSize) {
+        delivered = false;
+        stop += ": the frame measures " + sizeText(frames[k].size()) + ", not " +
+                sizeText(frameSize);
       }
+      if (!delivered) runStatus.warning("ConsoleApplication::run - [frames]", stop);
     }
     if (!delivered) break;
     runStatus.progress().frameRead();

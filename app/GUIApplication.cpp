@@ -38,18 +38,29 @@ void GUIApplication::presentResults(cv::Mat /*left*/, cv::Mat /*right*/, int id,
     }
   }
   printResults(std::cout, id, size, results, name);
-  if (display == Display::Missing || summary.empty()) return;
+  const cv::Size fitted = fitInto(summary.size());
+  if (display == Display::Missing || fitted.area() == 0) return;
 
-  cv::startWindowThread();
-  // The window takes the size of the picture; without the extended controls
-  // of some window back ends (toolbar, status bar), which would make it
-  // larger than the picture and move the picture off the screen corner.
-  cv::namedWindow(kWindow, cv::WINDOW_AUTOSIZE | cv::WINDOW_GUI_NORMAL);
-  cv::moveWindow(kWindow, 0, 0);
-  cv::Mat shown;
-  cv::resize(summary, shown, fitInto(summary.size()), 0, 0, cv::INTER_LINEAR);
-  cv::imshow(kWindow, shown);
-  cv::waitKey(kShowMs);
+  try {
+    cv::startWindowThread();
+    // The window takes the size of the picture; without the extended
+    // controls of some window back ends (toolbar, status bar), which would
+    // make it larger than the picture and move the picture off the corner.
+    cv::namedWindow(kWindow, cv::WINDOW_AUTOSIZE | cv::WINDOW_GUI_NORMAL);
+    cv::moveWindow(kWindow, 0, 0);
+    cv::Mat shown;
+    cv::resize(summary, shown, fitted, 0, 0, cv::INTER_LINEAR);
+    cv::imshow(kWindow, shown);
+    cv::waitKey(kShowMs);
+  } catch (const cv::Exception& error) {
+    // A window library that cannot show windows (a build without one, for
+    // instance) must not end the run: the frames are presented on the
+    // console from now on.
+    display = Display::Missing;
+    status().warning("GUIApplication::presentResults - [display]",
+                     "Cannot show the summary pictures (" + error.err +
+                         "); the results are printed only");
+  }
 }
 
 }  // namespace stereolint

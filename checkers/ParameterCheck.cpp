@@ -29,7 +29,7 @@ std::optional<std::string> checkParameters(const std::string& parameters) {
   if (!namesAStep(checker.getParameter("HIERARCHY"))) return std::nullopt;
   for (const char* key : {"WIDTH", "HEIGHT"}) {
     const std::string value = checker.getParameter(key);
-    if (!isPositiveWholeNumber(value)) {
+    if (leadingInteger(value) < 1) {
       return problemLine(key, value, "a whole number of at least 1 is needed");
     }
   }

@@ -24,12 +24,4 @@ int leadingInteger(std::string_view text) {
   return static_cast<int>(value);
 }
 
-bool isPositiveWholeNumber(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  return leadingInteger(text) >= 1;
-}
-
 }  // namespace stereolint

@@ -11,8 +11,4 @@ namespace stereolint {
 // atoi, a value beyond the range of int saturates at INT_MIN or INT_MAX.
 int leadingInteger(std::string_view text);
 
-// True when `text` is one or more decimal digits and nothing else, with a
-// value from 1 to INT_MAX.
-bool isPositiveWholeNumber(std::string_view text);
-
 }  // namespace stereolint

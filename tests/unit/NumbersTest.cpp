@@ -24,15 +24,5 @@ TEST(LeadingInteger, SaturatesInsteadOfOverflowing) {
   EXPECT_EQ(leadingInteger("-99999999999999999999"), INT_MIN);
 }
 
-TEST(IsPositiveWholeNumber, AcceptsOnlyPlainDigitsAboveZero) {
-  EXPECT_TRUE(isPositiveWholeNumber("1"));
-  EXPECT_TRUE(isPositiveWholeNumber("010"));
-  EXPECT_FALSE(isPositiveWholeNumber("0"));
-  EXPECT_FALSE(isPositiveWholeNumber(""));
-  EXPECT_FALSE(isPositiveWholeNumber("10%"));
-  EXPECT_FALSE(isPositiveWholeNumber(" 10"));
-  EXPECT_FALSE(isPositiveWholeNumber("+10"));
-}
-
 }  // namespace
 }  // namespace stereolint

@@ -28,6 +28,8 @@ TEST(CheckParameters, TileSizesMustBeWholeNumbersOfAtLeastOne) {
             "Wrong parameter HEIGHT \"0\": a whole number of at least 1 is needed");
   EXPECT_EQ(checkParameters("WIDTH:ten," + kGood),
             "Wrong parameter WIDTH \"ten\": a whole number of at least 1 is needed");
+  EXPECT_EQ(checkParameters("WIDTH:5:x,HEIGHT:7%," + kGood), std::nullopt)
+      << "read as the measurement reads them: 5 and 7";
 }
 
 TEST(CheckParameters, UnknownNamesAreRepeatedWithTheValidOnes) {

@@ -39,7 +39,6 @@ class Thread : public QThread {
   // reported as warnings.
   void collect();
 
-  int frameId() const { return id; }
 
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.

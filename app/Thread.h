@@ -39,7 +39,6 @@ class Thread : public QThread {
   // reported as warnings.
   void collect();
 
-
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.
   // An error of the image library (or any other exception) is kept for

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/Thread.h"
 #include "platform/Platform.h"
+#include "platform/StageTimes.h"
 #include "sources/FrameSelection.h"
 #include "sources/Paths.h"
 #include "sources/ViewRegions.h"
@@ -29,6 +30,16 @@ bool sameSize(RunStatus& status, const std::array<std::string, 2>& inputs, cv::S
   return false;
 }
 
+bool readFrame(cv::VideoCapture& capture, cv::Mat& frame) {
+  const timing::ScopedStage decoding(timing::Stage::Decoding);
+  return capture.read(frame);
+}
+
+cv::Mat readImage(const std::string& path, int flags) {
+  const timing::ScopedStage decoding(timing::Stage::Decoding);
+  return cv::imread(path, flags);
+}
+
 cv::Size captureSize(const cv::VideoCapture& capture) {
   return {static_cast<int>(capture.get(cv::CAP_PROP_FRAME_WIDTH)),
           static_cast<int>(capture.get(cv::CAP_PROP_FRAME_HEIGHT))};
@@ -41,8 +52,8 @@ int Application::processImages(std::array<std::string, 2> inputs, std::string or
   // Pictures are taken as stored: turning them by their EXIF orientation
   // would move the views of a stereo frame out of their halves.
   const int flags = cv::IMREAD_ANYCOLOR | cv::IMREAD_IGNORE_ORIENTATION;
-  cv::Mat left = cv::imread(inputs[0], flags);
-  cv::Mat right = inputs[1] == inputs[0] ? left : cv::imread(inputs[1], flags);
+  cv::Mat left = readImage(inputs[0], flags);
+  cv::Mat right = inputs[1] == inputs[0] ? left : readImage(inputs[1], flags);
   for (size_t k = 0; k < inputs.size(); ++k) {
     if ((k == 0 ? left : right).empty()) {
       runStatus.error(kInputPhase, "Cannot read the image " + inputs[k]);
@@ -99,7 +110,7 @@ int Application::processVideo(std::array<std::string, 2> inputs, std::string ori
     for (size_t k = 0; k < inputs.size() && delivered; ++k) {
       std::string stop = "Reading " + inputs[k] + " stopped at frame " + std::to_string(i + 1) +
                          " of " + std::to_string(frameCount);
-      if (!captures[k].read(frames[k])) {
+      if (!readFrame(captures[k], frames[k])) {
         delivered = false;
       } else if (frames[k].size() != frameSize) {
         delivered = false;

@@ -7,6 +7,7 @@
 #include "app/ConsoleApplication.h"
 #include "app/GUIApplication.h"
 #include "checkers/ParameterCheck.h"
+#include "platform/StageTimes.h"
 
 namespace stereolint {
 
@@ -31,9 +32,11 @@ int startStereolint(const std::vector<std::string>& words) {
   } else {
     application = std::make_unique<GUIApplication>();
   }
-  return application->run(settings.inputs, settings.orientation, settings.method,
-                          settings.threads, settings.resultPath, settings.parameters,
-                          settings.sequence);
+  const int status = application->run(settings.inputs, settings.orientation, settings.method,
+                                      settings.threads, settings.resultPath, settings.parameters,
+                                      settings.sequence);
+  timing::writeStageTimes();
+  return status;
 }
 
 }  // namespace stereolint

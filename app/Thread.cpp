@@ -9,6 +9,7 @@
 
 #include "app/Application.h"
 #include "checkers/StereolintInterface.h"
+#include "platform/StageTimes.h"
 #include "platform/ThreadAnnotations.h"
 #include "results/ResultsTable.h"
 
@@ -57,9 +58,14 @@ Thread::~Thread() {
 }
 
 void Thread::run() {
+  const timing::ScopedFrame frameTime;
   try {
     results = checker->compute(nullptr, left, right);
-    summary = checker->visualize(results);
+    {
+      const timing::ScopedStage drawing(timing::Stage::Drawing);
+      summary = checker->visualize(results);
+    }
+    const timing::ScopedStage writing(timing::Stage::Writing);
     writeFailures = writeFrameFiles(left, right, id, size, results, summary, name, resultPath);
   } catch (const cv::Exception& error) {
     failure = describe(error);
@@ -81,7 +87,10 @@ void Thread::collect() {
                                               std::to_string(left.rows) + "): " + failure);
     return;
   }
-  status.outputFailed(writeCollectedResults(left, right, id, size, results, name, resultPath));
+  {
+    const timing::ScopedStage writing(timing::Stage::Writing);
+    status.outputFailed(writeCollectedResults(left, right, id, size, results, name, resultPath));
+  }
   status.progress().clear();
   application->presentResults(left, right, id, size, results, summary, name);
 }

@@ -1,140 +1,137 @@
-// Speed and memory of Stereolint on real footage.
+// Speed and memory of Stereolint on real-looking footage.
 //
-//   stereolint-bench [FRAMES]
+//   stereolint-bench [--frames N] [--long] [--loops]
 //
-// Builds a side-by-side stereo video from the image library's sample footage
-// (Megamind.avi of Debian's opencv-doc; a synthetic texture when it is not
-// installed): every right view is the left view moved down 4 rows, turned
-// 0.3 degrees and enlarged 1 %. Then it prints
-//   - milliseconds per frame of the measuring core (compute and summary of
-//     the combined checker, one thread, in this process), and
-//   - frames per second, milliseconds per frame and peak memory of the
-//     Stereolint program on that video with 1 and 2 worker threads.
-#include <sys/resource.h>
-#include <sys/wait.h>
+// Makes its own input from the sample photographs of Debian's opencv-doc:
+// side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
+// 24) and 3840 x 2160 (4 frames) whose right views are the left ones moved
+// down 4 rows, turned 0.3 degrees and enlarged 1 %, plus two 1080p still
+// pairs: the same misalignment, and the worst case of a view and itself
+// moved down 6 whole rows. Then it prints
+//   - per size and worker count: milliseconds per frame (median of the
+//     frames), frames per second, cores busy, peak memory, and where the
+//     time went by stage (the program's own timers);
+//   - the I/O floor: the same frames decoded and the same pictures written,
+//     nothing analysed, and the full run's ratio to it;
+//   - the still pairs on two cores against one;
+//   - how the measuring loops grow with the number of matches.
+// --long adds a 200-frame 1080p run at -t 2 to show that memory stays flat;
+// --loops prints the measuring loops alone.
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
-
-#include "checkers/Stereolint.h"
+#include "BenchFootage.h"
+#include "IoFloor.h"
+#include "LoopScaling.h"
+#include "ProgramRun.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
 
-const char* const kParameters =
-    "WIDTH:5,HEIGHT:5,DETECTOR:GridFAST,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
-    "DISTRIBUTION:TRUE,RECURRENCY:TRUE,HIERARCHY:VERTICAL;ROTATION;SCALE";
-const char* const kFootage = "/usr/share/doc/opencv-doc/examples/data/Megamind.avi";
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-cv::Mat misaligned(const cv::Mat& view) {
-  const cv::Point2f centre(static_cast<float>(view.cols) / 2, static_cast<float>(view.rows) / 2);
-  cv::Mat transform = cv::getRotationMatrix2D(centre, 0.3, 1.01);
-  transform.at<double>(1, 2) += 4;
-  cv::Mat moved;
-  cv::warpAffine(view, moved, transform, view.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
-  return moved;
-}
-
-std::vector<cv::Mat> footageFrames(int count, std::string& source) {
-  std::vector<cv::Mat> frames;
-  cv::VideoCapture capture(kFootage);
-  cv::Mat frame;
-  while (static_cast<int>(frames.size()) < count && capture.read(frame)) frames.push_back(frame.clone());
-  if (!frames.empty()) {
-    source = kFootage;
-    return frames;
-  }
-  source = "synthetic texture (install opencv-doc for real footage)";
-  cv::RNG rng(1);
-  for (int i = 0; i < count; ++i) {
-    cv::Mat picture(540, 720, CV_8UC3);
-    rng.fill(picture, cv::RNG::UNIFORM, cv::Scalar::all(0), cv::Scalar::all(255));
-    cv::GaussianBlur(picture, picture, cv::Size(0, 0), 2.0);
-    frames.push_back(picture);
-  }
-  return frames;
-}
-
-struct ProgramRun {
-  double seconds = 0;
-  long peakKilobytes = 0;
-  int status = -1;
+struct Footage {
+  const char* label;
+  cv::Size frameSize;
+  int frames;
 };
 
-ProgramRun runStereolint(const std::string& video, const std::string& output, int threads) {
-  const std::string threadText = std::to_string(threads);
-  std::fflush(stdout);  // the child must not print what this process buffered
-  const auto start = Clock::now();
-  const pid_t child = fork();
-  if (child == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
-    execl(STEREOLINT_BINARY, STEREOLINT_BINARY, "-m", "CONSOLE", "-i", video.c_str(), "-o",
-          "VERTICALLY", "-d", "Stereolint", "-t", threadText.c_str(), "-r", output.c_str(), "-p",
-          kParameters, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  return {secondsSince(start), usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+void printRunHeader() {
+  std::printf("%-22s %3s %9s %8s %6s %9s | %8s %8s %8s %8s %8s\n", "input", "-t", "ms/frame",
+              "frames/s", "cores", "peak MiB", "decode", "match", "measure", "draw", "write");
+}
+
+void printRun(const std::string& label, int threads, int frames, const bench::ProgramRun& run) {
+  const auto perFrame = [&](const char* stage) {
+    const auto found = run.stageMs.find(stage);
+    return found == run.stageMs.end() ? 0.0 : found->second / frames;
+  };
+  std::printf("%-22s %3d %9.1f %8.2f %6.2f %9.1f | %8.1f %8.1f %8.1f %8.1f %8.1f%s\n",
+              label.c_str(), threads, bench::median(run.frameMs), frames / run.wallSeconds,
+              run.coresBusy(), run.peakMiB, perFrame("decoding"), perFrame("matching"),
+              perFrame("measuring"), perFrame("drawing"), perFrame("writing"),
+              run.status == 0 ? "" : "  (exit status not 0)");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 24;
-  std::string source;
-  const std::vector<cv::Mat> frames = footageFrames(count, source);
-  const auto frameCount = static_cast<double>(frames.size());
-  std::printf("footage: %s, %d frames of %d x %d per view\n", source.c_str(),
-              static_cast<int>(frames.size()), frames[0].cols, frames[0].rows);
-  std::printf("parameters: %s\n\n", kParameters);
-
-  // The measuring core alone.
-  const stereolint::Stereolint checker(kParameters);
-  const auto coreStart = Clock::now();
-  for (const cv::Mat& frame : frames) {
-    const stereolint::Results results = checker.compute(nullptr, frame, misaligned(frame));
-    checker.visualize(results);
-  }
-  const double coreSeconds = secondsSince(coreStart);
-  std::printf("core (compute + summary, 1 thread): %8.1f ms/frame %8.2f frames/s\n",
-              1000 * coreSeconds / frameCount, frameCount / coreSeconds);
-
-  // The whole program on a side-by-side video.
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("stereolint-bench-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  const std::string video = (folder / "take.avi").string();
-  {
-    cv::VideoWriter writer(video, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25,
-                           cv::Size(2 * frames[0].cols, frames[0].rows));
-    for (const cv::Mat& frame : frames) {
-      cv::Mat both;
-      cv::hconcat(frame, misaligned(frame), both);
-      writer.write(both);
+  int frames = 24;
+  bool longRun = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+      frames = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--long") == 0) {
+      longRun = true;
+    } else if (std::strcmp(argv[i], "--loops") == 0) {
+      bench::printLoopScaling();
+      return 0;
+    } else {
+      std::fprintf(stderr, "usage: %s [--frames N] [--long] [--loops]\n", argv[0]);
+      return 2;
     }
   }
-  for (int threads : {1, 2}) {
-    const std::string output = (folder / ("t" + std::to_string(threads))).string() + "/";
-    const ProgramRun run = runStereolint(video, output, threads);
-    std::printf("program, -t %d:                    %8.1f ms/frame %8.2f frames/s %8.1f MiB peak%s\n",
-                threads, 1000 * run.seconds / frameCount, frameCount / run.seconds,
-                static_cast<double>(run.peakKilobytes) / 1024.0, run.status == 0 ? "" : "  (exit code not 0)");
+
+  const fs::path folder = fs::temp_directory_path() / ("stereolint-bench-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  std::string source;
+  const cv::Mat canvas = bench::photoCanvas(cv::Size(4600, 2800), source);
+  std::printf("content: %s, panned; parameters: %s\n\n", source.c_str(), bench::kBenchParameters);
+
+  const std::vector<Footage> footage = {{"720p", {1280, 720}, frames},
+                                        {"1080p", {1920, 1080}, frames},
+                                        {"2160p", {3840, 2160}, 4}};
+  std::printf("Side-by-side H.264 videos, whole program (ms/frame: median of the frames' own "
+              "times;\nstage columns: ms per frame summed over threads)\n");
+  printRunHeader();
+  for (const Footage& take : footage) {
+    const std::string video = (folder / (std::string(take.label) + ".mp4")).string();
+    if (!bench::writeSideBySideVideo(video, canvas, take.frameSize, take.frames)) {
+      std::printf("%-22s cannot be encoded as H.264 here\n", take.label);
+      continue;
+    }
+    for (int threads : {1, 2}) {
+      const std::string output =
+          (folder / (std::string(take.label) + "-t" + std::to_string(threads))).string() + "/";
+      const bench::ProgramRun run = bench::runStereolint(video, output, threads);
+      printRun(std::string(take.label) + " video", threads, take.frames, run);
+      const bench::IoFloor floor = bench::ioFloor(video, output, threads);
+      bench::printIoFloor(floor, run.wallSeconds);
+      fs::remove_all(output);
+    }
   }
-  std::filesystem::remove_all(folder);
+  std::printf("\n");
+
+  std::printf("1080p still pairs, -t 1: two cores against one\n");
+  printRunHeader();
+  for (bool worstCase : {false, true}) {
+    const std::string still = (folder / (worstCase ? "worst.png" : "still.png")).string();
+    bench::writeSideBySideStill(still, canvas, cv::Size(1920, 1080), worstCase);
+    const std::string label = worstCase ? "worst case" : "still";
+    const bench::ProgramRun one = bench::runStereolint(still, (folder / "one").string() + "/", 1, true);
+    const bench::ProgramRun two = bench::runStereolint(still, (folder / "two").string() + "/", 1);
+    printRun(label + ", one core", 1, 1, one);
+    printRun(label + ", two cores", 1, 1, two);
+    std::printf("%-22s wall time two cores / one core: %.2f\n", label.c_str(),
+                two.wallSeconds / one.wallSeconds);
+  }
+  std::printf("\n");
+
+  bench::printLoopScaling();
+
+  if (longRun) {
+    std::printf("\nMemory over a long take (1080p, -t 2)\n");
+    printRunHeader();
+    const std::string video = (folder / "long.mp4").string();
+    if (bench::writeSideBySideVideo(video, canvas, cv::Size(1920, 1080), 200)) {
+      const bench::ProgramRun run = bench::runStereolint(video, (folder / "long").string() + "/", 2);
+      printRun("1080p, 200 frames", 2, 200, run);
+    }
+  }
+  fs::remove_all(folder);
   return 0;
 }

@@ -5,6 +5,8 @@
 #include <limits>
 
 #include "checkers/algorithms/FeatureAlgorithms.h"
+#include "platform/Parallel.h"
+#include "platform/StageTimes.h"
 #include "sources/Numbers.h"
 
 namespace stereolint {
@@ -53,51 +55,83 @@ std::vector<cv::Rect> featureTiles(int widthPercent, int heightPercent, cv::Size
   return tiles;
 }
 
+namespace {
+
+struct AlgorithmNames {
+  std::string detector, extractor, matcher;
+};
+
+// What one tile contributes: keypoints in view coordinates and matches
+// indexing the tile's own keypoint lists. A tile whose views give
+// descriptors of different lengths contributes nothing.
+struct TileMatches {
+  bool used = false;
+  std::vector<cv::KeyPoint> left, right;
+  std::vector<cv::DMatch> matches;
+};
+
+TileMatches matchTile(const AlgorithmNames& names, const cv::Mat& leftTile,
+                      const cv::Mat& rightTile, cv::Point2f origin) {
+  // Algorithms are made afresh for every tile: detectors and matchers keep
+  // state between calls (a trained index, a grid's own detector), and a
+  // tile must not depend on the ones before it.
+  TileMatches tile;
+  const cv::Ptr<cv::Feature2D> detector = createDetector(names.detector);
+  detector->detect(leftTile, tile.left);
+  detector->detect(rightTile, tile.right);
+
+  cv::Mat leftDescriptors, rightDescriptors;
+  const cv::Ptr<cv::Feature2D> extractor = createExtractor(names.extractor);
+  extractor->compute(leftTile, tile.left, leftDescriptors);
+  extractor->compute(rightTile, tile.right, rightDescriptors);
+  if (leftDescriptors.cols != rightDescriptors.cols) return tile;
+  tile.used = true;
+
+  if (!leftDescriptors.empty() && !rightDescriptors.empty()) {
+    const cv::Ptr<cv::DescriptorMatcher> matcher = createMatcher(names.matcher);
+    std::vector<cv::DMatch> forward, backward;
+    matcher->match(leftDescriptors, rightDescriptors, forward);
+    matcher->match(rightDescriptors, leftDescriptors, backward);
+    const float half = static_cast<float>(extractor->descriptorSize() / 2);
+    tile.matches = crossCheckedMatches(forward, backward, half);
+  }
+  for (cv::KeyPoint& keypoint : tile.left) keypoint.pt += origin;
+  for (cv::KeyPoint& keypoint : tile.right) keypoint.pt += origin;
+  return tile;
+}
+
+}  // namespace
+
 std::unique_ptr<FeatureMatches> matchFeatures(const StereolintInterface& checker, cv::Mat left,
                                               cv::Mat right) {
+  const timing::ScopedStage matching(timing::Stage::Matching);
   const int widthPercent = leadingInteger(checker.getParameter("WIDTH"));
   const int heightPercent = leadingInteger(checker.getParameter("HEIGHT"));
-  const std::string detectorName = checker.getParameter("DETECTOR");
-  const std::string extractorName = checker.getParameter("EXTRACTOR");
-  const std::string matcherName = checker.getParameter("MATCHER");
+  const AlgorithmNames names{checker.getParameter("DETECTOR"), checker.getParameter("EXTRACTOR"),
+                             checker.getParameter("MATCHER")};
+
+  // Tiles are independent of each other: they are matched side by side and
+  // joined in tile order, which gives the lists a loop over the tiles gives.
+  const std::vector<cv::Rect> tiles =
+      featureTiles(widthPercent, heightPercent, left.size(), right.size());
+  std::vector<TileMatches> tileMatches(tiles.size());
+  platform::parallelFor(tiles.size(), [&](size_t t) {
+    const cv::Rect& tile = tiles[t];
+    tileMatches[t] = matchTile(names, left(tile), right(tile),
+                               cv::Point2f(static_cast<float>(tile.x), static_cast<float>(tile.y)));
+  });
 
   std::vector<cv::KeyPoint> allLeft, allRight;
   std::vector<cv::DMatch> allMatches;
-  for (const cv::Rect& tile : featureTiles(widthPercent, heightPercent, left.size(), right.size())) {
-    const cv::Mat leftTile = left(tile);
-    const cv::Mat rightTile = right(tile);
-
-    std::vector<cv::KeyPoint> leftKeypoints, rightKeypoints;
-    const cv::Ptr<cv::Feature2D> detector = createDetector(detectorName);
-    detector->detect(leftTile, leftKeypoints);
-    detector->detect(rightTile, rightKeypoints);
-
-    cv::Mat leftDescriptors, rightDescriptors;
-    const cv::Ptr<cv::Feature2D> extractor = createExtractor(extractorName);
-    extractor->compute(leftTile, leftKeypoints, leftDescriptors);
-    extractor->compute(rightTile, rightKeypoints, rightDescriptors);
-    if (leftDescriptors.cols != rightDescriptors.cols) continue;
-
-    std::vector<cv::DMatch> accepted;
-    if (!leftDescriptors.empty() && !rightDescriptors.empty()) {
-      const cv::Ptr<cv::DescriptorMatcher> matcher = createMatcher(matcherName);
-      std::vector<cv::DMatch> forward, backward;
-      matcher->match(leftDescriptors, rightDescriptors, forward);
-      matcher->match(rightDescriptors, leftDescriptors, backward);
-      const float half = static_cast<float>(extractor->descriptorSize() / 2);
-      accepted = crossCheckedMatches(forward, backward, half);
-    }
-
-    const cv::Point2f origin(static_cast<float>(tile.x), static_cast<float>(tile.y));
-    for (cv::KeyPoint& keypoint : leftKeypoints) keypoint.pt += origin;
-    for (cv::KeyPoint& keypoint : rightKeypoints) keypoint.pt += origin;
-    for (cv::DMatch& match : accepted) {
+  for (TileMatches& tile : tileMatches) {
+    if (!tile.used) continue;
+    for (cv::DMatch& match : tile.matches) {
       match.queryIdx += static_cast<int>(allLeft.size());
       match.trainIdx += static_cast<int>(allRight.size());
       allMatches.push_back(match);
     }
-    allLeft.insert(allLeft.end(), leftKeypoints.begin(), leftKeypoints.end());
-    allRight.insert(allRight.end(), rightKeypoints.begin(), rightKeypoints.end());
+    allLeft.insert(allLeft.end(), tile.left.begin(), tile.left.end());
+    allRight.insert(allRight.end(), tile.right.begin(), tile.right.end());
   }
   return std::make_unique<FeatureMatches>(std::move(allLeft), std::move(allRight),
                                           std::move(allMatches));

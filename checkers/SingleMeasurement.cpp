@@ -8,7 +8,9 @@
 #include "checkers/MatchFeatures.h"
 #include "checkers/Pictures.h"
 #include "checkers/Statistics.h"
+#include "platform/Parallel.h"
 #include "platform/Platform.h"
+#include "platform/StageTimes.h"
 #include "results/ResultKeys.h"
 
 namespace stereolint {
@@ -25,6 +27,30 @@ cv::Mat toThreeChannels(const cv::Mat& view) {
     colour = view;
   }
   return colour;
+}
+
+// One record per distinct left feature position: the value the kind
+// measures for the first match at that position.
+std::vector<Disparity> featureRecords(const MeasurementKind& kind, const FeatureMatches& matches) {
+  const std::vector<cv::KeyPoint>& leftKeypoints = matches.getLeftKeypoints();
+  const std::vector<cv::KeyPoint>& rightKeypoints = matches.getRightKeypoints();
+  const std::vector<cv::DMatch>& pairs = matches.getMatches();
+  const std::vector<size_t> features = firstMatchPerPosition(leftKeypoints, pairs);
+  std::vector<Disparity> records;
+  records.reserve(features.size());
+  if (kind.measureMany != nullptr && !platform::serialRequested()) {
+    const std::vector<double> measured =
+        kind.measureMany(matchedPositions(leftKeypoints, rightKeypoints, pairs), features);
+    for (size_t f = 0; f < features.size(); ++f) {
+      records.emplace_back(leftPosition(leftKeypoints, pairs[features[f]]), measured[f]);
+    }
+  } else {
+    for (size_t i : features) {
+      records.emplace_back(leftPosition(leftKeypoints, pairs[i]),
+                           kind.measure(leftKeypoints, rightKeypoints, pairs, i));
+    }
+  }
+  return records;
 }
 
 }  // namespace
@@ -49,9 +75,6 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
     ownMatches = matchFeatures(checker, left, right);
     matches = ownMatches.get();
   }
-  const std::vector<cv::KeyPoint> leftKeypoints = matches->getLeftKeypoints();
-  const std::vector<cv::KeyPoint> rightKeypoints = matches->getRightKeypoints();
-  const std::vector<cv::DMatch> pairs = matches->getMatches();
 
   Result::KeyValues values;
   Result::KeyImages images;
@@ -62,30 +85,35 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
     images.push_back(std::make_unique<Result::KeyImage>(key, std::move(image)));
   };
 
-  addImage(keys::kAnaglyphBefore, anaglyph(left, right));
-
-  const std::int64_t start = platform::monotonicMilliseconds();
-  std::vector<Disparity> records;
-  for (size_t i : firstMatchPerPosition(leftKeypoints, pairs)) {
-    records.emplace_back(leftPosition(leftKeypoints, pairs[i]),
-                         kind.measure(leftKeypoints, rightKeypoints, pairs, i));
+  {
+    const timing::ScopedStage drawing(timing::Stage::Drawing);
+    addImage(keys::kAnaglyphBefore, anaglyph(left, right));
   }
-  const auto elapsed = static_cast<double>(platform::monotonicMilliseconds() - start);
 
-  const std::vector<Disparity> points = calculationPoints(std::move(records));
-  const double medianValue = median(points);
-  if (!points.empty()) {
-    addValue(keys::kAllPoints, static_cast<double>(pairs.size()));
-    addValue(keys::kCalculationPoints, count(points));
-    addValue(keys::kAverage, average(points));
-    addValue(keys::kStandardDeviation, standardDeviation(points));
-    addValue(keys::kAverageAbs, averageAbs(points));
-    addValue(keys::kMedian, medianValue);
-    addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
-    addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
+  std::vector<Disparity> points;
+  double medianValue = 0;
+  {
+    const timing::ScopedStage measuring(timing::Stage::Measuring);
+    const std::int64_t start = platform::monotonicMilliseconds();
+    std::vector<Disparity> records = featureRecords(kind, *matches);
+    const auto elapsed = static_cast<double>(platform::monotonicMilliseconds() - start);
+
+    points = calculationPoints(std::move(records));
+    medianValue = median(points);
+    if (!points.empty()) {
+      addValue(keys::kAllPoints, static_cast<double>(matches->getMatches().size()));
+      addValue(keys::kCalculationPoints, count(points));
+      addValue(keys::kAverage, average(points));
+      addValue(keys::kStandardDeviation, standardDeviation(points));
+      addValue(keys::kAverageAbs, averageAbs(points));
+      addValue(keys::kMedian, medianValue);
+      addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
+      addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
+    }
+    addValue(keys::kTime, elapsed);
   }
-  addValue(keys::kTime, elapsed);
 
+  const timing::ScopedStage drawing(timing::Stage::Drawing);
   if (checker.getParameter("DISTRIBUTION") == "TRUE") {
     addImage(keys::kCircles, circlesPicture(left, points));
   }

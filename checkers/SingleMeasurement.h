@@ -9,6 +9,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "checkers/PairwiseMeasures.h"
 #include "checkers/StereolintInterface.h"
 
 namespace stereolint {
@@ -20,10 +21,19 @@ using FeatureMeasure = double (*)(const std::vector<cv::KeyPoint>& leftKeypoints
                                   const std::vector<cv::KeyPoint>& rightKeypoints,
                                   const std::vector<cv::DMatch>& matches, size_t i);
 
+// The same values for many features at once (match indices `features`, in
+// that order), bit-identical to `FeatureMeasure` on each.
+using FeatureValues = std::vector<double> (*)(const MatchedPositions& positions,
+                                             const std::vector<size_t>& features);
+
 // How a single checker measures and names its result.
 struct MeasurementKind {
   const char* resultName;  // "VERTICAL", "ROTATION" or "SCALE"
   FeatureMeasure measure;
+  // The fast form of `measure` for measures that compare every pair of
+  // matches; null when one feature at a time is fast already. It is not
+  // used when STEREOLINT_SERIAL asks for the straightforward way.
+  FeatureValues measureMany;
   double neutralAmount;    // the `correct` amount that leaves a view as it is
 };
 

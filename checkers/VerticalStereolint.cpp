@@ -39,7 +39,7 @@ cv::Mat VerticalStereolint::correct(cv::Mat view, double amount) const {
 
 Results VerticalStereolint::compute(const FeatureMatches* matches, cv::Mat left,
                                     cv::Mat right) const {
-  static const MeasurementKind kind{keys::kVertical, verticalOffset, 0.0};
+  static const MeasurementKind kind{keys::kVertical, verticalOffset, nullptr, 0.0};
   return measureSingle(*this, kind, matches, std::move(left), std::move(right));
 }
 

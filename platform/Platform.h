@@ -19,6 +19,22 @@ char folderSeparator();
 // chain of folders ignore the result on purpose.
 bool makeDirectory(const std::string& path);
 
+// Writes `size` bytes as the whole content of the file at `path`, or
+// nothing: the bytes go to a temporary file beside it (`path` + ".partial"),
+// which replaces `path` only once every byte is written and the file is
+// closed without error. On failure (no permission, a full disk, an output
+// path whose parent is a file) the temporary file is removed, an earlier
+// file at `path` stays as it was, and the result is false. So a reader
+// never sees half a picture under a result's name.
+bool writeWholeFile(const std::string& path, const void* data, size_t size);
+
+// Appends `size` bytes to the file at `path` (created when missing) in a
+// single write at its end, so that a process killed at any moment leaves
+// either all of them or none. A short write (a full disk) is taken back by
+// cutting the file to its earlier length. False when the bytes are not all
+// in the file.
+bool appendWholeRecord(const std::string& path, const void* data, size_t size);
+
 // Opaque handle of a loaded dynamic library; nullptr means "not loaded".
 using ModuleHandle = void*;
 

@@ -1,7 +1,9 @@
 #include "platform/Platform.h"
 
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <chrono>
@@ -30,6 +32,32 @@ void rememberModuleError() {
 char folderSeparator() { return '\\'; }
 
 bool makeDirectory(const std::string& path) { return _mkdir(path.c_str()) == 0; }
+
+bool writeWholeFile(const std::string& path, const void* data, size_t size) {
+  const std::string partial = path + ".partial";
+  std::FILE* file = std::fopen(partial.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(data, 1, size, file) == size;
+  written = std::fclose(file) == 0 && written;
+  if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+    return true;
+  }
+  std::remove(partial.c_str());
+  return false;
+}
+
+bool appendWholeRecord(const std::string& path, const void* data, size_t size) {
+  const int file = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_TEXT,
+                         _S_IREAD | _S_IWRITE);
+  if (file < 0) return false;
+  const long long before = _lseeki64(file, 0, SEEK_END);
+  const int count = _write(file, data, static_cast<unsigned>(size));
+  bool written = count == static_cast<int>(size);
+  if (!written && count > 0 && before >= 0) {
+    if (_chsize_s(file, before) != 0) written = false;
+  }
+  return _close(file) == 0 && written;
+}
 
 ModuleHandle openModule(const std::string& path) {
   // Paths arrive as UTF-8; the wide-character loader takes every name.

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <locale>
-#include <opencv2/imgcodecs.hpp>
+#include <sstream>
 #include <system_error>
 
+#include <opencv2/imgcodecs.hpp>
+
+#include "platform/Parallel.h"
 #include "platform/Platform.h"
 #include "sources/Constants.h"
 
@@ -34,16 +36,80 @@ std::string withExtension(const std::string& stem, const char* extension) {
   return stem + constants().dot + extension;
 }
 
-void writePicture(const std::string& path, const cv::Mat& picture, WriteFailures& failures) {
-  bool written = false;
+// The picture's PNG bytes, or nothing when the library declines it (an
+// empty matrix, a depth PNG cannot hold).
+bool encodePicture(const cv::Mat& picture, std::vector<uchar>& bytes) {
   try {
-    written = cv::imwrite(path, picture);
+    return cv::imencode(std::string(constants().dot) + kPictureExtension, picture, bytes);
   } catch (const cv::Exception&) {
-    // The library throws rather than declines for some pictures (an empty
-    // matrix, an encoder error); for the frame that is one missing file, and
-    // the remaining files are still worth writing.
+    // The library throws rather than declines for some pictures; for the
+    // frame that is one missing file, and the other files are still worth
+    // writing.
+    return false;
   }
-  if (!written) failures.addFile(path);
+}
+
+// One file of a frame: its path and either a picture or a text.
+struct FrameFile {
+  std::string path;
+  cv::Mat picture;
+  std::string text;
+  bool isText = false;
+};
+
+bool writeFile(const FrameFile& file) {
+  if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
+  std::vector<uchar> bytes;
+  return encodePicture(file.picture, bytes) &&
+         platform::writeWholeFile(file.path, bytes.data(), bytes.size());
+}
+
+// Encodes and writes the files side by side (PNG compression is most of the
+// cost of a frame's output) and lists the failures in the files' order.
+void writeFiles(const std::vector<FrameFile>& files, WriteFailures& failures) {
+  std::vector<char> written(files.size(), 0);
+  platform::parallelFor(files.size(), [&](size_t k) { written[k] = writeFile(files[k]) ? 1 : 0; });
+  for (size_t k = 0; k < files.size(); ++k) {
+    if (written[k] == 0) failures.addFile(files[k].path);
+  }
+}
+
+FrameFile pictureFile(std::string path, cv::Mat picture) {
+  return {std::move(path), std::move(picture), std::string(), false};
+}
+
+std::string resultText(const Results& results) {
+  const Constants& words = constants();
+  std::ostringstream stream;
+  // Other programs read these numbers: they keep the classic form whatever
+  // global locale the process may have set.
+  stream.imbue(std::locale::classic());
+  for (const auto& result : results) {
+    for (const Result::KeyValue* entry : result->getKeyValues()) {
+      stream << result->getName() << words.blank << entry->getKey() << words.blank << words.colon
+             << words.blank << entry->getValue() << '\n';
+    }
+  }
+  return stream.str();
+}
+
+FrameFile resultTextFile(int id, int size, const Results& results, const std::string& resultPath) {
+  return {withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension), cv::Mat(),
+          resultText(results), true};
+}
+
+std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& results,
+                                          const std::string& resultPath) {
+  const std::string prefix = framePrefix(resultPath, id, size);
+  std::vector<FrameFile> files;
+  for (const auto& result : results) {
+    for (const Result::KeyImage* entry : result->getKeyImages()) {
+      const std::string stem =
+          prefix + result->getName() + constants().underscore + entry->getKey();
+      files.push_back(pictureFile(withExtension(stem, kPictureExtension), entry->getImage()));
+    }
+  }
+  return files;
 }
 
 }  // namespace
@@ -73,50 +139,33 @@ WriteFailures makeDirectories(const std::string& path) {
 }
 
 WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
-                              cv::Mat summary, const std::string& name,
+                              cv::Mat summary, const std::string& /*name*/,
                               const std::string& resultPath) {
   WriteFailures failures = makeDirectories(resultPath);
   const std::string prefix = framePrefix(resultPath, id, size);
-  writePicture(withExtension(prefix + kLeft, kPictureExtension), left, failures);
-  writePicture(withExtension(prefix + kRight, kPictureExtension), right, failures);
-  failures.add(writeResultText(id, size, results, name, resultPath));
-  failures.add(writeResultImages(id, size, results, name, resultPath));
-  writePicture(withExtension(prefix + kSummary, kPictureExtension), summary, failures);
+  std::vector<FrameFile> files;
+  files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
+  files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
+  files.push_back(resultTextFile(id, size, results, resultPath));
+  for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
+    files.push_back(std::move(file));
+  }
+  files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
+  writeFiles(files, failures);
   return failures;
 }
 
 WriteFailures writeResultText(int id, int size, const Results& results, const std::string& /*name*/,
                               const std::string& resultPath) {
   WriteFailures failures = makeDirectories(resultPath);
-  const std::string path =
-      withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension);
-  const Constants& words = constants();
-  std::ofstream stream(path);
-  // Other programs read these numbers: they keep the classic form whatever
-  // global locale the process may have set.
-  stream.imbue(std::locale::classic());
-  for (const auto& result : results) {
-    for (const Result::KeyValue* entry : result->getKeyValues()) {
-      stream << result->getName() << words.blank << entry->getKey() << words.blank << words.colon
-             << words.blank << entry->getValue() << '\n';
-    }
-  }
-  stream.close();
-  if (stream.fail()) failures.addFile(path);
+  writeFiles({resultTextFile(id, size, results, resultPath)}, failures);
   return failures;
 }
 
 WriteFailures writeResultImages(int id, int size, const Results& results,
                                 const std::string& /*name*/, const std::string& resultPath) {
   WriteFailures failures = makeDirectories(resultPath);
-  const std::string prefix = framePrefix(resultPath, id, size);
-  for (const auto& result : results) {
-    for (const Result::KeyImage* entry : result->getKeyImages()) {
-      const std::string stem =
-          prefix + result->getName() + constants().underscore + entry->getKey();
-      writePicture(withExtension(stem, kPictureExtension), entry->getImage(), failures);
-    }
-  }
+  writeFiles(resultPictureFiles(id, size, results, resultPath), failures);
   return failures;
 }
 

@@ -16,6 +16,12 @@
 // matrices become 16-bit PNG files, 8-bit ones 8-bit files. A later run with
 // the same prefix, id and size replaces the files.
 //
+// Every file is written whole or not at all: its bytes go to a temporary
+// file beside it that takes the file's name once complete, so a full disk
+// or a killed run never leaves half a picture under a result's name. The
+// files of a frame are encoded and written side by side on the machine's
+// cores; what the writer returns does not depend on that.
+//
 // Writing is best effort: whatever cannot be written is skipped, the rest is
 // still written, and the writer returns what it skipped. Writers print
 // nothing and keep no state, so several worker threads may write their own

@@ -2,7 +2,10 @@
 
 #include <fstream>
 #include <locale>
+#include <sstream>
 #include <vector>
+
+#include "platform/Platform.h"
 
 #include "results/ResultKeys.h"
 #include "sources/Constants.h"
@@ -46,18 +49,6 @@ void writeRow(std::ostream& stream, int id, int size, const Result& result) {
   stream << '\n';
 }
 
-// Appends one line; false when the file could not be opened or written.
-template <typename WriteLine>
-bool appendLine(const std::string& path, WriteLine writeLine) {
-  std::ofstream stream(path, std::ios::app);
-  // Other programs read these numbers: they keep the classic form whatever
-  // global locale the process may have set.
-  stream.imbue(std::locale::classic());
-  writeLine(stream);
-  stream.close();
-  return !stream.fail();
-}
-
 }  // namespace
 
 WriteFailures writeCollectedResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
@@ -71,10 +62,16 @@ WriteFailures appendResultsRows(int id, int size, const Results& results,
   WriteFailures failures = makeDirectories(resultPath);
   const std::string path = resultPath + kTableName + constants().dot + kTableExtension;
   for (const auto& result : results) {
-    if (isFileEmpty(path) && !appendLine(path, writeHeader)) failures.addFile(path);
-    const bool written =
-        appendLine(path, [&](std::ostream& stream) { writeRow(stream, id, size, *result); });
-    if (!written) failures.addFile(path);
+    std::ostringstream record;
+    // Other programs read these numbers: they keep the classic form whatever
+    // global locale the process may have set.
+    record.imbue(std::locale::classic());
+    // A new table gets its header in the same write as its first row, so
+    // a run killed at any moment leaves whole rows under one header.
+    if (isFileEmpty(path)) writeHeader(record);
+    writeRow(record, id, size, *result);
+    const std::string text = record.str();
+    if (!platform::appendWholeRecord(path, text.data(), text.size())) failures.addFile(path);
   }
   return failures;
 }

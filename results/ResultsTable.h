@@ -2,9 +2,11 @@
 // collects a row per result of every frame, across runs.
 //
 // The file is resultPath + "RESULTS.csv" (the prefix used as it is, as for
-// the frame files). It is only ever appended to, in text mode, one row at a
-// time, and never truncated, so a second run into the same prefix adds its
-// rows below the first run's. Fields are separated by "," without quoting;
+// the frame files). It is only ever appended to, one row per write (the
+// header goes in the same write as the first row), and never truncated, so
+// a second run into the same prefix adds its rows below the first run's,
+// and a run killed at any moment, or a disk that fills up, leaves only
+// whole rows under one header. Fields are separated by "," without quoting;
 // every line ends after its last field.
 //
 // The first line of an empty file is the header: an empty field, "ID",
@@ -40,9 +42,10 @@ WriteFailures writeCollectedResults(cv::Mat left, cv::Mat right, int id, int siz
                                     const std::string& resultPath);
 
 // makeDirectories(resultPath), then for each result in list order: the
-// header line when the table is empty (isFileEmpty, asked before every row),
-// then the result's row. Each line opens and closes the file. `name` is not
-// used. No results append nothing, not even a header.
+// result's row, preceded by the header line when the table is empty
+// (isFileEmpty, asked before every row), appended in one write that opens
+// and closes the file. `name` is not used. No results append nothing, not
+// even a header.
 WriteFailures appendResultsRows(int id, int size, const Results& results, const std::string& name,
                                 const std::string& resultPath);
 

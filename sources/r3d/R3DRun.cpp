@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Thread.h"
+#include "platform/StageTimes.h"
 #include "sources/FrameSelection.h"
 #include "sources/Paths.h"
 #include "sources/ViewRegions.h"
@@ -45,6 +46,11 @@ std::string loadFailure(const DecoderLoadReport& report) {
   }
   if (report.candidates.empty()) text += " none";
   return text;
+}
+
+int decodeFrame(ClipReader& clip, std::uint32_t frame, DecodeJob& job) {
+  const timing::ScopedStage decoding(timing::Stage::Decoding);
+  return clip.decodeFrame(frame, job);
 }
 
 // Frees the decode buffers, closes the clips and unloads the library, in
@@ -131,7 +137,7 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
     for (std::uint32_t i = 0; i < frameCount; ++i) {
       bool decoded = true;
       for (size_t k = 0; k < 2 && decoded; ++k) {
-        const int status = session.clips[k]->decodeFrame(i, jobs[k]);
+        const int status = decodeFrame(*session.clips[k], i, jobs[k]);
         decoded = status == 0;
         if (!decoded) {
           runStatus.warning("ConsoleApplication::run - [frames]",

@@ -1,0 +1,103 @@
+#include "ProgramRun.h"
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace bench {
+
+const char* const kBenchParameters =
+    "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+    "DISTRIBUTION:TRUE,RECURRENCY:TRUE,HIERARCHY:VERTICAL;ROTATION;SCALE";
+
+namespace {
+
+double seconds(const timeval& time) {
+  return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+void readStageTimes(const std::string& path, ProgramRun& run) {
+  std::ifstream file(path);
+  for (std::string line; std::getline(file, line);) {
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    if (kind == "stage") {
+      std::string name;
+      double ms = 0;
+      words >> name >> ms;
+      run.stageMs[name] += ms;
+    } else if (kind == "frame") {
+      double ms = 0;
+      words >> ms;
+      run.frameMs.push_back(ms);
+    }
+  }
+}
+
+void pinToFirstAllowedCore() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (!CPU_ISSET(cpu, &allowed)) continue;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    sched_setaffinity(0, sizeof one, &one);
+    return;
+  }
+}
+
+}  // namespace
+
+ProgramRun runStereolint(const std::string& input, const std::string& output, int threads,
+                         bool pinToOneCore) {
+  const std::string timings = output + ".timings";
+  std::remove(timings.c_str());
+  const std::string threadText = std::to_string(threads);
+  std::fflush(stdout);  // the child must not print what this process buffered
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
+    if (pinToOneCore) pinToFirstAllowedCore();
+    setenv("STEREOLINT_TIMINGS", timings.c_str(), 1);
+    execl(STEREOLINT_BINARY, STEREOLINT_BINARY, "-m", "CONSOLE", "-i", input.c_str(), "-o",
+          "VERTICALLY", "-d", "Stereolint", "-t", threadText.c_str(), "-r", output.c_str(), "-p",
+          kBenchParameters, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  ProgramRun run;
+  run.wallSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  readStageTimes(timings, run);
+  std::remove(timings.c_str());
+  return run;
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  const size_t middle = values.size() / 2;
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle),
+                   values.end());
+  const double upper = values[middle];
+  if (values.size() % 2 == 1) return upper;
+  return (*std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle)) +
+          upper) / 2;
+}
+
+}  // namespace bench

@@ -1,0 +1,37 @@
+// Running the Stereolint program as a user would, and what it cost.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct ProgramRun {
+  int status = -1;           // exit status, -1 when it did not exit normally
+  double wallSeconds = 0;
+  double cpuSeconds = 0;     // user + system time of the program
+  double peakMiB = 0;        // peak resident memory
+  // The program's own stage timers: milliseconds summed over threads by
+  // stage name, and each analysed frame's time.
+  std::map<std::string, double> stageMs;
+  std::vector<double> frameMs;
+
+  double coresBusy() const { return wallSeconds > 0 ? cpuSeconds / wallSeconds : 0; }
+};
+
+// Runs the program in CONSOLE mode on a side-by-side input with the
+// benchmark parameters, `threads` workers, writing under `output`, with its
+// stage timers on. `pinToOneCore` keeps the program on the first CPU it may
+// use. The program's console output is discarded.
+ProgramRun runStereolint(const std::string& input, const std::string& output, int threads,
+                         bool pinToOneCore = false);
+
+// The benchmark's parameters: the three checkers in hierarchy on corrected
+// views, distributions on, ORB features in 10 % tiles.
+extern const char* const kBenchParameters;
+
+// The median of a list; 0 for an empty one.
+double median(std::vector<double> values);
+
+}  // namespace bench

@@ -1,0 +1,31 @@
+// Work inside one frame spread over the machine's cores: the tiles of the
+// feature matching, the measuring loops and the files of a frame.
+//
+// Results never depend on how the work was spread: each index writes only
+// its own output, and callers merge outputs in index order, so a run gives
+// the same numbers, pictures and files on one core or many.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace stereolint::platform {
+
+// How many threads parallelFor uses: the number of cores the system
+// reports (at least 1), or 1 when the environment variable
+// STEREOLINT_SERIAL is set to anything but "" or "0" at the first call (every
+// frame then runs in its worker alone, the straightforward way, to compare
+// or to leave the other cores free).
+unsigned parallelThreads();
+
+// True when STEREOLINT_SERIAL asked for the straightforward way.
+bool serialRequested();
+
+// Calls body(i) once for every i in [0, count), on the calling thread and
+// up to parallelThreads() - 1 helper threads, and returns when every call
+// has returned. When calls throw, the exception of the lowest index is
+// rethrown here once all calls are over, so the caller sees the error a
+// loop in index order would have met first.
+void parallelFor(size_t count, const std::function<void(size_t)>& body);
+
+}  // namespace stereolint::platform

@@ -53,9 +53,14 @@ BackgroundProcess::BackgroundProcess(const std::string& program,
   close(errFd);
 }
 
+ProcessResult BackgroundProcess::kill() {
+  if (child > 0 && !reaped) ::kill(child, SIGKILL);
+  return wait();
+}
+
 BackgroundProcess::~BackgroundProcess() {
   if (child > 0 && !reaped) {
-    kill(child, SIGKILL);
+    ::kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
   }
   std::remove(outPath.c_str());

@@ -37,6 +37,9 @@ class BackgroundProcess {
   bool running();
   // Waits for the program to exit and returns its status and output.
   ProcessResult wait();
+  // Ends the program at once with SIGKILL, as a crash or an operator
+  // would, and returns what it printed until then.
+  ProcessResult kill();
 
  private:
   pid_t child = -1;

@@ -114,15 +114,25 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   }
 
   const timing::ScopedStage drawing(timing::Stage::Drawing);
-  if (checker.getParameter("DISTRIBUTION") == "TRUE") {
-    addImage(keys::kCircles, circlesPicture(left, points));
-  }
-  const cv::Mat correctLeft = checker.correct(left, kind.neutralAmount);
-  const cv::Mat correctRight = checker.correct(right, medianValue);
+  const bool distribution = checker.getParameter("DISTRIBUTION") == "TRUE";
+  cv::Mat circles, correctLeft, correctRight, anaglyphAfter, matchLines;
+  // The matches picture takes its line colours from this thread's random
+  // generator, which earlier pictures of the frame have drawn from, so it
+  // is drawn here; the other pictures take nothing random and are drawn
+  // beside it.
+  platform::runBeside(
+      [&] {
+        if (distribution) circles = circlesPicture(left, points);
+        correctLeft = checker.correct(left, kind.neutralAmount);
+        correctRight = checker.correct(right, medianValue);
+        anaglyphAfter = anaglyph(correctLeft, correctRight);
+      },
+      [&] { matchLines = matchesPicture(left, right, *matches); });
+  if (distribution) addImage(keys::kCircles, circles);
   addImage(keys::kCorrectLeft, correctLeft);
   addImage(keys::kCorrectRight, correctRight);
-  addImage(keys::kAnaglyphAfter, anaglyph(correctLeft, correctRight));
-  addImage(keys::kMatches, matchesPicture(left, right, *matches));
+  addImage(keys::kAnaglyphAfter, anaglyphAfter);
+  addImage(keys::kMatches, matchLines);
 
   Results results;
   results.push_back(std::make_unique<Result>(kind.resultName, std::move(values), std::move(images)));

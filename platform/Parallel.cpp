@@ -60,4 +60,36 @@ void parallelFor(size_t count, const std::function<void(size_t)>& body) {
   }
 }
 
+void runBeside(const std::function<void()>& first, const std::function<void()>& second) {
+  if (parallelThreads() <= 1) {
+    first();
+    second();
+    return;
+  }
+  std::exception_ptr firstError;
+  std::thread helper;
+  try {
+    helper = std::thread([&] {
+      try {
+        first();
+      } catch (...) {
+        firstError = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    first();
+    second();
+    return;
+  }
+  std::exception_ptr secondError;
+  try {
+    second();
+  } catch (...) {
+    secondError = std::current_exception();
+  }
+  helper.join();
+  if (firstError) std::rethrow_exception(firstError);
+  if (secondError) std::rethrow_exception(secondError);
+}
+
 }  // namespace stereolint::platform

@@ -28,4 +28,13 @@ bool serialRequested();
 // loop in index order would have met first.
 void parallelFor(size_t count, const std::function<void(size_t)>& body);
 
+// Runs `first` on a helper thread while `second` runs on the calling thread
+// (both on the calling thread, `first` before `second`, when
+// parallelThreads() is 1 or no thread can be started), and returns when
+// both are over. When both throw, the exception of `first` is rethrown, as
+// running them in that order would have met it first. For work that must
+// stay on the calling thread, such as drawing with the thread's own random
+// generator.
+void runBeside(const std::function<void()>& first, const std::function<void()>& second);
+
 }  // namespace stereolint::platform

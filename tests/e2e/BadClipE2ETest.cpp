@@ -3,9 +3,11 @@
 // small to cut into views, a selection past the end, and RMD sidecars made
 // of enormous lines or binary junk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include <opencv2/imgcodecs.hpp>
 
@@ -148,6 +150,25 @@ TEST_F(BadClips, SidecarsOfHugeLinesOrBinaryJunk) {
     ASSERT_EQ(left.size(), expected.size());
     EXPECT_EQ(cv::norm(left, expected, cv::NORM_INF), 0.0);
   }
+}
+
+TEST_F(BadClips, SidecarThatIsANamedPipeIsNotRead) {
+  std::filesystem::copy_file(folder.file("take.R3D"), folder.file("piped.R3D"));
+  ASSERT_EQ(mkfifo(folder.file("piped.RMD").c_str(), 0600), 0);
+  std::vector<std::string> arguments = {"-m", "CONSOLE",    "-d", "Stereolint", "-p", kParameters,
+                                        "-r", "out/",       "-t", "2",          "-i", "piped.R3D",
+                                        "-o", "VERTICALLY", "-s", "1,"};
+  test::BackgroundProcess process(STEREOLINT_BINARY, arguments,
+                                  {folder.path(), {}, {"R3DSDKPATH"}});
+  for (int i = 0; i < 100 && process.running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_FALSE(process.running()) << "it waits for a writer to open the pipe";
+  const ProcessResult result = process.wait();
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const cv::Mat left = cv::imread(folder.file("out/1_3_LEFT.png"), cv::IMREAD_UNCHANGED);
+  ASSERT_EQ(left.size(), pairs[0].left.size());
+  EXPECT_EQ(cv::norm(left, deep(pairs[0].left), cv::NORM_INF), 0.0) << "not mirrored";
 }
 
 }  // namespace

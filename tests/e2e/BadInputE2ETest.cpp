@@ -1,15 +1,18 @@
 // Damaged and unusual media as it comes off set, run through the real
-// binary: files that are not what their extension says, pictures and videos
-// cut short, a header that claims an enormous picture, pictures too small to
-// measure, views of different sizes and paths in any script. Each case ends
-// with a clear message and the right exit status, never with a crash or a
-// hang, and leaves no files for frames that were not analysed.
+// binary: files that are not what their extension says, a named pipe,
+// pictures and videos cut short, a header that claims an enormous picture,
+// pictures too small to measure, views of different sizes, paths in any
+// script, and odd selection and tile-size texts. Each case ends with a clear
+// message and the right exit status, never with a crash or a hang, and
+// leaves no files for frames that were not analysed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/videoio.hpp>
@@ -96,11 +99,16 @@ class BadInput : public ::testing::Test {
  protected:
   // Runs in the temporary folder with output prefix "out/" unless the
   // arguments give another.
-  ProcessResult run(std::vector<std::string> arguments,
+  ProcessResult run(const std::vector<std::string>& arguments,
                     const std::string& parameters = kParameters) {
+    return test::runProcess(STEREOLINT_BINARY, withDefaults(arguments, parameters),
+                            {folder.path(), {}, {}});
+  }
+  static std::vector<std::string> withDefaults(std::vector<std::string> arguments,
+                                               const std::string& parameters = kParameters) {
     arguments.insert(arguments.begin(), {"-m", "CONSOLE", "-d", "Stereolint", "-t", "2", "-p",
                                          parameters, "-r", "out/"});
-    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+    return arguments;
   }
   // A refused input: status 255, exactly `err` on standard error, nothing
   // on standard output and no file written.
@@ -134,6 +142,20 @@ TEST_F(BadInput, FilesThatAreNoMediaUnderMediaExtensions) {
           inputError((picture ? "Cannot read the image " : "Cannot open the video ") + name));
     }
   }
+}
+
+TEST_F(BadInput, NamedPipeIsNoInputFile) {
+  ASSERT_EQ(mkfifo(file("pipe.png").c_str(), 0600), 0);
+  test::BackgroundProcess process(STEREOLINT_BINARY,
+                                  withDefaults({"-i", "pipe.png", "-o", "VERTICALLY"}),
+                                  {folder.path(), {}, {}});
+  for (int i = 0; i < 100 && process.running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_FALSE(process.running()) << "it waits for a writer to open the pipe";
+  const ProcessResult result = process.wait();
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.err, "Wrong application arguments for CONSOLE mode\nHELP: Stereolint -h\n\n");
 }
 
 TEST_F(BadInput, TruncatedPicturesAreRefusedBeforeTheyAreDecoded) {

@@ -1,12 +1,41 @@
 #include "app/Application.h"
 
+#include "checkers/MatchFeatures.h"
 #include "checkers/Stereolint.h"
+#include "results/ResultKeys.h"
 #include "sources/InputKind.h"
 #include "sources/Numbers.h"
 
 namespace stereolint {
 
 Application::~Application() = default;
+
+void Application::reportEmptySelection(const std::string& input, const std::string& sequence,
+                                       int framesRead, int framesSelected) {
+  if (framesRead == 0 || framesSelected != 0) return;
+  runStatus.error("ConsoleApplication::run - [sequence]",
+                  "No frame of " + input + " is in the selection \"" + sequence +
+                      "\" (frames 1 to " + std::to_string(framesRead) + " were read)");
+}
+
+void Application::warnWhenNoTileFits(const StereolintInterface& checker, cv::Size view,
+                                     const std::string& input) {
+  const std::string hierarchy = checker.getParameter("HIERARCHY");
+  bool measures = false;
+  for (int n = 1; !measures; ++n) {
+    const std::string step = hierarchyItem(hierarchy, n);
+    if (step.empty()) break;
+    measures = step == keys::kVertical || step == keys::kRotation || step == keys::kScale;
+  }
+  if (!measures) return;
+  const std::string width = checker.getParameter("WIDTH");
+  const std::string height = checker.getParameter("HEIGHT");
+  if (!featureTiles(leadingInteger(width), leadingInteger(height), view, view).empty()) return;
+  runStatus.warning("ConsoleApplication::run - [parameters]",
+                    "No tile of WIDTH \"" + width + "\" and HEIGHT \"" + height +
+                        "\" fits the views of " + input + " (" + std::to_string(view.width) +
+                        " x " + std::to_string(view.height) + "): nothing can be measured");
+}
 
 int Application::run(std::array<std::string, 2> inputs, std::string orientation,
                      std::string method, std::string threads, std::string resultPath,

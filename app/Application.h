@@ -23,10 +23,12 @@ class Application {
 
   // Analyses one input from start to end and returns the exit code: 0 when
   // every selected frame was analysed, presented and written; -1 when the
-  // method is unknown, the input cannot be read or is of an unsupported
-  // kind, the views differ in size, or any frame or output file failed
-  // (each reported on the console as it happens). The same for both modes;
-  // only presentResults differs. `threads` must read as at least 1.
+  // method is unknown, the input cannot be read (not a single frame of it)
+  // or is of an unsupported kind, the views differ in size, a frame is too
+  // small to cut into two views, the selection names none of the frames
+  // read, or any frame or output file failed (each reported on the console
+  // as it happens). The same for both modes; only presentResults differs.
+  // `threads` must read as at least 1.
   int run(std::array<std::string, 2> inputs, std::string orientation, std::string method,
           std::string threads, std::string resultPath, std::string parameters,
           std::string sequence);
@@ -55,6 +57,20 @@ class Application {
   RunStatus& status() { return runStatus; }
 
  private:
+  // After a frame loop that read `framesRead` frames of `input` and started
+  // `framesSelected` workers: when frames were read but the selection named
+  // none of them (only frame 0, or frames past the end), nothing was
+  // analysed, which is reported as an error.
+  void reportEmptySelection(const std::string& input, const std::string& sequence, int framesRead,
+                            int framesSelected);
+
+  // Before the frames of `input` are analysed: when the checker measures
+  // anything but no feature tile of its WIDTH and HEIGHT fits views of
+  // `view` size, a warning says so. Every step would then print its TIME
+  // alone, for no reason the footage shows. The exit code is not affected.
+  void warnWhenNoTileFits(const StereolintInterface& checker, cv::Size view,
+                          const std::string& input);
+
   RunStatus runStatus;
 };
 

@@ -10,11 +10,14 @@
 namespace stereolint {
 
 bool fileExists(const std::string& path) {
-  const std::ifstream stream(path);
-  // A folder opens as a stream on POSIX systems (only reading it fails), but
-  // it is no input file, as it is not on Windows either.
+  // Only a regular file, or a link to one, is looked at. A folder opens as a
+  // stream on POSIX systems (only reading it fails), but it is no input
+  // file, as it is not on Windows either; and opening a named pipe waits
+  // for a writer, for ever if none comes.
   std::error_code error;
-  return stream.good() && !std::filesystem::is_directory(path, error);
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const std::ifstream stream(path);
+  return stream.good();
 }
 
 std::string fileExtension(const std::string& path) {

@@ -7,8 +7,9 @@
 
 namespace stereolint {
 
-// True when `path` opens for reading as a file stream in a good state.
-// Folders and unreadable or missing files give false.
+// True when `path` names a regular file (or a link to one) that opens for
+// reading as a file stream in a good state. Folders, named pipes, devices
+// and unreadable or missing files give false; a named pipe is never opened.
 bool fileExists(const std::string& path);
 
 // The text after the last "." of the whole path, upper-cased; "" without a

@@ -18,4 +18,8 @@ std::optional<std::pair<cv::Rect, cv::Rect>> viewRegions(const std::string& orie
   return std::make_pair(cv::Rect(), cv::Rect());
 }
 
+bool regionsHoldViews(const std::optional<std::pair<cv::Rect, cv::Rect>>& regions) {
+  return !regions || (!regions->first.empty() && !regions->second.empty());
+}
+
 }  // namespace stereolint

@@ -36,4 +36,9 @@ namespace stereolint {
 std::optional<std::pair<cv::Rect, cv::Rect>> viewRegions(const std::string& orientation, int width,
                                                          int height);
 
+// False when cutting by `regions` leaves a view without pixels: a frame one
+// pixel wide cut VERTICALLY, or one pixel high cut HORIZONTALLY. No regions
+// (each input a whole view) always hold views.
+bool regionsHoldViews(const std::optional<std::pair<cv::Rect, cv::Rect>>& regions);
+
 }  // namespace stereolint

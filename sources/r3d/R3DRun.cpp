@@ -82,6 +82,7 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
   applyLogSetting();
   FrameSelection selection;
   std::uint32_t width = 0, height = 0, frameCount = 0;
+  int framesRead = 0, framesSelected = 0;
   std::optional<std::pair<cv::Rect, cv::Rect>> regions;
   {
     DecodeSession session;
@@ -114,7 +115,8 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
     const std::uint64_t bytes = std::uint64_t{width} * height * 6;
     if (bytes > std::numeric_limits<std::uint32_t>::max() ||
         width > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
-      runStatus.error(kPhase, "The frames of " + inputs[0] + " are too large to decode");
+      runStatus.error(kPhase, "The frames of " + inputs[0] + " (" + std::to_string(width) + " x " +
+                                  std::to_string(height) + ") are too large to decode");
       return -1;
     }
     DecodeJob jobs[2];
@@ -131,6 +133,13 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
 
     const int columns = static_cast<int>(width), rows = static_cast<int>(height);
     regions = viewRegions(orientation, columns, rows);
+    if (!regionsHoldViews(regions)) {
+      runStatus.error(kPhase, "The clip " + inputs[0] + " (" + std::to_string(width) + " x " +
+                                  std::to_string(height) + ") is too small to cut into two views");
+      return -1;
+    }
+    warnWhenNoTileFits(*checker, regions ? regions->first.size() : cv::Size(columns, rows),
+                       inputs[0]);
     selection = parseSequence(sequence);
     const std::string name = fileBaseName(inputs[0]);
     runStatus.progress().start(static_cast<int>(frameCount));
@@ -139,14 +148,20 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
       for (size_t k = 0; k < 2 && decoded; ++k) {
         const int status = decodeFrame(*session.clips[k], i, jobs[k]);
         decoded = status == 0;
-        if (!decoded) {
+        if (decoded) continue;
+        const std::string because = " (status " + std::to_string(status) + ")";
+        // A clip of which not one frame decodes is as unusable as one that
+        // cannot be opened; a later failure ends the clip like a short one.
+        if (framesRead == 0) {
+          runStatus.error(kPhase, "Cannot decode any frame of the clip " + inputs[k] + because);
+        } else {
           runStatus.warning("ConsoleApplication::run - [frames]",
-                            "Decoding " + inputs[k] + " stopped at frame " +
-                                std::to_string(i + 1) + " of " + std::to_string(frameCount) +
-                                " (status " + std::to_string(status) + ")");
+                            "Decoding " + inputs[k] + " stopped at frame " + std::to_string(i + 1) +
+                                " of " + std::to_string(frameCount) + because);
         }
       }
       if (!decoded) break;
+      ++framesRead;
       runStatus.progress().frameRead();
 
       cv::Mat left = planarRgb16ToMat(session.buffers[0].data, columns, rows);
@@ -157,6 +172,7 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
       }
       const int id = static_cast<int>(i) + 1;
       if (selection.contains(id)) {
+        ++framesSelected;
         applyMirrorFlags(left, inputs[0]);
         applyMirrorFlags(right, inputs[1]);
         startWorker(std::make_unique<Thread>(this, checker, left, right, id,
@@ -167,6 +183,7 @@ int Application::processR3D(std::array<std::string, 2> inputs, std::string orien
   }
   // The library is gone; the workers hold their own copies of the views.
   waitForAllWorkers();
+  reportEmptySelection(inputs[0], sequence, framesRead, framesSelected);
   return 0;
 }
 

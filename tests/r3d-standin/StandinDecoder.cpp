@@ -237,8 +237,10 @@ STANDIN_EXPORT void* R3D_AAC(const char* path) {
     clip->frameCount = littleEndian32(header + 12);
     clip->file.seekg(0, std::ios::end);
     const auto fileSize = static_cast<std::uint64_t>(clip->file.tellg());
-    good = clip->width > 0 && clip->height > 0 &&
-           fileSize >= headerSize + clip->frameCount * clip->frameBytes();
+    // Divided rather than multiplied: a header that claims huge frames
+    // could make the product wrap around to a size the file holds.
+    const std::uint64_t pixels = std::uint64_t{clip->width} * clip->height;
+    good = pixels > 0 && (fileSize - headerSize) / 6 / pixels >= clip->frameCount;
   }
   if (!good) {
     delete clip;

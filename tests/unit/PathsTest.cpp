@@ -1,6 +1,10 @@
 #include "sources/Paths.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "support/TempFolder.h"
 
@@ -29,6 +33,11 @@ TEST(FileExists, OnlyReadableFiles) {
   EXPECT_FALSE(fileExists(folder.file("missing.png")));
   EXPECT_FALSE(fileExists(folder.path()));
   EXPECT_FALSE(fileExists(""));
+  std::filesystem::create_symlink(folder.file("empty.png"), folder.file("link.png"));
+  EXPECT_TRUE(fileExists(folder.file("link.png")));
+  // Opening a named pipe would wait for a writer.
+  ASSERT_EQ(mkfifo(folder.file("pipe.png").c_str(), 0600), 0);
+  EXPECT_FALSE(fileExists(folder.file("pipe.png")));
 }
 
 }  // namespace

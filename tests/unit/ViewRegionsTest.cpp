@@ -29,5 +29,13 @@ TEST(ViewRegions, NoOrientationUsesWholeInputsAndAnUnknownOneEmptyViews) {
   }
 }
 
+TEST(ViewRegions, AFrameOnePixelAcrossHoldsNoViews) {
+  EXPECT_TRUE(regionsHoldViews(std::nullopt)) << "whole inputs are views";
+  EXPECT_TRUE(regionsHoldViews(viewRegions("VERTICALLY", 2, 1)));
+  EXPECT_FALSE(regionsHoldViews(viewRegions("VERTICALLY", 1, 1080)));
+  EXPECT_FALSE(regionsHoldViews(viewRegions("HORIZONTALLY", 1920, 1)));
+  EXPECT_TRUE(regionsHoldViews(viewRegions("HORIZONTALLY", 1, 2)));
+}
+
 }  // namespace
 }  // namespace stereolint

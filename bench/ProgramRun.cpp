@@ -56,7 +56,16 @@ void pinToFirstAllowedCore() {
   }
 }
 
+std::string& programPath() {
+  static std::string path = STEREOLINT_BINARY;
+  return path;
+}
+
 }  // namespace
+
+const std::string& program() { return programPath(); }
+
+void setProgram(const std::string& path) { programPath() = path; }
 
 ProgramRun runStereolint(const std::string& input, const std::string& output, int threads,
                          bool pinToOneCore) {
@@ -70,7 +79,7 @@ ProgramRun runStereolint(const std::string& input, const std::string& output, in
     if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
     if (pinToOneCore) pinToFirstAllowedCore();
     setenv("STEREOLINT_TIMINGS", timings.c_str(), 1);
-    execl(STEREOLINT_BINARY, STEREOLINT_BINARY, "-m", "CONSOLE", "-i", input.c_str(), "-o",
+    execl(program().c_str(), program().c_str(), "-m", "CONSOLE", "-i", input.c_str(), "-o",
           "VERTICALLY", "-d", "Stereolint", "-t", threadText.c_str(), "-r", output.c_str(), "-p",
           kBenchParameters, static_cast<char*>(nullptr));
     _exit(127);

@@ -20,6 +20,11 @@ struct ProgramRun {
   double coresBusy() const { return wallSeconds > 0 ? cpuSeconds / wallSeconds : 0; }
 };
 
+// The program the benchmark runs: the Stereolint of this build, unless
+// setProgram named another (an earlier build, to compare).
+const std::string& program();
+void setProgram(const std::string& path);
+
 // Runs the program in CONSOLE mode on a side-by-side input with the
 // benchmark parameters, `threads` workers, writing under `output`, with its
 // stage timers on. `pinToOneCore` keeps the program on the first CPU it may

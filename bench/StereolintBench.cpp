@@ -1,6 +1,6 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
-//   stereolint-bench [--frames N] [--long] [--loops]
+//   stereolint-bench [--frames N] [--long] [--loops] [--binary PATH]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -16,7 +16,9 @@
 //   - the still pairs on two cores against one;
 //   - how the measuring loops grow with the number of matches.
 // --long adds a 200-frame 1080p run at -t 2 to show that memory stays flat;
-// --loops prints the measuring loops alone.
+// --loops prints the measuring loops alone; --binary runs another build of
+// the program (an earlier one, to compare; its stage columns stay 0 when it
+// has no stage timers).
 #include <unistd.h>
 
 #include <cstdio>
@@ -67,11 +69,13 @@ int main(int argc, char** argv) {
       frames = std::max(1, std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--long") == 0) {
       longRun = true;
+    } else if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc) {
+      bench::setProgram(argv[++i]);
     } else if (std::strcmp(argv[i], "--loops") == 0) {
       bench::printLoopScaling();
       return 0;
     } else {
-      std::fprintf(stderr, "usage: %s [--frames N] [--long] [--loops]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--frames N] [--long] [--loops] [--binary PATH]\n", argv[0]);
       return 2;
     }
   }
@@ -80,7 +84,8 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
   std::string source;
   const cv::Mat canvas = bench::photoCanvas(cv::Size(4600, 2800), source);
-  std::printf("content: %s, panned; parameters: %s\n\n", source.c_str(), bench::kBenchParameters);
+  std::printf("program: %s\ncontent: %s, panned; parameters: %s\n\n", bench::program().c_str(),
+              source.c_str(), bench::kBenchParameters);
 
   const std::vector<Footage> footage = {{"720p", {1280, 720}, frames},
                                         {"1080p", {1920, 1080}, frames},

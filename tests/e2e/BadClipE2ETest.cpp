@@ -12,6 +12,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include "r3d-standin/StandinClipWriter.h"
+#include "support/ConsoleText.h"
 #include "support/FootageFiles.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
@@ -27,21 +28,10 @@ const std::string kLibrary = std::string(STANDIN_FOLDER) + "/REDR3D-x86.dll";
 const std::string kFlipHorizontal = "<fliphorizontal type=\"bool\" value=\"true\"/>";
 const std::string kFlipVertical = "<flipvertical type=\"bool\" value=\"true\"/>";
 
-std::string errorBlock(const std::string& phase, const std::string& message) {
-  return "Error: \n\t[runtime phase]: " + phase + "\n\t[message      ]: " + message + "\n";
-}
-
-// An 8-bit picture as a 16-bit clip frame holds it: every sample times 256.
-cv::Mat deep(const cv::Mat& picture) {
-  cv::Mat frame;
-  picture.convertTo(frame, CV_16U, 256);
-  return frame;
-}
+using test::errorBlock;
 
 void writeClip(const std::string& path, const std::vector<cv::Mat>& pictures) {
-  test::StandinClipWriter writer(path);
-  for (const cv::Mat& picture : pictures) ASSERT_TRUE(writer.append(deep(picture)));
-  ASSERT_TRUE(writer.finish());
+  ASSERT_TRUE(test::writeStandinClip(path, pictures));
 }
 
 // `clip` with its header's width, height and frame count replaced (the
@@ -143,7 +133,7 @@ TEST_F(BadClips, SidecarsOfHugeLinesOrBinaryJunk) {
         run({"-i", sample.clip + ".R3D", "-o", "VERTICALLY", "-s", "2,", "-r", sample.clip + "/"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    cv::Mat expected = deep(pairs[1].left);
+    cv::Mat expected = test::deepFrame(pairs[1].left);
     if (sample.flip != 2) cv::flip(expected, expected, sample.flip);
     const cv::Mat left =
         cv::imread(folder.file(sample.clip + "/2_3_LEFT.png"), cv::IMREAD_UNCHANGED);
@@ -168,7 +158,7 @@ TEST_F(BadClips, SidecarThatIsANamedPipeIsNotRead) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   const cv::Mat left = cv::imread(folder.file("out/1_3_LEFT.png"), cv::IMREAD_UNCHANGED);
   ASSERT_EQ(left.size(), pairs[0].left.size());
-  EXPECT_EQ(cv::norm(left, deep(pairs[0].left), cv::NORM_INF), 0.0) << "not mirrored";
+  EXPECT_EQ(cv::norm(left, test::deepFrame(pairs[0].left), cv::NORM_INF), 0.0) << "not mirrored";
 }
 
 }  // namespace

@@ -120,13 +120,7 @@ class BadInput : public ::testing::Test {
     EXPECT_FALSE(std::filesystem::exists(file("out")));
   }
   std::string file(const std::string& name) const { return folder.file(name); }
-  std::set<std::string> filesIn(const std::string& sub) const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(file(sub))) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::set<std::string> filesIn(const std::string& sub) const { return folder.namesIn(sub); }
   test::TempFolder folder;
 };
 

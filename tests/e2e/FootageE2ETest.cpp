@@ -48,13 +48,7 @@ class Footage : public ::testing::Test {
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
   }
   std::string file(const std::string& name) const { return folder.file(name); }
-  std::set<std::string> filesIn(const std::string& sub) const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(file(sub))) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::set<std::string> filesIn(const std::string& sub) const { return folder.namesIn(sub); }
   // The numbers of the "ALL POINTS" and "CALCULATION POINTS" lines of the
   // first block, which depend on the content, to build the expectation.
   static std::pair<int, int> pointCounts(const std::string& out) {

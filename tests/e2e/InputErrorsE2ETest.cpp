@@ -6,6 +6,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include "support/ConsoleText.h"
 #include "support/FootageFiles.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
@@ -18,9 +19,7 @@ using test::ProcessResult;
 const std::string kParameters =
     "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL";
 
-std::string errorBlock(const std::string& phase, const std::string& message) {
-  return "Error: \n\t[runtime phase]: " + phase + "\n\t[message      ]: " + message + "\n";
-}
+using test::errorBlock;
 
 class InputErrors : public ::testing::Test {
  protected:

@@ -20,17 +20,8 @@ const std::string kParameters =
     "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL";
 const std::string kLibrary = std::string(STANDIN_FOLDER) + "/REDR3D-x86.dll";
 
-// An 8-bit picture as a 16-bit clip frame holds it: every sample times 256.
-cv::Mat deep(const cv::Mat& picture) {
-  cv::Mat frame;
-  picture.convertTo(frame, CV_16U, 256);
-  return frame;
-}
-
 void writeClip(const std::string& path, const std::vector<cv::Mat>& pictures) {
-  test::StandinClipWriter writer(path);
-  for (const cv::Mat& picture : pictures) ASSERT_TRUE(writer.append(deep(picture)));
-  ASSERT_TRUE(writer.finish());
+  ASSERT_TRUE(test::writeStandinClip(path, pictures));
 }
 
 class R3DClips : public ::testing::Test {
@@ -89,7 +80,7 @@ TEST_F(R3DClips, SelectionAndSidecarMirroring) {
   EXPECT_NE(result.out.find("take : 2 / 3 VERTICAL"), std::string::npos);
   // Both markers turn the view by 180 degrees.
   cv::Mat expected;
-  cv::flip(deep(pairs[1].left), expected, -1);
+  cv::flip(test::deepFrame(pairs[1].left), expected, -1);
   const cv::Mat left = cv::imread(folder.file("out/2_3_LEFT.png"), cv::IMREAD_UNCHANGED);
   ASSERT_EQ(left.size(), expected.size());
   EXPECT_EQ(cv::norm(left, expected, cv::NORM_INF), 0.0);

@@ -60,4 +60,18 @@ bool StandinClipWriter::finish() {
   return !file.fail();
 }
 
+cv::Mat deepFrame(const cv::Mat& picture) {
+  cv::Mat frame;
+  picture.convertTo(frame, CV_16U, 256);
+  return frame;
+}
+
+bool writeStandinClip(const std::string& path, const std::vector<cv::Mat>& pictures) {
+  StandinClipWriter writer(path);
+  for (const cv::Mat& picture : pictures) {
+    if (!writer.append(deepFrame(picture))) return false;
+  }
+  return writer.finish();
+}
+
 }  // namespace stereolint::test

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -33,5 +34,12 @@ class StandinClipWriter {
   std::uint32_t height = 0;
   std::uint32_t frames = 0;
 };
+
+// An 8-bit picture as a 16-bit clip frame holds it: every sample times 256.
+cv::Mat deepFrame(const cv::Mat& picture);
+
+// Writes 8-bit pictures as a clip of their deepFrame. True when every frame
+// and the header were written.
+bool writeStandinClip(const std::string& path, const std::vector<cv::Mat>& pictures);
 
 }  // namespace stereolint::test

@@ -19,6 +19,14 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(root, error);
 }
 
+std::set<std::string> TempFolder::namesIn(const std::string& sub) const {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(file(sub))) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 void writeTextFile(const std::string& path, const std::string& text) {
   std::ofstream stream(path, std::ios::binary | std::ios::trunc);
   stream << text;

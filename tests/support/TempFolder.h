@@ -2,6 +2,7 @@
 // contents when the object goes out of scope.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace stereolint::test {
@@ -17,6 +18,8 @@ class TempFolder {
   const std::string& path() const { return root; }
   // `name` inside the folder.
   std::string file(const std::string& name) const { return root + "/" + name; }
+  // The names of the entries of the folder `sub` inside it.
+  std::set<std::string> namesIn(const std::string& sub) const;
 
  private:
   std::string root;

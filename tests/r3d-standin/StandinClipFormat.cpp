@@ -22,8 +22,13 @@ std::optional<ClipHeader> readClipHeader(const unsigned char* bytes, std::size_t
   header.width = littleEndian32(bytes + 4);
   header.height = littleEndian32(bytes + 8);
   header.frameCount = littleEndian32(bytes + 12);
-  if (header.width == 0 || header.height == 0 ||
-      fileSize < kClipHeaderSize + header.frameCount * header.frameBytes()) {
+  if (header.width == 0 || header.height == 0 || fileSize < kClipHeaderSize) return std::nullopt;
+  // frameCount x width x height x 6 can pass 64 bits, and wrapped it would let
+  // a short file announce frames far beyond its end, so the frames' size is
+  // compared with the room after the header by division instead.
+  const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
+  if (header.frameCount != 0 &&
+      pixels > (fileSize - kClipHeaderSize) / 6 / header.frameCount) {
     return std::nullopt;
   }
   return header;

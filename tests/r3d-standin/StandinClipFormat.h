@@ -17,7 +17,8 @@ struct ClipHeader {
   std::uint32_t height = 0;      // pixels, at least 1
   std::uint32_t frameCount = 0;  // may be 0
 
-  // Bytes of one frame: three planes of width x height 16-bit samples.
+  // Bytes of one frame: three planes of width x height 16-bit samples. Of an
+  // accepted header with frames, at most the file's size.
   std::uint64_t frameBytes() const { return std::uint64_t{width} * height * 6; }
   // Where frame `index` (from 0, below frameCount) starts in the file.
   std::uint64_t frameOffset(std::uint32_t index) const {
@@ -28,7 +29,8 @@ struct ClipHeader {
 // The header at the start of `bytes` (`size` bytes available) of a clip file
 // of `fileSize` bytes in all; nothing when fewer than kClipHeaderSize bytes
 // are available, the magic is not "SLR3", the width or height is 0, or the
-// file is too short to hold every frame the header announces.
+// file is too short to hold every frame the header announces. Every frame of
+// an accepted header lies inside the file.
 std::optional<ClipHeader> readClipHeader(const unsigned char* bytes, std::size_t size,
                                          std::uint64_t fileSize);
 

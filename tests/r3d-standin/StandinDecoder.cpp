@@ -267,9 +267,11 @@ STANDIN_EXPORT int R3D_AAI(void* handle, std::uint32_t frameIndex, DecodeJob* jo
       job->pixelType != stereolint::pixelTypeRgb16Planar) {
     return unsupportedFormat;
   }
+  // In 64 bits and by division, so that no size wraps around: a wrapped one
+  // would let a too short row or buffer pass.
   const std::uint64_t planeBytes = std::uint64_t{job->bytesPerRow} * header.height;
-  if (job->outputBuffer == nullptr || job->bytesPerRow < header.width * 2 ||
-      job->bytesPerRow % 2 != 0 || job->outputBufferSize < planeBytes * 3) {
+  if (job->outputBuffer == nullptr || job->bytesPerRow < std::uint64_t{header.width} * 2 ||
+      job->bytesPerRow % 2 != 0 || job->outputBufferSize / 3 < planeBytes) {
     return bufferTooSmall;
   }
 

@@ -10,11 +10,10 @@ namespace stereolint {
 namespace {
 
 bool namesAStep(const std::string& hierarchy) {
-  for (int n = 1;; ++n) {
-    const std::string item = hierarchyItem(hierarchy, n);
-    if (item.empty()) return false;
+  for (const std::string& item : hierarchyItems(hierarchy)) {
     if (item == keys::kVertical || item == keys::kRotation || item == keys::kScale) return true;
   }
+  return false;
 }
 
 std::string problemLine(const std::string& key, const std::string& value,

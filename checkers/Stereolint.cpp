@@ -1,5 +1,7 @@
 #include "checkers/Stereolint.h"
 
+#include <string_view>
+
 #include "checkers/RotationStereolint.h"
 #include "checkers/ScaleStereolint.h"
 #include "checkers/SingleMeasurement.h"
@@ -32,6 +34,19 @@ std::string hierarchyItem(const std::string& text, int n) {
   }
 }
 
+std::vector<std::string> hierarchyItems(const std::string& text) {
+  std::vector<std::string> items;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const size_t end = rest.find(';');
+    if (end == 0) break;
+    items.emplace_back(rest.substr(0, end));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return items;
+}
+
 cv::Mat findImage(const Results& results, const std::string& key, const std::string& name) {
   for (const auto& result : results) {
     if (!name.empty() && result->getName() != name) continue;
@@ -51,9 +66,7 @@ Results Stereolint::compute(const FeatureMatches* matches, cv::Mat left, cv::Mat
   const bool recurrency = getParameter("RECURRENCY") == "TRUE";
   const std::string hierarchy = getParameter("HIERARCHY");
   Results results;
-  for (int n = 1;; ++n) {
-    const std::string item = hierarchyItem(hierarchy, n);
-    if (item.empty()) break;
+  for (const std::string& item : hierarchyItems(hierarchy)) {
     const std::unique_ptr<StereolintInterface> step = createStep(item, getParameters());
     if (!step) continue;
     Results stepResults = step->compute(matches, left, right);

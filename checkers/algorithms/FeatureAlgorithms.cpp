@@ -116,16 +116,37 @@ std::string joined(const std::vector<std::string>& names) {
   return text;
 }
 
+// The prefixes that start `name`, outermost first, and the plain name after
+// them. Walked in a loop over views of `name`, so that a name of many
+// thousand prefixes costs neither copies of its rest nor a deep recursion.
+struct PrefixedName {
+  std::vector<const PrefixEntry*> prefixes;
+  std::string_view plain;
+};
+
+PrefixedName splitPrefixes(AlgorithmRole role, std::string_view name) {
+  PrefixedName split{{}, name};
+  while (const PrefixEntry* prefix = findPrefix(role, split.plain)) {
+    split.prefixes.push_back(prefix);
+    split.plain.remove_prefix(std::string_view(prefix->prefix).size());
+  }
+  return split;
+}
+
 cv::Ptr<cv::Feature2D> createFeature2D(AlgorithmRole role, const std::string& name) {
-  if (const PrefixEntry* prefix = findPrefix(role, name)) {
-    return prefix->wrap(createFeature2D(role, name.substr(std::string_view(prefix->prefix).size())));
-  }
-  const AlgorithmEntry* entry = findEntry(role, name);
+  const PrefixedName split = splitPrefixes(role, name);
+  const AlgorithmEntry* entry = findEntry(role, split.plain);
   if (entry == nullptr || !entry->available) {
-    CV_Error(cv::Error::StsBadArg, std::string(roleKey(role)) + " \"" + name + "\": " +
-                                       *algorithmNameProblem(role, name));
+    // Named as the plain name, without the prefixes wrapping it.
+    const std::string plain(split.plain);
+    CV_Error(cv::Error::StsBadArg, std::string(roleKey(role)) + " \"" + plain + "\": " +
+                                       *algorithmNameProblem(role, plain));
   }
-  return entry->create();
+  cv::Ptr<cv::Feature2D> algorithm = entry->create();
+  for (auto prefix = split.prefixes.rbegin(); prefix != split.prefixes.rend(); ++prefix) {
+    algorithm = (*prefix)->wrap(std::move(algorithm));
+  }
+  return algorithm;
 }
 
 }  // namespace
@@ -140,10 +161,7 @@ const char* roleKey(AlgorithmRole role) {
 }
 
 std::optional<std::string> algorithmNameProblem(AlgorithmRole role, const std::string& name) {
-  if (const PrefixEntry* prefix = findPrefix(role, name)) {
-    return algorithmNameProblem(role, name.substr(std::string_view(prefix->prefix).size()));
-  }
-  const AlgorithmEntry* entry = findEntry(role, name);
+  const AlgorithmEntry* entry = findEntry(role, splitPrefixes(role, name).plain);
   if (entry != nullptr && entry->available) return std::nullopt;
   if (entry != nullptr) return std::string("not available in this build of the image library");
   std::string problem = std::string("unknown ") + roleNoun(role) + "; valid names: " +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 
 #include "sources/Constants.h"
 #include "sources/Paths.h"
@@ -10,29 +11,39 @@ namespace stereolint {
 
 namespace {
 
-bool sidecarHasMarker(const std::string& clipPath, const std::string& marker) {
-  const std::size_t dot = clipPath.rfind(constants().dot);
-  if (dot == std::string::npos) return false;
-  const std::size_t rest = std::min(dot + 4, clipPath.size());
-  const std::string sidecar = clipPath.substr(0, dot + 1) + "RMD" + clipPath.substr(rest);
-  if (!fileExists(sidecar)) return false;
+constexpr const char* kHorizontalMarker = "<fliphorizontal type=\"bool\" value=\"true\"/>";
+constexpr const char* kVerticalMarker = "<flipvertical type=\"bool\" value=\"true\"/>";
 
-  std::ifstream stream(sidecar);
-  std::string line;
-  while (std::getline(stream, line)) {
-    if (line.find(marker) != std::string::npos) return true;
-  }
-  return false;
+std::optional<std::string> sidecarPath(const std::string& clipPath) {
+  const std::size_t dot = clipPath.rfind(constants().dot);
+  if (dot == std::string::npos) return std::nullopt;
+  const std::size_t rest = std::min(dot + 4, clipPath.size());
+  return clipPath.substr(0, dot + 1) + "RMD" + clipPath.substr(rest);
+}
+
+SidecarFlags sidecarFlagsOf(const std::string& clipPath) {
+  const std::optional<std::string> sidecar = sidecarPath(clipPath);
+  if (!sidecar || !fileExists(*sidecar)) return {};
+  std::ifstream stream(*sidecar);
+  return readSidecarFlags(stream);
 }
 
 }  // namespace
 
-bool isFlippedHorizontally(const std::string& clipPath) {
-  return sidecarHasMarker(clipPath, "<fliphorizontal type=\"bool\" value=\"true\"/>");
+SidecarFlags readSidecarFlags(std::istream& text) {
+  SidecarFlags flags;
+  std::string line;
+  while (!(flags.horizontal && flags.vertical) && std::getline(text, line)) {
+    flags.horizontal = flags.horizontal || line.find(kHorizontalMarker) != std::string::npos;
+    flags.vertical = flags.vertical || line.find(kVerticalMarker) != std::string::npos;
+  }
+  return flags;
 }
 
-bool isFlippedVertically(const std::string& clipPath) {
-  return sidecarHasMarker(clipPath, "<flipvertical type=\"bool\" value=\"true\"/>");
+bool isFlippedHorizontally(const std::string& clipPath) {
+  return sidecarFlagsOf(clipPath).horizontal;
 }
+
+bool isFlippedVertically(const std::string& clipPath) { return sidecarFlagsOf(clipPath).vertical; }
 
 }  // namespace stereolint

@@ -8,6 +8,7 @@
 // A path without "." or a sidecar that cannot be read means no flag.
 #pragma once
 
+#include <istream>
 #include <string>
 
 namespace stereolint {
@@ -17,5 +18,15 @@ bool isFlippedHorizontally(const std::string& clipPath);
 
 // Marker: <flipvertical type="bool" value="true"/>
 bool isFlippedVertically(const std::string& clipPath);
+
+// The flags that the text of a sidecar sets, read line by line (lines end at
+// "\n"; a "\r" before it stays part of the line) up to the end of `text` or
+// until both flags are found. This is the reading the two tests above make
+// of the sidecar file.
+struct SidecarFlags {
+  bool horizontal = false;
+  bool vertical = false;
+};
+SidecarFlags readSidecarFlags(std::istream& text);
 
 }  // namespace stereolint

@@ -22,8 +22,8 @@
 // "STANDIN_SETTINGS_SEEN" describes the passes and layer settings that its
 // initialise function was called with.
 #include <cstdint>
-#include <cstring>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -33,6 +33,7 @@
 #include <dlfcn.h>
 #endif
 
+#include "StandinClipFormat.h"
 #include "sources/r3d/DecoderInterface.h"
 #include "sources/r3d/ExportNames.h"
 
@@ -192,9 +193,6 @@ STEREOLINT_STREAM_API_EXPORTS(STANDIN_STUB)
 
 namespace {
 
-constexpr char clipMagic[4] = {'S', 'L', 'R', '3'};
-constexpr std::uint64_t headerSize = 16;
-
 enum DecodeStatus {
   decoded = 0,
   noClip = 1,
@@ -207,20 +205,11 @@ enum DecodeStatus {
 
 struct Clip {
   std::ifstream file;
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t frameCount = 0;
-
-  std::uint64_t frameBytes() const { return std::uint64_t{width} * height * 6; }
+  stereolint::test::ClipHeader header;
 };
 
 // Clips still open when the library is finalised are closed then.
 std::set<Clip*> openClips;
-
-std::uint32_t littleEndian32(const unsigned char* bytes) {
-  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-         std::uint32_t{bytes[3]} << 24;
-}
 
 }  // namespace
 
@@ -228,24 +217,19 @@ STANDIN_EXPORT void* R3D_AAC(const char* path) {
   if (path == nullptr) return nullptr;
   auto* clip = new Clip;
   clip->file.open(path, std::ios::binary);
-  unsigned char header[headerSize];
-  clip->file.read(reinterpret_cast<char*>(header), headerSize);
-  bool good = static_cast<bool>(clip->file) && std::memcmp(header, clipMagic, 4) == 0;
-  if (good) {
-    clip->width = littleEndian32(header + 4);
-    clip->height = littleEndian32(header + 8);
-    clip->frameCount = littleEndian32(header + 12);
+  unsigned char header[stereolint::test::kClipHeaderSize];
+  clip->file.read(reinterpret_cast<char*>(header), sizeof header);
+  std::optional<stereolint::test::ClipHeader> parsed;
+  if (clip->file) {
     clip->file.seekg(0, std::ios::end);
     const auto fileSize = static_cast<std::uint64_t>(clip->file.tellg());
-    // Divided rather than multiplied: a header that claims huge frames
-    // could make the product wrap around to a size the file holds.
-    const std::uint64_t pixels = std::uint64_t{clip->width} * clip->height;
-    good = pixels > 0 && (fileSize - headerSize) / 6 / pixels >= clip->frameCount;
+    parsed = stereolint::test::readClipHeader(header, sizeof header, fileSize);
   }
-  if (!good) {
+  if (!parsed) {
     delete clip;
     return nullptr;
   }
+  clip->header = *parsed;
   openClips.insert(clip);
   return clip;
 }
@@ -262,45 +246,48 @@ void closeAllClips() {
 }  // namespace
 
 STANDIN_EXPORT std::uint32_t R3D_AAV(void* clip) {
-  return clip != nullptr ? static_cast<Clip*>(clip)->width : 0;
+  return clip != nullptr ? static_cast<Clip*>(clip)->header.width : 0;
 }
 
 STANDIN_EXPORT std::uint32_t R3D_AAW(void* clip) {
-  return clip != nullptr ? static_cast<Clip*>(clip)->height : 0;
+  return clip != nullptr ? static_cast<Clip*>(clip)->header.height : 0;
 }
 
 STANDIN_EXPORT std::uint32_t R3D_AAX(void* clip) {
-  return clip != nullptr ? static_cast<Clip*>(clip)->frameCount : 0;
+  return clip != nullptr ? static_cast<Clip*>(clip)->header.frameCount : 0;
 }
 
 STANDIN_EXPORT int R3D_AAI(void* handle, std::uint32_t frameIndex, DecodeJob* job) {
   if (handle == nullptr) return noClip;
   Clip& clip = *static_cast<Clip*>(handle);
-  if (frameIndex >= clip.frameCount) return noSuchFrame;
+  const stereolint::test::ClipHeader& header = clip.header;
+  if (frameIndex >= header.frameCount) return noSuchFrame;
   if (job == nullptr || job->version != 1 || job->size != sizeof(DecodeJob)) return badRequest;
   if (job->mode != stereolint::decodeModeFullPremium ||
       job->pixelType != stereolint::pixelTypeRgb16Planar) {
     return unsupportedFormat;
   }
-  const std::uint64_t planeBytes = std::uint64_t{job->bytesPerRow} * clip.height;
-  if (job->outputBuffer == nullptr || job->bytesPerRow < clip.width * 2 ||
-      job->bytesPerRow % 2 != 0 || job->outputBufferSize < planeBytes * 3) {
+  // In 64 bits and by division, so that no size wraps around: a wrapped one
+  // would let a too short row or buffer pass.
+  const std::uint64_t planeBytes = std::uint64_t{job->bytesPerRow} * header.height;
+  if (job->outputBuffer == nullptr || job->bytesPerRow < std::uint64_t{header.width} * 2 ||
+      job->bytesPerRow % 2 != 0 || job->outputBufferSize / 3 < planeBytes) {
     return bufferTooSmall;
   }
 
-  std::vector<unsigned char> frame(clip.frameBytes());
+  std::vector<unsigned char> frame(header.frameBytes());
   clip.file.clear();
-  clip.file.seekg(static_cast<std::streamoff>(headerSize + frameIndex * clip.frameBytes()));
+  clip.file.seekg(static_cast<std::streamoff>(header.frameOffset(frameIndex)));
   clip.file.read(reinterpret_cast<char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
   if (!clip.file) return readFailed;
 
   auto* output = static_cast<unsigned char*>(job->outputBuffer);
   const unsigned char* sample = frame.data();
   for (int plane = 0; plane < 3; ++plane) {
-    for (std::uint32_t y = 0; y < clip.height; ++y) {
+    for (std::uint32_t y = 0; y < header.height; ++y) {
       auto* row = reinterpret_cast<std::uint16_t*>(output + plane * planeBytes +
                                                    std::uint64_t{y} * job->bytesPerRow);
-      for (std::uint32_t x = 0; x < clip.width; ++x, sample += 2) {
+      for (std::uint32_t x = 0; x < header.width; ++x, sample += 2) {
         row[x] = static_cast<std::uint16_t>(sample[0] | sample[1] << 8);
       }
     }

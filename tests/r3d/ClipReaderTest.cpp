@@ -2,6 +2,8 @@
 // made by StandinClipWriter or by the make-r3d-clip tool.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -122,6 +124,27 @@ TEST_F(ClipReading, AFileThatIsNoClipCannotBeOpened) {
     DecodeJob job;
     EXPECT_EQ(clip.decodeFrame(0, job), ClipReader::notOpen);
   }
+}
+
+TEST_F(ClipReading, AClipShorterThanItsHeaderAnnouncesCannotBeOpened) {
+  // A header: magic, then width, height and frame count, little-endian.
+  const auto header = [](std::uint32_t width, std::uint32_t height, std::uint32_t frames) {
+    std::string bytes = "SLR3";
+    for (const std::uint32_t value : {width, height, frames}) {
+      for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(value >> shift);
+    }
+    return bytes;
+  };
+  test::writeTextFile(folder.file("cut.R3D"), header(2, 2, 2) + std::string(24, '\x7f'));
+  // 0x03000000 x 0x02000000 pixels x 6 bytes x 0x35000000 frames is 0 in
+  // 64 bits, so a wrapped size would take this 16-byte file for a clip.
+  test::writeTextFile(folder.file("wrapped.R3D"), header(0x03000000, 0x02000000, 0x35000000));
+  for (const char* name : {"cut.R3D", "wrapped.R3D"}) {
+    ClipReader clip(folder.file(name));
+    EXPECT_FALSE(clip.isOpen()) << name;
+  }
+  test::writeTextFile(folder.file("whole.R3D"), header(2, 2, 2) + std::string(48, '\x7f'));
+  EXPECT_TRUE(ClipReader(folder.file("whole.R3D")).isOpen());
 }
 
 TEST_F(ClipReading, WithoutALibraryNoClipOpens) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "checkers/ScaleStereolint.h"
 #include "support/SyntheticViews.h"
 
@@ -33,6 +36,24 @@ TEST(HierarchyItem, SplitsAtSemicolons) {
   EXPECT_EQ(hierarchyItem("VERTICAL;", 2), "") << "a trailing ; adds nothing";
   EXPECT_EQ(hierarchyItem("SCALE ", 1), "SCALE ");
   EXPECT_EQ(hierarchyItem("", 1), "");
+}
+
+TEST(HierarchyItem, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
+  using Items = std::vector<std::string>;
+  EXPECT_EQ(hierarchyItems("VERTICAL;ROTATION;SCALE"), (Items{"VERTICAL", "ROTATION", "SCALE"}));
+  EXPECT_EQ(hierarchyItems("VERTICAL;;SCALE"), Items{"VERTICAL"});
+  EXPECT_EQ(hierarchyItems("VERTICAL;"), Items{"VERTICAL"});
+  EXPECT_EQ(hierarchyItems(";VERTICAL"), Items{});
+  EXPECT_EQ(hierarchyItems(""), Items{});
+  EXPECT_EQ(hierarchyItems("SCALE ;tilt"), (Items{"SCALE ", "tilt"}));
+
+  // As long as a command-line word can be; read item by item with
+  // hierarchyItem it took seconds.
+  std::string many;
+  for (int i = 0; i < 65000; ++i) many += "A;";
+  const Items items = hierarchyItems(many + "SCALE");
+  ASSERT_EQ(items.size(), 65001u);
+  EXPECT_EQ(items.back(), "SCALE");
 }
 
 TEST(CreateChecker, KnowsOnlyTheExactName) {

@@ -56,5 +56,17 @@ TEST(CheckParameters, OlderNamesMissingFromThisBuildAreSaidSo) {
             "library");
 }
 
+TEST(CheckParameters, ANameOfManyPrefixesIsCheckedInLittleMemory) {
+  // As long as a command-line word can be: the check once copied the rest of
+  // the name for every prefix, recursing once per prefix, and the program
+  // ran out of stack.
+  std::string prefixes;
+  for (int i = 0; i < 32000; ++i) prefixes += "Grid";
+  EXPECT_EQ(checkParameters("DETECTOR:" + prefixes + "FAST," + kGood), std::nullopt);
+  EXPECT_EQ(checkParameters("DETECTOR:" + prefixes + "SURF," + kGood),
+            "Wrong parameter DETECTOR \"" + prefixes +
+                "SURF\": not available in this build of the image library");
+}
+
 }  // namespace
 }  // namespace stereolint

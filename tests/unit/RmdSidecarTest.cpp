@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "support/TempFolder.h"
 
 namespace stereolint {
@@ -75,6 +77,20 @@ TEST_F(RmdSidecar, NoDotOrNoSidecarMeansNoFlip) {
   EXPECT_FALSE(isFlippedHorizontally(withoutDot));
   EXPECT_FALSE(isFlippedVertically(folder.file("missing.R3D")));
   EXPECT_FALSE(isFlippedHorizontally(folder.file("missing.R3D")));
+}
+
+TEST(RmdSidecarText, EveryLineIsSearchedForBothMarkers) {
+  const auto flagsOf = [](const std::string& text) {
+    std::istringstream stream(text);
+    const SidecarFlags flags = readSidecarFlags(stream);
+    return std::make_pair(flags.horizontal, flags.vertical);
+  };
+  EXPECT_EQ(flagsOf(""), std::make_pair(false, false));
+  EXPECT_EQ(flagsOf("<rmd>" + vertical + horizontal + "</rmd>"), std::make_pair(true, true))
+      << "both on one line, which has no line break";
+  EXPECT_EQ(flagsOf("<rmd>\r\n" + horizontal + "\r\n</rmd>\r\n"), std::make_pair(true, false));
+  EXPECT_EQ(flagsOf("<flipvertical type=\"bool\"\n value=\"true\"/>"),
+            std::make_pair(false, false));
 }
 
 }  // namespace

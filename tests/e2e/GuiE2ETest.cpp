@@ -102,6 +102,11 @@ TEST_F(GuiMode, TheSummaryStandsScaledAtTheScreenCornerUntilAKeyIsPressed) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+  if (!run.running()) {
+    const test::ProcessResult early = run.wait();
+    FAIL() << "the run ended before a key was pressed, status " << early.exitCode << ":\n"
+           << early.out << early.err;
+  }
   EXPECT_EQ(window, cv::Rect(cv::Point(0, 0), fitted)) << "at the corner, at the fitted size";
   EXPECT_GE(difference, 0.0) << "the window never showed a picture";
   EXPECT_LE(difference, 2.0) << "the window shows the scaled summary";

@@ -116,6 +116,11 @@ std::string joined(const std::vector<std::string>& names) {
   return text;
 }
 
+// Each prefix wraps the algorithm once more, and detection passes through
+// every wrapper in turn: a name of thousands of prefixes would only exhaust
+// the stack. No useful combination comes near this many.
+constexpr size_t kMostPrefixes = 8;
+
 // The prefixes that start `name`, outermost first, and the plain name after
 // them. Walked in a loop over views of `name`, so that a name of many
 // thousand prefixes costs neither copies of its rest nor a deep recursion.
@@ -135,6 +140,10 @@ PrefixedName splitPrefixes(AlgorithmRole role, std::string_view name) {
 
 cv::Ptr<cv::Feature2D> createFeature2D(AlgorithmRole role, const std::string& name) {
   const PrefixedName split = splitPrefixes(role, name);
+  if (split.prefixes.size() > kMostPrefixes) {
+    CV_Error(cv::Error::StsBadArg,
+             std::string(roleKey(role)) + " \"" + name + "\": " + *algorithmNameProblem(role, name));
+  }
   const AlgorithmEntry* entry = findEntry(role, split.plain);
   if (entry == nullptr || !entry->available) {
     // Named as the plain name, without the prefixes wrapping it.
@@ -161,7 +170,11 @@ const char* roleKey(AlgorithmRole role) {
 }
 
 std::optional<std::string> algorithmNameProblem(AlgorithmRole role, const std::string& name) {
-  const AlgorithmEntry* entry = findEntry(role, splitPrefixes(role, name).plain);
+  const PrefixedName split = splitPrefixes(role, name);
+  if (split.prefixes.size() > kMostPrefixes) {
+    return "more than " + std::to_string(kMostPrefixes) + " prefixes";
+  }
+  const AlgorithmEntry* entry = findEntry(role, split.plain);
   if (entry != nullptr && entry->available) return std::nullopt;
   if (entry != nullptr) return std::string("not available in this build of the image library");
   std::string problem = std::string("unknown ") + roleNoun(role) + "; valid names: " +

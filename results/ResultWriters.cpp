@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <locale>
+#include <numeric>
 #include <sstream>
 #include <system_error>
 
@@ -66,9 +67,19 @@ bool writeFile(const FrameFile& file) {
 
 // Encodes and writes the files side by side (PNG compression is most of the
 // cost of a frame's output) and lists the failures in the files' order.
+// The largest pictures go first, so that no thread is left with a large
+// one at the end while the others wait.
 void writeFiles(const std::vector<FrameFile>& files, WriteFailures& failures) {
+  std::vector<size_t> order(files.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return files[a].picture.total() * files[a].picture.elemSize() >
+           files[b].picture.total() * files[b].picture.elemSize();
+  });
   std::vector<char> written(files.size(), 0);
-  platform::parallelFor(files.size(), [&](size_t k) { written[k] = writeFile(files[k]) ? 1 : 0; });
+  platform::parallelFor(order.size(), [&](size_t k) {
+    written[order[k]] = writeFile(files[order[k]]) ? 1 : 0;
+  });
   for (size_t k = 0; k < files.size(); ++k) {
     if (written[k] == 0) failures.addFile(files[k].path);
   }

@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <algorithm>
+
 #include "checkers/MatchFeatures.h"
 #include "checkers/Stereolint.h"
 #include "results/ResultKeys.h"
@@ -20,13 +22,10 @@ void Application::reportEmptySelection(const std::string& input, const std::stri
 
 void Application::warnWhenNoTileFits(const StereolintInterface& checker, cv::Size view,
                                      const std::string& input) {
-  const std::string hierarchy = checker.getParameter("HIERARCHY");
-  bool measures = false;
-  for (int n = 1; !measures; ++n) {
-    const std::string step = hierarchyItem(hierarchy, n);
-    if (step.empty()) break;
-    measures = step == keys::kVertical || step == keys::kRotation || step == keys::kScale;
-  }
+  const std::vector<std::string> steps = hierarchyItems(checker.getParameter("HIERARCHY"));
+  const bool measures = std::any_of(steps.begin(), steps.end(), [](const std::string& step) {
+    return step == keys::kVertical || step == keys::kRotation || step == keys::kScale;
+  });
   if (!measures) return;
   const std::string width = checker.getParameter("WIDTH");
   const std::string height = checker.getParameter("HEIGHT");

@@ -1,6 +1,6 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
-//   stereolint-bench [--frames N] [--long] [--stills] [--loops] [--binary PATH]
+//   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -15,8 +15,9 @@
 //     nothing analysed, and the full run's ratio to it;
 //   - the still pairs on two cores against one;
 //   - how the measuring loops grow with the number of matches.
-// --long adds a 200-frame 1080p run at -t 2 to show that memory stays flat;
-// --stills prints the still pairs alone, --loops the measuring loops alone; --binary runs another build of
+// --stills, --loops and --long print their sections alone (several may be
+// given); --long is a 200-frame 1080p run at -t 2 that shows whether memory
+// stays flat, and runs only when asked; --binary runs another build of
 // the program (an earlier one, to compare; its stage columns stay 0 when it
 // has no stage timers).
 #include <unistd.h>
@@ -132,24 +133,33 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
 
 int main(int argc, char** argv) {
   int frames = 24;
-  bool longRun = false, stillsOnly = false;
+  bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
+  const auto choose = [&](bool& section) {
+    if (!chosen) videos = stills = loops = longRun = false;
+    chosen = true;
+    section = true;
+  };
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
       frames = std::max(1, std::atoi(argv[++i]));
-    } else if (std::strcmp(argv[i], "--long") == 0) {
-      longRun = true;
-    } else if (std::strcmp(argv[i], "--stills") == 0) {
-      stillsOnly = true;
     } else if (std::strcmp(argv[i], "--binary") == 0 && i + 1 < argc) {
       bench::setProgram(argv[++i]);
+    } else if (std::strcmp(argv[i], "--stills") == 0) {
+      choose(stills);
     } else if (std::strcmp(argv[i], "--loops") == 0) {
-      bench::printLoopScaling();
-      return 0;
+      choose(loops);
+    } else if (std::strcmp(argv[i], "--long") == 0) {
+      choose(longRun);
     } else {
-      std::fprintf(stderr, "usage: %s [--frames N] [--long] [--stills] [--loops] [--binary PATH]\n",
+      std::fprintf(stderr,
+                   "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long]\n",
                    argv[0]);
       return 2;
     }
+  }
+  if (loops && !videos && !stills && !longRun) {
+    bench::printLoopScaling();
+    return 0;
   }
 
   const fs::path folder = fs::temp_directory_path() / ("stereolint-bench-" + std::to_string(getpid()));
@@ -158,9 +168,9 @@ int main(int argc, char** argv) {
   const cv::Mat canvas = bench::photoCanvas(cv::Size(4600, 2800), source);
   std::printf("program: %s\ncontent: %s, panned; parameters: %s\n\n", bench::program().c_str(),
               source.c_str(), bench::kBenchParameters);
-  if (!stillsOnly) printVideos(folder, canvas, frames);
-  printStills(folder, canvas);
-  if (!stillsOnly) bench::printLoopScaling();
+  if (videos) printVideos(folder, canvas, frames);
+  if (stills) printStills(folder, canvas);
+  if (loops) bench::printLoopScaling();
   if (longRun) printLongRun(folder, canvas);
   fs::remove_all(folder);
   return 0;

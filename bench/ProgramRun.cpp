@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace bench {
 
@@ -40,6 +41,17 @@ void readStageTimes(const std::string& path, ProgramRun& run) {
       run.frameMs.push_back(ms);
     }
   }
+}
+
+constexpr int kSampleMs = 250;
+
+// VmRSS of a running process, in MiB; 0 when it cannot be read.
+double residentMiB(pid_t process) {
+  std::ifstream status("/proc/" + std::to_string(process) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  }
+  return 0;
 }
 
 void pinToFirstAllowedCore() {
@@ -84,10 +96,16 @@ ProgramRun runStereolint(const std::string& input, const std::string& output, in
           kBenchParameters, static_cast<char*>(nullptr));
     _exit(127);
   }
+  ProgramRun run;
   int status = 0;
   rusage usage{};
-  wait4(child, &status, 0, &usage);
-  ProgramRun run;
+  // Resident memory is sampled while the program runs, to tell a peak
+  // from a growth.
+  while (wait4(child, &status, WNOHANG, &usage) == 0) {
+    const double resident = residentMiB(child);
+    if (resident > 0) run.residentMiB.push_back(resident);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSampleMs));
+  }
   run.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);

@@ -16,6 +16,8 @@ struct ProgramRun {
   // stage name, and each analysed frame's time.
   std::map<std::string, double> stageMs;
   std::vector<double> frameMs;
+  // Resident memory in MiB, sampled every 250 ms while the program ran.
+  std::vector<double> residentMiB;
 
   double coresBusy() const { return wallSeconds > 0 ? cpuSeconds / wallSeconds : 0; }
 };

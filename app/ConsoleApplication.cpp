@@ -15,7 +15,7 @@ void printResults(std::ostream& out, int id, int size, const Results& results,
   for (const auto& result : results) {
     out << name << " : " << id << " / " << size << " " << result->getName() << "\n";
     for (const Result::KeyValue* entry : result->getKeyValues()) {
-      out << entry->getKey() << " : " << entry->getValue() << "\n";
+      out << entry->getKey() << " : " << *entry << "\n";
     }
     out << kRule << "\n";
   }

@@ -1,5 +1,7 @@
 #include "results/Result.h"
 
+#include <limits>
+#include <ostream>
 #include <utility>
 
 namespace stereolint {
@@ -8,7 +10,18 @@ Result::KeyValue::KeyValue(std::string key, double value) : key(std::move(key)),
 
 std::string Result::KeyValue::getKey() const { return key; }
 
+Result::KeyValue::KeyValue(std::string key, std::string text)
+    : key(std::move(key)),
+      value(std::numeric_limits<double>::quiet_NaN()),
+      text(std::move(text)),
+      isText(true) {}
+
 double Result::KeyValue::getValue() const { return value; }
+
+std::ostream& operator<<(std::ostream& out, const Result::KeyValue& entry) {
+  if (entry.hasText()) return out << entry.getText();
+  return out << entry.getValue();
+}
 
 Result::KeyImage::KeyImage(std::string key, cv::Mat image)
     : key(std::move(key)), image(std::move(image)) {}

@@ -9,6 +9,7 @@
 // handed it over.
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,16 +20,22 @@ namespace stereolint {
 
 class Result {
  public:
-  // One named number.
+  // One named number, or one named word (a status such as "OK"). A word
+  // entry reads as NaN through getValue(); printed, it shows its text.
   class KeyValue {
    public:
     KeyValue(std::string key, double value);
+    KeyValue(std::string key, std::string text);
     std::string getKey() const;
     double getValue() const;
+    bool hasText() const { return isText; }
+    const std::string& getText() const { return text; }
 
    private:
     std::string key;
     double value;
+    std::string text;
+    bool isText = false;
   };
 
   // One named picture. The entry shares the pixel data of the matrix it was
@@ -61,6 +68,10 @@ class Result {
   KeyValues keyValues;
   KeyImages keyImages;
 };
+
+// Writes the entry's value as every printed form shows it: a number in the
+// stream's format, a word as it is.
+std::ostream& operator<<(std::ostream& out, const Result::KeyValue& entry);
 
 // The list of results of one frame, as a checker returns it. Whoever holds
 // the list owns the results.

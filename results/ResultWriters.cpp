@@ -98,7 +98,7 @@ std::string resultText(const Results& results) {
   for (const auto& result : results) {
     for (const Result::KeyValue* entry : result->getKeyValues()) {
       stream << result->getName() << words.blank << entry->getKey() << words.blank << words.colon
-             << words.blank << entry->getValue() << '\n';
+             << words.blank << *entry << '\n';
     }
   }
   return stream.str();

@@ -37,14 +37,14 @@ void writeRow(std::ostream& stream, int id, int size, const Result& result) {
     stream << comma;
     for (size_t i = 0; i < values.size(); ++i) {
       if (!placed[i] && values[i]->getKey() == key) {
-        stream << values[i]->getValue();
+        stream << *values[i];
         placed[i] = true;
         break;
       }
     }
   }
   for (size_t i = 0; i < values.size(); ++i) {
-    if (!placed[i]) stream << comma << values[i]->getValue();
+    if (!placed[i]) stream << comma << *values[i];
   }
   stream << '\n';
 }

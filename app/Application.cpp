@@ -6,7 +6,7 @@
 #include "checkers/Stereolint.h"
 #include "results/ResultKeys.h"
 #include "sources/InputKind.h"
-#include "sources/Numbers.h"
+#include "util/Numbers.h"
 
 namespace stereolint {
 

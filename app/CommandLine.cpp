@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "sources/Constants.h"
-#include "sources/Numbers.h"
-#include "sources/Paths.h"
+#include "util/Constants.h"
+#include "util/Numbers.h"
+#include "util/Paths.h"
 
 namespace stereolint {
 

@@ -5,9 +5,9 @@
 #include "app/Application.h"
 #include "app/Thread.h"
 #include "platform/Platform.h"
-#include "platform/StageTimes.h"
+#include "util/StageTimes.h"
 #include "sources/FrameSelection.h"
-#include "sources/Paths.h"
+#include "util/Paths.h"
 #include "sources/TruncatedImage.h"
 #include "sources/ViewRegions.h"
 

@@ -7,7 +7,7 @@
 #include "app/ConsoleApplication.h"
 #include "app/GUIApplication.h"
 #include "checkers/ParameterCheck.h"
-#include "platform/StageTimes.h"
+#include "util/StageTimes.h"
 
 namespace stereolint {
 

@@ -9,7 +9,7 @@
 
 #include "app/Application.h"
 #include "checkers/StereolintInterface.h"
-#include "platform/StageTimes.h"
+#include "util/StageTimes.h"
 #include "platform/ThreadAnnotations.h"
 #include "results/ResultsTable.h"
 

@@ -5,9 +5,9 @@
 #include <limits>
 
 #include "checkers/algorithms/FeatureAlgorithms.h"
-#include "platform/Parallel.h"
-#include "platform/StageTimes.h"
-#include "sources/Numbers.h"
+#include "util/Parallel.h"
+#include "util/StageTimes.h"
+#include "util/Numbers.h"
 
 namespace stereolint {
 
@@ -115,7 +115,7 @@ std::unique_ptr<FeatureMatches> matchFeatures(const StereolintInterface& checker
   const std::vector<cv::Rect> tiles =
       featureTiles(widthPercent, heightPercent, left.size(), right.size());
   std::vector<TileMatches> tileMatches(tiles.size());
-  platform::parallelFor(tiles.size(), [&](size_t t) {
+  work::parallelFor(tiles.size(), [&](size_t t) {
     const cv::Rect& tile = tiles[t];
     tileMatches[t] = matchTile(names, left(tile), right(tile),
                                cv::Point2f(static_cast<float>(tile.x), static_cast<float>(tile.y)));

@@ -7,7 +7,7 @@
 
 #include <opencv2/core/hal/intrin.hpp>
 
-#include "platform/Parallel.h"
+#include "util/Parallel.h"
 
 namespace stereolint {
 
@@ -35,7 +35,7 @@ double angleTerm(double dxL, double dyL, double dyR) {
 template <typename Task>
 void forEachTask(size_t features, Task task) {
   const size_t tasks = (features + kFeaturesPerTask - 1) / kFeaturesPerTask;
-  platform::parallelFor(tasks, [&](size_t t) {
+  work::parallelFor(tasks, [&](size_t t) {
     const size_t begin = t * kFeaturesPerTask;
     task(begin, std::min(features, begin + kFeaturesPerTask));
   });

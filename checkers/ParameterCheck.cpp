@@ -3,7 +3,7 @@
 #include "checkers/Stereolint.h"
 #include "checkers/algorithms/FeatureAlgorithms.h"
 #include "results/ResultKeys.h"
-#include "sources/Numbers.h"
+#include "util/Numbers.h"
 
 namespace stereolint {
 

@@ -8,9 +8,9 @@
 #include "checkers/MatchFeatures.h"
 #include "checkers/Pictures.h"
 #include "checkers/Statistics.h"
-#include "platform/Parallel.h"
+#include "util/Parallel.h"
 #include "platform/Platform.h"
-#include "platform/StageTimes.h"
+#include "util/StageTimes.h"
 #include "results/ResultKeys.h"
 
 namespace stereolint {
@@ -38,7 +38,7 @@ std::vector<Disparity> featureRecords(const MeasurementKind& kind, const Feature
   const std::vector<size_t> features = firstMatchPerPosition(leftKeypoints, pairs);
   std::vector<Disparity> records;
   records.reserve(features.size());
-  if (kind.measureMany != nullptr && !platform::serialRequested()) {
+  if (kind.measureMany != nullptr && !work::serialRequested()) {
     const std::vector<double> measured =
         kind.measureMany(matchedPositions(leftKeypoints, rightKeypoints, pairs), features);
     for (size_t f = 0; f < features.size(); ++f) {
@@ -120,7 +120,7 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   // generator, which earlier pictures of the frame have drawn from, so it
   // is drawn here; the other pictures take nothing random and are drawn
   // beside it.
-  platform::runBeside(
+  work::runBeside(
       [&] {
         if (distribution) circles = circlesPicture(left, points);
         correctLeft = checker.correct(left, kind.neutralAmount);

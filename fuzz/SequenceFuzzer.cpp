@@ -11,7 +11,7 @@
 
 #include "FuzzSupport.h"
 #include "sources/FrameSelection.h"
-#include "sources/Numbers.h"
+#include "util/Numbers.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include <opencv2/imgcodecs.hpp>
 
-#include "platform/Parallel.h"
+#include "util/Parallel.h"
 #include "platform/Platform.h"
-#include "sources/Constants.h"
+#include "util/Constants.h"
 
 namespace stereolint {
 
@@ -77,7 +77,7 @@ void writeFiles(const std::vector<FrameFile>& files, WriteFailures& failures) {
            files[b].picture.total() * files[b].picture.elemSize();
   });
   std::vector<char> written(files.size(), 0);
-  platform::parallelFor(order.size(), [&](size_t k) {
+  work::parallelFor(order.size(), [&](size_t k) {
     written[order[k]] = writeFile(files[order[k]]) ? 1 : 0;
   });
   for (size_t k = 0; k < files.size(); ++k) {

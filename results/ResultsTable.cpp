@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 
 #include "results/ResultKeys.h"
-#include "sources/Constants.h"
+#include "util/Constants.h"
 
 namespace stereolint {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "sources/Constants.h"
-#include "sources/Numbers.h"
+#include "util/Constants.h"
+#include "util/Numbers.h"
 
 namespace stereolint {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "sources/Constants.h"
-#include "sources/Paths.h"
+#include "util/Constants.h"
+#include "util/Paths.h"
 
 namespace stereolint {
 

@@ -1,6 +1,6 @@
 #include "sources/ViewRegions.h"
 
-#include "sources/Constants.h"
+#include "util/Constants.h"
 
 namespace stereolint {
 

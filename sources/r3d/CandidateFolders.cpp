@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sources/Constants.h"
+#include "util/Constants.h"
 #include "sources/r3d/DecoderInterface.h"
 #include "sources/r3d/DecoderStatus.h"
 #include "sources/r3d/LoaderLog.h"

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <optional>
 
-#include "sources/Constants.h"
-#include "sources/Paths.h"
+#include "util/Constants.h"
+#include "util/Paths.h"
 
 namespace stereolint {
 

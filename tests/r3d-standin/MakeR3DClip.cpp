@@ -9,8 +9,8 @@
 #include <opencv2/videoio.hpp>
 
 #include "StandinClipWriter.h"
-#include "sources/Constants.h"
-#include "sources/Paths.h"
+#include "util/Constants.h"
+#include "util/Paths.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sources/FrameSelection.h"
-#include "sources/Numbers.h"
+#include "util/Numbers.h"
 
 namespace stereolint {
 namespace {

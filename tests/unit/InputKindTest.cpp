@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sources/Constants.h"
+#include "util/Constants.h"
 #include "sources/InputKind.h"
 
 namespace stereolint {

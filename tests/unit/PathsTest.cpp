@@ -1,4 +1,4 @@
-#include "sources/Paths.h"
+#include "util/Paths.h"
 
 #include <sys/stat.h>
 

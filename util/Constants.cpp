@@ -1,4 +1,4 @@
-#include "sources/Constants.h"
+#include "util/Constants.h"
 
 #include "platform/Platform.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Parallel.h"
+#include "util/Parallel.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace stereolint::platform {
+namespace stereolint::work {
 
 bool serialRequested() {
   static const bool serial = [] {
@@ -92,4 +92,4 @@ void runBeside(const std::function<void()>& first, const std::function<void()>& 
   if (secondError) std::rethrow_exception(secondError);
 }
 
-}  // namespace stereolint::platform
+}  // namespace stereolint::work

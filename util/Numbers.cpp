@@ -1,4 +1,4 @@
-#include "sources/Numbers.h"
+#include "util/Numbers.h"
 
 #include <cctype>
 #include <climits>

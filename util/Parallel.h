@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace stereolint::platform {
+namespace stereolint::work {
 
 // How many threads parallelFor uses: the number of cores the system
 // reports (at least 1), or 1 when the environment variable
@@ -37,4 +37,4 @@ void parallelFor(size_t count, const std::function<void(size_t)>& body);
 // generator.
 void runBeside(const std::function<void()>& first, const std::function<void()>& second);
 
-}  // namespace stereolint::platform
+}  // namespace stereolint::work

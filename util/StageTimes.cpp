@@ -1,4 +1,4 @@
-#include "platform/StageTimes.h"
+#include "util/StageTimes.h"
 
 #include <array>
 #include <atomic>

@@ -1,11 +1,11 @@
-#include "sources/Paths.h"
+#include "util/Paths.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 
-#include "sources/Constants.h"
+#include "util/Constants.h"
 
 namespace stereolint {
 

@@ -1,0 +1,67 @@
+// One input, read picture by picture from front to back: a still image, a
+// video file, an R3D clip or an image sequence. The run pipeline reads one
+// stream per input file (two for a pair of eyes) in step; cutting a stereo
+// picture into its views, comparing sizes and reporting a stream that ends
+// early happen there, once for every kind of input.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+namespace stereolint {
+
+// What one read gave.
+struct StreamRead {
+  enum class Kind {
+    Picture,  // `picture` holds the next picture
+    End,      // the input has no more pictures
+    Failed,   // the next picture cannot be read; `reason` says why
+  };
+  Kind kind = Kind::End;
+  std::string reason;
+
+  static StreamRead picture() { return {Kind::Picture, {}}; }
+  static StreamRead end() { return {Kind::End, {}}; }
+  static StreamRead failed(std::string why) { return {Kind::Failed, std::move(why)}; }
+};
+
+// One picture of a stream and its place in the take.
+struct StreamPicture {
+  // 8-bit or 16-bit samples, one, three (blue, green, red) or four channels.
+  cv::Mat picture;
+  // 1-based number of the frame: its position in the input, or for an image
+  // sequence the number in the file name.
+  std::int64_t number = 0;
+};
+
+class FrameStream {
+ public:
+  virtual ~FrameStream() = default;
+
+  // The input as the user named it.
+  virtual const std::string& path() const = 0;
+
+  // The size of the pictures as the input announces it (its header, or its
+  // first picture). A picture of another size can still arrive; the pipeline
+  // checks every one.
+  virtual cv::Size pictureSize() const = 0;
+
+  // How many pictures the input says it holds, or nothing when it cannot
+  // say. Only a hint, for progress and the SIZE shown with every frame:
+  // reading goes on until End, whatever it says.
+  virtual std::optional<std::int64_t> frameCountHint() const = 0;
+
+  // Reads the next picture into `out`. After End or Failed the stream is
+  // not read again.
+  virtual StreamRead read(StreamPicture& out) = 0;
+
+  // Moves past the next picture, whose pixels nobody needs: a stream that
+  // can skip without decoding does so; `out.picture` may stay empty. The
+  // default reads it.
+  virtual StreamRead skip(StreamPicture& out) { return read(out); }
+};
+
+}  // namespace stereolint

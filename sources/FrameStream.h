@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -53,6 +54,15 @@ class FrameStream {
   // say. Only a hint, for progress and the SIZE shown with every frame:
   // reading goes on until End, whatever it says.
   virtual std::optional<std::int64_t> frameCountHint() const = 0;
+
+  // Frames per second as the input declares it, or nothing (stills,
+  // sequences, a stream that does not say).
+  virtual std::optional<double> frameRate() const { return std::nullopt; }
+
+  // Remarks about how the input is read that the user must know, e.g. that
+  // its pictures are turned as their orientation metadata asks. The pipeline
+  // shows each once, as a warning, before the first frame.
+  virtual std::vector<std::string> remarks() const { return {}; }
 
   // Reads the next picture into `out`. After End or Failed the stream is
   // not read again.

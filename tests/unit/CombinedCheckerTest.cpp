@@ -28,16 +28,6 @@ double valueOf(const Result& result, const std::string& key) {
   return 0;
 }
 
-TEST(HierarchyItem, SplitsAtSemicolons) {
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 1), "VERTICAL");
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 2), "SCALE");
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 3), "");
-  EXPECT_EQ(hierarchyItem("VERTICAL;;SCALE", 2), "");
-  EXPECT_EQ(hierarchyItem("VERTICAL;", 2), "") << "a trailing ; adds nothing";
-  EXPECT_EQ(hierarchyItem("SCALE ", 1), "SCALE ");
-  EXPECT_EQ(hierarchyItem("", 1), "");
-}
-
 TEST(HierarchyItem, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
   using Items = std::vector<std::string>;
   EXPECT_EQ(hierarchyItems("VERTICAL;ROTATION;SCALE"), (Items{"VERTICAL", "ROTATION", "SCALE"}));

@@ -1,7 +1,9 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
+#include <vector>
 
+#include "checkers/Stereolint.h"
 #include "util/Constants.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -20,6 +22,32 @@ std::string Settings::*valueSetting(const std::string& word) {
   if (word == "-p") return &Settings::parameters;
   if (word == "-s") return &Settings::sequence;
   return nullptr;
+}
+
+// What keeps incomplete settings from a run, for the line after "Wrong
+// application arguments": each missing option or unreadable input, e.g.
+// "Missing or unreadable: the input a.png (no readable file); -d (the
+// disparity method)".
+std::string missingText(const Settings& settings) {
+  std::vector<std::string> missing;
+  const auto& [first, second] = settings.inputs;
+  if (first.empty()) {
+    missing.push_back("-i (the input files)");
+  } else if (!fileExists(first)) {
+    missing.push_back("the input " + first + " (no readable file)");
+  } else if (second == first && settings.orientation.empty()) {
+    if (!settings.unreadableSecond.empty()) {
+      missing.push_back("the second input " + settings.unreadableSecond + " (no readable file)");
+    }
+    missing.push_back("-o (" + constants().vertically + " or " + constants().horizontally +
+                      ", how one file holds both views)");
+  }
+  if (settings.method.empty()) missing.push_back("-d (the disparity method)");
+  if (settings.threads.empty()) missing.push_back("-t (the number of worker threads)");
+  if (settings.resultPath.empty()) missing.push_back("-r (the output prefix)");
+  std::string text = "Missing or unreadable:";
+  for (size_t k = 0; k < missing.size(); ++k) text += (k == 0 ? " " : "; ") + missing[k];
+  return text;
 }
 
 bool isCompleteForRun(const Settings& settings) {
@@ -46,8 +74,11 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
     }
     if (word == "-i") {
       settings.inputs[0] = hasValue ? words[i + 1] : std::string();
-      const bool secondIsFile = i + 2 < words.size() && fileExists(words[i + 2]);
+      const bool hasSecond = i + 2 < words.size();
+      const bool secondIsFile = hasSecond && fileExists(words[i + 2]);
       settings.inputs[1] = secondIsFile ? words[i + 2] : settings.inputs[0];
+      settings.unreadableSecond =
+          hasSecond && !secondIsFile && words[i + 2].rfind('-', 0) != 0 ? words[i + 2] : "";
     } else if (const auto setting = valueSetting(word)) {
       settings.*setting = hasValue ? words[i + 1] : initial.*setting;
     }
@@ -56,10 +87,12 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
 }
 
 std::string usageText() {
+  static const std::string method = std::string("-- disparity method, required: ") + kMethodNames;
   static const char* const options[][2] = {
       {"-m GUI | CONSOLE", "-- application mode, default GUI"},
       {"-i [PATH]", "-- input files path, required"},
       {"-o VERTICALLY | HORIZONTALLY", "-- frame orientation, required (at least one input file)"},
+      {"-d [DISPARITY METHOD]", method.c_str()},
       {"-t [THREADS AMOUNT]", "-- calculation threads, required"},
       {"-r [PATH]", "-- output path, required"},
       {"-p [DISPARITY METHOD PARAMETERS]", "-- parameters, optional"},
@@ -85,7 +118,8 @@ std::optional<std::string> checkSettings(const Settings& settings) {
     return argumentError("Wrong application MODE");
   }
   if (!isCompleteForRun(settings)) {
-    return argumentError("Wrong application arguments for " + settings.mode + " mode");
+    return argumentError("Wrong application arguments for " + settings.mode + " mode\n" +
+                         missingText(settings));
   }
   if (leadingInteger(settings.threads) < 1) {
     return argumentError("Wrong threads amount \"" + settings.threads +

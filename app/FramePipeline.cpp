@@ -1,9 +1,14 @@
 #include "app/FramePipeline.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <iostream>
 
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
+#include "checkers/ViewContent.h"
+#include "platform/Signals.h"
 #include "results/ResultsTable.h"
 #include "sources/ViewRegions.h"
 #include "util/Paths.h"
@@ -36,16 +41,48 @@ std::string FramePipeline::phase(const std::string& topic) const {
 }
 
 int FramePipeline::run() {
+  warnAboutSettings();
   if (prepare()) {
     readFrames();
     // The streams (and with them an R3D decoding library) are closed before
     // the last workers finish: the workers hold their own copies of the views.
     streams.clear();
     waitForAllWorkers(*this);
-    reportEmptySelection();
+    if (platform::stopRequested() == 0) reportEmptySelection();
+    if (featurelessFrames > 1) {
+      status.warning(phase("frames"), std::to_string(featurelessFrames - 1) +
+                                          " more frames had black or flat views: nothing was "
+                                          "measured in them");
+    }
   }
   status.progress().finish();
+  if (const int stop = platform::stopRequested()) {
+    status.warning(phase("frames"), std::string("Stopped by ") + platform::stopRequestName() +
+                                        " after " + std::to_string(framesRead) +
+                                        " frames read: " + std::to_string(framesCollected) +
+                                        " frames analysed and written");
+    return stop;
+  }
   return status.failed() ? -1 : 0;
+}
+
+void FramePipeline::warnAboutSettings() {
+  const CheckerOptions& settings = checker.options();
+  if (!settings.measures()) {
+    std::string found;
+    for (const std::string& item : settings.hierarchy) {
+      found += (found.empty() ? "'" : ", '") + item + "'";
+    }
+    status.warning(phase("parameters"),
+                   "HIERARCHY names no step (found: " + (found.empty() ? "nothing" : found) +
+                       "; the steps are VERTICAL, ROTATION and SCALE; keys are read with their "
+                       "blanks, so write no blank after a comma): nothing is measured");
+  }
+  if (!options.unreadableSecond.empty()) {
+    status.warning(phase("input"), "The second input " + options.unreadableSecond +
+                                       " is not a readable file: " + options.inputs[0] +
+                                       " is analysed alone");
+  }
 }
 
 bool FramePipeline::prepare() {
@@ -74,9 +111,20 @@ bool FramePipeline::prepare() {
                                           ") is too small to cut into two views");
     return false;
   }
-  warnWhenNoTileFits(regions ? regions->first.size() : pictureSize);
+  const cv::Size view = regions ? regions->first.size() : pictureSize;
+  // The image library's remapping works on coordinates below SHRT_MAX.
+  if (view.width >= SHRT_MAX || view.height >= SHRT_MAX) {
+    status.error(phase(words->topic), "The views of " + first.path() + " (" + sizeText(view) +
+                                          ") are too large: views must be smaller than " +
+                                          std::to_string(SHRT_MAX) +
+                                          " pixels in each direction");
+    return false;
+  }
+  warnWhenNoTileFits(view);
   frameCount = shownCount(first);
-  if (words->isTake) status.progress().start(frameCount);
+  if (words->isTake) {
+    status.progress().start(frameCount, options.selection.countWithin(frameCount));
+  }
   return true;
 }
 
@@ -84,6 +132,7 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
   const CheckerOptions& settings = checker.options();
   if (!settings.measures()) return;
   if (!featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty()) return;
+  noTileFits = true;
   status.warning(phase("parameters"),
                  "No tile of WIDTH \"" + settings.widthText + "\" and HEIGHT \"" +
                      settings.heightText + "\" fits the views of " + options.inputs[0] + " (" +
@@ -94,7 +143,8 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
 void FramePipeline::readFrames() {
   const std::string name = fileBaseName(options.inputs[0]);
   cv::Mat pictures[2];
-  for (std::int64_t index = 0; !workerRefused && readPictures(index, pictures); ++index) {
+  for (std::int64_t index = 0;
+       !workerRefused && platform::stopRequested() == 0 && readPictures(index, pictures); ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
     cv::Mat left = pictures[0];
@@ -183,9 +233,41 @@ void FramePipeline::collect(FrameWork& frame) {
     status.outputFailed(writeCollectedResults(frame.left, frame.right, frame.id, frame.size,
                                               frame.results, frame.name, frame.resultPath));
   }
+  ++framesCollected;
+  warnWhenNothingMeasured(frame);
   status.progress().clear();
   presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.results,
                            frame.summary, frame.name);
+  checkConsoleOutput();
+}
+
+void FramePipeline::warnWhenNothingMeasured(const FrameWork& frame) {
+  if (!checker.options().measures() || noTileFits) return;
+  for (const auto& result : frame.results) {
+    // A step that measured has more than its TIME.
+    if (result->getKeyValues().size() > 1) return;
+  }
+  const std::string because = featurelessViews(frame.left, frame.right);
+  if (because.empty()) return;
+  // The first such frame is named; a black shot of many frames is summed up
+  // at the end instead of flooding the console.
+  if (featurelessFrames++ == 0) {
+    status.warning(phase("frames"), frame.name + " : " + std::to_string(frame.id) + " / " +
+                                        std::to_string(frame.size) +
+                                        ": nothing was measured: " + because);
+  }
+}
+
+void FramePipeline::checkConsoleOutput() {
+  if (consoleFailed) return;
+  std::cout.flush();
+  if (std::cout.good()) return;
+  // Reported once; the analysis and its files go on.
+  consoleFailed = true;
+  const int cause = errno;
+  status.error(phase("output"), std::string("Cannot print the results on standard output") +
+                                    (cause != 0 ? std::string(": ") + std::strerror(cause) : "") +
+                                    "; the result files are still written");
 }
 
 }  // namespace stereolint

@@ -46,6 +46,9 @@ class FramePipeline : public FrameCollector {
   void collect(FrameWork& frame) override;
 
  private:
+  // Warnings about settings that make the run do less than it seems to: no
+  // step to measure, a second input that is no readable file.
+  void warnAboutSettings();
   // Opens the inputs and checks that their views can be cut and compared;
   // false after reporting why not.
   bool prepare();
@@ -56,6 +59,11 @@ class FramePipeline : public FrameCollector {
   bool readPictures(std::int64_t index, cv::Mat (&pictures)[2]);
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
+  // A frame of which no step measured anything gets a warning saying why.
+  void warnWhenNothingMeasured(const FrameWork& frame);
+  // A failed write of the results to standard output (a full device, a
+  // closed stream or pipe) is reported once and fails the run.
+  void checkConsoleOutput();
   void reportEmptySelection();
   std::string phase(const std::string& topic) const;
 
@@ -71,6 +79,10 @@ class FramePipeline : public FrameCollector {
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;
   int framesSelected = 0;
+  int framesCollected = 0;
+  int featurelessFrames = 0;
+  bool noTileFits = false;
+  bool consoleFailed = false;
   bool workerRefused = false;
 };
 

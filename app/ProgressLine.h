@@ -13,8 +13,9 @@ namespace stereolint {
 
 class ProgressLine {
  public:
-  // Starts a run of `total` frames (the input's reported count).
-  void start(int total);
+  // Starts a run of `total` frames (the input's reported count), of which
+  // `selected` are to be analysed.
+  void start(int total, int selected);
   void frameRead() { ++read; draw(); }
   void frameAnalysed() { ++analysed; draw(); }
   // Erases the line, if one is shown.
@@ -28,6 +29,7 @@ class ProgressLine {
   bool enabled = false;
   bool shown = false;
   int total = 0;
+  int selected = 0;
   int read = 0;
   int analysed = 0;
   std::int64_t startMs = 0;

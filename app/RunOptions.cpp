@@ -17,6 +17,7 @@ RunOptions runOptions(const Settings& settings) {
   options.parameters = settings.parameters;
   options.sequence = settings.sequence;
   options.selection = parseSequence(settings.sequence);
+  options.unreadableSecond = settings.unreadableSecond;
   return options;
 }
 

@@ -24,6 +24,9 @@ struct RunOptions {
   std::string parameters;  // the checker parameters text
   std::string sequence;    // the frame selection as given, for messages
   FrameSelection selection;
+  // A word after the first input that names no readable file (see
+  // Settings::unreadableSecond); the first input is then analysed alone.
+  std::string unreadableSecond;
 };
 
 // The run options of settings that checkSettings accepted.

@@ -10,6 +10,7 @@
 #include "app/RunOptions.h"
 #include "checkers/ParameterCheck.h"
 #include "checkers/Stereolint.h"
+#include "platform/Signals.h"
 #include "util/StageTimes.h"
 
 namespace stereolint {
@@ -54,6 +55,7 @@ int startStereolint(const std::vector<std::string>& words) {
     std::cerr << argumentError(*problem) << std::flush;
     return -1;
   }
+  platform::installStopHandlers();
   const int status = runAnalysis(options);
   timing::writeStageTimes();
   return status;

@@ -1,8 +1,6 @@
 #include "app/Thread.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <sstream>
 #include <utility>
@@ -59,16 +57,30 @@ Thread::~Thread() {
 
 bool Thread::isDone() const { return notStarted || isFinished(); }
 
+namespace {
+
+// Qt says why it could not start a thread only as a message of its own; it
+// is caught here and goes into the frame's error block instead.
+std::string startMessage;
+
+void keepStartMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+  startMessage = message.toStdString();
+}
+
+}  // namespace
+
 bool Thread::begin() {
-  errno = 0;
+  startMessage.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(keepStartMessage);
   start(QThread::InheritPriority);
+  qInstallMessageHandler(previous);
   // A thread that the system refused is neither running nor finished, and
   // never will be.
   if (isRunning() || isFinished()) return true;
   notStarted = true;
-  const int cause = errno;
-  frame.failure = "the worker thread cannot be started";
-  if (cause != 0) frame.failure += std::string(" (") + std::strerror(cause) + ")";
+  frame.failure = "the worker thread cannot be started (" +
+                  (startMessage.empty() ? std::string("the system refused it") : startMessage) +
+                  "); a limit on processes or threads (ulimit -u) may be reached";
   return false;
 }
 

@@ -1,6 +1,8 @@
 #include "sources/FrameSelection.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 #include <string_view>
 
 #include "util/Constants.h"
@@ -13,6 +15,26 @@ bool FrameSelection::contains(int id) const {
          std::any_of(intervals.begin(), intervals.end(), [id](const Interval& interval) {
            return interval.first <= id && id <= interval.last;
          });
+}
+
+int FrameSelection::countWithin(int total) const {
+  if (selectsAll()) return std::max(total, 0);
+  // Intervals may overlap: count each frame once.
+  std::vector<std::pair<int, int>> spans;
+  for (const Interval& interval : intervals) {
+    const int first = std::max(interval.first, 1);
+    const int last = std::min(interval.last, total);
+    if (first <= last) spans.emplace_back(first, last);
+  }
+  std::sort(spans.begin(), spans.end());
+  long long count = 0;
+  int covered = 0;
+  for (const auto& [first, last] : spans) {
+    const int from = std::max(first, covered + 1);
+    if (from <= last) count += last - from + 1;
+    covered = std::max(covered, last);
+  }
+  return static_cast<int>(count);
 }
 
 void FrameSelection::addRange(int first, int last) {

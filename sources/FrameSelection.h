@@ -20,6 +20,9 @@ class FrameSelection {
   // True when frame `id` is to be analysed: it is named, or every frame is.
   bool contains(int id) const;
 
+  // How many of the frames 1 to `total` it selects.
+  int countWithin(int total) const;
+
   // Names the frames `first` to `last`, both included; nothing when `first`
   // is greater than `last`.
   void addRange(int first, int last);

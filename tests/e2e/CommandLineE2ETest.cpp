@@ -19,9 +19,12 @@ ProcessResult stereolint(const std::vector<std::string>& arguments,
   return test::runProcess(STEREOLINT_BINARY, arguments, {workingFolder, {}, {}});
 }
 
-const char* const kGuiError = "Wrong application arguments for GUI mode\nHELP: Stereolint -h\n\n";
-const char* const kConsoleError =
-    "Wrong application arguments for CONSOLE mode\nHELP: Stereolint -h\n\n";
+// The refusal of incomplete arguments: the mode's line, then what is missing.
+std::string incomplete(const std::string& mode, const std::string& missing) {
+  return "Wrong application arguments for " + mode + " mode\nMissing or unreadable: " + missing +
+         "\nHELP: Stereolint -h\n\n";
+}
+const char* const kNoOrientation = "-o (VERTICALLY or HORIZONTALLY, how one file holds both views)";
 
 TEST(CommandLineE2E, HelpPrintsTheUsageTextAndSucceeds) {
   const ProcessResult result = stereolint({"-h"});
@@ -40,7 +43,9 @@ TEST(CommandLineE2E, NoArgumentsFailForGuiMode) {
   const ProcessResult result = stereolint({});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, kGuiError);
+  EXPECT_EQ(result.err, incomplete("GUI", "-i (the input files); -d (the disparity method); "
+                                          "-t (the number of worker threads); -r (the output "
+                                          "prefix)"));
 }
 
 TEST(CommandLineE2E, LowerCaseModeIsUnknown) {
@@ -74,19 +79,20 @@ TEST_F(CommandLineWithFiles, MissingSecondPathMakesASingleSourceThatNeedsAnOrien
   const ProcessResult result =
       rejected({"-m", "CONSOLE", "-i", "left.png", "absent.png", "-d", "Stereolint", "-t", "1",
                 "-r", "out/"});
-  EXPECT_EQ(result.err, kConsoleError);
+  EXPECT_EQ(result.err, incomplete("CONSOLE", "the second input absent.png (no readable file); " +
+                                                  std::string(kNoOrientation)));
 }
 
 TEST_F(CommandLineWithFiles, SamePathTwiceIsNoPair) {
   const ProcessResult result = rejected(
       {"-m", "CONSOLE", "-i", "left.png", "left.png", "-d", "Stereolint", "-t", "1", "-r", "o/"});
-  EXPECT_EQ(result.err, kConsoleError);
+  EXPECT_EQ(result.err, incomplete("CONSOLE", kNoOrientation));
 }
 
 TEST_F(CommandLineWithFiles, MethodGivenWithAnotherOptionWordIsNotRead) {
   const ProcessResult result = rejected({"-m", "CONSOLE", "-i", "left.png", "right.png", "-x",
                                          "Stereolint", "-t", "1", "-r", "o/"});
-  EXPECT_EQ(result.err, kConsoleError);
+  EXPECT_EQ(result.err, incomplete("CONSOLE", "-d (the disparity method)"));
 }
 
 TEST_F(CommandLineWithFiles, ThreadCountMustBeAWholeNumberOfAtLeastOne) {

@@ -24,6 +24,7 @@ TEST(UsageText, IsExactToTheByte) {
       "\t-i [PATH]                          -- input files path, required\n"
       "\t-o VERTICALLY | HORIZONTALLY       -- frame orientation, required (at least one input "
       "file)\n"
+      "\t-d [DISPARITY METHOD]              -- disparity method, required: Stereolint\n"
       "\t-t [THREADS AMOUNT]                -- calculation threads, required\n"
       "\t-r [PATH]                          -- output path, required\n"
       "\t-p [DISPARITY METHOD PARAMETERS]   -- parameters, optional\n"
@@ -114,8 +115,11 @@ TEST_F(CheckSettings, CompleteSettingsPass) {
 }
 
 TEST_F(CheckSettings, NoArgumentsFailInGuiMode) {
-  EXPECT_EQ(checkSettings(Settings{}),
-            "Wrong application arguments for GUI mode\nHELP: Stereolint -h\n\n");
+  const auto error = checkSettings(Settings{});
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->rfind("Wrong application arguments for GUI mode\nMissing or unreadable: -i", 0),
+            0u)
+      << *error;
 }
 
 TEST_F(CheckSettings, ModeWordIsCaseSensitive) {
@@ -124,21 +128,30 @@ TEST_F(CheckSettings, ModeWordIsCaseSensitive) {
   EXPECT_EQ(checkSettings(settings), "Wrong application MODE\nHELP: Stereolint -h\n\n");
 }
 
-TEST_F(CheckSettings, IncompleteInputsFail) {
-  const std::string consoleError =
-      "Wrong application arguments for CONSOLE mode\nHELP: Stereolint -h\n\n";
+TEST_F(CheckSettings, IncompleteInputsFailNamingWhatIsMissing) {
+  const auto consoleError = [](const std::string& missing) {
+    return "Wrong application arguments for CONSOLE mode\nMissing or unreadable: " + missing +
+           "\nHELP: Stereolint -h\n\n";
+  };
   Settings samePathTwice = stereoSource();
   samePathTwice.orientation.clear();
-  EXPECT_EQ(checkSettings(samePathTwice), consoleError) << "a pair needs two different paths";
+  EXPECT_EQ(checkSettings(samePathTwice),
+            consoleError("-o (VERTICALLY or HORIZONTALLY, how one file holds both views)"))
+      << "a pair needs two different paths";
 
   Settings missingFile = stereoSource();
   missingFile.inputs = {folder.file("none.png"), folder.file("none.png")};
-  EXPECT_EQ(checkSettings(missingFile), consoleError);
+  EXPECT_EQ(checkSettings(missingFile),
+            consoleError("the input " + folder.file("none.png") + " (no readable file)"));
 
-  for (auto member : {&Settings::method, &Settings::threads, &Settings::resultPath}) {
+  const std::pair<std::string Settings::*, const char*> options[] = {
+      {&Settings::method, "-d (the disparity method)"},
+      {&Settings::threads, "-t (the number of worker threads)"},
+      {&Settings::resultPath, "-r (the output prefix)"}};
+  for (const auto& [member, missing] : options) {
     Settings settings = stereoSource();
     settings.*member = "";
-    EXPECT_EQ(checkSettings(settings), consoleError);
+    EXPECT_EQ(checkSettings(settings), consoleError(missing));
   }
 }
 

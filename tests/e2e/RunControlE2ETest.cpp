@@ -1,0 +1,158 @@
+// What a user meets around the analysis itself: a worker thread the system
+// refuses, standard output that cannot take the results, a run stopped with
+// Ctrl-C or a termination request, settings that would measure nothing, and
+// views too large for the image library. Each case runs the real binary
+// through a shell that sets the situation up.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "support/FootageFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessResult;
+
+const std::string kParameters =
+    "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+    "HIERARCHY:VERTICAL";
+
+std::string quoted(const std::string& word) { return "'" + word + "'"; }
+
+class RunControl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Readable and writable by the unprivileged user of the thread-limit case.
+    fs::permissions(folder.path(), fs::perms::all);
+  }
+  void makeVideo(int frames, cv::Size size = {320, 240}) {
+    ASSERT_TRUE(test::writeVideo(folder.file("take.avi"),
+                                 test::sideBySideFrames(test::shiftedPairs(frames, size, 4)),
+                                 "MJPG"));
+    fs::permissions(folder.file("take.avi"), fs::perms::all);
+  }
+  // The program's command line as shell words, with `input` and the output
+  // prefix out/.
+  std::string command(const std::string& input = "take.avi", const std::string& threads = "1",
+                      const std::string& parameters = kParameters) const {
+    return quoted(STEREOLINT_BINARY) + " -m CONSOLE -d Stereolint -t " + threads + " -p " +
+           quoted(parameters) + " -i " + input + " -o VERTICALLY -r out/";
+  }
+  ProcessResult shell(const std::string& script) {
+    return test::runProcess("/bin/bash", {"-c", script}, {folder.path(), {}, {}});
+  }
+  std::vector<std::string> tableRows() const {
+    return test::readLines(folder.file("out/RESULTS.csv"));
+  }
+  void expectNoTemporaryFiles() const {
+    for (const auto& entry : fs::directory_iterator(folder.file("out"))) {
+      EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
+    }
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(RunControl, AWorkerThreadTheSystemRefusesEndsTheRunWithAnError) {
+  makeVideo(3);
+  // Root is exempt from the process limit: run as an unprivileged user then.
+  std::string prefix;
+  if (geteuid() == 0) {
+    if (!fs::exists("/usr/bin/setpriv")) GTEST_SKIP() << "setpriv (util-linux) is missing";
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups -- ";
+  }
+  const ProcessResult result =
+      shell(prefix + "bash -c " + quoted("ulimit -u 1; exec " + command()));
+  EXPECT_EQ(result.exitCode, 255) << result.err;
+  EXPECT_NE(result.err.find("Error: \n\t[runtime phase]: Thread::run - [frame]\n"
+                            "\t[message      ]: take : 1 / 3 (320 x 240): the worker thread "
+                            "cannot be started"),
+            std::string::npos)
+      << result.err;
+}
+
+TEST_F(RunControl, AFullOrClosedStandardOutputIsReportedAndTheFilesAreStillWritten) {
+  makeVideo(2);
+  for (const std::string redirect : {"> /dev/full", ">&-"}) {
+    SCOPED_TRACE(redirect);
+    fs::remove_all(folder.file("out"));
+    const ProcessResult result = shell(command() + " " + redirect);
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_NE(result.err.find("Cannot print the results on standard output"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(tableRows().size(), 3u) << "the header and both frames";
+    EXPECT_TRUE(fs::exists(folder.file("out/2_2_SUMMARY.png")));
+  }
+}
+
+TEST_F(RunControl, AReaderThatStopsEarlyDoesNotCutTheRunShort) {
+  makeVideo(4);
+  const ProcessResult result =
+      shell(command() + " | head -1 > first-line; echo ${PIPESTATUS[0]} > status");
+  EXPECT_EQ(test::readTextFile(folder.file("first-line")), "take : 1 / 4 VERTICAL\n");
+  EXPECT_EQ(test::readTextFile(folder.file("status")), "255\n") << result.err;
+  EXPECT_EQ(tableRows().size(), 5u) << "every frame is still analysed and written";
+}
+
+TEST_F(RunControl, AStopRequestLetsTheFramesInFlightFinish) {
+  makeVideo(60, {640, 480});
+  for (const auto& [signal, status] : {std::pair<std::string, std::string>{"INT", "130"},
+                                       std::pair<std::string, std::string>{"TERM", "143"}}) {
+    SCOPED_TRACE(signal);
+    fs::remove_all(folder.file("out"));
+    const ProcessResult result = shell(command("take.avi", "2") + " > printed & pid=$!; sleep 1.5; kill -" +
+                                       signal + " $pid; wait $pid; echo $? > status");
+    EXPECT_EQ(test::readTextFile(folder.file("status")), status + "\n") << result.err;
+    EXPECT_NE(result.err.find("Stopped by SIG" + signal + " after "), std::string::npos)
+        << result.err;
+    const std::string printed = test::readTextFile(folder.file("printed"));
+    const auto frames = static_cast<size_t>(std::count(printed.begin(), printed.end(), '\n') / 12);
+    EXPECT_GT(frames, 0u);
+    EXPECT_LT(frames, 60u) << "the run stopped early";
+    EXPECT_EQ(tableRows().size(), frames + 1) << "every printed frame has its row";
+    expectNoTemporaryFiles();
+  }
+}
+
+TEST_F(RunControl, SettingsThatMeasureNothingAreNamed) {
+  makeVideo(1);
+  const ProcessResult blanks = shell(command("take.avi", "1", "WIDTH:5, HEIGHT:5, HIERARCHY:VERTICAL"));
+  EXPECT_EQ(blanks.exitCode, 0);
+  EXPECT_NE(blanks.err.find("HIERARCHY names no step (found: nothing;"), std::string::npos)
+      << blanks.err;
+  const ProcessResult misspelt = shell(command("take.avi tkae.avi"));
+  EXPECT_NE(misspelt.err.find("The second input tkae.avi is not a readable file: take.avi is "
+                              "analysed alone"),
+            std::string::npos)
+      << misspelt.err;
+}
+
+TEST_F(RunControl, BlackViewsAreNamedAsTheReasonNothingIsMeasured) {
+  cv::imwrite(folder.file("black.png"), cv::Mat(240, 640, CV_8UC3, cv::Scalar::all(0)));
+  const ProcessResult result = shell(command("black.png"));
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.err.find("black : 1 / 1: nothing was measured: both views are black"),
+            std::string::npos)
+      << result.err;
+}
+
+TEST_F(RunControl, ViewsTooLargeForTheImageLibraryAreRefusedBeforeTheWork) {
+  cv::imwrite(folder.file("wide.png"), cv::Mat(4, 65540, CV_8UC3, cv::Scalar::all(90)));
+  const ProcessResult result = shell(command("wide.png"));
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("The views of wide.png (32770 x 4) are too large: views must be "
+                            "smaller than 32767 pixels in each direction"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(folder.file("out/1_1_LEFT.png")));
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -69,5 +69,36 @@ TEST(CheckParameters, ANameOfManyPrefixesIsRefusedInLittleMemory) {
       << "eight are fine";
 }
 
+TEST(CheckParameters, AMatcherMustReadTheExtractorsDescriptors) {
+  const std::string steps = "WIDTH:10,HEIGHT:10,DETECTOR:FAST,HIERARCHY:VERTICAL,";
+  const std::string forBinary = "; use BruteForce-Hamming or BruteForce-Hamming(2)";
+  const std::string forFloat = "; use BruteForce, BruteForce-L1, BruteForce-SL2 or FlannBased";
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:ORB,MATCHER:FlannBased"),
+            "The matcher FlannBased cannot compare ORB descriptors (binary)" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentAKAZE,MATCHER:FlannBased"),
+            "The matcher FlannBased cannot compare OpponentAKAZE descriptors (binary)" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming"),
+            "The matcher BruteForce-Hamming cannot compare SIFT descriptors (floating-point)" +
+                forFloat);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentKAZE,MATCHER:BruteForce-Hamming(2)"),
+            "The matcher BruteForce-Hamming(2) cannot compare OpponentKAZE descriptors "
+            "(floating-point)" + forFloat);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:BRISK,MATCHER:FlannBased"),
+            "The matcher FlannBased cannot compare BRISK descriptors (binary)" + forBinary);
+}
+
+TEST(CheckParameters, MatchersThatReadTheDescriptorsAreAccepted) {
+  const std::string steps = "WIDTH:10,HEIGHT:10,DETECTOR:FAST,HIERARCHY:SCALE,";
+  for (const char* pair : {"EXTRACTOR:SIFT,MATCHER:FlannBased", "EXTRACTOR:KAZE,MATCHER:BruteForce",
+                           "EXTRACTOR:SIFT,MATCHER:BruteForce-L1",
+                           "EXTRACTOR:AKAZE,MATCHER:BruteForce-Hamming(2)",
+                           "EXTRACTOR:OpponentORB,MATCHER:BruteForce-Hamming",
+                           "EXTRACTOR:ORB,MATCHER:BruteForce"}) {
+    EXPECT_EQ(checkParameters(steps + pair), std::nullopt) << pair;
+  }
+  EXPECT_EQ(checkParameters("EXTRACTOR:ORB,MATCHER:FlannBased,HIERARCHY:TILT"), std::nullopt)
+      << "nothing is matched without a step";
+}
+
 }  // namespace
 }  // namespace stereolint

@@ -73,8 +73,10 @@ std::optional<std::string> combinationProblem(const std::string& extractor,
       binary ? listed(std::begin(kFloatOnlyMatchers), std::end(kFloatOnlyMatchers), matcher)
              : listed(std::begin(kHammingMatchers), std::end(kHammingMatchers), matcher);
   if (!refused) return std::nullopt;
-  return "The matcher " + matcher + " cannot compare " + extractor + " descriptors (" +
-         (binary ? "binary" : "floating-point") + "); use " + alternatives(matchersFor(binary));
+  return problemLine(roleKey(AlgorithmRole::Matcher), matcher,
+                     std::string("cannot compare the ") + (binary ? "binary" : "floating-point") +
+                         " descriptors of " + roleKey(AlgorithmRole::Extractor) + " \"" +
+                         extractor + "\"; use " + alternatives(matchersFor(binary)));
 }
 
 }  // namespace

@@ -15,12 +15,13 @@ namespace stereolint {
 // naming the key and its value. Then the matcher must be able to read the
 // extractor's descriptors: FlannBased takes no binary descriptors (ORB,
 // BRISK, AKAZE and their Opponent forms), the BruteForce-Hamming matchers
-// no floating-point ones (SIFT, KAZE); such a pair comes back as one line
-// with the matchers that fit, e.g. "The matcher FlannBased cannot compare
-// ORB descriptors (binary); use BruteForce-Hamming or
-// BruteForce-Hamming(2)". Returns the first problem, or nothing when the
-// string is usable. Without a step nothing is measured, so nothing is
-// required.
+// no floating-point ones (SIFT, KAZE); such a pair comes back as a line
+// naming both and the matchers that fit: 'Wrong parameter MATCHER
+// "FlannBased": cannot compare the binary descriptors of EXTRACTOR "ORB";
+// use BruteForce-Hamming or BruteForce-Hamming(2)'. Every problem line
+// starts with "Wrong parameter ". Returns the first problem, or nothing
+// when the string is usable. Without a step nothing is measured, so
+// nothing is required.
 std::optional<std::string> checkParameters(const std::string& parameters);
 
 }  // namespace stereolint

@@ -249,16 +249,18 @@ TEST_F(Footage, AMatcherThatCannotReadTheDescriptorsIsRefusedBeforeAnyFrame) {
   EXPECT_EQ(flann.exitCode, 255);
   EXPECT_EQ(flann.out, "");
   EXPECT_EQ(flann.err,
-            "The matcher FlannBased cannot compare ORB descriptors (binary); use "
-            "BruteForce-Hamming or BruteForce-Hamming(2)\nHELP: Stereolint -h\n\n");
+            "Wrong parameter MATCHER \"FlannBased\": cannot compare the binary descriptors of "
+            "EXTRACTOR \"ORB\"; use BruteForce-Hamming or BruteForce-Hamming(2)\n"
+            "HELP: Stereolint -h\n\n");
   EXPECT_FALSE(std::filesystem::exists(file("a")));
 
   const ProcessResult hamming = run({"-i", "left.png", "right.png", "-t", "1", "-r", "b/", "-p",
                                      withPair("EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming")});
   EXPECT_EQ(hamming.exitCode, 255);
   EXPECT_EQ(hamming.err,
-            "The matcher BruteForce-Hamming cannot compare SIFT descriptors (floating-point); use "
-            "BruteForce, BruteForce-L1, BruteForce-SL2 or FlannBased\nHELP: Stereolint -h\n\n");
+            "Wrong parameter MATCHER \"BruteForce-Hamming\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"SIFT\"; use BruteForce, BruteForce-L1, BruteForce-SL2 or "
+            "FlannBased\nHELP: Stereolint -h\n\n");
 
   // Numeric distances over the bytes of binary descriptors are computed and
   // measure; such a pair is left to the user.

@@ -71,20 +71,21 @@ TEST(CheckParameters, ANameOfManyPrefixesIsRefusedInLittleMemory) {
 
 TEST(CheckParameters, AMatcherMustReadTheExtractorsDescriptors) {
   const std::string steps = "WIDTH:10,HEIGHT:10,DETECTOR:FAST,HIERARCHY:VERTICAL,";
-  const std::string forBinary = "; use BruteForce-Hamming or BruteForce-Hamming(2)";
-  const std::string forFloat = "; use BruteForce, BruteForce-L1, BruteForce-SL2 or FlannBased";
+  const std::string forBinary = "\"; use BruteForce-Hamming or BruteForce-Hamming(2)";
+  const std::string forFloat = "\"; use BruteForce, BruteForce-L1, BruteForce-SL2 or FlannBased";
+  const std::string flann = "Wrong parameter MATCHER \"FlannBased\": cannot compare the binary ";
   EXPECT_EQ(checkParameters(steps + "EXTRACTOR:ORB,MATCHER:FlannBased"),
-            "The matcher FlannBased cannot compare ORB descriptors (binary)" + forBinary);
+            flann + "descriptors of EXTRACTOR \"ORB" + forBinary);
   EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentAKAZE,MATCHER:FlannBased"),
-            "The matcher FlannBased cannot compare OpponentAKAZE descriptors (binary)" + forBinary);
-  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming"),
-            "The matcher BruteForce-Hamming cannot compare SIFT descriptors (floating-point)" +
-                forFloat);
-  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentKAZE,MATCHER:BruteForce-Hamming(2)"),
-            "The matcher BruteForce-Hamming(2) cannot compare OpponentKAZE descriptors "
-            "(floating-point)" + forFloat);
+            flann + "descriptors of EXTRACTOR \"OpponentAKAZE" + forBinary);
   EXPECT_EQ(checkParameters(steps + "EXTRACTOR:BRISK,MATCHER:FlannBased"),
-            "The matcher FlannBased cannot compare BRISK descriptors (binary)" + forBinary);
+            flann + "descriptors of EXTRACTOR \"BRISK" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming"),
+            "Wrong parameter MATCHER \"BruteForce-Hamming\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"SIFT" + forFloat);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentKAZE,MATCHER:BruteForce-Hamming(2)"),
+            "Wrong parameter MATCHER \"BruteForce-Hamming(2)\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"OpponentKAZE" + forFloat);
 }
 
 TEST(CheckParameters, MatchersThatReadTheDescriptorsAreAccepted) {

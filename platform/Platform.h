@@ -42,8 +42,10 @@ FileOutcome makeDirectory(const std::string& path);
 
 // Writes `size` bytes as the whole content of the file at `path`, or
 // nothing: the bytes go to a new temporary file beside it, named `path` +
-// "." + six random letters or digits + ".partial" and created exclusively
-// (never an existing file, never through a symbolic link), which replaces
+// "." + six random letters or digits + ".partial" (or, when that name is
+// too long for the file system, just "." + the letters + ".partial" in the
+// same folder) and created exclusively (never an existing file, never
+// through a symbolic link), which replaces
 // `path` only once every byte is written and the file is closed without
 // error. Several processes writing the same `path` at once each use their
 // own temporary file, so the last rename wins with whole content. A

@@ -57,15 +57,26 @@ std::string randomTag() {
 // name in `partial`. O_EXCL makes the creation fail on any existing entry,
 // a symbolic link included, so nothing planted at a temporary name is ever
 // written through and two writers never share a file; a taken name is
-// simply drawn again. The mode is that of an ordinary new file (0666 less
+// simply drawn again. When the name grows too long for the file system
+// (a result name within 15 bytes of its limit), the temporary file is
+// ".XXXXXX.partial" in the same folder instead, so that the rename stays
+// within one folder. The mode is that of an ordinary new file (0666 less
 // the umask). Returns the descriptor, or -1 with errno set.
 int createTemporaryBeside(const std::string& path, std::string& partial) {
   constexpr int kAttempts = 64;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  bool shortName = false;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    partial = path + "." + randomTag() + ".partial";
+    partial = (shortName ? folder : path) + "." + randomTag() + ".partial";
     const int file =
         open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (file >= 0 || errno != EEXIST) return file;
+    if (file >= 0) return file;
+    if (errno == ENAMETOOLONG && !shortName) {
+      shortName = true;
+      continue;
+    }
+    if (errno != EEXIST) return -1;
   }
   return -1;
 }

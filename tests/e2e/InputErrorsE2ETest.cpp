@@ -124,10 +124,11 @@ TEST_F(InputErrors, OutputThatCannotBeWrittenIsReportedButEverythingElseIsDone) 
   EXPECT_NE(result.out.find("left : 1 / 1 VERTICAL"), std::string::npos) << "still presented";
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n') % 3, 0);
   EXPECT_NE(result.err.find("Warning: \n\t[runtime phase]: Writer - [folder]\n"
-                            "\t[message      ]: Cannot create the folder blocked/\n"),
+                            "\t[message      ]: Cannot create the folder blocked/: File exists\n"),
             std::string::npos)
       << result.err;
-  EXPECT_NE(result.err.find("Cannot write blocked/out/1_1_SUMMARY.png"), std::string::npos);
+  EXPECT_NE(result.err.find("Cannot write blocked/out/1_1_SUMMARY.png: Not a directory\n"),
+            std::string::npos);
   EXPECT_NE(result.err.find("Cannot write blocked/out/RESULTS.csv"), std::string::npos);
 }
 

@@ -146,6 +146,22 @@ TEST(WriteFrameFiles, ConcurrentWritersOfOneFrameLeaveOneWholeFileEach) {
       << "no temporary file is left";
 }
 
+TEST(WriteFrameFiles, ANameNearTheFileSystemsLimitIsStillWritten) {
+  // 236 + "1_1_RESULT.txt" makes 250 bytes, within the usual limit of 255
+  // though the temporary name beside it would not be.
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/" + std::string(236, 'n');
+  Results results;
+  results.push_back(makeResult("SCALE", {{"TIME", 2}}));
+  EXPECT_TRUE(writeResultText(1, 1, results, "", out).empty());
+  EXPECT_EQ(test::readTextFile(out + "1_1_RESULT.txt"), "SCALE TIME : 2\n");
+  EXPECT_EQ(folder.namesIn("").size(), 1u) << "no temporary file is left";
+  const WriteFailures tooLong = writeResultText(1, 1, results, "", out + "nnnnnnnnnn");
+  ASSERT_EQ(tooLong.files.size(), 1u);
+  EXPECT_EQ(tooLong.files[0].reason, "File name too long");
+  EXPECT_EQ(folder.namesIn("").size(), 1u);
+}
+
 TEST(WriteFrameFiles, ASymbolicLinkAtAResultNameIsReplacedNotWrittenThrough) {
   test::TempFolder folder;
   const std::string out = folder.path() + "/out/";

@@ -4,6 +4,15 @@
 
 namespace stereolint {
 
+namespace {
+
+// ": reason", or nothing when no reason is known.
+std::string withReason(const std::string& reason) {
+  return reason.empty() ? std::string() : ": " + reason;
+}
+
+}  // namespace
+
 void RunStatus::reset() {
   anyFailure = false;
   reportedFolders.clear();
@@ -25,13 +34,14 @@ void RunStatus::outputFailed(const WriteFailures& failures) {
   if (failures.empty()) return;
   anyFailure = true;
   line.clear();
-  for (const std::string& folder : failures.folders) {
-    if (reportedFolders.insert(folder).second) {
-      logWarning("Writer - [folder]", "Cannot create the folder " + folder);
+  for (const WriteFailure& folder : failures.folders) {
+    if (reportedFolders.insert(folder.path).second) {
+      logWarning("Writer - [folder]",
+                 "Cannot create the folder " + folder.path + withReason(folder.reason));
     }
   }
-  for (const std::string& file : failures.files) {
-    logWarning("Writer - [file]", "Cannot write " + file);
+  for (const WriteFailure& file : failures.files) {
+    logWarning("Writer - [file]", "Cannot write " + file.path + withReason(file.reason));
   }
 }
 

@@ -22,7 +22,9 @@ class RunStatus {
   // A warning block; the run does not fail because of it.
   void warning(const std::string& phase, const std::string& message);
   // One warning per file that could not be written and per folder that
-  // could not be made (each folder once a run); the run fails.
+  // could not be made (each folder once a run), each ending with its
+  // reason ("Cannot write out/1_1_LEFT.png: No space left on device"); the
+  // run fails.
   void outputFailed(const WriteFailures& failures);
 
   bool failed() const { return anyFailure; }

@@ -13,9 +13,17 @@ namespace stereolint {
 // "ROTATION" or "SCALE" before its first empty item), WIDTH and HEIGHT must
 // read (as atoi reads them: "10", "10%" and "5:x" are 10, 10 and 5) as
 // whole numbers of at least 1, and DETECTOR, EXTRACTOR and MATCHER must be
-// names the algorithm table accepts. Returns the first problem as one line naming
-// the key and its value, or nothing when the string is usable. Without a
-// step nothing is measured, so nothing is required.
+// names the algorithm table accepts; such a problem comes back as one line
+// naming the key and its value. Then the matcher must be able to read the
+// extractor's descriptors: FlannBased takes no binary descriptors (ORB,
+// BRISK, AKAZE and their Opponent forms), the BruteForce-Hamming matchers
+// no floating-point ones (SIFT, KAZE); such a pair comes back as a line
+// naming both and the matchers that fit: 'Wrong parameter MATCHER
+// "FlannBased": cannot compare the binary descriptors of EXTRACTOR "ORB";
+// use BruteForce-Hamming or BruteForce-Hamming(2)'. Every problem line
+// starts with "Wrong parameter ". Returns the first problem, or nothing
+// when the string is usable. Without a step nothing is measured, so
+// nothing is required.
 std::optional<std::string> checkParameters(const std::string& parameters);
 
 // The same check on parameters already read.

@@ -1,7 +1,6 @@
 #include "checkers/Statistics.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 
 namespace stereolint {
@@ -68,8 +67,7 @@ double medianAbsoluteDeviation(const std::vector<Disparity>& list) {
 }
 
 double maximumAbsolute(const std::vector<Disparity>& list) {
-  if (list.empty()) return 0.0;
-  double largest = DBL_MIN;
+  double largest = 0.0;
   for (const Disparity& d : list) largest = std::max(largest, std::fabs(d.getValue()));
   return largest;
 }

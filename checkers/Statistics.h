@@ -24,8 +24,7 @@ double averageAbs(const std::vector<Disparity>& list);
 double median(const std::vector<Disparity>& list);
 // The median of |value - median|, without a scale factor.
 double medianAbsoluteDeviation(const std::vector<Disparity>& list);
-// The largest |value|, never below DBL_MIN for a non-empty list, so that it
-// can always divide.
+// The largest |value|; 0 when every value is 0.
 double maximumAbsolute(const std::vector<Disparity>& list);
 
 }  // namespace stereolint

@@ -3,37 +3,58 @@
 // Everything that differs between the primary target (Linux, POSIX) and a
 // Windows build sits behind these few functions: the folder separator, folder
 // creation, run-time module loading, a monotonic clock and two questions about
-// the console and the display. Nothing here prints or throws.
+// the console and the display, and writing files whole (see also
+// AppendFile.h). Nothing here prints or throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace stereolint::platform {
 
 // The platform's own folder separator: '/' on POSIX, '\\' on Windows.
 char folderSeparator();
 
-// Creates one folder (not its parents). Returns true when the folder was
-// created; an existing folder or a refusal gives false. Callers that create a
-// chain of folders ignore the result on purpose.
-bool makeDirectory(const std::string& path);
+// What a file operation reports: done, or why not. The reason is the
+// system's text for its error ("Permission denied", "No space left on
+// device", "File name too long") or, for a refusal of this program's own, a
+// short clause ("it is a symbolic link"); it reads well after "Cannot
+// write out/RESULTS.csv: ".
+struct FileOutcome {
+  bool done = true;
+  std::string reason;  // empty when done
+
+  static FileOutcome success() { return {}; }
+  static FileOutcome failure(std::string why) { return {false, std::move(why)}; }
+};
+
+// The system's text for the error number `code` (an errno value), e.g.
+// "Permission denied"; safe to call from several threads at once.
+std::string systemErrorText(int code);
+
+// Creates one folder (not its parents). Done when the folder was created;
+// an existing folder or a refusal gives the system's reason ("File exists",
+// "Permission denied"). Callers that create a chain of folders look at
+// what is there afterwards rather than at this result.
+FileOutcome makeDirectory(const std::string& path);
 
 // Writes `size` bytes as the whole content of the file at `path`, or
-// nothing: the bytes go to a temporary file beside it (`path` + ".partial"),
-// which replaces `path` only once every byte is written and the file is
-// closed without error. On failure (no permission, a full disk, an output
-// path whose parent is a file) the temporary file is removed, an earlier
-// file at `path` stays as it was, and the result is false. So a reader
-// never sees half a picture under a result's name.
-bool writeWholeFile(const std::string& path, const void* data, size_t size);
-
-// Appends `size` bytes to the file at `path` (created when missing) in a
-// single write at its end, so that a process killed at any moment leaves
-// either all of them or none. A short write (a full disk) is taken back by
-// cutting the file to its earlier length. False when the bytes are not all
-// in the file.
-bool appendWholeRecord(const std::string& path, const void* data, size_t size);
+// nothing: the bytes go to a new temporary file beside it, named `path` +
+// "." + six random letters or digits + ".partial" (or, when that name is
+// too long for the file system, just "." + the letters + ".partial" in the
+// same folder) and created exclusively (never an existing file, never
+// through a symbolic link), which replaces
+// `path` only once every byte is written and the file is closed without
+// error. Several processes writing the same `path` at once each use their
+// own temporary file, so the last rename wins with whole content. A
+// symbolic link at `path` itself is replaced by the file, never written
+// through. On failure (no permission, a full disk, an output path whose
+// parent is a file) the temporary file is removed, an earlier file at
+// `path` stays as it was, and the outcome carries the system's reason. So a
+// reader never sees half a picture under a result's name.
+FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size);
 
 // Opaque handle of a loaded dynamic library; nullptr means "not loaded".
 using ModuleHandle = void*;

@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
+#include <system_error>
 
 namespace stereolint::platform {
 
@@ -19,17 +21,64 @@ namespace {
 thread_local std::string lastModuleError;
 
 // write() may take fewer bytes than offered (signals, pipes); a regular
-// file only does so when it cannot take more.
-bool writeAll(int file, const void* data, size_t size) {
+// file only does so when it cannot take more. Returns 0 when every byte is
+// written, otherwise the error number (a write that takes nothing without
+// saying why is a full disk).
+int writeAll(int file, const void* data, size_t size) {
   const auto* bytes = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t count = write(file, bytes, size);
     if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
+    if (count < 0) return errno;
+    if (count == 0) return ENOSPC;
     bytes += count;
     size -= static_cast<size_t>(count);
   }
-  return true;
+  return 0;
+}
+
+// Six letters or digits, different on every call in every thread and
+// process with overwhelming likelihood.
+std::string randomTag() {
+  static constexpr char kSymbols[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 generator = [] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), static_cast<unsigned>(getpid())};
+    return std::mt19937_64(seed);
+  }();
+  std::uniform_int_distribution<size_t> pick(0, sizeof kSymbols - 2);
+  std::string tag(6, ' ');
+  for (char& symbol : tag) symbol = kSymbols[pick(generator)];
+  return tag;
+}
+
+// Creates a new file `path` + ".XXXXXX.partial" for writing and puts its
+// name in `partial`. O_EXCL makes the creation fail on any existing entry,
+// a symbolic link included, so nothing planted at a temporary name is ever
+// written through and two writers never share a file; a taken name is
+// simply drawn again. When the name grows too long for the file system
+// (a result name within 15 bytes of its limit), the temporary file is
+// ".XXXXXX.partial" in the same folder instead, so that the rename stays
+// within one folder. The mode is that of an ordinary new file (0666 less
+// the umask). Returns the descriptor, or -1 with errno set.
+int createTemporaryBeside(const std::string& path, std::string& partial) {
+  constexpr int kAttempts = 64;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  bool shortName = false;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    partial = (shortName ? folder : path) + "." + randomTag() + ".partial";
+    const int file =
+        open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file >= 0) return file;
+    if (errno == ENAMETOOLONG && !shortName) {
+      shortName = true;
+      continue;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
 }
 
 void rememberModuleError() {
@@ -63,36 +112,31 @@ bool xDisplayReachable() {
 
 char folderSeparator() { return '/'; }
 
-bool makeDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
-
-bool writeWholeFile(const std::string& path, const void* data, size_t size) {
-  const std::string partial = path + ".partial";
-  const int file = open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (file < 0) return false;
-  bool written = writeAll(file, data, size);
-  // close() reports the errors of delayed writes (a full disk on network
-  // file systems), so its result counts too.
-  written = close(file) == 0 && written;
-  if (written && rename(partial.c_str(), path.c_str()) == 0) return true;
-  unlink(partial.c_str());
-  return false;
+std::string systemErrorText(int code) {
+  // The generic category's message is the C library's thread-safe text for
+  // an errno value.
+  return std::generic_category().message(code);
 }
 
-bool appendWholeRecord(const std::string& path, const void* data, size_t size) {
-  const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (file < 0) return false;
-  struct stat before {};
-  const bool measured = fstat(file, &before) == 0;
-  ssize_t count = 0;
-  do {
-    count = write(file, data, size);
-  } while (count < 0 && errno == EINTR);
-  bool written = count == static_cast<ssize_t>(size);
-  if (!written && count > 0 && measured) {
-    // Half a record would join the next one into a broken line.
-    if (ftruncate(file, before.st_size) != 0) written = false;
-  }
-  return close(file) == 0 && written;
+FileOutcome makeDirectory(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return FileOutcome::success();
+  return FileOutcome::failure(systemErrorText(errno));
+}
+
+FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size) {
+  std::string partial;
+  const int file = createTemporaryBeside(path, partial);
+  if (file < 0) return FileOutcome::failure(systemErrorText(errno));
+  int error = writeAll(file, data, size);
+  // close() reports the errors of delayed writes (a full disk on network
+  // file systems), so its result counts too.
+  if (close(file) != 0 && error == 0) error = errno;
+  // rename() replaces whatever entry has the name, a symbolic link
+  // included, and never follows it.
+  if (error == 0 && rename(partial.c_str(), path.c_str()) == 0) return FileOutcome::success();
+  if (error == 0) error = errno;
+  unlink(partial.c_str());
+  return FileOutcome::failure(systemErrorText(error));
 }
 
 ModuleHandle openModule(const std::string& path) {

@@ -6,9 +6,14 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
+#include <share.h>
+#include <system_error>
 
 namespace stereolint::platform {
 
@@ -27,36 +32,78 @@ void rememberModuleError() {
   if (text != nullptr) LocalFree(text);
 }
 
+// The text of GetLastError(), for the calls that do not set errno.
+std::string lastSystemErrorText() {
+  return std::system_category().message(static_cast<int>(GetLastError()));
+}
+
+std::string randomTag() {
+  static constexpr char kSymbols[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 generator = [] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), static_cast<unsigned>(GetCurrentProcessId())};
+    return std::mt19937_64(seed);
+  }();
+  std::uniform_int_distribution<size_t> pick(0, sizeof kSymbols - 2);
+  std::string tag(6, ' ');
+  for (char& symbol : tag) symbol = kSymbols[pick(generator)];
+  return tag;
+}
+
+// `path` + ".XXXXXX.partial", created exclusively: an existing entry of the
+// name is never opened, and two writers never share a file.
+int createTemporaryBeside(const std::string& path, std::string& partial) {
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    partial = path + "." + randomTag() + ".partial";
+    int file = -1;
+    const errno_t error = _sopen_s(&file, partial.c_str(),
+                                   _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                                   _SH_DENYRW, _S_IREAD | _S_IWRITE);
+    if (error == 0) return file;
+    if (error != EEXIST) {
+      errno = error;
+      return -1;
+    }
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 }  // namespace
 
 char folderSeparator() { return '\\'; }
 
-bool makeDirectory(const std::string& path) { return _mkdir(path.c_str()) == 0; }
+std::string systemErrorText(int code) { return std::generic_category().message(code); }
 
-bool writeWholeFile(const std::string& path, const void* data, size_t size) {
-  const std::string partial = path + ".partial";
-  std::FILE* file = std::fopen(partial.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(data, 1, size, file) == size;
-  written = std::fclose(file) == 0 && written;
-  if (written && MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
-    return true;
-  }
-  std::remove(partial.c_str());
-  return false;
+FileOutcome makeDirectory(const std::string& path) {
+  if (_mkdir(path.c_str()) == 0) return FileOutcome::success();
+  return FileOutcome::failure(systemErrorText(errno));
 }
 
-bool appendWholeRecord(const std::string& path, const void* data, size_t size) {
-  const int file = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_APPEND | _O_TEXT,
-                         _S_IREAD | _S_IWRITE);
-  if (file < 0) return false;
-  const long long before = _lseeki64(file, 0, SEEK_END);
-  const int count = _write(file, data, static_cast<unsigned>(size));
-  bool written = count == static_cast<int>(size);
-  if (!written && count > 0 && before >= 0) {
-    if (_chsize_s(file, before) != 0) written = false;
+FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size) {
+  std::string partial;
+  const int file = createTemporaryBeside(path, partial);
+  if (file < 0) return FileOutcome::failure(systemErrorText(errno));
+  int error = 0;
+  const auto* bytes = static_cast<const char*>(data);
+  while (error == 0 && size > 0) {
+    const unsigned chunk = static_cast<unsigned>(std::min<size_t>(size, 1u << 30));
+    const int count = _write(file, bytes, chunk);
+    if (count <= 0) error = count < 0 ? errno : ENOSPC;
+    if (count > 0) {
+      bytes += count;
+      size -= static_cast<size_t>(count);
+    }
   }
-  return _close(file) == 0 && written;
+  if (_close(file) != 0 && error == 0) error = errno;
+  if (error == 0 &&
+      MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
+    return FileOutcome::success();
+  }
+  const std::string reason = error != 0 ? systemErrorText(error) : lastSystemErrorText();
+  std::remove(partial.c_str());
+  return FileOutcome::failure(reason);
 }
 
 ModuleHandle openModule(const std::string& path) {

@@ -24,8 +24,9 @@ constexpr const char* kSummary = "SUMMARY";
 constexpr const char* kPictureExtension = "png";
 constexpr const char* kTextExtension = "txt";
 
-void addOnce(std::vector<std::string>& list, const std::string& entry) {
-  if (std::find(list.begin(), list.end(), entry) == list.end()) list.push_back(entry);
+void addOnce(std::vector<WriteFailure>& list, const std::string& path, const std::string& reason) {
+  const auto samePath = [&path](const WriteFailure& entry) { return entry.path == path; };
+  if (std::none_of(list.begin(), list.end(), samePath)) list.push_back({path, reason});
 }
 
 std::string framePrefix(const std::string& resultPath, int id, int size) {
@@ -58,11 +59,13 @@ struct FrameFile {
   bool isText = false;
 };
 
-bool writeFile(const FrameFile& file) {
+platform::FileOutcome writeFile(const FrameFile& file) {
   if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
   std::vector<uchar> bytes;
-  return encodePicture(file.picture, bytes) &&
-         platform::writeWholeFile(file.path, bytes.data(), bytes.size());
+  if (!encodePicture(file.picture, bytes)) {
+    return platform::FileOutcome::failure("the picture cannot be stored as PNG");
+  }
+  return platform::writeWholeFile(file.path, bytes.data(), bytes.size());
 }
 
 // Encodes and writes the files side by side (PNG compression is most of the
@@ -76,12 +79,12 @@ void writeFiles(const std::vector<FrameFile>& files, WriteFailures& failures) {
     return files[a].picture.total() * files[a].picture.elemSize() >
            files[b].picture.total() * files[b].picture.elemSize();
   });
-  std::vector<char> written(files.size(), 0);
+  std::vector<platform::FileOutcome> outcomes(files.size());
   work::parallelFor(order.size(), [&](size_t k) {
-    written[order[k]] = writeFile(files[order[k]]) ? 1 : 0;
+    outcomes[order[k]] = writeFile(files[order[k]]);
   });
   for (size_t k = 0; k < files.size(); ++k) {
-    if (written[k] == 0) failures.addFile(files[k].path);
+    if (!outcomes[k].done) failures.addFile(files[k].path, outcomes[k].reason);
   }
 }
 
@@ -125,13 +128,17 @@ std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& resul
 
 }  // namespace
 
-void WriteFailures::addFolder(const std::string& folder) { addOnce(folders, folder); }
+void WriteFailures::addFolder(const std::string& folder, const std::string& reason) {
+  addOnce(folders, folder, reason);
+}
 
-void WriteFailures::addFile(const std::string& file) { addOnce(files, file); }
+void WriteFailures::addFile(const std::string& file, const std::string& reason) {
+  addOnce(files, file, reason);
+}
 
 void WriteFailures::add(const WriteFailures& more) {
-  for (const std::string& folder : more.folders) addFolder(folder);
-  for (const std::string& file : more.files) addFile(file);
+  for (const WriteFailure& folder : more.folders) addFolder(folder.path, folder.reason);
+  for (const WriteFailure& file : more.files) addFile(file.path, file.reason);
 }
 
 WriteFailures makeDirectories(const std::string& path) {
@@ -141,10 +148,13 @@ WriteFailures makeDirectories(const std::string& path) {
        at = path.find(separator, at + separator.size())) {
     const std::string folder = path.substr(0, at + separator.size());
     // Whether mkdir succeeded says little (another worker may have just made
-    // the folder); what matters is whether a folder is there now.
-    platform::makeDirectory(folder);
+    // the folder); what matters is whether a folder is there now. When
+    // there is none, mkdir's refusal says why.
+    const platform::FileOutcome made = platform::makeDirectory(folder);
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) failures.addFolder(folder);
+    if (!std::filesystem::is_directory(folder, error)) {
+      failures.addFolder(folder, made.done ? "it is not a folder" : made.reason);
+    }
   }
   return failures;
 }

@@ -17,8 +17,10 @@
 // the same prefix, id and size replaces the files.
 //
 // Every file is written whole or not at all: its bytes go to a temporary
-// file beside it that takes the file's name once complete, so a full disk
-// or a killed run never leaves half a picture under a result's name. The
+// file beside it (platform::writeWholeFile: a fresh, exclusively created
+// name) that takes the file's name once complete, so a full disk or a
+// killed run never leaves half a picture under a result's name, and runs
+// writing into the same prefix at once never mix their bytes. The
 // files of a frame are encoded and written side by side on the machine's
 // cores; what the writer returns does not depend on that.
 //
@@ -36,20 +38,33 @@
 
 namespace stereolint {
 
-// What a writer could not write, each path exactly as it was built from the
-// prefix, in the order met, each at most once.
+// One thing a writer could not make: the path exactly as it was built from
+// the prefix, and why, in words that read well after "Cannot write PATH: "
+// (the system's text such as "Permission denied" or "No space left on
+// device", or the writer's own such as "it is a symbolic link").
+struct WriteFailure {
+  std::string path;
+  std::string reason;
+
+  bool operator==(const WriteFailure& other) const {
+    return path == other.path && reason == other.reason;
+  }
+};
+
+// What a writer could not write, in the order met, each path at most once
+// (with the reason it was first met with).
 struct WriteFailures {
   // Prefixes of the output path, up to and including a folder separator,
   // that are no folder once the writer tried to create them.
-  std::vector<std::string> folders;
+  std::vector<WriteFailure> folders;
   // Files that could not be opened or written, and pictures that the image
   // library declined (an empty matrix, for example).
-  std::vector<std::string> files;
+  std::vector<WriteFailure> files;
 
   bool empty() const { return folders.empty() && files.empty(); }
   // Each appends what is not listed yet.
-  void addFolder(const std::string& folder);
-  void addFile(const std::string& file);
+  void addFolder(const std::string& folder, const std::string& reason);
+  void addFile(const std::string& file, const std::string& reason);
   void add(const WriteFailures& more);
 };
 
@@ -58,7 +73,8 @@ struct WriteFailures {
 // folder at a time, parents first). A separator at the very first position
 // starts no folder of its own, and the text after the last separator is no
 // folder. Folders that exist already are fine; prefixes that are no folder
-// afterwards (no permission, a regular file in the way) are returned.
+// afterwards (no permission, a regular file in the way) are returned with
+// the system's reason for refusing to create them.
 WriteFailures makeDirectories(const std::string& path);
 
 // The frame's own files, called by a worker once its frame is measured:

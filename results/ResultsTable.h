@@ -24,7 +24,12 @@
 // same key, is not dropped: such values follow the known columns, in the
 // result's order, without a header of their own.
 //
-// Only the main thread appends, so rows never interleave.
+// Rows are appended while the file is held under an exclusive lock
+// (platform::AppendFile), so runs writing into the same prefix at once take
+// turns: rows never interleave and an empty table gets exactly one header.
+// The table is never written through a symbolic link, and rows never go
+// under another program's header; either is a failure of the whole frame's
+// rows, reported with its reason, and the other files are written as usual.
 #pragma once
 
 #include <opencv2/core.hpp>
@@ -41,17 +46,16 @@ WriteFailures writeCollectedResults(cv::Mat left, cv::Mat right, int id, int siz
                                     const Results& results, const std::string& name,
                                     const std::string& resultPath);
 
-// makeDirectories(resultPath), then for each result in list order: the
-// result's row, preceded by the header line when the table is empty
-// (isFileEmpty, asked before every row), appended in one write that opens
-// and closes the file. `name` is not used. No results append nothing, not
-// even a header.
+// makeDirectories(resultPath), then, unless there are no results (which
+// append nothing, not even a header): the table is opened and locked, and
+// for each result in list order its row is appended in one write, preceded
+// by the header line when the table is empty, or by a line end when the
+// table's last line has none. `name` is not used. Failures name the table
+// with the reason: the system's ("Permission denied"), "it is a symbolic
+// link", "it is not a regular file", or "its first line is not the header
+// this program writes" for a table whose first line differs from the
+// header (then nothing is appended).
 WriteFailures appendResultsRows(int id, int size, const Results& results, const std::string& name,
                                 const std::string& resultPath);
-
-// True when the file at `path` holds nothing. Opening it for reading in
-// append mode creates a missing file, empty (when its folder allows), so a
-// missing file is empty too; so is a file that cannot be opened at all.
-bool isFileEmpty(const std::string& path);
 
 }  // namespace stereolint

@@ -73,16 +73,21 @@ int probeFolder(const std::string& folder, CandidateFolders& candidates, Decoder
   modules.unloadAll();
   const std::string path = candidates.at(*position).folder + decoderLibraryFileName;
   const int loaded = modules.load(path, decoderLibraryId, 0, settings);
+  CandidateFolder& candidate = candidates.at(*position);
   if (loaded != decoderStatus::ready) {
-    candidates.at(*position).status = loaded;
+    candidate.status = loaded;
+    candidate.progress = modules.lastFailure().progress;
+    candidate.reason = modules.lastFailure().reason;
     return loaded;
   }
   const DecoderModule& library = modules.list().front();
-  candidates.at(*position).version = library.version;
-  candidates.at(*position).minimumLayerVersion = library.minimumLayerVersion;
-  const int status =
-      modules.versionRuleHolds(0) ? decoderStatus::ready : decoderStatus::versionRuleFailed;
-  candidates.at(*position).status = status;
+  candidate.version = library.version;
+  candidate.minimumLayerVersion = library.minimumLayerVersion;
+  const bool holds = modules.versionRuleHolds(0);
+  const int status = holds ? decoderStatus::ready : decoderStatus::versionRuleFailed;
+  candidate.status = status;
+  candidate.progress = holds ? LoadProgress::usable : LoadProgress::versionRefused;
+  candidate.reason = holds ? "" : modules.versionRuleProblem(0);
 
   // The text is copied: probing the redirect unloads the library it lives in.
   const auto redirect =

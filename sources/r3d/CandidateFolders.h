@@ -20,6 +20,12 @@ struct CandidateFolder {
   DecoderVersion version;              // of the library found there; 0.0.0 if none loaded
   DecoderVersion minimumLayerVersion;  // the layer version that library demands
   std::string folder;  // as registered, always ending in a folder separator
+  // How far loading from the folder got, and, unless the folder is usable,
+  // why it failed as a clause for people: "no library file there", "not a
+  // loadable library: " and the system's text, "library version 7.0.2 is
+  // older than this program's decoder layer 7.0.3", ...
+  LoadProgress progress = LoadProgress::noFile;
+  std::string reason;
 };
 
 // `folder` with the platform's folder separator appended, unless it already
@@ -52,7 +58,8 @@ class CandidateFolders {
 
 // Registers `folder` and loads the decoding library from it (dropping every
 // module loaded before) to read its versions; the candidate's status is 0
-// when the library passes the version rule. A library that names a
+// when the library passes the version rule; otherwise its progress and
+// reason say how far it got and why it failed. A library that names a
 // redirect folder has that folder probed as well, unless the test mode is
 // 2. Returns the status of the last folder probed, 16 when `folder` could
 // not be registered.

@@ -116,6 +116,17 @@ int loadFrom(const std::string& folder, unsigned optionMask, LoaderState& state)
   return decoderStatus::ready;
 }
 
+// The failed folder whose loading got furthest (the first registered among
+// equals), or null when there is none: its failure is the load's.
+const CandidateFolder* furthestCandidate(const std::vector<CandidateFolder>& candidates) {
+  const CandidateFolder* best = nullptr;
+  for (const CandidateFolder& candidate : candidates) {
+    if (candidate.status == decoderStatus::ready) continue;
+    if (best == nullptr || best->progress < candidate.progress) best = &candidate;
+  }
+  return best;
+}
+
 std::string bannerWith(const DecoderModules& modules, const std::string& folder) {
   std::string banner = layerBanner;
   for (const DecoderModule& module : modules.list()) banner += " " + module.buildName;
@@ -126,7 +137,8 @@ std::string bannerWith(const DecoderModules& modules, const std::string& folder)
 
 int loadDecoderLibrary(const std::string& folder, unsigned optionMask) {
   loaderLog("[INIT LIB  ] 0x%X at %s\n-%s\n", optionMask, folder.c_str(), layerBanner);
-  report() = {decoderStatus::noPath, folder, optionMask, {}, {}, layerBanner};
+  report() = {decoderStatus::noPath, folder, optionMask, {}, {}, layerBanner,
+              decoderStatusText(decoderStatus::noPath)};
   if (folder.empty()) return decoderStatus::noPath;
 
   unloadDecoderLibrary();
@@ -134,8 +146,6 @@ int loadDecoderLibrary(const std::string& folder, unsigned optionMask) {
   LoaderState& state = *loaderState();
   fillSettings(state.settings, folder, optionMask);
 
-  // Until a library fails after probing, the result is the first probe
-  // that failed: the given folder's before R3DSDKPATH's.
   int result = probeFolder(folder, state.candidates, state.modules, state.settings);
   const char* sdkPath = std::getenv("R3DSDKPATH");
   if (sdkPath != nullptr && *sdkPath != '\0') {
@@ -147,19 +157,18 @@ int loadDecoderLibrary(const std::string& folder, unsigned optionMask) {
   state.candidates.dump(order);
   for (const std::size_t position : order) {
     CandidateFolder& candidate = state.candidates.at(position);
-    if (candidate.status != decoderStatus::ready) {
-      if (result == decoderStatus::ready) result = candidate.status;
-      continue;
-    }
+    if (candidate.status != decoderStatus::ready) continue;
     const int status = loadFrom(candidate.folder, optionMask, state);
     if (status != decoderStatus::ready) {
       clearExportGroups();
       candidate.status = status;
-      result = status;
+      candidate.progress = LoadProgress::failedAfterProbing;
+      candidate.reason = decoderStatusText(status);
       continue;
     }
     state.candidates.dump(order);
     report().status = decoderStatus::ready;
+    report().reason.clear();
     report().candidates = state.candidates.list();
     report().chosenFolder = candidate.folder;
     report().banner = bannerWith(state.modules, candidate.folder);
@@ -168,6 +177,12 @@ int loadDecoderLibrary(const std::string& folder, unsigned optionMask) {
   }
 
   state.candidates.dump(order);
+  if (const CandidateFolder* best = furthestCandidate(state.candidates.list())) {
+    result = best->status;
+    report().reason = best->reason;
+  } else {
+    report().reason = decoderStatusText(result);
+  }
   report().status = result;
   report().candidates = state.candidates.list();
   unloadDecoderLibrary();

@@ -20,8 +20,11 @@ namespace stereolint {
 
 // Finds, checks, binds and initialises the library. `optionMask` asks for
 // the optional export groups (1, 2, 4; 0 for none). Returns 0 when ready,
-// else a status of DecoderStatus.h (15 for an empty folder). Every call
-// starts by unloading what an earlier call loaded.
+// else a status of DecoderStatus.h (15 for an empty folder): when no folder
+// gives a usable library, the status of the folder whose loading got
+// furthest (LoadProgress; the first registered among equals), so a library
+// refused for its version is reported rather than a folder without one.
+// Every call starts by unloading what an earlier call loaded.
 int loadDecoderLibrary(const std::string& folder, unsigned optionMask);
 
 // Finalises and unloads every library and unbinds all groups. Does nothing
@@ -45,6 +48,11 @@ struct DecoderLoadReport {
   // The layer's banner; after a successful load followed by " " and the
   // build name of each loaded library and " [" chosen folder "]".
   std::string banner;
+  // Why the load failed, as a clause for people: the reason of the folder
+  // whose loading got furthest (CandidateFolder::reason; its status is the
+  // load's status), or the status text when no folder was probed. Empty
+  // after a successful load.
+  std::string reason;
 };
 const DecoderLoadReport& lastDecoderLoad();
 

@@ -1,6 +1,9 @@
 #include "sources/r3d/DecoderModules.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "sources/r3d/DecoderStatus.h"
 #include "sources/r3d/LoaderLog.h"
@@ -80,27 +83,36 @@ DecoderModules::~DecoderModules() { unloadAll(); }
 
 int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsigned optionBit,
                          const LayerSettings& settings) {
-  if (path.empty()) return decoderStatus::noPath;
+  if (path.empty()) return failed(decoderStatus::noPath, LoadProgress::noFile, "no path");
   if (modules.size() >= limit) {
     loaderLog("[FAIL INT. ] loading too many libraries");
-    return decoderStatus::limitReached;
+    return failed(decoderStatus::limitReached, LoadProgress::noFile,
+                  decoderStatusText(decoderStatus::limitReached));
   }
 
   loaderLog("[LOAD LIB  ] %s\n", path.c_str());
   DecoderModule module;
   module.handle = platform::openModule(path);
   if (module.handle == nullptr) {
-    loaderLog("[FAIL LOAD ] %s\n", platform::moduleError().c_str());
+    const std::string systemText = platform::moduleError();
+    loaderLog("[FAIL LOAD ] %s\n", systemText.c_str());
     const int status = componentStatus(decoderStatus::notLoaded, optionBit);
     loaderLog("[FAIL LOAD ] %d -> %d - %s\n", libraryUnusable, status, path.c_str());
-    return status;
+    // The system says "cannot open" for a missing file and a foreign one
+    // alike; whether a file is there tells the user which problem it is.
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+      return failed(status, LoadProgress::noFile, "no library file there");
+    }
+    return failed(status, LoadProgress::notALibrary, "not a loadable library: " + systemText);
   }
 
   Identification identification{};
   if (!findIdentification(module.handle, identification)) {
     loaderLog("[FAIL SYM  ] API\n");
     unload(module);
-    return componentStatus(decoderStatus::wrongLibrary, optionBit);
+    return failed(componentStatus(decoderStatus::wrongLibrary, optionBit),
+                  LoadProgress::notIdentified, "identification exports are missing");
   }
 
   loaderLog("[INIT0     ]\n");
@@ -111,8 +123,10 @@ int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsi
   if (error != 0) {
     loaderLog("[FAIL INIT0] %d\n", error);
     unload(module);
-    return error == libraryUnusable ? componentStatus(decoderStatus::notLoaded, optionBit)
-                                    : error;
+    return failed(
+        error == libraryUnusable ? componentStatus(decoderStatus::notLoaded, optionBit) : error,
+        LoadProgress::notIdentified,
+        "its first initialisation failed with code " + std::to_string(error));
   }
   module.initialized = true;
   loaderLog("[OK INIT0  ]\n");
@@ -128,8 +142,11 @@ int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsi
 
   if (module.id != expectedId) {
     loaderLog("[FAIL ID   ] %08X\n", module.id);
+    char id[16];
+    std::snprintf(id, sizeof id, "%08X", module.id);
     unload(module);
-    return componentStatus(decoderStatus::wrongLibrary, optionBit);
+    return failed(componentStatus(decoderStatus::wrongLibrary, optionBit),
+                  LoadProgress::notIdentified, std::string("another library (ID ") + id + ")");
   }
   loaderLog("[OK LOAD   ]\n");
   modules.push_back(std::move(module));
@@ -170,6 +187,25 @@ bool DecoderModules::versionRuleHolds(std::size_t number) const {
     return false;
   }
   return true;
+}
+
+std::string DecoderModules::versionRuleProblem(std::size_t number) const {
+  const DecoderModule& module = modules[number];
+  if (module.version < layerVersion) {
+    return "library version " + decoderVersionText(module.version) +
+           " is older than this program's decoder layer " + decoderVersionText(layerVersion);
+  }
+  if (layerVersion < module.minimumLayerVersion) {
+    return "library version " + decoderVersionText(module.version) + " needs decoder layer " +
+           decoderVersionText(module.minimumLayerVersion) + " or newer; this program has " +
+           decoderVersionText(layerVersion);
+  }
+  return {};
+}
+
+int DecoderModules::failed(int status, LoadProgress progress, std::string reason) {
+  failure = {progress, std::move(reason)};
+  return status;
 }
 
 void* DecoderModules::symbol(std::size_t number, const char* name) const {

@@ -14,6 +14,27 @@
 
 namespace stereolint {
 
+// How far loading from a folder got, in ascending order: when no folder
+// gives a usable library, the one that got furthest says best what is
+// wrong (a library refused for its version tells more than a folder
+// without one).
+enum class LoadProgress {
+  noFile,              // no library file there
+  notALibrary,         // a file that the system cannot load as a library
+  notIdentified,       // loaded, but not the expected library, or it refused to start
+  versionRefused,      // identified, and refused for its version
+  failedAfterProbing,  // passed the probe, then its companions, exports or start failed
+  usable,              // passed the probe (and, when chosen, loaded)
+};
+
+// Why the last failed DecoderModules::load failed.
+struct ModuleLoadFailure {
+  LoadProgress progress = LoadProgress::noFile;
+  // A clause for people, e.g. "not a loadable library: <the system's text>"
+  // or "another library (ID 0000002A)".
+  std::string reason;
+};
+
 // What the loader knows of one loaded library file.
 struct DecoderModule {
   platform::ModuleHandle handle = nullptr;
@@ -57,6 +78,14 @@ class DecoderModules {
   // True when module `number` is at least the layer's version and demands at
   // most the layer's version; logs why not otherwise.
   bool versionRuleHolds(std::size_t number) const;
+  // Why module `number` breaks the version rule, as a clause for people
+  // ("library version 7.0.2 is older than this program's decoder layer
+  // 7.0.3"), or "" when the rule holds.
+  std::string versionRuleProblem(std::size_t number) const;
+
+  // How far the last load that failed got, and why it failed; kept until
+  // the next failure.
+  const ModuleLoadFailure& lastFailure() const { return failure; }
 
   // The exported symbol `name` of module `number`, or null.
   void* symbol(std::size_t number, const char* name) const;
@@ -65,6 +94,10 @@ class DecoderModules {
 
  private:
   std::vector<DecoderModule> modules;
+  ModuleLoadFailure failure;
+
+  // Records why a load failed and returns `status`.
+  int failed(int status, LoadProgress progress, std::string reason);
 };
 
 }  // namespace stereolint

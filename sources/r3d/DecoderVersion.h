@@ -2,6 +2,7 @@
 // and the layer's own identity.
 #pragma once
 
+#include <string>
 #include <tuple>
 
 namespace stereolint {
@@ -18,6 +19,12 @@ inline bool operator<(const DecoderVersion& a, const DecoderVersion& b) {
 }
 inline bool operator==(const DecoderVersion& a, const DecoderVersion& b) {
   return std::tie(a.major, a.minor, a.patch) == std::tie(b.major, b.minor, b.patch);
+}
+
+// "7.0.3".
+inline std::string decoderVersionText(const DecoderVersion& version) {
+  return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+         std::to_string(version.patch);
 }
 
 // The decoder layer built into Stereolint: what a library must reach at least

@@ -161,5 +161,25 @@ TEST_F(BadClips, SidecarThatIsANamedPipeIsNotRead) {
   EXPECT_EQ(cv::norm(left, test::deepFrame(pairs[0].left), cv::NORM_INF), 0.0) << "not mirrored";
 }
 
+TEST_F(BadClips, ALibraryRefusedForItsVersionIsWhatTheErrorReports) {
+  // The working folder holds no library; R3DSDKPATH holds one too old.
+  std::filesystem::remove(folder.file("REDR3D-x86.dll"));
+  const std::string tooOld = std::string(STANDIN_FOLDER_V702) + "/";
+  std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-p", kParameters,
+                                        "-r", "out/", "-t", "2", "-i", "take.R3D",
+                                        "-o", "VERTICALLY"};
+  const ProcessResult result = test::runProcess(
+      STEREOLINT_BINARY, arguments, {folder.path(), {{"R3DSDKPATH", STANDIN_FOLDER_V702}}, {}});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("Cannot load the decoding library REDR3D-x86.dll: status 6 (version "
+                            "rule failed: the library and this program do not fit together); "
+                            "folders tried: ./ (status 2) " +
+                            tooOld + " (status 6, version 7.0.2)\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
+}
+
 }  // namespace
 }  // namespace stereolint

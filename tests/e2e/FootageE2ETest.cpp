@@ -213,5 +213,62 @@ TEST_F(Footage, FrameWithoutFeaturesPutsItsTimeUnderTime) {
   EXPECT_EQ(test::maskTimes(rows[1] + "\n"), "VERTICAL,1,1,,,,,,,,,T\n");
 }
 
+TEST_F(Footage, ViewsThatAgreeEverywhereGiveZeroForEveryValue) {
+  const auto pairs = test::shiftedPairs(1, kView, 0);
+  cv::imwrite(file("same.png"), pairs[0].left);
+  cv::imwrite(file("copy.png"), pairs[0].left);
+  const ProcessResult result =
+      run({"-i", "same.png", "copy.png", "-t", "1", "-r", "out/", "-p", kParameters});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto [all, calculation] = pointCounts(result.out);
+  EXPECT_GT(calculation, 10);
+  const std::string zeros =
+      "AVERAGE : 0\n"
+      "AVERAGE STANDARD DEVIATION : 0\n"
+      "AVERAGE ABS : 0\n"
+      "MEDIAN : 0\n"
+      "MEDIAN ABSOLUTE DEVIATION : 0\n"
+      "CENTYL 70 : 0\n";
+  EXPECT_NE(result.out.find(zeros), std::string::npos) << result.out;
+  EXPECT_EQ(test::readLines(file("out/1_1_RESULT.txt")).at(7), "VERTICAL CENTYL 70 : 0");
+  const auto rows = test::readLines(file("out/RESULTS.csv"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(test::maskTimes(rows[1] + "\n"), "VERTICAL,1,1," + std::to_string(all) + "," +
+                                                  std::to_string(calculation) + ",0,0,0,0,0,0,T\n");
+}
+
+TEST_F(Footage, AMatcherThatCannotReadTheDescriptorsIsRefusedBeforeAnyFrame) {
+  const auto pairs = test::shiftedPairs(1, kView, kShift);
+  cv::imwrite(file("left.png"), pairs[0].left);
+  cv::imwrite(file("right.png"), pairs[0].right);
+  const auto withPair = [](const std::string& pair) {
+    return "WIDTH:10,HEIGHT:10,DETECTOR:ORB," + pair + ",HIERARCHY:VERTICAL";
+  };
+  const ProcessResult flann = run({"-i", "left.png", "right.png", "-t", "1", "-r", "a/", "-p",
+                                   withPair("EXTRACTOR:ORB,MATCHER:FlannBased")});
+  EXPECT_EQ(flann.exitCode, 255);
+  EXPECT_EQ(flann.out, "");
+  EXPECT_EQ(flann.err,
+            "Wrong parameter MATCHER \"FlannBased\": cannot compare the binary descriptors of "
+            "EXTRACTOR \"ORB\"; use BruteForce-Hamming or BruteForce-Hamming(2)\n"
+            "HELP: Stereolint -h\n\n");
+  EXPECT_FALSE(std::filesystem::exists(file("a")));
+
+  const ProcessResult hamming = run({"-i", "left.png", "right.png", "-t", "1", "-r", "b/", "-p",
+                                     withPair("EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming")});
+  EXPECT_EQ(hamming.exitCode, 255);
+  EXPECT_EQ(hamming.err,
+            "Wrong parameter MATCHER \"BruteForce-Hamming\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"SIFT\"; use BruteForce, BruteForce-L1, BruteForce-SL2 or "
+            "FlannBased\nHELP: Stereolint -h\n\n");
+
+  // Numeric distances over the bytes of binary descriptors are computed and
+  // measure; such a pair is left to the user.
+  const ProcessResult numeric = run({"-i", "left.png", "right.png", "-t", "1", "-r", "c/", "-p",
+                                     withPair("EXTRACTOR:ORB,MATCHER:BruteForce")});
+  EXPECT_EQ(numeric.exitCode, 0) << numeric.err;
+  EXPECT_EQ(numeric.err, "");
+}
+
 }  // namespace
 }  // namespace stereolint

@@ -125,7 +125,13 @@ TEST_F(DecoderLoader, EachFailingLibraryGivesItsStatus) {
     EXPECT_EQ(loadDecoderLibrary(folder, 0), status) << folder;
     EXPECT_FALSE(anyGroupBound()) << folder;
     EXPECT_EQ(lastDecoderLoad().candidates.at(0).status, status) << folder;
+    EXPECT_FALSE(lastDecoderLoad().candidates.at(0).reason.empty()) << folder;
+    EXPECT_EQ(lastDecoderLoad().reason, lastDecoderLoad().candidates.at(0).reason) << folder;
   }
+  EXPECT_EQ(loadDecoderLibrary(STANDIN_FOLDER(wrongid), 0), 7);
+  EXPECT_EQ(lastDecoderLoad().reason, "another library (ID 52334411)");
+  EXPECT_EQ(loadDecoderLibrary(STANDIN_FOLDER(initunusable), 0), 2);
+  EXPECT_EQ(lastDecoderLoad().reason, "its first initialisation failed with code 1");
 }
 
 TEST_F(DecoderLoader, TheNewerLibraryWinsWhicheverFolderWasRegisteredFirst) {
@@ -171,16 +177,44 @@ TEST_F(DecoderLoader, ALibraryFailingAfterProbingLeavesTheNextCandidate) {
   EXPECT_EQ(lastDecoderLoad().chosenFolder, STANDIN_FOLDER(v705) + "/");
 }
 
-TEST_F(DecoderLoader, WithoutAnyUsableLibraryTheStatusFollowsAFixedPrecedence) {
+TEST_F(DecoderLoader, WithoutAnyUsableLibraryTheFolderThatGotFurthestGivesTheStatus) {
   TempFolder empty;
-  // Only probes failed: the given folder's failure counts first.
+  const std::string tooOld =
+      "library version 7.0.2 is older than this program's decoder layer 7.0.3";
+  // A library refused for its version tells more than a folder without one,
+  // whichever folder was registered first.
   setSdkPath(STANDIN_FOLDER(v702));
-  EXPECT_EQ(loadDecoderLibrary(empty.path(), 0), 2);
+  EXPECT_EQ(loadDecoderLibrary(empty.path(), 0), 6);
+  EXPECT_EQ(lastDecoderLoad().reason, tooOld);
+  EXPECT_EQ(lastDecoderLoad().candidates.at(0).reason, "no library file there");
   setSdkPath(empty.path());
   EXPECT_EQ(loadDecoderLibrary(STANDIN_FOLDER(v702), 0), 6);
+  EXPECT_EQ(lastDecoderLoad().reason, tooOld);
   // A library that failed after its probe outranks every failed probe.
-  setSdkPath(empty.path());
+  setSdkPath(STANDIN_FOLDER(v702));
   EXPECT_EQ(loadDecoderLibrary(STANDIN_FOLDER(initfails), 0), 42);
+  EXPECT_EQ(lastDecoderLoad().reason, "the library's initialisation failed with code 42");
+  // Among folders that got equally far the given folder counts first.
+  setSdkPath(STANDIN_FOLDER(needs710));
+  EXPECT_EQ(loadDecoderLibrary(STANDIN_FOLDER(v702), 0), 6);
+  EXPECT_EQ(lastDecoderLoad().reason, tooOld);
+  EXPECT_EQ(lastDecoderLoad().candidates.at(1).reason,
+            "library version 7.1.0 needs decoder layer 7.1.0 or newer; this program has 7.0.3");
+}
+
+TEST_F(DecoderLoader, AFileThatIsNoLibraryIsReportedWithTheSystemsText) {
+  TempFolder junk, empty;
+  test::writeTextFile(test::standinLibrary(junk.path()), std::string(4096, 'x'));
+  setSdkPath(junk.path());
+  EXPECT_EQ(loadDecoderLibrary(empty.path(), 0), 2);
+  const DecoderLoadReport& report = lastDecoderLoad();
+  ASSERT_EQ(report.candidates.size(), 2u);
+  EXPECT_EQ(report.candidates[0].reason, "no library file there");
+  const std::string& reason = report.candidates[1].reason;
+  EXPECT_EQ(reason.rfind("not a loadable library: ", 0), 0u) << reason;
+  EXPECT_NE(reason.find(test::standinLibrary(junk.path())), std::string::npos)
+      << "the system names the file: " << reason;
+  EXPECT_EQ(report.reason, reason) << "a file that is there beats a folder without one";
 }
 
 TEST_F(DecoderLoader, ARedirectAddsAFolderThatCompetesLikeAnyOther) {

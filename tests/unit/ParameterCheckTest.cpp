@@ -69,5 +69,37 @@ TEST(CheckParameters, ANameOfManyPrefixesIsRefusedInLittleMemory) {
       << "eight are fine";
 }
 
+TEST(CheckParameters, AMatcherMustReadTheExtractorsDescriptors) {
+  const std::string steps = "WIDTH:10,HEIGHT:10,DETECTOR:FAST,HIERARCHY:VERTICAL,";
+  const std::string forBinary = "\"; use BruteForce-Hamming or BruteForce-Hamming(2)";
+  const std::string forFloat = "\"; use BruteForce, BruteForce-L1, BruteForce-SL2 or FlannBased";
+  const std::string flann = "Wrong parameter MATCHER \"FlannBased\": cannot compare the binary ";
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:ORB,MATCHER:FlannBased"),
+            flann + "descriptors of EXTRACTOR \"ORB" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentAKAZE,MATCHER:FlannBased"),
+            flann + "descriptors of EXTRACTOR \"OpponentAKAZE" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:BRISK,MATCHER:FlannBased"),
+            flann + "descriptors of EXTRACTOR \"BRISK" + forBinary);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:SIFT,MATCHER:BruteForce-Hamming"),
+            "Wrong parameter MATCHER \"BruteForce-Hamming\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"SIFT" + forFloat);
+  EXPECT_EQ(checkParameters(steps + "EXTRACTOR:OpponentKAZE,MATCHER:BruteForce-Hamming(2)"),
+            "Wrong parameter MATCHER \"BruteForce-Hamming(2)\": cannot compare the floating-point "
+            "descriptors of EXTRACTOR \"OpponentKAZE" + forFloat);
+}
+
+TEST(CheckParameters, MatchersThatReadTheDescriptorsAreAccepted) {
+  const std::string steps = "WIDTH:10,HEIGHT:10,DETECTOR:FAST,HIERARCHY:SCALE,";
+  for (const char* pair : {"EXTRACTOR:SIFT,MATCHER:FlannBased", "EXTRACTOR:KAZE,MATCHER:BruteForce",
+                           "EXTRACTOR:SIFT,MATCHER:BruteForce-L1",
+                           "EXTRACTOR:AKAZE,MATCHER:BruteForce-Hamming(2)",
+                           "EXTRACTOR:OpponentORB,MATCHER:BruteForce-Hamming",
+                           "EXTRACTOR:ORB,MATCHER:BruteForce"}) {
+    EXPECT_EQ(checkParameters(steps + pair), std::nullopt) << pair;
+  }
+  EXPECT_EQ(checkParameters("EXTRACTOR:ORB,MATCHER:FlannBased,HIERARCHY:TILT"), std::nullopt)
+      << "nothing is matched without a step";
+}
+
 }  // namespace
 }  // namespace stereolint

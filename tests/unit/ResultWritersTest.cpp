@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <thread>
 #include <opencv2/imgcodecs.hpp>
 
 #include "results/ResultWriters.h"
@@ -13,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::makeResult;
-using Paths = std::vector<std::string>;
+using Failures = std::vector<WriteFailure>;
 
 cv::Mat picture(int type, double value) { return cv::Mat(3, 4, type, cv::Scalar::all(value)); }
 
@@ -87,11 +89,15 @@ TEST(WriteFrameFiles, ReportsWhatCannotBeWrittenAndPrintsNothing) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-  EXPECT_EQ(failures.folders, (Paths{folder.path() + "/blocker/", out}))
-      << "each folder once, though three writers tried it";
-  EXPECT_EQ(failures.files,
-            (Paths{out + "2_3_LEFT.png", out + "2_3_RIGHT.png", out + "2_3_RESULT.txt",
-                   out + "2_3_VERTICAL_CIRCLES.png", out + "2_3_SUMMARY.png"}));
+  const std::string notFolder = "Not a directory";
+  EXPECT_EQ(failures.folders,
+            (Failures{{folder.path() + "/blocker/", "File exists"}, {out, notFolder}}))
+      << "each folder once, though three writers tried it, with the system's reason";
+  EXPECT_EQ(failures.files, (Failures{{out + "2_3_LEFT.png", notFolder},
+                                      {out + "2_3_RIGHT.png", notFolder},
+                                      {out + "2_3_RESULT.txt", notFolder},
+                                      {out + "2_3_VERTICAL_CIRCLES.png", notFolder},
+                                      {out + "2_3_SUMMARY.png", notFolder}}));
 }
 
 TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
@@ -106,10 +112,73 @@ TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
   const WriteFailures failures = writeFrameFiles(view, view, 1, 1, results, cv::Mat(), "", out);
 
   EXPECT_TRUE(failures.folders.empty());
-  EXPECT_EQ(failures.files, (Paths{out + "1_1_RESULT.txt", out + "1_1_VERTICAL_CIRCLES.png",
-                                   out + "1_1_SUMMARY.png"}));
+  const std::string noPng = "the picture cannot be stored as PNG";
+  EXPECT_EQ(failures.files, (Failures{{out + "1_1_RESULT.txt", "Is a directory"},
+                                      {out + "1_1_VERTICAL_CIRCLES.png", noPng},
+                                      {out + "1_1_SUMMARY.png", noPng}}));
   EXPECT_TRUE(storedAs(out + "1_1_RIGHT.png", view));
   EXPECT_TRUE(storedAs(out + "1_1_VERTICAL_MATCHES.png", picture(CV_8UC3, 7)));
+}
+
+TEST(WriteFrameFiles, ConcurrentWritersOfOneFrameLeaveOneWholeFileEach) {
+  // Two runs into one prefix: each file ends as one writer's whole content,
+  // never a mix, and no temporary file is left.
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/";
+  const cv::Mat dark = picture(CV_8UC3, 10), bright = picture(CV_8UC3, 200);
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"AVERAGE", 1}}));
+  std::vector<std::thread> writers;
+  std::vector<WriteFailures> failures(8);
+  for (size_t k = 0; k < failures.size(); ++k) {
+    writers.emplace_back([&, k] {
+      const cv::Mat& view = k % 2 == 0 ? dark : bright;
+      for (int round = 0; round < 20; ++round) {
+        failures[k].add(writeFrameFiles(view, view, 1, 1, results, view, "", out));
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  for (const WriteFailures& each : failures) EXPECT_TRUE(each.empty());
+  EXPECT_TRUE(storedAs(out + "1_1_LEFT.png", dark) || storedAs(out + "1_1_LEFT.png", bright));
+  EXPECT_EQ(folder.namesIn(""), (std::set<std::string>{"1_1_LEFT.png", "1_1_RIGHT.png",
+                                                        "1_1_RESULT.txt", "1_1_SUMMARY.png"}))
+      << "no temporary file is left";
+}
+
+TEST(WriteFrameFiles, ANameNearTheFileSystemsLimitIsStillWritten) {
+  // 236 + "1_1_RESULT.txt" makes 250 bytes, within the usual limit of 255
+  // though the temporary name beside it would not be.
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/" + std::string(236, 'n');
+  Results results;
+  results.push_back(makeResult("SCALE", {{"TIME", 2}}));
+  const cv::Mat view(2, 2, CV_8UC3, cv::Scalar::all(7));
+  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "", out).empty());
+  EXPECT_EQ(test::readTextFile(out + "1_1_RESULT.txt"), "SCALE TIME : 2\n");
+  EXPECT_EQ(folder.namesIn("").size(), 4u) << "no temporary file is left";
+  const WriteFailures tooLong =
+      writeFrameFiles(view, view, 1, 1, results, view, "", out + "nnnnnnnnnn");
+  ASSERT_EQ(tooLong.files.size(), 4u);
+  for (const WriteFailure& failure : tooLong.files) EXPECT_EQ(failure.reason, "File name too long");
+  EXPECT_EQ(folder.namesIn("").size(), 4u);
+}
+
+TEST(WriteFrameFiles, ASymbolicLinkAtAResultNameIsReplacedNotWrittenThrough) {
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/out/";
+  fs::create_directory(out);
+  test::writeTextFile(folder.file("elsewhere"), "keep");
+  fs::create_symlink(folder.file("elsewhere"), out + "1_1_RESULT.txt");
+  fs::create_symlink(folder.file("elsewhere"), out + "1_1_RESULT.txt.partial");
+  Results results;
+  results.push_back(makeResult("SCALE", {{"TIME", 2}}));
+
+  const cv::Mat view(2, 2, CV_8UC3, cv::Scalar::all(7));
+  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "", out).empty());
+  EXPECT_EQ(test::readTextFile(folder.file("elsewhere")), "keep");
+  EXPECT_FALSE(fs::is_symlink(out + "1_1_RESULT.txt"));
+  EXPECT_EQ(test::readTextFile(out + "1_1_RESULT.txt"), "SCALE TIME : 2\n");
 }
 
 }  // namespace

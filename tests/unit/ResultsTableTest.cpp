@@ -75,18 +75,59 @@ TEST(AppendResultsRows, ReportsATableThatCannotBeWritten) {
   results.push_back(makeResult("ROTATION", {{"TIME", 2}}));
 
   const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
-  EXPECT_EQ(failures.folders, std::vector<std::string>{out});
-  EXPECT_EQ(failures.files, std::vector<std::string>{out + "RESULTS.csv"});
+  EXPECT_EQ(failures.folders, (std::vector<WriteFailure>{{out, "File exists"}}));
+  EXPECT_EQ(failures.files, (std::vector<WriteFailure>{{out + "RESULTS.csv", "Not a directory"}}));
 }
 
-TEST(IsFileEmpty, MissingAndZeroLengthFilesAreEmpty) {
+TEST(AppendResultsRows, ALastLineWithoutItsEndIsEndedFirst) {
   test::TempFolder folder;
-  EXPECT_TRUE(isFileEmpty(folder.file("missing.csv")));
-  EXPECT_TRUE(fs::is_regular_file(folder.file("missing.csv"))) << "asking creates the file";
-  EXPECT_TRUE(isFileEmpty(folder.file("missing.csv")));
-  test::writeTextFile(folder.file("one.csv"), "x");
-  EXPECT_FALSE(isFileEmpty(folder.file("one.csv")));
-  EXPECT_EQ(test::readTextFile(folder.file("one.csv")), "x");
+  const std::string out = folder.path() + "/";
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"TIME", 1}}));
+  for (const std::string& earlier :
+       {kHeader + "SCALE,1,1,,,,,,,,,2", kHeader.substr(0, kHeader.size() - 1)}) {
+    test::writeTextFile(out + "RESULTS.csv", earlier);
+    EXPECT_TRUE(appendResultsRows(2, 2, results, "", out).empty());
+    EXPECT_EQ(test::readTextFile(out + "RESULTS.csv"), earlier + "\nVERTICAL,2,2,,,,,,,,,1\n");
+  }
+}
+
+TEST(AppendResultsRows, NoRowGoesUnderAnotherHeader) {
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/";
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"TIME", 1}}));
+  results.push_back(makeResult("SCALE", {{"TIME", 2}}));
+  const std::string ownHeader = kHeader.substr(0, kHeader.size() - 1);
+  for (const std::string& foreign :
+       {std::string("name,value\nA,1\n"), std::string(",ID,SIZE,TIME\n"), ownHeader + ",SKEW\n",
+        "\n" + kHeader, kHeader.substr(0, 20)}) {
+    test::writeTextFile(out + "RESULTS.csv", foreign);
+    const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
+    EXPECT_EQ(failures.files,
+              (std::vector<WriteFailure>{
+                  {out + "RESULTS.csv", "its first line is not the header this program writes"}}))
+        << foreign;
+    EXPECT_EQ(test::readTextFile(out + "RESULTS.csv"), foreign);
+  }
+}
+
+TEST(AppendResultsRows, TheTableIsNeverWrittenThroughASymbolicLink) {
+  test::TempFolder folder;
+  const std::string out = folder.path() + "/";
+  test::writeTextFile(folder.file("elsewhere"), kHeader);
+  fs::create_symlink(folder.file("elsewhere"), out + "RESULTS.csv");
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"TIME", 1}}));
+
+  const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
+  EXPECT_EQ(failures.files,
+            (std::vector<WriteFailure>{{out + "RESULTS.csv", "it is a symbolic link"}}));
+  EXPECT_EQ(test::readTextFile(folder.file("elsewhere")), kHeader);
+  fs::remove(out + "RESULTS.csv");
+  fs::create_symlink(folder.file("missing"), out + "RESULTS.csv");
+  EXPECT_EQ(appendResultsRows(1, 1, results, "", out).files.at(0).reason, "it is a symbolic link");
+  EXPECT_FALSE(fs::exists(folder.file("missing"))) << "a dangling link makes no file either";
 }
 
 }  // namespace

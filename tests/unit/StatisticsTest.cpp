@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 
 namespace stereolint {
@@ -35,12 +34,13 @@ TEST(Statistics, MixedSigns) {
   EXPECT_DOUBLE_EQ(maximumAbsolute(list), 3.0);
 }
 
-TEST(Statistics, AllZeroGivesTheSmallestNormalMaximum) {
+TEST(Statistics, AllZeroGivesZeroEverywhere) {
   const auto list = records({0});
   EXPECT_EQ(average(list), 0.0);
   EXPECT_EQ(standardDeviation(list), 0.0);
   EXPECT_EQ(median(list), 0.0);
-  EXPECT_EQ(maximumAbsolute(list), DBL_MIN);
+  EXPECT_EQ(maximumAbsolute(list), 0.0);
+  EXPECT_EQ(maximumAbsolute(records({0, -0.0, 0})), 0.0);
 }
 
 TEST(Statistics, EmptyListGivesZeroEverywhere) {

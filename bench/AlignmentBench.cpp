@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
-
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <vector>
 
 #include "BenchFootage.h"
 #include "HuginAlign.h"
@@ -34,10 +33,10 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"vertical", 0.25, 0, 1},     {"vertical", -0.5, 0, 1},     {"vertical", 1.3, 0, 1},
-    {"vertical", -2.7, 0, 1},     {"rotation", 0, 0.1, 1},      {"rotation", 0, -0.3, 1},
-    {"rotation", 0, 1.0, 1},      {"scale", 0, 0, 1.005},       {"scale", 0, 0, 0.99},
-    {"scale", 0, 0, 1.02},        {"combined", 2.0, 0.5, 1.01}, {"combined", -1.4, -0.2, 0.995},
+    {"vertical", 0.25, 0, 1}, {"vertical", -0.5, 0, 1},     {"vertical", 1.3, 0, 1},
+    {"vertical", -2.7, 0, 1}, {"rotation", 0, 0.1, 1},      {"rotation", 0, -0.3, 1},
+    {"rotation", 0, 1.0, 1},  {"scale", 0, 0, 1.005},       {"scale", 0, 0, 0.99},
+    {"scale", 0, 0, 1.02},    {"combined", 2.0, 0.5, 1.01}, {"combined", -1.4, -0.2, 0.995},
 };
 const char* const kGroups[] = {"vertical", "rotation", "scale", "combined"};
 const char* const kTools[] = {"Alignment", "align_image_stack", "Stereolint medians"};
@@ -83,7 +82,8 @@ double threadCpuMs() {
 }
 
 Reading stepMedians(const cv::Mat& left, const cv::Mat& right) {
-  const stereolint::Results results = stereolint::Stereolint(kBenchParameters).compute(nullptr, left, right);
+  const stereolint::Results results =
+      stereolint::Stereolint(kBenchParameters).compute(nullptr, left, right);
   Reading reading;
   int found = 0;
   for (const auto& result : results) {
@@ -121,7 +121,8 @@ Measured measureCase(const cv::Mat& left, const Case& c, const std::string& fold
   const stereolint::AlignmentMeasurement a = stereolint::measureAlignment(l, r, {});
   timing.cpuMs.push_back(threadCpuMs() - cpu);
   timing.wallMs.push_back(a.milliseconds);
-  m.tools[0] = {a.status == stereolint::AlignmentStatus::Ok, a.vertical, a.rotationDegrees, a.scale};
+  m.tools[0] = {a.status == stereolint::AlignmentStatus::Ok, a.vertical, a.rotationDegrees,
+                a.scale};
   if (hugin) {
     cv::imwrite(folder + "/left.tif", l);
     cv::imwrite(folder + "/right.tif", r);
@@ -205,8 +206,8 @@ double worstCrossTalk(const std::vector<Measured>& all, double degrees, double s
 
 void printTarget(const char* what, double value, const char* unit, double target, bool atMost) {
   const bool met = atMost ? value <= target : value >= target;
-  std::printf("  %-46s %10.4f %-6s target %s %-8g %s\n", what, value, unit, atMost ? "<=" : ">=",
-              target, met ? "met" : "MISSED");
+  std::printf("  %-46s %10.4f %-6s target %s %-8g %s\n", what, value, unit,
+              atMost ? "<=" : ">=", target, met ? "met" : "MISSED");
 }
 
 void printTargets(const std::vector<Measured>& all, const Timing& timing) {
@@ -216,8 +217,10 @@ void printTargets(const std::vector<Measured>& all, const Timing& timing) {
   printTarget("rotation, MAE over all cases", everything.degrees, "deg", 0.01, true);
   printTarget("scale, MAE over all cases", everything.scale, "", 0.0002, true);
   printTarget("2 % scale: worst |ROTATION|", worstCrossTalk(all, 0, 1.02, true), "deg", 0.01, true);
-  printTarget("2 % scale: worst |VERTICAL|", worstCrossTalk(all, 0, 1.02, false), "rows", 0.05, true);
-  printTarget("1 degree turn: worst |VERTICAL|", worstCrossTalk(all, 1.0, 1, false), "rows", 0.05, true);
+  printTarget("2 % scale: worst |VERTICAL|", worstCrossTalk(all, 0, 1.02, false), "rows", 0.05,
+              true);
+  printTarget("1 degree turn: worst |VERTICAL|", worstCrossTalk(all, 1.0, 1, false), "rows", 0.05,
+              true);
   const double cpu = median(timing.cpuMs);
   printTarget("time per 1080p pair, one core (median CPU)", cpu, "ms", 40, true);
   std::printf("  %-46s %10.1f ms\n", "time per pair, wall clock (median)", median(timing.wallMs));
@@ -235,11 +238,13 @@ void printAlignmentComparison(const std::string& folder, bool encoded) {
   std::string source;
   const cv::Mat canvas = photoCanvas(cv::Size(4600, 2800), source);
   const bool hugin = huginAvailable();
-  std::printf("Alignment: %s, 1920 x 1080 windows at 3 places, right views moved down ROWS,\n"
-              "turned DEG anticlockwise, enlarged SCALE%s; one core (cv::setNumThreads(1)).\n"
-              "Errors against the known misalignment: VERTICAL rows, ROTATION degrees, SCALE.\n",
-              source.c_str(), encoded ? ", both views through H.264 CRF 18" : "");
-  if (!hugin) std::printf("align_image_stack is missing (Debian's hugin-tools): its columns stay empty\n");
+  std::printf(
+      "Alignment: %s, 1920 x 1080 windows at 3 places, right views moved down ROWS,\n"
+      "turned DEG anticlockwise, enlarged SCALE%s; one core (cv::setNumThreads(1)).\n"
+      "Errors against the known misalignment: VERTICAL rows, ROTATION degrees, SCALE.\n",
+      source.c_str(), encoded ? ", both views through H.264 CRF 18" : "");
+  if (!hugin)
+    std::printf("align_image_stack is missing (Debian's hugin-tools): its columns stay empty\n");
   const int threads = cv::getNumThreads();
   cv::setNumThreads(1);
   std::printf("\n%-9s %5s %5s %6s |", "group", "ROWS", "DEG", "SCALE");

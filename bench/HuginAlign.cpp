@@ -50,9 +50,7 @@ bool readSecondImage(const std::string& pto, double& roll, double& pitch, double
 
 }  // namespace
 
-bool huginAvailable() {
-  return std::system("command -v align_image_stack >/dev/null 2>&1") == 0;
-}
+bool huginAvailable() { return std::system("command -v align_image_stack >/dev/null 2>&1") == 0; }
 
 HuginReading runHugin(const std::string& left, const std::string& right, const std::string& pto,
                       int width) {

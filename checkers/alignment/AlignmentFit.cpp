@@ -41,8 +41,8 @@ DisparityModel fromSolution(const cv::Matx41d& x, cv::Point2d centre, double len
 }
 
 // Least squares through the pairs whose index `use` lists (all when null).
-bool solve(const std::vector<PointPair>& pairs, const std::vector<size_t>& use,
-           cv::Point2d centre, DisparityModel& model) {
+bool solve(const std::vector<PointPair>& pairs, const std::vector<size_t>& use, cv::Point2d centre,
+           DisparityModel& model) {
   const double length = normalisingLength(centre);
   cv::Matx44d normal = cv::Matx44d::zeros();
   cv::Matx41d rhs = cv::Matx41d::zeros();
@@ -102,9 +102,7 @@ double DisparityModel::at(cv::Point2d right) const {
   return offset + roll * x + scale * y + keystone * x * y;
 }
 
-double DisparityModel::rotationDegrees() const {
-  return -std::atan2(roll, 1 + scale) * 180 / kPi;
-}
+double DisparityModel::rotationDegrees() const { return -std::atan2(roll, 1 + scale) * 180 / kPi; }
 
 double DisparityModel::scaleRatio() const { return std::hypot(roll, 1 + scale); }
 

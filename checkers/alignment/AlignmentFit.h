@@ -15,9 +15,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 namespace stereolint {
 

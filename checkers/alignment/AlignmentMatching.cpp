@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-
 #include <opencv2/core/hal/hal.hpp>
 #include <opencv2/features2d.hpp>
 
@@ -30,16 +29,63 @@ struct ViewFeatures {
   std::vector<float> rows;
 };
 
+// Grid over the view in which the strongest features are spread out, so
+// that one busy region cannot take them all.
+constexpr int kGridColumns = 8;
+constexpr int kGridRows = 6;
+// Features detected per feature kept, before the spreading.
+constexpr int kCandidatesPerFeature = 4;
+
+// Up to `count` of `keypoints`: first the strongest of each grid cell, up
+// to an equal share per cell, then the strongest of the rest. Stronger
+// first, ties in list order.
+std::vector<cv::KeyPoint> spreadOut(const std::vector<cv::KeyPoint>& keypoints, cv::Size size,
+                                    size_t count) {
+  std::vector<size_t> order(keypoints.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return keypoints[a].response > keypoints[b].response;
+  });
+  const size_t share = (count + kGridColumns * kGridRows - 1) / (kGridColumns * kGridRows);
+  std::vector<size_t> perCell(kGridColumns * kGridRows, 0);
+  std::vector<bool> taken(keypoints.size(), false);
+  std::vector<cv::KeyPoint> kept;
+  for (size_t i : order) {
+    if (kept.size() == count) break;
+    const int column = std::clamp(
+        static_cast<int>(keypoints[i].pt.x * kGridColumns / static_cast<float>(size.width)), 0,
+        kGridColumns - 1);
+    const int row = std::clamp(
+        static_cast<int>(keypoints[i].pt.y * kGridRows / static_cast<float>(size.height)), 0,
+        kGridRows - 1);
+    size_t& cell = perCell[static_cast<size_t>(row * kGridColumns + column)];
+    if (cell == share) continue;
+    ++cell;
+    taken[i] = true;
+    kept.push_back(keypoints[i]);
+  }
+  for (size_t i : order) {
+    if (kept.size() == count) break;
+    if (!taken[i]) kept.push_back(keypoints[i]);
+  }
+  return kept;
+}
+
 ViewFeatures detect(const cv::Mat& view, int features) {
   ViewFeatures found;
-  const cv::Ptr<cv::ORB> orb =
-      cv::ORB::create(features, 1.2f, 1, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31, kFastThreshold);
-  orb->detectAndCompute(view, cv::noArray(), found.keypoints, found.descriptors);
+  const cv::Ptr<cv::ORB> orb = cv::ORB::create(kCandidatesPerFeature * features, 1.2f, 1, 31, 0, 2,
+                                               cv::ORB::HARRIS_SCORE, 31, kFastThreshold);
+  std::vector<cv::KeyPoint> candidates;
+  orb->detect(view, candidates);
+  found.keypoints = spreadOut(candidates, view.size(), static_cast<size_t>(features));
+  // Descriptors of the kept keypoints only, with the orientations detection gave them.
+  orb->compute(view, found.keypoints, found.descriptors);
   found.byRow.resize(found.keypoints.size());
   for (size_t i = 0; i < found.byRow.size(); ++i) found.byRow[i] = static_cast<int>(i);
   // Ties keep index order, so that the order never depends on the sort.
   std::stable_sort(found.byRow.begin(), found.byRow.end(), [&](int a, int b) {
-    return found.keypoints[static_cast<size_t>(a)].pt.y < found.keypoints[static_cast<size_t>(b)].pt.y;
+    return found.keypoints[static_cast<size_t>(a)].pt.y <
+           found.keypoints[static_cast<size_t>(b)].pt.y;
   });
   for (int i : found.byRow) found.rows.push_back(found.keypoints[static_cast<size_t>(i)].pt.y);
   return found;
@@ -68,7 +114,8 @@ BestMatch bestIn(const ViewFeatures& from, int q, const ViewFeatures& to, float 
   for (auto it = first; it != to.rows.end() && *it <= point.pt.y + band; ++it) {
     const int j = to.byRow[static_cast<size_t>(it - to.rows.begin())];
     if (std::fabs(to.keypoints[static_cast<size_t>(j)].pt.x - point.pt.x) > parallax) continue;
-    candidates.push_back({j, cv::hal::normHamming(descriptor, to.descriptors.ptr<uchar>(j), length)});
+    candidates.push_back(
+        {j, cv::hal::normHamming(descriptor, to.descriptors.ptr<uchar>(j), length)});
   }
   BestMatch best;
   if (candidates.empty()) return best;
@@ -83,7 +130,8 @@ BestMatch bestIn(const ViewFeatures& from, int q, const ViewFeatures& to, float 
   for (const Candidate& c : candidates) {
     if (c.index == top.index) continue;
     const cv::Point2f other = to.keypoints[static_cast<size_t>(c.index)].pt;
-    if (std::fabs(other.x - at.x) <= kSameFeature && std::fabs(other.y - at.y) <= kSameFeature) continue;
+    if (std::fabs(other.x - at.x) <= kSameFeature && std::fabs(other.y - at.y) <= kSameFeature)
+      continue;
     rival = std::min(rival, c.distance);
   }
   if (top.distance >= kRatio * rival) {

@@ -5,9 +5,8 @@
 // so that repetitive patterns give no match rather than a wrong one.
 #pragma once
 
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "checkers/alignment/AlignmentFit.h"
 
@@ -26,7 +25,9 @@ struct FeatureMatchesInBand {
 // Matches `left` and `right` (8-bit, one channel, same size). A candidate
 // right feature lies at most `bandRows` rows above or below the left one and
 // at most `parallaxColumns` columns to either side. Up to `features` ORB
-// features are detected per view at the views' own resolution (one level).
+// features are kept per view at the views' own resolution (one level),
+// spread over an 8 x 6 grid: an equal share of the strongest per cell
+// first, then the strongest of the rest.
 // Deterministic: the same views give the same list in the same order.
 FeatureMatchesInBand matchInBand(const cv::Mat& left, const cv::Mat& right, double bandRows,
                                  double parallaxColumns, int features);

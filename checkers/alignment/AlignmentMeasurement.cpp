@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-
 #include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentMatching.h"
@@ -32,15 +31,18 @@ constexpr double kMaxResidual = 1.0;
 constexpr double kMinInlierShare = 0.3;
 // More ambiguous features than this many times the matches: repetitive.
 constexpr double kMaxAmbiguousShare = 1.0;
-// The inliers' positions must spread at least this share of the view.
-constexpr double kMinSpread = 0.1;
+// The standard deviation of the inliers' positions must reach this share
+// of the view width and height (matches within a strip a sixth of the view
+// wide fall short).
+constexpr double kMinSpread = 0.05;
 // A pair counts as the same picture when this share of its inliers sit at
 // the same place in both views, within kSamePlace pixels.
 constexpr double kSameShare = 0.98;
 constexpr double kSamePlace = 0.1;
 
 double elapsedMs(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 // The reason a pair cannot be measured from its sizes alone, or "".
@@ -208,9 +210,12 @@ void conclude(AlignmentMeasurement& m, const std::string& problem) {
 
 std::string AlignmentMeasurement::statusText() const {
   switch (status) {
-    case AlignmentStatus::Ok: return "OK";
-    case AlignmentStatus::Identical: return "IDENTICAL";
-    case AlignmentStatus::Inconclusive: break;
+    case AlignmentStatus::Ok:
+      return "OK";
+    case AlignmentStatus::Identical:
+      return "IDENTICAL";
+    case AlignmentStatus::Inconclusive:
+      break;
   }
   return "INCONCLUSIVE " + reason;
 }
@@ -238,7 +243,8 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
   // A pixel of the half view covers two of the full one: its centre lies
   // half a pixel past twice its index.
   for (const PointPair& pair : matches.pairs) {
-    m.pairs.push_back({pair.left * 2 + cv::Point2d(0.5, 0.5), pair.right * 2 + cv::Point2d(0.5, 0.5)});
+    m.pairs.push_back(
+        {pair.left * 2 + cv::Point2d(0.5, 0.5), pair.right * 2 + cv::Point2d(0.5, 0.5)});
   }
   m.ambiguous = matches.ambiguous;
   if (fitMatches(leftGrey, rightGrey, m)) describeModel(leftGrey.size(), m);

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <array>
+#include <opencv2/core.hpp>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 #include "checkers/alignment/AlignmentFit.h"
 #include "checkers/alignment/AlignmentOptions.h"
@@ -32,8 +31,9 @@ inline constexpr std::array<InconclusiveReason, 9> kInconclusiveReasons = {{
     {"BLACK VIEW", "a view is black (or nearly: dark with no contrast)"},
     {"FLAT VIEW", "a view has no contrast to match on"},
     {"TOO FEW POINTS", "fewer than 20 matches agree with one model"},
-    {"MATCHES AMBIGUOUS", "most features look like others nearby (repetitive texture), "
-                          "or most matches disagree with the best model"},
+    {"MATCHES AMBIGUOUS",
+     "most features look like others nearby (repetitive texture), "
+     "or most matches disagree with the best model"},
     {"POINTS CLUSTERED", "the matches cover too small a part of the view to fit a rotation"},
     {"RESIDUAL TOO LARGE", "the matches scatter more than 1 row about the model"},
 }};

@@ -26,9 +26,9 @@ std::vector<Entry> entries(const std::string& parameters) {
     const std::string_view entry = rest.substr(0, comma);
     if (!entry.empty()) {
       const size_t colon = entry.find(':');
-      list.push_back({std::string(entry.substr(0, colon)),
-                      colon == std::string_view::npos ? std::string()
-                                                      : std::string(entry.substr(colon + 1))});
+      list.push_back(
+          {std::string(entry.substr(0, colon)),
+           colon == std::string_view::npos ? std::string() : std::string(entry.substr(colon + 1))});
     }
     if (comma == std::string_view::npos) break;
     rest.remove_prefix(comma + 1);

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
-
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 namespace stereolint {
 
@@ -55,7 +54,8 @@ cv::Mat correctRight(const cv::Mat& right, const DisparityModel& model) {
     }
   }
   cv::Mat corrected;
-  cv::remap(right, corrected, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+  cv::remap(right, corrected, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+            cv::Scalar::all(0));
   return corrected;
 }
 

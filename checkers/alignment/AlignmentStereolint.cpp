@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
-
 #include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentMeasurement.h"
@@ -43,7 +42,8 @@ Result::KeyValues values(const AlignmentMeasurement& m) {
   return list;
 }
 
-Result::KeyImages pictures(const cv::Mat& left, const cv::Mat& right, const AlignmentMeasurement& m) {
+Result::KeyImages pictures(const cv::Mat& left, const cv::Mat& right,
+                           const AlignmentMeasurement& m) {
   const cv::Mat leftColour = toColour(left), rightColour = toColour(right);
   const cv::Mat corrected = correctRight(rightColour, m.fitted ? m.model : DisparityModel{});
   Result::KeyImages list;
@@ -121,7 +121,8 @@ cv::Mat AlignmentStereolint::visualize(const Results& results) const {
   for (const Result::KeyValue* entry : result->getKeyValues()) {
     char number[64];
     std::snprintf(number, sizeof number, "%.4f", entry->getValue());
-    writeLine(picture, entry->getKey() + ": " + (entry->hasText() ? entry->getText() : number), line++);
+    writeLine(picture, entry->getKey() + ": " + (entry->hasText() ? entry->getText() : number),
+              line++);
   }
   return picture;
 }

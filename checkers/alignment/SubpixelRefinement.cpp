@@ -1,7 +1,6 @@
 #include "checkers/alignment/SubpixelRefinement.h"
 
 #include <cmath>
-
 #include <opencv2/video/tracking.hpp>
 
 namespace stereolint {
@@ -34,14 +33,15 @@ std::vector<bool> refineSubpixel(const cv::Mat& left, const cv::Mat& right,
   const std::vector<cv::Point2f> start = to;
   // Each point is followed on its own, so the result does not depend on how
   // the library spreads the points over threads.
-  cv::calcOpticalFlowPyrLK(left, right, from, to, status, error, cv::Size(kWindow, kWindow), 0,
-                           cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 40,
-                                            0.001),
-                           cv::OPTFLOW_USE_INITIAL_FLOW);
+  cv::calcOpticalFlowPyrLK(
+      left, right, from, to, status, error, cv::Size(kWindow, kWindow), 0,
+      cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 40, 0.001),
+      cv::OPTFLOW_USE_INITIAL_FLOW);
   const float margin = kWindow / 2 + 1;
   for (size_t i = 0; i < pairs.size(); ++i) {
     const cv::Point2f p = to[i];
-    const bool inside = p.x >= margin && p.y >= margin && p.x < static_cast<float>(right.cols) - margin &&
+    const bool inside = p.x >= margin && p.y >= margin &&
+                        p.x < static_cast<float>(right.cols) - margin &&
                         p.y < static_cast<float>(right.rows) - margin;
     const bool near = std::hypot(p.x - start[i].x, p.y - start[i].y) <= kMaxMove;
     if (status[i] == 0 || !inside || !near || !std::isfinite(p.x) || !std::isfinite(p.y)) continue;

@@ -2,9 +2,8 @@
 // coarse level, the alignment fit needs hundredths of a row.
 #pragma once
 
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "checkers/alignment/AlignmentFit.h"
 

@@ -32,8 +32,9 @@ std::vector<PointPair> rigPairs(const Misalignment& m) {
       const cv::Point2d left(100 + 150.0 * gx, 80 + 130.0 * gy);
       const double parallax = rng.uniform(-380.0, 50.0);
       const double x0 = left.x + parallax - kCentre.x, y0 = left.y - kCentre.y;
-      const cv::Point2d right(kCentre.x + m.scale * (std::cos(t) * x0 + std::sin(t) * y0),
-                              kCentre.y + m.scale * (-std::sin(t) * x0 + std::cos(t) * y0) + m.rows);
+      const cv::Point2d right(
+          kCentre.x + m.scale * (std::cos(t) * x0 + std::sin(t) * y0),
+          kCentre.y + m.scale * (-std::sin(t) * x0 + std::cos(t) * y0) + m.rows);
       pairs.push_back({left, right});
     }
   }

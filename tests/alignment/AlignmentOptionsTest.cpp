@@ -40,7 +40,8 @@ TEST(AlignmentOptions, EmptyParametersGiveTheDocumentedDefaults) {
 }
 
 TEST(AlignmentOptions, ReadsEveryKeyAndTheFirstEntryWins) {
-  const AlignmentOptions options = parsed("BAND:5.5,PARALLAX:12,FEATURES:2500,PICTURES:TRUE,BAND:9");
+  const AlignmentOptions options =
+      parsed("BAND:5.5,PARALLAX:12,FEATURES:2500,PICTURES:TRUE,BAND:9");
   EXPECT_EQ(options.bandPercent, 5.5);
   EXPECT_EQ(options.parallaxPercent, 12.0);
   EXPECT_EQ(options.features, 2500);
@@ -65,8 +66,11 @@ TEST(AlignmentOptions, UnreadableOrOutOfRangeValuesAreRefusedWithTheKeyAndValue)
     const std::string entry = wrong;
     const std::string key = entry.substr(0, entry.find(':'));
     EXPECT_NE(message.find(key), std::string::npos) << message;
-    EXPECT_NE(message.find("\"" + (entry.find(':') == std::string::npos ? "" : entry.substr(entry.find(':') + 1)) + "\""),
-              std::string::npos)
+    EXPECT_NE(
+        message.find(
+            "\"" + (entry.find(':') == std::string::npos ? "" : entry.substr(entry.find(':') + 1)) +
+            "\""),
+        std::string::npos)
         << message;
   }
   // A wrong later duplicate is never read.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-
 #include <opencv2/imgproc.hpp>
 
 #include "AlignmentTestViews.h"
@@ -45,9 +44,9 @@ Results measure(const std::string& parameters, const cv::Mat& left, const cv::Ma
 TEST(AlignmentStereolint, OneResultWithItsEntriesInOrder) {
   const cv::Mat left = test::texturedPicture(kSize);
   Entries entries = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)));
-  const std::vector<std::string> expected = {"VERTICAL", "ROTATION", "SCALE", "KEYSTONE",
-                                             "NEAR PARALLAX", "FAR PARALLAX", "POINTS",
-                                             "RESIDUAL", "STATUS", "TIME"};
+  const std::vector<std::string> expected = {"VERTICAL",      "ROTATION",     "SCALE",  "KEYSTONE",
+                                             "NEAR PARALLAX", "FAR PARALLAX", "POINTS", "RESIDUAL",
+                                             "STATUS",        "TIME"};
   EXPECT_EQ(entries.keys, expected);
   EXPECT_EQ(entries.status, "OK");
   EXPECT_NEAR(entries.numbers["VERTICAL"], -2.0, 0.1);

@@ -6,7 +6,8 @@
 namespace stereolint::test {
 
 cv::Mat samplePhoto(const std::string& name, cv::Size size) {
-  const cv::Mat photo = cv::imread("/usr/share/doc/opencv-doc/examples/data/" + name, cv::IMREAD_COLOR);
+  const cv::Mat photo =
+      cv::imread("/usr/share/doc/opencv-doc/examples/data/" + name, cv::IMREAD_COLOR);
   if (photo.empty()) return photo;
   cv::Mat resized;
   cv::resize(photo, resized, size, 0, 0, cv::INTER_AREA);

@@ -1,9 +1,8 @@
 // Views with a known misalignment for the alignment tests.
 #pragma once
 
-#include <string>
-
 #include <opencv2/core.hpp>
+#include <string>
 
 namespace stereolint::test {
 

@@ -177,7 +177,7 @@ bool sameEverywhere(const AlignmentMeasurement& m) {
 // MATCHES AMBIGUOUS when more features were ambiguous than matched (the
 // mark of repetitive texture), else `otherwise`.
 std::string ambiguityOr(const char* otherwise, const AlignmentMeasurement& m) {
-  return m.ambiguous > kMaxAmbiguousShare * static_cast<double>(m.pairs.size())
+  return m.ambiguous > kMaxAmbiguousShare * m.matched
              ? "MATCHES AMBIGUOUS"
              : otherwise;
 }
@@ -185,7 +185,7 @@ std::string ambiguityOr(const char* otherwise, const AlignmentMeasurement& m) {
 // The reason the fitted numbers cannot be trusted, or "".
 std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
   if (m.points < kMinimumPoints) return ambiguityOr("TOO FEW POINTS", m);
-  if (m.points < kMinInlierShare * static_cast<double>(m.pairs.size())) return "MATCHES AMBIGUOUS";
+  if (m.points < kMinInlierShare * m.matched) return "MATCHES AMBIGUOUS";
   if (std::string ambiguous = ambiguityOr("", m); !ambiguous.empty()) return ambiguous;
   std::vector<double> xs, ys;
   for (size_t i = 0; i < m.pairs.size(); ++i) {
@@ -246,6 +246,7 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
     m.pairs.push_back(
         {pair.left * 2 + cv::Point2d(0.5, 0.5), pair.right * 2 + cv::Point2d(0.5, 0.5)});
   }
+  m.matched = static_cast<int>(matches.pairs.size());
   m.ambiguous = matches.ambiguous;
   if (fitMatches(leftGrey, rightGrey, m)) describeModel(leftGrey.size(), m);
   finish(m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr("TOO FEW POINTS", m));

@@ -61,6 +61,7 @@ struct AlignmentMeasurement {
   double farParallax = 0;
 
   int points = 0;           // inliers used by the final fit
+  int matched = 0;          // mutual matches found, before any fit
   int ambiguous = 0;        // left features left unmatched because a rival was nearly as good
   double milliseconds = 0;  // time measuring (conversion, detection, matching, fit)
 

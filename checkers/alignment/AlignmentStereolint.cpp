@@ -103,7 +103,10 @@ Results AlignmentStereolint::compute(const FeatureMatches* /*matches*/, cv::Mat 
                                      cv::Mat right) const {
   const AlignmentMeasurement m = measureAlignment(left, right, options);
   Result::KeyImages images;
-  if (options.pictures && !left.empty() && !right.empty()) images = pictures(left, right, m);
+  // Pictures combine the views pixel by pixel: views of different sizes get none.
+  if (options.pictures && !left.empty() && left.size() == right.size()) {
+    images = pictures(left, right, m);
+  }
   Results results;
   results.push_back(std::make_unique<Result>(k::kResultName, values(m), std::move(images)));
   return results;

@@ -25,7 +25,8 @@ class AlignmentStereolint : public StereolintInterface {
   // the right view by the VERTICAL reading lines it up at the centre.
   cv::Mat correct(cv::Mat view, double amount) const override;
   // One result named ALIGNMENT. `matches` is not used: the method matches
-  // within its own band and parallax range.
+  // within its own band and parallax range. With PICTURES:TRUE the result
+  // holds the four pictures, unless the views are empty or differ in size.
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
   // The corrected anaglyph (when the results carry it, shrunk to at most
   // 960 pixels wide) or a dark picture of 640 x 360, with the ALIGNMENT

@@ -83,6 +83,13 @@ TEST(AlignmentStereolint, PicturesOnlyWhenAskedFor) {
             0.3 * cv::norm(right(inside), left(inside), cv::NORM_L1));
 }
 
+TEST(AlignmentStereolint, ViewsOfDifferentSizesGiveAStatusAndNoPictures) {
+  const cv::Mat left = test::texturedPicture(kSize);
+  const Results results = measure("PICTURES:TRUE", left, left(cv::Rect(0, 0, 320, 240)));
+  EXPECT_EQ(entriesOf(results).status, "INCONCLUSIVE VIEWS DIFFER IN SIZE");
+  EXPECT_TRUE(results[0]->getKeyImages().empty());
+}
+
 TEST(AlignmentStereolint, SummaryPictureWithOrWithoutPictures) {
   const cv::Mat left = test::texturedPicture(kSize);
   const cv::Mat right = test::misalign(left, 1.0, 0.0, 1.0);

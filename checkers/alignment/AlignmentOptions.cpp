@@ -89,27 +89,27 @@ std::string alignmentKeyNames() {
   return names;
 }
 
-AlignmentOptionsOrProblem parseAlignmentOptions(const std::string& parameters) {
+Expected<AlignmentOptions> parseAlignmentOptions(const std::string& parameters) {
   AlignmentOptions options;
   std::set<std::string> seen;
   for (const Entry& entry : entries(parameters)) {
     const AlignmentKey* key = findKey(entry.key);
     if (key == nullptr) {
-      return {std::nullopt, "Unknown parameter \"" + entry.key +
-                                "\" for the alignment method; the valid ones are " +
-                                alignmentKeyNames()};
+      return Failure{"Unknown parameter \"" + entry.key +
+                     "\" for the alignment method; the valid ones are " + alignmentKeyNames(),
+                     ""};
     }
     // The first entry of a key wins; later ones are not read.
     if (!seen.insert(entry.key).second) continue;
-    if (auto problem = apply(*key, entry.value, options)) return {std::nullopt, *problem};
+    if (auto problem = apply(*key, entry.value, options)) return Failure{*problem, ""};
   }
-  return {options, std::string()};
+  return options;
 }
 
 std::optional<std::string> checkAlignmentParameters(const std::string& parameters) {
-  AlignmentOptionsOrProblem parsed = parseAlignmentOptions(parameters);
-  if (parsed.options) return std::nullopt;
-  return parsed.problem;
+  const Expected<AlignmentOptions> parsed = parseAlignmentOptions(parameters);
+  if (parsed.ok()) return std::nullopt;
+  return parsed.error();
 }
 
 }  // namespace stereolint

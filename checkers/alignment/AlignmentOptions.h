@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "util/Expected.h"
+
 namespace stereolint {
 
 struct AlignmentOptions {
@@ -47,11 +49,7 @@ inline constexpr std::array<AlignmentKey, 4> kAlignmentKeys = {{
 // wrong with it: an unknown key (repeated back with the valid ones) or a
 // value that cannot be read or lies outside its range (with the key, the
 // value and what is accepted). The empty string gives the defaults.
-struct AlignmentOptionsOrProblem {
-  std::optional<AlignmentOptions> options;
-  std::string problem;
-};
-AlignmentOptionsOrProblem parseAlignmentOptions(const std::string& parameters);
+Expected<AlignmentOptions> parseAlignmentOptions(const std::string& parameters);
 
 // The check for start-up: the problem parseAlignmentOptions reports, or
 // nothing when the string is usable.

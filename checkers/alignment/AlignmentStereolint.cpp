@@ -87,8 +87,10 @@ void writeLine(cv::Mat& picture, const std::string& text, int line) {
 }  // namespace
 
 AlignmentStereolint::AlignmentStereolint(std::string parameters)
-    : StereolintInterface(std::move(parameters)),
-      options(parseAlignmentOptions(getParameters()).options.value_or(AlignmentOptions{})) {}
+    : StereolintInterface(std::move(parameters)), alignment([this] {
+        const Expected<AlignmentOptions> parsed = parseAlignmentOptions(getParameters());
+        return parsed.ok() ? parsed.value() : AlignmentOptions{};
+      }()) {}
 
 cv::Mat AlignmentStereolint::correct(cv::Mat view, double amount) const {
   cv::Mat moved;
@@ -101,10 +103,10 @@ cv::Mat AlignmentStereolint::correct(cv::Mat view, double amount) const {
 
 Results AlignmentStereolint::compute(const FeatureMatches* /*matches*/, cv::Mat left,
                                      cv::Mat right) const {
-  const AlignmentMeasurement m = measureAlignment(left, right, options);
+  const AlignmentMeasurement m = measureAlignment(left, right, alignment);
   Result::KeyImages images;
   // Pictures combine the views pixel by pixel: views of different sizes get none.
-  if (options.pictures && !left.empty() && left.size() == right.size()) {
+  if (alignment.pictures && !left.empty() && left.size() == right.size()) {
     images = pictures(left, right, m);
   }
   Results results;

@@ -18,7 +18,8 @@ class AlignmentStereolint : public StereolintInterface {
   // string with checkAlignmentParameters before any checker is made.
   explicit AlignmentStereolint(std::string parameters);
 
-  const AlignmentOptions& getOptions() const { return options; }
+  // The parameters as read (the common checker options() do not apply).
+  const AlignmentOptions& alignmentOptions() const { return alignment; }
 
   // A copy of `view` with its content moved down by `amount` rows (up when
   // negative), to a fraction of a row; uncovered rows are black. Correcting
@@ -35,7 +36,7 @@ class AlignmentStereolint : public StereolintInterface {
   cv::Mat visualize(const Results& results) const override;
 
  private:
-  AlignmentOptions options;
+  AlignmentOptions alignment;
 };
 
 }  // namespace stereolint

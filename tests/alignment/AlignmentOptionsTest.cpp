@@ -12,9 +12,9 @@ namespace stereolint {
 namespace {
 
 AlignmentOptions parsed(const std::string& parameters) {
-  const AlignmentOptionsOrProblem result = parseAlignmentOptions(parameters);
-  EXPECT_TRUE(result.options.has_value()) << result.problem;
-  return result.options.value_or(AlignmentOptions{});
+  const Expected<AlignmentOptions> result = parseAlignmentOptions(parameters);
+  EXPECT_TRUE(result.ok()) << result.error();
+  return result.ok() ? result.value() : AlignmentOptions{};
 }
 
 std::string problem(const std::string& parameters) {

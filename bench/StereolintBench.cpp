@@ -1,6 +1,7 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long]
+//                    [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -15,9 +16,12 @@
 //     nothing analysed, and the full run's ratio to it;
 //   - the still pairs on two cores against one;
 //   - how the measuring loops grow with the number of matches.
-// --stills, --loops and --long print their sections alone (several may be
-// given); --long is a 200-frame 1080p run at -t 2 that shows whether memory
-// stays flat, and runs only when asked; --binary runs another build of
+// --stills, --loops, --long and --alignment print their sections alone
+// (several may be given); --long is a 200-frame 1080p run at -t 2 that shows
+// whether memory stays flat, and runs only when asked; --alignment compares
+// the alignment method with Hugin's align_image_stack and the step medians
+// on known misalignments (see AlignmentBench.h), also only when asked, and
+// with --encoded passes every pair through H.264 first; --binary runs another build of
 // the program (an earlier one, to compare; its stage columns stay 0 when it
 // has no stage timers).
 #include <unistd.h>
@@ -29,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "AlignmentBench.h"
 #include "BenchFootage.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
@@ -143,8 +148,9 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
 int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
+  bool alignment = false, encoded = false;
   const auto choose = [&](bool& section) {
-    if (!chosen) videos = stills = loops = longRun = false;
+    if (!chosen) videos = stills = loops = longRun = alignment = false;
     chosen = true;
     section = true;
   };
@@ -159,14 +165,19 @@ int main(int argc, char** argv) {
       choose(loops);
     } else if (std::strcmp(argv[i], "--long") == 0) {
       choose(longRun);
+    } else if (std::strcmp(argv[i], "--alignment") == 0) {
+      choose(alignment);
+    } else if (std::strcmp(argv[i], "--encoded") == 0) {
+      encoded = true;
     } else {
       std::fprintf(stderr,
-                   "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long]\n",
+                   "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
+                   "[--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (loops && !videos && !stills && !longRun) {
+  if (loops && !videos && !stills && !longRun && !alignment) {
     bench::printLoopScaling();
     return 0;
   }
@@ -181,6 +192,7 @@ int main(int argc, char** argv) {
   if (stills) printStills(folder, canvas);
   if (loops) bench::printLoopScaling();
   if (longRun) printLongRun(folder, canvas);
+  if (alignment) bench::printAlignmentComparison(folder.string(), encoded);
   fs::remove_all(folder);
   return 0;
 }

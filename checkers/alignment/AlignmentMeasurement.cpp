@@ -1,0 +1,260 @@
+#include "checkers/alignment/AlignmentMeasurement.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+
+#include "checkers/alignment/AlignmentMatching.h"
+#include "checkers/alignment/AlignmentViews.h"
+#include "checkers/alignment/SubpixelRefinement.h"
+
+namespace stereolint {
+
+namespace {
+
+constexpr int kMinimumSide = 64;
+constexpr int kMinimumPoints = 20;
+// Contrast (standard deviation of grey levels) below which a view is flat,
+// and the mean below which a flat view is called black.
+constexpr double kFlatContrast = 2.0;
+constexpr double kBlackMean = 16.0;
+// RANSAC inlier threshold before refinement, rows: keypoints of the half
+// resolution level are whole pixels there, two pixels here.
+constexpr double kCoarseThreshold = 2.0;
+// After refinement the inliers are those within this many robust standard
+// deviations of the model, but never a tighter band than kFloor rows.
+constexpr double kTrimSigmas = 3.0;
+constexpr double kFloor = 0.1;
+constexpr size_t kMaxRefined = 400;
+constexpr double kMaxResidual = 1.0;
+constexpr double kMinInlierShare = 0.3;
+// More ambiguous features than this many times the matches: repetitive.
+constexpr double kMaxAmbiguousShare = 1.0;
+// The standard deviation of the inliers' positions must reach this share
+// of the view width and height (matches within a strip a sixth of the view
+// wide fall short).
+constexpr double kMinSpread = 0.05;
+// A pair counts as the same picture when this share of its inliers sit at
+// the same place in both views, within kSamePlace pixels.
+constexpr double kSameShare = 0.98;
+constexpr double kSamePlace = 0.1;
+
+double elapsedMs(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// The reason a pair cannot be measured from its sizes alone, or "".
+std::string sizeProblem(const cv::Mat& left, const cv::Mat& right) {
+  if (left.empty() || right.empty()) return "EMPTY VIEW";
+  if (left.size() != right.size()) return "VIEWS DIFFER IN SIZE";
+  if (left.cols < kMinimumSide || left.rows < kMinimumSide) return "VIEW TOO SMALL";
+  return std::string();
+}
+
+std::string contentProblem(const cv::Mat& grey) {
+  cv::Scalar mean, contrast;
+  cv::meanStdDev(grey, mean, contrast);
+  if (contrast[0] >= kFlatContrast) return std::string();
+  return mean[0] < kBlackMean ? "BLACK VIEW" : "FLAT VIEW";
+}
+
+cv::Mat half(const cv::Mat& grey) {
+  cv::Mat small;
+  cv::resize(grey, small, cv::Size(grey.cols / 2, grey.rows / 2), 0, 0, cv::INTER_AREA);
+  return small;
+}
+
+// A percentile of `values` (0..1), interpolated between neighbours.
+double percentile(std::vector<double> values, double p) {
+  std::sort(values.begin(), values.end());
+  const double at = p * static_cast<double>(values.size() - 1);
+  const auto below = static_cast<size_t>(std::floor(at));
+  const size_t above = std::min(below + 1, values.size() - 1);
+  return values[below] + (at - static_cast<double>(below)) * (values[above] - values[below]);
+}
+
+double standardDeviation(const std::vector<double>& values) {
+  cv::Scalar mean, deviation;
+  cv::meanStdDev(values, mean, deviation);
+  return deviation[0];
+}
+
+// Least squares on the refined pairs, trimmed: the pairs farther from the
+// model than kTrimSigmas robust deviations are dropped and the model fitted
+// again, until the set stops changing (at most a few rounds).
+bool trimmedFit(const std::vector<PointPair>& pairs, std::vector<bool>& use, cv::Point2d centre,
+                DisparityModel& model) {
+  for (int round = 0; round < 5; ++round) {
+    std::vector<PointPair> chosen;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+      if (use[i]) chosen.push_back(pairs[i]);
+    }
+    if (!fitLeastSquares(chosen, centre, model)) return false;
+    std::vector<double> residuals;
+    for (const PointPair& pair : chosen) residuals.push_back(residual(model, pair));
+    const double limit = std::max(kTrimSigmas * robustSpread(residuals), kFloor);
+    bool changed = false;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+      const bool keep = use[i] && std::fabs(residual(model, pairs[i])) <= limit;
+      changed = changed || keep != use[i];
+      use[i] = keep;
+    }
+    if (!changed) return true;
+  }
+  std::vector<PointPair> chosen;
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (use[i]) chosen.push_back(pairs[i]);
+  }
+  return fitLeastSquares(chosen, centre, model);
+}
+
+// Fits the model to the matches: coarse RANSAC, sub-pixel refinement of
+// its inliers, trimmed least squares. Fills the model, inliers and
+// residuals of `m`; false when no model could be fitted.
+bool fitMatches(const cv::Mat& leftGrey, const cv::Mat& rightGrey, AlignmentMeasurement& m) {
+  if (static_cast<int>(m.pairs.size()) < kMinimumPoints) return false;
+  const cv::Point2d centre(leftGrey.cols / 2.0, leftGrey.rows / 2.0);
+  std::vector<bool> coarse;
+  if (!fitRobust(m.pairs, centre, kCoarseThreshold, m.model, coarse)) return false;
+  // Refinement costs time per point: beyond kMaxRefined inliers an evenly
+  // spaced selection of the list (which follows feature strength, not
+  // position) is refined and the others are dropped.
+  const auto coarseCount = static_cast<size_t>(std::count(coarse.begin(), coarse.end(), true));
+  const size_t step = (coarseCount + kMaxRefined - 1) / kMaxRefined;
+  std::vector<PointPair> refined, outliers;
+  size_t seen = 0;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (!coarse[i]) {
+      outliers.push_back(m.pairs[i]);
+    } else if (seen++ % step == 0) {
+      refined.push_back(m.pairs[i]);
+    }
+  }
+  std::vector<bool> use = refineSubpixel(leftGrey, rightGrey, refined);
+  if (!trimmedFit(refined, use, centre, m.model)) return false;
+  m.pairs = refined;
+  m.pairs.insert(m.pairs.end(), outliers.begin(), outliers.end());
+  m.inliers = use;
+  m.inliers.resize(m.pairs.size(), false);
+  m.residuals.clear();
+  for (const PointPair& pair : m.pairs) m.residuals.push_back(residual(m.model, pair));
+  return true;
+}
+
+void describeModel(cv::Size size, AlignmentMeasurement& m) {
+  m.fitted = true;
+  m.vertical = m.model.offset;
+  m.rotationDegrees = m.model.rotationDegrees();
+  m.scale = m.model.scaleRatio();
+  m.keystone = m.model.keystone * (size.width / 2.0) * (size.height / 2.0);
+  std::vector<double> inlierResiduals, parallax;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (!m.inliers[i]) continue;
+    inlierResiduals.push_back(m.residuals[i]);
+    parallax.push_back(m.model.aligned(m.pairs[i].right).x - m.pairs[i].left.x);
+  }
+  m.points = static_cast<int>(inlierResiduals.size());
+  m.residual = robustSpread(inlierResiduals);
+  if (!parallax.empty()) {
+    m.parallaxKnown = true;
+    m.nearParallax = 100 * percentile(parallax, 0.02) / size.width;
+    m.farParallax = 100 * percentile(parallax, 0.98) / size.width;
+  }
+}
+
+bool sameEverywhere(const AlignmentMeasurement& m) {
+  if (m.points == 0) return false;
+  int same = 0;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    const cv::Point2d d = m.pairs[i].right - m.pairs[i].left;
+    if (m.inliers[i] && std::fabs(d.x) <= kSamePlace && std::fabs(d.y) <= kSamePlace) ++same;
+  }
+  return same >= kSameShare * m.points;
+}
+
+// MATCHES AMBIGUOUS when more features were ambiguous than matched (the
+// mark of repetitive texture), else `otherwise`.
+std::string ambiguityOr(const char* otherwise, const AlignmentMeasurement& m) {
+  return m.ambiguous > kMaxAmbiguousShare * m.matched
+             ? "MATCHES AMBIGUOUS"
+             : otherwise;
+}
+
+// The reason the fitted numbers cannot be trusted, or "".
+std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
+  if (m.points < kMinimumPoints) return ambiguityOr("TOO FEW POINTS", m);
+  if (m.points < kMinInlierShare * m.matched) return "MATCHES AMBIGUOUS";
+  if (std::string ambiguous = ambiguityOr("", m); !ambiguous.empty()) return ambiguous;
+  std::vector<double> xs, ys;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (!m.inliers[i]) continue;
+    xs.push_back(m.pairs[i].right.x);
+    ys.push_back(m.pairs[i].right.y);
+  }
+  if (standardDeviation(xs) < kMinSpread * size.width ||
+      standardDeviation(ys) < kMinSpread * size.height) {
+    return "POINTS CLUSTERED";
+  }
+  if (m.residual > kMaxResidual) return "RESIDUAL TOO LARGE";
+  return std::string();
+}
+
+void conclude(AlignmentMeasurement& m, const std::string& problem) {
+  m.status = problem.empty() ? AlignmentStatus::Ok : AlignmentStatus::Inconclusive;
+  m.reason = problem;
+}
+
+}  // namespace
+
+std::string AlignmentMeasurement::statusText() const {
+  switch (status) {
+    case AlignmentStatus::Ok:
+      return "OK";
+    case AlignmentStatus::Identical:
+      return "IDENTICAL";
+    case AlignmentStatus::Inconclusive:
+      break;
+  }
+  return "INCONCLUSIVE " + reason;
+}
+
+AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
+                                      const AlignmentOptions& options) {
+  const auto start = std::chrono::steady_clock::now();
+  AlignmentMeasurement m;
+  const auto finish = [&](const std::string& problem) {
+    conclude(m, problem);
+    m.milliseconds = elapsedMs(start);
+    return m;
+  };
+  if (std::string problem = sizeProblem(left, right); !problem.empty()) return finish(problem);
+  const cv::Mat leftGrey = toGrey(left), rightGrey = toGrey(right);
+  const cv::Mat leftHalf = half(leftGrey), rightHalf = half(rightGrey);
+  for (const cv::Mat* view : {&leftHalf, &rightHalf}) {
+    if (std::string problem = contentProblem(*view); !problem.empty()) return finish(problem);
+  }
+  const bool samePixels = cv::norm(leftGrey, rightGrey, cv::NORM_INF) == 0;
+
+  const FeatureMatchesInBand matches =
+      matchInBand(leftHalf, rightHalf, options.bandPercent / 100 * leftHalf.rows,
+                  options.parallaxPercent / 100 * leftHalf.cols, options.features);
+  // A pixel of the half view covers two of the full one: its centre lies
+  // half a pixel past twice its index.
+  for (const PointPair& pair : matches.pairs) {
+    m.pairs.push_back(
+        {pair.left * 2 + cv::Point2d(0.5, 0.5), pair.right * 2 + cv::Point2d(0.5, 0.5)});
+  }
+  m.matched = static_cast<int>(matches.pairs.size());
+  m.ambiguous = matches.ambiguous;
+  if (fitMatches(leftGrey, rightGrey, m)) describeModel(leftGrey.size(), m);
+  finish(m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr("TOO FEW POINTS", m));
+  if (samePixels || (m.fitted && sameEverywhere(m))) {
+    m.status = AlignmentStatus::Identical;
+    m.reason.clear();
+  }
+  return m;
+}
+
+}  // namespace stereolint

@@ -1,0 +1,87 @@
+// The whole alignment measurement of one stereo pair: views in, numbers,
+// the points used and a status out. Nothing is printed or drawn.
+#pragma once
+
+#include <array>
+#include <opencv2/core.hpp>
+#include <string>
+#include <vector>
+
+#include "checkers/alignment/AlignmentFit.h"
+#include "checkers/alignment/AlignmentOptions.h"
+
+namespace stereolint {
+
+enum class AlignmentStatus {
+  Ok,            // the numbers can be trusted
+  Inconclusive,  // see the reason; the numbers that exist are still given
+  Identical,     // both views show the same picture (a 2D frame)
+};
+
+// Why a measurement is inconclusive, as the STATUS entry spells it after
+// "INCONCLUSIVE ". One table for the code, its tests and the README.
+struct InconclusiveReason {
+  const char* words;
+  const char* meaning;
+};
+inline constexpr std::array<InconclusiveReason, 9> kInconclusiveReasons = {{
+    {"EMPTY VIEW", "a view has no pixels"},
+    {"VIEWS DIFFER IN SIZE", "the two views are not the same size"},
+    {"VIEW TOO SMALL", "a view is narrower or lower than 64 pixels"},
+    {"BLACK VIEW", "a view is black (or nearly: dark with no contrast)"},
+    {"FLAT VIEW", "a view has no contrast to match on"},
+    {"TOO FEW POINTS", "fewer than 20 matches agree with one model"},
+    {"MATCHES AMBIGUOUS",
+     "most features look like others nearby (repetitive texture), "
+     "or most matches disagree with the best model"},
+    {"POINTS CLUSTERED", "the matches cover too small a part of the view to fit a rotation"},
+    {"RESIDUAL TOO LARGE", "the matches scatter more than 1 row about the model"},
+}};
+
+struct AlignmentMeasurement {
+  AlignmentStatus status = AlignmentStatus::Inconclusive;
+  // One of kInconclusiveReasons' words when inconclusive, else empty.
+  std::string reason;
+
+  // The fitted model; the numbers below it are valid when `fitted`.
+  bool fitted = false;
+  DisparityModel model;
+  double vertical = 0;         // rows at the view centre, left row - right row
+  double rotationDegrees = 0;  // the angle that turns the right view back, anticlockwise > 0
+  double scale = 1;            // vertical separations left / right
+  double keystone = 0;         // rows the x*y term adds at the bottom-right corner
+  double residual = 0;         // 1.4826 * MAD of the inliers' vertical residuals, rows
+
+  // Horizontal parallax after the fitted misalignment is undone, xR - xL as a
+  // percentage of the view width (positive: behind the screen): the 2nd
+  // percentile of the inliers (nearest content) and the 98th (farthest).
+  // Valid when `parallaxKnown`.
+  bool parallaxKnown = false;
+  double nearParallax = 0;
+  double farParallax = 0;
+
+  int points = 0;           // inliers used by the final fit
+  int matched = 0;          // mutual matches found, before any fit
+  int ambiguous = 0;        // left features left unmatched because a rival was nearly as good
+  double milliseconds = 0;  // time measuring (conversion, detection, matching, fit)
+
+  // The matches in full-resolution pixels: first those refined to a
+  // fraction of a pixel (at most 400 of the coarse fit's inliers, evenly
+  // chosen), then the coarse fit's outliers; with the flag of the inliers of
+  // the final fit and each one's vertical residual (rows) about the model.
+  std::vector<PointPair> pairs;
+  std::vector<bool> inliers;
+  std::vector<double> residuals;
+
+  // "OK", "INCONCLUSIVE <reason>" or "IDENTICAL".
+  std::string statusText() const;
+};
+
+// Measures the misalignment of `right` against `left` (any depth and
+// channel count toEightBit and toGrey take). Never throws for bad content;
+// errors of the image library itself (e.g. out of memory) propagate as
+// cv::Exception. The same views and options always give the same numbers.
+AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
+                                      const AlignmentOptions& options);
+
+}  // namespace stereolint

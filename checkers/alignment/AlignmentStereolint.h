@@ -1,0 +1,42 @@
+// The alignment method (`-d Alignment`) behind the common checker type: one
+// joint fit of the vertical disparity over the whole view per frame (see
+// AlignmentMeasurement.h), reported as one result named ALIGNMENT (keys in
+// AlignmentResultKeys.h).
+#pragma once
+
+#include <string>
+
+#include "checkers/StereolintInterface.h"
+#include "checkers/alignment/AlignmentOptions.h"
+
+namespace stereolint {
+
+class AlignmentStereolint : public StereolintInterface {
+ public:
+  // Reads the parameters once (see AlignmentOptions.h). A string that
+  // parseAlignmentOptions refuses gives the defaults: start-up checks the
+  // string with checkAlignmentParameters before any checker is made.
+  explicit AlignmentStereolint(std::string parameters);
+
+  // The parameters as read (the common checker options() do not apply).
+  const AlignmentOptions& alignmentOptions() const { return alignment; }
+
+  // A copy of `view` with its content moved down by `amount` rows (up when
+  // negative), to a fraction of a row; uncovered rows are black. Correcting
+  // the right view by the VERTICAL reading lines it up at the centre.
+  cv::Mat correct(cv::Mat view, double amount) const override;
+  // One result named ALIGNMENT. `matches` is not used: the method matches
+  // within its own band and parallax range. With PICTURES:TRUE the result
+  // holds the four pictures, unless the views are empty or differ in size.
+  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
+  // The corrected anaglyph (when the results carry it, shrunk to at most
+  // 960 pixels wide) or a dark picture of 640 x 360, with the ALIGNMENT
+  // result's entries written on it; a dark picture with a message when
+  // there is no such result.
+  cv::Mat visualize(const Results& results) const override;
+
+ private:
+  AlignmentOptions alignment;
+};
+
+}  // namespace stereolint

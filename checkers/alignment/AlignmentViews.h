@@ -1,0 +1,20 @@
+// The views as the alignment method works on them, whatever the input
+// gives: one channel or three (blue, green, red) or four (with alpha), 8 or
+// 16 bits per channel.
+#pragma once
+
+#include <opencv2/core.hpp>
+
+namespace stereolint {
+
+// 8-bit depth: 16-bit values are scaled by 1/256 (as the other checkers
+// read them), other depths are converted as they are (saturating).
+cv::Mat toEightBit(const cv::Mat& view);
+
+// An 8-bit grey view (the luma of a colour view).
+cv::Mat toGrey(const cv::Mat& view);
+
+// An 8-bit three-channel view (grey repeated, alpha dropped), for pictures.
+cv::Mat toColour(const cv::Mat& view);
+
+}  // namespace stereolint

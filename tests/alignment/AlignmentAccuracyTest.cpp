@@ -1,0 +1,173 @@
+// The alignment measurement on real photographs (opencv-doc's samples)
+// whose right view is moved, turned, scaled or bent by known amounts, and on
+// views it must refuse to measure. Bounds are loose against the method's
+// figures (scripts/bench --alignment) but tight against a wrong model.
+#include <gtest/gtest.h>
+
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "AlignmentTestViews.h"
+#include "checkers/RotationStereolint.h"
+#include "checkers/alignment/AlignmentMeasurement.h"
+#include "support/SyntheticViews.h"
+
+namespace stereolint {
+namespace {
+
+const cv::Size kSize(1280, 720);
+
+class AlignmentAccuracy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    photo = test::samplePhoto("building.jpg", kSize);
+    if (photo.empty()) GTEST_SKIP() << "opencv-doc's sample photographs are not installed";
+  }
+
+  AlignmentMeasurement measured(double rows, double degrees, double scale) const {
+    const AlignmentMeasurement m =
+        measureAlignment(photo, test::misalign(photo, rows, degrees, scale), AlignmentOptions{});
+    EXPECT_EQ(m.statusText(), "OK");
+    return m;
+  }
+
+  cv::Mat photo;
+};
+
+TEST_F(AlignmentAccuracy, SubPixelVerticalShifts) {
+  for (double rows : {0.25, -0.5, 1.75, -3.4}) {
+    const AlignmentMeasurement m = measured(rows, 0, 1);
+    EXPECT_NEAR(m.vertical, -rows, 0.05) << rows;
+    EXPECT_NEAR(m.rotationDegrees, 0, 0.01) << rows;
+    EXPECT_NEAR(m.scale, 1, 0.0002) << rows;
+  }
+}
+
+// A turn reads as its negative (the angle that turns the view back) and
+// moves nothing at the centre.
+TEST_F(AlignmentAccuracy, RotationsWithoutCrossTalk) {
+  for (double degrees : {0.2, -1.0}) {
+    const AlignmentMeasurement m = measured(0, degrees, 1);
+    EXPECT_NEAR(m.rotationDegrees, -degrees, 0.03) << degrees;
+    EXPECT_NEAR(m.vertical, 0, 0.05) << degrees;
+    EXPECT_NEAR(m.scale, 1, 0.0005) << degrees;
+  }
+}
+
+TEST_F(AlignmentAccuracy, ScalesWithoutCrossTalk) {
+  for (double scale : {1.02, 0.995}) {
+    const AlignmentMeasurement m = measured(0, 0, scale);
+    EXPECT_NEAR(m.scale, 1 / scale, 0.0005) << scale;
+    EXPECT_NEAR(m.rotationDegrees, 0, 0.01) << scale;
+    EXPECT_NEAR(m.vertical, 0, 0.05) << scale;
+  }
+}
+
+TEST_F(AlignmentAccuracy, EverythingAtOnceAndATrapezoid) {
+  const AlignmentMeasurement m = measured(-2.0, 0.6, 1.012);
+  EXPECT_NEAR(m.vertical, 2.0 * std::cos(0.6 * CV_PI / 180) / 1.012, 0.05);
+  EXPECT_NEAR(m.rotationDegrees, -0.6, 0.03);
+  EXPECT_NEAR(m.scale, 1 / 1.012, 0.0005);
+
+  const AlignmentMeasurement bent =
+      measureAlignment(photo, test::keystoned(photo, 2.0), AlignmentOptions{});
+  EXPECT_EQ(bent.statusText(), "OK");
+  EXPECT_NEAR(bent.keystone, 2.0, 0.1);
+  EXPECT_NEAR(bent.vertical, 0, 0.05);
+  EXPECT_NEAR(bent.rotationDegrees, 0, 0.01);
+}
+
+// Content moved right in the right view is behind the screen: positive.
+TEST_F(AlignmentAccuracy, ParallaxSignAndSize) {
+  const AlignmentMeasurement m =
+      measureAlignment(photo, test::movedRight(photo, 32), AlignmentOptions{});
+  EXPECT_EQ(m.statusText(), "OK");
+  EXPECT_NEAR(m.nearParallax, 2.5, 0.05);
+  EXPECT_NEAR(m.farParallax, 2.5, 0.05);
+}
+
+// A real stereo pair has parallax everywhere: turning its right view must
+// still read the turn and leave the centre's offset where it was.
+TEST_F(AlignmentAccuracy, RealStereoPairTurned) {
+  const cv::Mat left = test::samplePhoto("aloeL.jpg", kSize);
+  const cv::Mat right = test::samplePhoto("aloeR.jpg", kSize);
+  ASSERT_FALSE(left.empty() || right.empty());
+  const AlignmentMeasurement base = measureAlignment(left, right, AlignmentOptions{});
+  const AlignmentMeasurement turned =
+      measureAlignment(left, test::misalign(right, 0, 1.0, 1), AlignmentOptions{});
+  EXPECT_EQ(turned.statusText(), "OK");
+  EXPECT_LT(base.farParallax, 0);  // a parallel rig: everything in front of the screen
+  EXPECT_NEAR(turned.rotationDegrees - base.rotationDegrees, -1.0, 0.03);
+  EXPECT_NEAR(turned.vertical, base.vertical, 0.1);
+}
+
+// The same sign as the ROTATION step of the existing method.
+TEST_F(AlignmentAccuracy, RotationSignAgreesWithTheRotationStep) {
+  const test::StereoPair pair = test::rotatedPair(cv::Size(640, 480), 1.5);
+  const Results steps =
+      RotationStereolint("WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming")
+          .compute(nullptr, pair.left, pair.right);
+  double median = 0;
+  for (const Result::KeyValue* value : steps.at(0)->getKeyValues()) {
+    if (value->getKey() == "MEDIAN") median = value->getValue();
+  }
+  const AlignmentMeasurement m = measureAlignment(pair.left, pair.right, AlignmentOptions{});
+  EXPECT_LT(median, -1.0);
+  EXPECT_NEAR(m.rotationDegrees, -1.5, 0.03);
+}
+
+TEST_F(AlignmentAccuracy, SameNumbersEveryTimeAndOnAnyNumberOfThreads) {
+  const cv::Mat right = test::misalign(photo, 1.3, 0.4, 1.007);
+  const int threads = cv::getNumThreads();
+  cv::setNumThreads(1);
+  const AlignmentMeasurement one = measureAlignment(photo, right, AlignmentOptions{});
+  cv::setNumThreads(4);
+  const AlignmentMeasurement four = measureAlignment(photo, right, AlignmentOptions{});
+  const AlignmentMeasurement again = measureAlignment(photo, right, AlignmentOptions{});
+  cv::setNumThreads(threads);
+  for (const AlignmentMeasurement* other : {&four, &again}) {
+    EXPECT_EQ(other->vertical, one.vertical);
+    EXPECT_EQ(other->rotationDegrees, one.rotationDegrees);
+    EXPECT_EQ(other->scale, one.scale);
+    EXPECT_EQ(other->keystone, one.keystone);
+    EXPECT_EQ(other->points, one.points);
+  }
+}
+
+TEST_F(AlignmentAccuracy, ViewsItCannotMeasureSaySo) {
+  const AlignmentOptions options;
+  EXPECT_EQ(measureAlignment(photo, photo, options).statusText(), "IDENTICAL");
+  const cv::Mat black(kSize, CV_8UC3, cv::Scalar::all(0));
+  const cv::Mat grey(kSize, CV_8UC3, cv::Scalar::all(128));
+  EXPECT_EQ(measureAlignment(photo, black, options).statusText(), "INCONCLUSIVE BLACK VIEW");
+  EXPECT_EQ(measureAlignment(grey, photo, options).statusText(), "INCONCLUSIVE FLAT VIEW");
+  EXPECT_EQ(measureAlignment(photo(cv::Rect(0, 0, 40, 30)), photo(cv::Rect(0, 0, 40, 30)), options)
+                .statusText(),
+            "INCONCLUSIVE VIEW TOO SMALL");
+  EXPECT_EQ(measureAlignment(photo, photo(cv::Rect(0, 0, 640, 360)), options).statusText(),
+            "INCONCLUSIVE VIEWS DIFFER IN SIZE");
+  EXPECT_EQ(measureAlignment(cv::Mat(), photo, options).statusText(), "INCONCLUSIVE EMPTY VIEW");
+  // Two different pictures have nothing in common.
+  const cv::Mat other = test::samplePhoto("fruits.jpg", kSize);
+  EXPECT_EQ(measureAlignment(photo, other, options).status, AlignmentStatus::Inconclusive);
+}
+
+// A regular pattern of identical marks, shifted by exactly one period: every
+// mark looks like its neighbours, so no answer may be confidently wrong.
+TEST_F(AlignmentAccuracy, RepetitivePatternGivesNoConfidentWrongAnswer) {
+  cv::Mat pattern(kSize, CV_8UC3, cv::Scalar::all(200));
+  for (int y = 10; y < kSize.height; y += 24) {
+    for (int x = 10; x < kSize.width; x += 24) {
+      cv::rectangle(pattern, cv::Rect(x, y, 9, 9), cv::Scalar::all(30), cv::FILLED);
+    }
+  }
+  const AlignmentMeasurement m =
+      measureAlignment(pattern, test::misalign(pattern, 3.0, 0, 1), AlignmentOptions{});
+  if (m.status == AlignmentStatus::Ok) {
+    EXPECT_NEAR(m.vertical, -3.0, 0.1);
+  }
+  EXPECT_NE(m.status, AlignmentStatus::Identical);
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -56,7 +56,7 @@ std::vector<Disparity> featureRecords(const MeasurementKind& kind, const Feature
 }  // namespace
 
 void prepareViews(cv::Mat& left, cv::Mat& right) {
-  if (left.type() == CV_16UC3 || right.type() == CV_16UC3) {
+  if (left.depth() == CV_16U || right.depth() == CV_16U) {
     cv::Mat left8, right8;
     left.convertTo(left8, CV_8U, 1.0 / 256, 0);
     right.convertTo(right8, CV_8U, 1.0 / 256, 0);

@@ -109,12 +109,15 @@ TEST_F(PictureFile, SixteenBitPicturesOfEveryChannelCountReachTheCheckersAsEight
   cv::Mat withAlpha(4, 4, CV_16UC4, cv::Scalar(0x0100, 0x8000, 0xFF00, 0xFFFF));
   for (const cv::Mat& stored : {grey, withAlpha}) {
     ASSERT_TRUE(cv::imwrite(folder.file("deep.png"), stored));
+    // The other view holds 8-bit samples of the same picture.
     cv::Mat left = read(folder.file("deep.png")).pixels;
-    cv::Mat right = left;
+    cv::Mat right;
+    left.convertTo(right, CV_8U, 1.0 / 256);
     prepareViews(left, right);
     ASSERT_EQ(left.type(), CV_8UC3);
     const cv::Vec3b expected = stored.channels() == 1 ? cv::Vec3b(0x13, 0x13, 0x13) : cv::Vec3b(1, 0x80, 0xFF);
     EXPECT_EQ(left.at<cv::Vec3b>(2, 2), expected);
+    EXPECT_EQ(right.at<cv::Vec3b>(2, 2), expected);
   }
 }
 

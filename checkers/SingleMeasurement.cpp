@@ -17,6 +17,13 @@ namespace stereolint {
 
 namespace {
 
+cv::Mat toEightBits(const cv::Mat& view) {
+  if (view.depth() != CV_16U) return view;
+  cv::Mat eight;
+  view.convertTo(eight, CV_8U, 1.0 / 256, 0);
+  return eight;
+}
+
 cv::Mat toThreeChannels(const cv::Mat& view) {
   cv::Mat colour;
   if (view.channels() == 1) {
@@ -56,15 +63,8 @@ std::vector<Disparity> featureRecords(const MeasurementKind& kind, const Feature
 }  // namespace
 
 void prepareViews(cv::Mat& left, cv::Mat& right) {
-  if (left.type() == CV_16UC3 || right.type() == CV_16UC3) {
-    cv::Mat left8, right8;
-    left.convertTo(left8, CV_8U, 1.0 / 256, 0);
-    right.convertTo(right8, CV_8U, 1.0 / 256, 0);
-    left = left8;
-    right = right8;
-  }
-  left = toThreeChannels(left);
-  right = toThreeChannels(right);
+  left = toThreeChannels(toEightBits(left));
+  right = toThreeChannels(toEightBits(right));
 }
 
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,

@@ -38,9 +38,9 @@ struct MeasurementKind {
 };
 
 // Brings a pair of views to the form every measurement and picture takes:
-// when either view holds 16-bit samples in 3 channels, both are scaled by
-// 1/256 to 8 bits; single-channel (grey) and 4-channel views become
-// 3-channel colour views. Views already in that form are returned as they
+// a view of 16-bit samples (in any number of channels) is scaled by 1/256
+// to 8 bits; single-channel (grey) and 4-channel views become 3-channel
+// colour views. Views already in that form are returned as they
 // are, sharing their pixels.
 void prepareViews(cv::Mat& left, cv::Mat& right);
 

@@ -9,10 +9,12 @@
 
 namespace stereolint {
 
-// Reads the picture at once: a file cut short, one whose header claims more
-// pixels than the image library reads, or one the library cannot decode is
-// a failure naming the file. Pictures are taken as stored (EXIF orientation
-// is not applied), with their own depth and channels.
+// Reads the picture at once (PictureFile.h): a file cut short, one whose
+// header claims more pixels than the image library reads, or one that
+// cannot be decoded is a failure naming the file. The stream gives the
+// picture once, as frame 1 (frameCountHint 1, exact), then End. A JPEG
+// picture comes turned as its EXIF orientation asks; the remarks say so,
+// and say when float values are scaled by their range.
 Expected<std::unique_ptr<FrameStream>> openStillStream(const std::string& path);
 
 }  // namespace stereolint

@@ -1,0 +1,79 @@
+#include "sources/SequenceStream.h"
+
+#include <utility>
+
+#include "sources/ImageSequence.h"
+#include "sources/PictureFile.h"
+
+namespace stereolint {
+
+namespace {
+
+const StreamWords kSequenceWords{"image sequence", "inputs", "Reading", "read", "input", true};
+
+// A reader's failure as the end of the pipeline's sentence about the
+// stream: "Reading take_%04d.png stopped at frame 3 of 9: cannot read the
+// image take_0003.png: the file is truncated".
+std::string asReason(const std::string& failure) {
+  std::string reason = ": " + failure;
+  if (reason.size() > 2 && reason[2] >= 'A' && reason[2] <= 'Z') reason[2] = static_cast<char>(reason[2] - 'A' + 'a');
+  return reason;
+}
+
+class SequenceStream final : public FrameStream {
+ public:
+  SequenceStream(std::string name, SequenceFiles sequence, cv::Size firstSize,
+                 std::vector<std::string> firstRemarks)
+      : input(std::move(name)), files(std::move(sequence.files)), size(firstSize),
+        notes(std::move(sequence.remarks)) {
+    notes.insert(notes.end(), firstRemarks.begin(), firstRemarks.end());
+  }
+
+  const StreamWords& words() const override { return kSequenceWords; }
+  const std::string& path() const override { return input; }
+  cv::Size pictureSize() const override { return size; }
+  std::optional<std::int64_t> frameCountHint() const override {
+    return static_cast<std::int64_t>(files.size());
+  }
+  bool countIsExact() const override { return true; }
+  std::vector<std::string> remarks() const override { return notes; }
+
+  StreamRead read(StreamPicture& out) override {
+    if (next >= files.size()) return StreamRead::end();
+    const SequenceFile& file = files[next++];
+    Expected<Picture> picture = readPictureFile(file.path);
+    if (!picture) return StreamRead::failed(asReason(picture.error()));
+    out.picture = picture->pixels;
+    out.number = file.number;
+    return StreamRead::picture();
+  }
+
+  StreamRead skip(StreamPicture& out) override {
+    if (next >= files.size()) return StreamRead::end();
+    out.picture.release();
+    out.number = files[next++].number;
+    return StreamRead::picture();
+  }
+
+ private:
+  std::string input;
+  std::vector<SequenceFile> files;
+  cv::Size size;
+  std::vector<std::string> notes;
+  size_t next = 0;
+};
+
+}  // namespace
+
+Expected<std::unique_ptr<FrameStream>> openSequenceStream(const std::string& input) {
+  Expected<SequenceFiles> sequence = findSequence(input);
+  if (!sequence) return sequence.failure();
+  // The first picture is read for its size and then let go: holding it
+  // until the first read would keep a picture per stream alive.
+  Expected<Picture> first = readPictureFile(sequence->files.front().path);
+  if (!first) return first.failure();
+  return std::unique_ptr<FrameStream>(std::make_unique<SequenceStream>(
+      input, std::move(*sequence), first->pixels.size(), std::move(first->remarks)));
+}
+
+}  // namespace stereolint

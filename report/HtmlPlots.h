@@ -1,0 +1,28 @@
+// The plots of the HTML report: one per limit key that any frame measured.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "qc/FrameAssessment.h"
+#include "qc/Shot.h"
+#include "report/ReportContent.h"
+
+namespace stereolint::report {
+
+struct KeyPlot {
+  qc::LimitKey key;
+  std::string svg;   // the <svg> element
+  std::string note;  // one line saying what is plotted and where the bands lie
+};
+
+// `assessments` holds the judgement of each of content.frames, in the same
+// order. VERTICAL and KEYSTONE are plotted in rows (bands given in % of the
+// height use the first frame's height), ROTATION in degrees, SCALE as %
+// difference from equal size, PARALLAX as its near and far values against
+// the depth budget.
+std::vector<KeyPlot> reportPlots(const ReportContent& content,
+                                 const std::vector<qc::FrameAssessment>& assessments,
+                                 const std::vector<qc::Shot>& shots);
+
+}  // namespace stereolint::report

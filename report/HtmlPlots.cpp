@@ -98,7 +98,8 @@ std::vector<KeyPlot> reportPlots(const ReportContent& content,
     plot.unit = lookOf(info.key).unit;
     plot.firstFrame = content.frames.front().frame;
     plot.lastFrame = content.frames.back().frame;
-    for (const qc::Shot& shot : shots) plot.shots.push_back({shot.number, shot.firstFrame, shot.lastFrame});
+    for (const qc::Shot& shot : shots)
+      plot.shots.push_back({shot.number, shot.firstFrame, shot.lastFrame, shot.verdict});
     setBands(plot, info.key, content.limits.of(info.key), referenceHeight(content));
     bool any = false;
     for (const auto& [measure, colour] : seriesOf(info.key)) {
@@ -119,7 +120,7 @@ std::vector<KeyPlot> reportPlots(const ReportContent& content,
         plot.inconclusive.push_back({content.frames[i].frame, 0, qc::Verdict::Inconclusive,
                                      "Frame " + std::to_string(content.frames[i].frame) +
                                          " · INCONCLUSIVE · " + assessments[i].reason});
-    plots.push_back({info.key, svgPlot(plot),
+    plots.push_back({info.key, svgPlot(plot), plot.unit,
                      std::string(lookOf(info.key).what) + ". " +
                          bandNote(info.key, content.limits.of(info.key))});
   }

@@ -13,6 +13,7 @@ namespace stereolint::report {
 struct KeyPlot {
   qc::LimitKey key;
   std::string svg;   // the <svg> element
+  std::string unit;  // the unit of its values, e.g. "rows"
   std::string note;  // one line saying what is plotted and where the bands lie
 };
 

@@ -1,6 +1,7 @@
 #include "report/HtmlReport.h"
 
 #include <algorithm>
+#include <map>
 
 #include "qc/QcSession.h"
 #include "report/HtmlPlots.h"
@@ -106,10 +107,11 @@ std::string plotsSection(const Page& page) {
           "<span class=\"swatch\" style=\"--c:#9aa0a6\">no value (inconclusive)</span>"
           "<span class=\"swatch\" style=\"--c:#dff3e4\">pass band</span>"
           "<span class=\"swatch\" style=\"--c:#fdf0d9\">fix band</span>"
-          "<span class=\"muted\">dashed lines: cuts; S1, S2…: shots</span></div>";
+          "<span class=\"muted\">dashed lines: cuts; S1, S2…: shots, their bar coloured by the shot's verdict</span></div>";
   for (const KeyPlot& plot : plots)
     html += "<section class=\"plot-block\"><h3>" +
-            std::string(qc::limitKeyInfo(plot.key).name) + "</h3><p class=\"note\">" +
+            std::string(qc::limitKeyInfo(plot.key).name) + " <span class=\"unit\">" +
+            escapeHtml(plot.unit) + "</span></h3><p class=\"note\">" +
             escapeHtml(plot.note) + "</p>" + plot.svg + "</section>";
   return html;
 }
@@ -156,12 +158,11 @@ std::string shotsSection(const Page& page) {
 }
 
 std::string worstFramesSection(const Page& page, const FramePicture& picture) {
+  std::map<int, size_t> indexOf;
+  for (size_t i = 0; i < page.content.frames.size(); ++i) indexOf[page.content.frames[i].frame] = i;
   std::vector<size_t> chosen;
-  for (const Shot& shot : page.shots) {
-    if (!shot.worstFrame) continue;
-    for (size_t i = 0; i < page.content.frames.size(); ++i)
-      if (page.content.frames[i].frame == *shot.worstFrame) chosen.push_back(i);
-  }
+  for (const Shot& shot : page.shots)
+    if (shot.worstFrame) chosen.push_back(indexOf.at(*shot.worstFrame));
   std::stable_sort(chosen.begin(), chosen.end(), [&](size_t a, size_t b) {
     return qc::ranksWorse(page.assessments[a], page.assessments[b]);
   });

@@ -43,6 +43,7 @@ code { font-family:"DejaVu Sans Mono", Menlo, Consolas, monospace; font-size:12.
 .plot-block { background:var(--paper); border:1px solid var(--line); border-radius:8px; padding:10px 12px 6px;
   margin-bottom:14px; break-inside:avoid; }
 .plot-block h3 { margin:2px 0 0; }
+.plot-block h3 .unit { font-weight:400; color:var(--muted); font-size:13px; margin-left:6px; }
 .plot-block .note { color:var(--muted); font-size:12.5px; margin:0 0 4px; }
 svg.plot { width:100%; height:auto; display:block; }
 svg.plot .band-pass { fill:#dff3e4; } svg.plot .band-fix { fill:#fdf0d9; }
@@ -54,7 +55,6 @@ svg.plot .point { stroke:#fff; stroke-width:.7; }
 svg.plot .no-value { fill:#9aa0a6; }
 svg.plot text { font-family:inherit; }
 svg.plot .tick { font-size:11px; fill:#57606a; }
-svg.plot .unit { font-size:11px; fill:#57606a; font-style:italic; }
 svg.plot .shot-label { font-size:11px; fill:#24292f; font-weight:600; }
 .legend { display:flex; flex-wrap:wrap; gap:16px; font-size:12.5px; color:var(--muted); margin:0 0 14px; }
 .legend span::before { content:""; display:inline-block; width:10px; height:10px; border-radius:50%;
@@ -73,7 +73,7 @@ footer { margin-top:40px; color:var(--muted); font-size:12px; border-top:1px sol
 @media print {
   body { background:#fff; font-size:12px; }
   main { max-width:none; padding:0; }
-  .badge, .summary, svg.plot .band-pass, svg.plot .band-fix, th {
+  .badge, .summary, svg.plot .shot-bar, svg.plot .band-pass, svg.plot .band-fix, th {
     -webkit-print-color-adjust:exact; print-color-adjust:exact; }
   h2 { break-after:avoid; }
   tr, figure, .plot-block { break-inside:avoid; }

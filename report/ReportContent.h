@@ -26,6 +26,12 @@ struct TakeInfo {
   bool operator==(const TakeInfo& other) const;
 };
 
+// The take of a run: named after the first input, the inputs by their base
+// names (the part after the last folder separator), so that runs on
+// machines that mount the footage in different folders still merge.
+TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount,
+                std::optional<double> frameRate, std::optional<std::string> startTimecode);
+
 struct ReportContent {
   TakeInfo take;
   // The settings that change what is measured (method, parameters,

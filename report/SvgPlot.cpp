@@ -97,14 +97,22 @@ std::string bands(const Plot& plot, const Frame& frame) {
 
 std::string shotBoundaries(const Plot& plot, const Frame& frame) {
   std::string svg;
+  const double right = kWidth - kRight;
   for (size_t i = 0; i < plot.shots.size(); ++i) {
     const PlotShot& shot = plot.shots[i];
-    const double start = i == 0 ? frame.x(shot.firstFrame)
-                                : (frame.x(plot.shots[i - 1].lastFrame) + frame.x(shot.firstFrame)) / 2;
+    const double start =
+        i == 0 ? kLeft : (frame.x(plot.shots[i - 1].lastFrame) + frame.x(shot.firstFrame)) / 2;
+    const double end = i + 1 == plot.shots.size()
+                           ? right
+                           : (frame.x(shot.lastFrame) + frame.x(plot.shots[i + 1].firstFrame)) / 2;
     if (i > 0)
       svg += "<line class=\"cut\" x1=\"" + num(start) + "\" x2=\"" + num(start) + "\" y1=\"" +
-             num(kTop - 8) + "\" y2=\"" + num(frame.bottom()) + "\"/>";
-    svg += "<text class=\"shot-label\" x=\"" + num(start + 4) + "\" y=\"" + num(kTop - 10) +
+             num(kTop - 14) + "\" y2=\"" + num(frame.bottom()) + "\"/>";
+    svg += "<rect class=\"shot-bar\" fill=\"" + std::string(verdictColour(shot.verdict)) +
+           "\" x=\"" + num(start + 1) + "\" y=\"" + num(kTop - 6) + "\" width=\"" +
+           num(std::max(0.0, end - start - 2)) + "\" height=\"3\"><title>Shot " +
+           std::to_string(shot.number) + " · " + qc::verdictName(shot.verdict) + "</title></rect>";
+    svg += "<text class=\"shot-label\" x=\"" + num(start + 4) + "\" y=\"" + num(kTop - 11) +
            "\">S" + std::to_string(shot.number) + "</text>";
   }
   return svg;
@@ -201,7 +209,7 @@ std::string svgPlot(const Plot& plot) {
   std::string svg = "<svg class=\"plot\" data-measure=\"" + escapeHtml(plot.measure) +
                     "\" viewBox=\"0 0 " + num(kWidth) + " " + num(kHeight) +
                     "\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\" aria-label=\"" +
-                    escapeHtml(plot.measure) + " over the frames\">";
+                    escapeHtml(plot.measure) + " in " + escapeHtml(plot.unit) + " over the frames\">";
   svg += bands(plot, frame);
   svg += shotBoundaries(plot, frame);
   for (const PlotSeries& series : plot.series) svg += seriesLines(plot, frame, series);
@@ -209,7 +217,6 @@ std::string svgPlot(const Plot& plot) {
     svg += seriesPoints(frame, series, pointCount > kMaxDrawnPoints);
   svg += frameAxis(plot, frame);
   svg += legend(plot);
-  svg += "<text class=\"unit\" x=\"8\" y=\"14\">" + escapeHtml(plot.unit) + "</text>";
   return svg + "</svg>";
 }
 

@@ -27,11 +27,12 @@ struct PlotShot {
   int number = 0;
   int firstFrame = 0;
   int lastFrame = 0;
+  qc::Verdict verdict = qc::Verdict::Inconclusive;  // coloured as a bar above the shot
 };
 
 struct Plot {
   std::string measure;  // the limit key, e.g. "VERTICAL"; the svg's data-measure
-  std::string unit;     // the values' unit, e.g. "rows"
+  std::string unit;     // the values' unit, e.g. "rows", for the accessible label
   std::vector<PlotSeries> series;
   // The pass band [passLow, passHigh] inside the fix band [fixLow, fixHigh].
   double passLow = 0;

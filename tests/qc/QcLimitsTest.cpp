@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "qc/QcLimits.h"
 
 namespace stereolint::qc {
@@ -58,6 +61,25 @@ TEST(QcLimits, APassLimitAboveItsFixLimitIsRefused) {
             std::string::npos);
   EXPECT_NE(refusal("PARALLAX:3/-1").find("near limit of PARALLAX"), std::string::npos);
   EXPECT_TRUE(parseLimits("ROTATION:0.5/0.5").ok()) << "equal limits leave no FIX band";
+}
+
+}  // namespace
+}  // namespace stereolint::qc
+
+namespace stereolint::qc {
+namespace {
+
+TEST(QcLimits, TheReadmeListsEveryKeyWithItsDefaults) {
+  std::ifstream file(std::string(STEREOLINT_SOURCE_DIR) + "/README.md");
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::string readme = text.str();
+  for (const LimitKeyInfo& info : limitKeyTable()) {
+    const size_t row = readme.find(std::string("| `") + info.name + "` |");
+    ASSERT_NE(row, std::string::npos) << info.name;
+    const std::string line = readme.substr(row, readme.find('\n', row) - row);
+    EXPECT_NE(line.find(std::string("`") + info.defaults + "`"), std::string::npos) << line;
+  }
 }
 
 }  // namespace

@@ -53,10 +53,18 @@ TEST(ReportJson, ReadsBackToTheSameDocument) {
 
 TEST(ReportTool, MergedPartsEqualTheWholeTakeByteForByte) {
   test::TempFolder folder;
-  const ReportContent whole = test::fourShotTake();
+  ReportContent whole = test::fourShotTake();
+  auto takeFrom = [](const std::string& folderName) {
+    return takeOf({folderName + "A012C003_left.mov", folderName + "A012C003_right.mov"}, 40, 25.0,
+                  "01:00:00:00");
+  };
+  whole.take = takeFrom("/mnt/footage/");
   ASSERT_FALSE(writeReportFiles(whole, folder.file("whole/"), {}));
   // The split falls inside shot 2 (frames 13-22): the merge must rejoin it.
-  ASSERT_FALSE(writeReportFiles(part(whole, 21, 40), folder.file("jobB/"), {}));
+  // The parts ran on machines that mount the footage in other folders.
+  ReportContent second = part(whole, 21, 40);
+  second.take = takeFrom("/Volumes/raid/day3/");
+  ASSERT_FALSE(writeReportFiles(second, folder.file("jobB/"), {}));
   ASSERT_FALSE(writeReportFiles(part(whole, 1, 20), folder.file("jobA/"), {}));
   const test::ProcessResult result =
       runTool({folder.file("merged/"), folder.file("jobB/"), folder.file("jobA/")});

@@ -32,13 +32,14 @@ double plotted(Measure measure, double value) {
 }
 
 std::string tooltip(const qc::FrameRecord& record, const qc::Timecode& timecode, Measure measure,
-                    qc::Verdict verdict) {
+                    qc::Verdict keyVerdict, qc::Verdict frameVerdict) {
   std::string text = "Frame " + std::to_string(record.frame);
   if (auto code = timecode.of(record.frame)) text += " · " + *code;
   const auto& value = record.values[qc::measureIndex(measure)];
   if (value) text += " · " + std::string(qc::measureName(measure)) + " " +
                      qc::formatMeasureValue(measure, *value);
-  return text + " · " + qc::verdictName(verdict);
+  return text + " · " + qc::verdictName(keyVerdict) + " (frame " + qc::verdictName(frameVerdict) +
+         ")";
 }
 
 int referenceHeight(const ReportContent& content) {
@@ -107,9 +108,10 @@ std::vector<KeyPlot> reportPlots(const ReportContent& content,
       for (size_t i = 0; i < content.frames.size(); ++i) {
         const qc::FrameRecord& record = content.frames[i];
         const auto& value = record.values[qc::measureIndex(measure)];
-        if (!value || assessments[i].verdict == qc::Verdict::Inconclusive) continue;
-        series.points.push_back({record.frame, plotted(measure, *value), assessments[i].verdict,
-                                 tooltip(record, timecode, measure, assessments[i].verdict)});
+        const auto& keyVerdict = assessments[i].byKey[static_cast<size_t>(info.key)];
+        if (!value || !keyVerdict || assessments[i].verdict == qc::Verdict::Inconclusive) continue;
+        series.points.push_back({record.frame, plotted(measure, *value), *keyVerdict,
+                                 tooltip(record, timecode, measure, *keyVerdict, assessments[i].verdict)});
       }
       any = any || !series.points.empty();
       plot.series.push_back(std::move(series));
@@ -120,9 +122,13 @@ std::vector<KeyPlot> reportPlots(const ReportContent& content,
         plot.inconclusive.push_back({content.frames[i].frame, 0, qc::Verdict::Inconclusive,
                                      "Frame " + std::to_string(content.frames[i].frame) +
                                          " · INCONCLUSIVE · " + assessments[i].reason});
+    std::vector<std::pair<std::string, std::string>> lines;
+    if (plot.series.size() > 1)
+      for (const PlotSeries& series : plot.series) lines.emplace_back(series.name, series.colour);
     plots.push_back({info.key, svgPlot(plot), plot.unit,
                      std::string(lookOf(info.key).what) + ". " +
-                         bandNote(info.key, content.limits.of(info.key))});
+                         bandNote(info.key, content.limits.of(info.key)),
+                     lines});
   }
   return plots;
 }

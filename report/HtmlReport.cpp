@@ -102,17 +102,22 @@ std::string plotsSection(const Page& page) {
   std::string html = "<h2>Measures over time</h2>";
   const auto plots = reportPlots(page.content, page.assessments, page.shots);
   if (plots.empty()) return html + "<p class=\"muted\">No frame gave a measure to plot.</p>";
-  html += "<div class=\"legend\"><span style=\"--c:#1e8e3e\">PASS frame</span>"
-          "<span style=\"--c:#e37400\">FIX frame</span><span style=\"--c:#d93025\">REJECT frame</span>"
+  html += "<div class=\"legend\"><span style=\"--c:#1e8e3e\">PASS</span>"
+          "<span style=\"--c:#e37400\">FIX</span><span style=\"--c:#d93025\">REJECT</span>"
           "<span class=\"swatch\" style=\"--c:#9aa0a6\">no value (inconclusive)</span>"
           "<span class=\"swatch\" style=\"--c:#dff3e4\">pass band</span>"
           "<span class=\"swatch\" style=\"--c:#fdf0d9\">fix band</span>"
-          "<span class=\"muted\">dashed lines: cuts; S1, S2…: shots, their bar coloured by the shot's verdict</span></div>";
-  for (const KeyPlot& plot : plots)
+          "<span class=\"note\">points: each frame's verdict on that measure; dashed lines: cuts; "
+          "S1, S2…: shots, the bar coloured by the shot's verdict</span></div>";
+  for (const KeyPlot& plot : plots) {
+    std::string lines;
+    for (const auto& [name, colour] : plot.lines)
+      lines += " <span class=\"line\" style=\"--c:" + colour + "\">" + escapeHtml(name) + "</span>";
     html += "<section class=\"plot-block\"><h3>" +
             std::string(qc::limitKeyInfo(plot.key).name) + " <span class=\"unit\">" +
-            escapeHtml(plot.unit) + "</span></h3><p class=\"note\">" +
+            escapeHtml(plot.unit) + "</span>" + lines + "</h3><p class=\"note\">" +
             escapeHtml(plot.note) + "</p>" + plot.svg + "</section>";
+  }
   return html;
 }
 
@@ -161,8 +166,12 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
   std::map<int, size_t> indexOf;
   for (size_t i = 0; i < page.content.frames.size(); ++i) indexOf[page.content.frames[i].frame] = i;
   std::vector<size_t> chosen;
+  std::map<int, int> shotNumber;
   for (const Shot& shot : page.shots)
-    if (shot.worstFrame) chosen.push_back(indexOf.at(*shot.worstFrame));
+    if (shot.worstFrame) {
+      chosen.push_back(indexOf.at(*shot.worstFrame));
+      shotNumber[*shot.worstFrame] = shot.number;
+    }
   std::stable_sort(chosen.begin(), chosen.end(), [&](size_t a, size_t b) {
     return qc::ranksWorse(page.assessments[a], page.assessments[b]);
   });
@@ -179,8 +188,10 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
                         : "<img alt=\"Summary picture of frame " + std::to_string(record.frame) +
                               "\" src=\"" + uri + "\">";
     html += "<figcaption>" + verdictBadge(assessment.verdict) + " <b>Frame " +
-            std::to_string(record.frame) + "</b>";
+            std::to_string(record.frame) + "</b><br><span class=\"what\">Shot " +
+            std::to_string(shotNumber.at(record.frame));
     if (auto code = page.timecode.of(record.frame)) html += " · " + *code;
+    html += "</span>";
     if (assessment.worstKey) {
       const qc::Measure measure = qc::decidingMeasure(*assessment.worstKey, record, page.content.limits);
       if (const auto& value = record.values[qc::measureIndex(measure)])

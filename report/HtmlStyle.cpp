@@ -43,6 +43,9 @@ code { font-family:"DejaVu Sans Mono", Menlo, Consolas, monospace; font-size:12.
 .plot-block { background:var(--paper); border:1px solid var(--line); border-radius:8px; padding:10px 12px 6px;
   margin-bottom:14px; break-inside:avoid; }
 .plot-block h3 { margin:2px 0 0; }
+.plot-block h3 .line { font-weight:400; color:var(--muted); font-size:12.5px; margin-left:14px; }
+.plot-block h3 .line::before { content:""; display:inline-block; width:18px; height:3px; margin-right:6px;
+  vertical-align:3px; background:var(--c); }
 .plot-block h3 .unit { font-weight:400; color:var(--muted); font-size:13px; margin-left:6px; }
 .plot-block .note { color:var(--muted); font-size:12.5px; margin:0 0 4px; }
 svg.plot { width:100%; height:auto; display:block; }
@@ -57,9 +60,10 @@ svg.plot text { font-family:inherit; }
 svg.plot .tick { font-size:11px; fill:#57606a; }
 svg.plot .shot-label { font-size:11px; fill:#24292f; font-weight:600; }
 .legend { display:flex; flex-wrap:wrap; gap:16px; font-size:12.5px; color:var(--muted); margin:0 0 14px; }
-.legend span::before { content:""; display:inline-block; width:10px; height:10px; border-radius:50%;
+.legend span[style]::before { content:""; display:inline-block; width:10px; height:10px; border-radius:50%;
   margin-right:6px; vertical-align:-1px; background:var(--c); }
 .legend .swatch::before { border-radius:2px; }
+.legend .note { flex-basis:100%; }
 .frames { display:grid; grid-template-columns:repeat(auto-fill, minmax(230px, 1fr)); gap:14px; }
 figure { margin:0; background:var(--paper); border:1px solid var(--line); border-radius:8px; overflow:hidden;
   break-inside:avoid; }

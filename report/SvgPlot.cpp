@@ -18,6 +18,8 @@ constexpr double kBottom = 32;
 // Beyond this many frames only the points that are not PASS are drawn: the
 // line shows the rest, and the page stays light.
 constexpr size_t kMaxDrawnPoints = 2000;
+// Vertical room a value label needs, in plot units.
+constexpr double kLabelSpacing = 11;
 
 const char* verdictColour(qc::Verdict verdict) {
   switch (verdict) {
@@ -87,11 +89,19 @@ std::string horizontalLabel(const Frame& frame, double value) {
 std::string bands(const Plot& plot, const Frame& frame) {
   std::string svg = band(frame, plot.fixLow, plot.fixHigh, "band-fix");
   svg += band(frame, plot.passLow, plot.passHigh, "band-pass");
-  std::vector<double> marks = {plot.fixLow, plot.passLow, plot.passHigh, plot.fixHigh};
+  // Labels in order of importance; one that would touch a placed label is
+  // left out.
+  std::vector<double> marks = {plot.fixLow, plot.fixHigh, plot.passLow, plot.passHigh};
   if (plot.fixLow < 0 && plot.fixHigh > 0) marks.push_back(0);
-  std::sort(marks.begin(), marks.end());
-  marks.erase(std::unique(marks.begin(), marks.end()), marks.end());
-  for (double mark : marks) svg += horizontalLabel(frame, mark);
+  std::vector<double> placed;
+  for (double mark : marks) {
+    const bool crowded = std::any_of(placed.begin(), placed.end(), [&](double y) {
+      return std::fabs(y - frame.y(mark)) < kLabelSpacing;
+    });
+    if (crowded) continue;
+    placed.push_back(frame.y(mark));
+    svg += horizontalLabel(frame, mark);
+  }
   return svg;
 }
 
@@ -187,19 +197,6 @@ std::string frameAxis(const Plot& plot, const Frame& frame) {
   return svg;
 }
 
-std::string legend(const Plot& plot) {
-  if (plot.series.size() < 2) return "";
-  std::string svg;
-  double x = kWidth - kRight - 10;
-  for (auto it = plot.series.rbegin(); it != plot.series.rend(); ++it) {
-    x -= 8.0 * static_cast<double>(it->name.size()) + 26;
-    svg += "<line x1=\"" + num(x) + "\" x2=\"" + num(x + 16) + "\" y1=\"12\" y2=\"12\" stroke=\"" +
-           it->colour + "\" stroke-width=\"2.5\"/><text class=\"tick\" x=\"" + num(x + 20) +
-           "\" y=\"16\">" + escapeHtml(it->name) + "</text>";
-  }
-  return svg;
-}
-
 }  // namespace
 
 std::string svgPlot(const Plot& plot) {
@@ -216,7 +213,6 @@ std::string svgPlot(const Plot& plot) {
   for (const PlotSeries& series : plot.series)
     svg += seriesPoints(frame, series, pointCount > kMaxDrawnPoints);
   svg += frameAxis(plot, frame);
-  svg += legend(plot);
   return svg + "</svg>";
 }
 

@@ -18,7 +18,7 @@ struct PlotPoint {
 };
 
 struct PlotSeries {
-  std::string name;    // shown in the legend when a plot has several series
+  std::string name;
   std::string colour;  // CSS colour of its line
   std::vector<PlotPoint> points;  // in frame order
 };

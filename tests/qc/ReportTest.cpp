@@ -73,7 +73,11 @@ TEST(ReportTool, MergedPartsEqualTheWholeTakeByteForByte) {
   ASSERT_FALSE(merged.empty());
   EXPECT_TRUE(merged == readTextFile(folder.file("whole/report.json")))
       << "the merged report differs from the report of the whole take";
-  EXPECT_NE(readTextFile(folder.file("merged/report.html")).find("<svg"), std::string::npos);
+  const std::string page = readTextFile(folder.file("merged/report.html"));
+  for (const char* measure : {"VERTICAL", "ROTATION", "SCALE"})
+    EXPECT_NE(page.find(std::string("data-measure=\"") + measure + "\""), std::string::npos) << measure;
+  EXPECT_EQ(page.find("data-measure=\"PARALLAX\""), std::string::npos)
+      << "the Stereolint method gives no parallax to plot";
 }
 
 TEST(ReportTool, RefusesReportsOfDifferentTakesOrLimits) {

@@ -13,6 +13,30 @@ namespace {
 
 constexpr int kContrastWidth = 256;
 
+// The view reduced by a whole factor to at most kContrastWidth columns
+// (the few columns and rows beyond a multiple of the factor left out): the
+// image library's area reduction is several times faster by a whole factor,
+// and all that follows works on the small picture.
+cv::Mat reduced(const cv::Mat& view) {
+  const int factor = (view.cols + kContrastWidth - 1) / kContrastWidth;
+  if (factor <= 1) return view;
+  const cv::Rect whole(0, 0, view.cols - view.cols % factor, view.rows - view.rows % factor);
+  if (whole.height < factor) return view;
+  const cv::Size size(whole.width / factor, whole.height / factor);
+  cv::Mat small;
+  if (factor < 4) {
+    cv::resize(view(whole), small, size, 0, 0, cv::INTER_AREA);
+    return small;
+  }
+  // From far larger views, bilinear sampling to twice the size and then
+  // averaging by two costs a third of averaging all the way; the signature
+  // does not need every pixel.
+  cv::Mat twice;
+  cv::resize(view(whole), twice, size * 2, 0, 0, cv::INTER_LINEAR);
+  cv::resize(twice, small, size, 0, 0, cv::INTER_AREA);
+  return small;
+}
+
 cv::Mat greyEightBit(const cv::Mat& view) {
   cv::Mat eight;
   if (view.depth() == CV_8U)
@@ -32,14 +56,9 @@ cv::Mat greyEightBit(const cv::Mat& view) {
 }
 
 double contrastOf(const cv::Mat& grey) {
-  cv::Mat reduced = grey;
-  if (grey.cols > kContrastWidth) {
-    const int rows = std::max(1, grey.rows * kContrastWidth / grey.cols);
-    cv::resize(grey, reduced, cv::Size(kContrastWidth, rows), 0, 0, cv::INTER_AREA);
-  }
   cv::Scalar mean;
   cv::Scalar deviation;
-  cv::meanStdDev(reduced, mean, deviation);
+  cv::meanStdDev(grey, mean, deviation);
   // Rounded so that the report holds a short number that reads back exactly.
   return std::round(deviation[0] * 100.0) / 100.0;
 }
@@ -65,7 +84,8 @@ FrameSignature frameSignature(const cv::Mat& view) {
   FrameSignature signature;
   if (view.empty()) return signature;
   try {
-    const cv::Mat grey = greyEightBit(view);
+    if (view.depth() != CV_8U && view.depth() != CV_16U) return signature;
+    const cv::Mat grey = greyEightBit(reduced(view));
     if (grey.empty()) return signature;
     cv::Mat thumbnail;
     cv::resize(grey, thumbnail, cv::Size(kThumbnailWidth, kThumbnailHeight), 0, 0, cv::INTER_AREA);

@@ -15,12 +15,12 @@ inline constexpr int kThumbnailHeight = 18;
 
 struct FrameSignature {
   // kThumbnailWidth x kThumbnailHeight grey levels (0 to 255), row by row,
-  // the view reduced by area averaging. Empty when unknown (a frame that
+  // the view reduced by area averaging (from the reduction of `contrast`). Empty when unknown (a frame that
   // could not be read).
   std::vector<std::uint8_t> thumbnail;
-  // Standard deviation of the grey levels (0 to 255) of the view reduced to
-  // at most 256 columns, rounded to hundredths: how much there is to see.
-  // Negative when unknown.
+  // Standard deviation of the grey levels (0 to 255) of the view reduced by
+  // a whole factor to at most 256 columns, rounded to hundredths: how much
+  // there is to see. Negative when unknown.
   double contrast = -1;
 
   bool known() const { return thumbnail.size() == kThumbnailWidth * kThumbnailHeight; }

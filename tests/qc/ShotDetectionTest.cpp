@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <opencv2/videoio.hpp>
+
 #include "QcTestData.h"
 #include "qc/QcSession.h"
 
@@ -31,6 +35,29 @@ TEST(FrameSignature, TellsAPanFromACutAndAFlatViewFromAPicture) {
   EXPECT_TRUE(frameSignature(flatPicture(128)).flat());
   EXPECT_FALSE(first.flat());
   EXPECT_FALSE(isCut(first, FrameSignature{})) << "an unknown signature makes no cut";
+}
+
+TEST(FrameSignature, FindsTheCutsOfRealFootage) {
+  // A trailer excerpt of the image library's samples: it opens on a black
+  // frame and cuts between two characters in a dim restaurant (frames 2, 99,
+  // 155 and 201, as seen by eye); the first
+  // seconds of a surveillance clip of people walking have no cut.
+  const std::string data = "/usr/share/doc/opencv-doc/examples/data/";
+  if (!std::filesystem::exists(data + "Megamind.avi")) GTEST_SKIP() << "opencv-doc is not installed";
+  auto cutsOf = [](const std::string& path, int frames) {
+    cv::VideoCapture capture(path);
+    std::vector<int> cuts;
+    FrameSignature previous;
+    cv::Mat frame;
+    for (int number = 1; number <= frames && capture.read(frame); ++number) {
+      const FrameSignature signature = frameSignature(frame);
+      if (isCut(previous, signature)) cuts.push_back(number);
+      previous = signature;
+    }
+    return cuts;
+  };
+  EXPECT_EQ(cutsOf(data + "Megamind.avi", 270), (std::vector<int>{2, 99, 155, 201}));
+  EXPECT_EQ(cutsOf(data + "vtest.avi", 150), std::vector<int>{});
 }
 
 std::vector<Shot> shotsOfPlan(const std::vector<test::ShotPlan>& plan) {

@@ -73,8 +73,9 @@ std::optional<KeyJudgement> judgeKey(LimitKey key, const FrameRecord& record,
 
 // Why nothing the frame's values say can be trusted, or "".
 std::string inconclusiveReason(const FrameRecord& record) {
-  if (!record.inconclusiveReason.empty()) return record.inconclusiveReason;
+  // A flat view is named first: it is why a method finds nothing to match.
   if (record.signature.flat()) return "flat or black view";
+  if (!record.inconclusiveReason.empty()) return record.inconclusiveReason;
   if (record.points && *record.points < kMinimumPoints)
     return "too few points (" + std::to_string(*record.points) + ")";
   return "";

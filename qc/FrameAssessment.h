@@ -37,9 +37,10 @@ struct FrameAssessment {
 //                       (far - near) that fits the budget's range: FIX (a
 //                       horizontal shift of one view brings it in); else
 //                       REJECT. A missing side is not judged.
-// The frame's verdict is the most severe of its keys. It is INCONCLUSIVE
-// when the record has an inconclusive reason, a flat signature ("flat or
-// black view"), fewer than kMinimumPoints points, or no measure at all.
+// The frame's verdict is the most severe of its keys. It is INCONCLUSIVE,
+// with the first reason that applies, when the signature is flat ("flat or
+// black view"), the record has an inconclusive reason, the measures rest on
+// fewer than kMinimumPoints points, or there is no measure at all.
 FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits);
 
 // The measure behind a limit key that a person reads as "the worst value":

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "QcTestData.h"
+#include "checkers/Stereolint.h"
 #include "qc/FailOn.h"
 #include "qc/FrameAssessment.h"
 #include "results/ResultKeys.h"
+#include "support/SyntheticViews.h"
 
 namespace stereolint::qc {
 namespace {
@@ -100,6 +102,31 @@ TEST(RecordFromResults, TheStereolintMethodGivesTheMedianOfEachStep) {
   EXPECT_EQ(assessFrame(empty, defaultLimits()).reason, "VERTICAL: no matched points");
   EXPECT_EQ(assessFrame(recordFromResults(9, Results{}, cv::Size(1, 1), {}), defaultLimits()).verdict,
             Verdict::Inconclusive);
+}
+
+TEST(RecordFromResults, TheStereolintCheckerOnAPairWithAKnownShift) {
+  const std::string parameters = "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,"
+                                 "MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL;ROTATION;SCALE";
+  const test::StereoPair pair = test::verticallyShiftedPair({320, 240}, 4);
+  const Results results = Stereolint(parameters).compute(nullptr, pair.left, pair.right);
+  const FrameRecord record =
+      recordFromResults(1, results, pair.left.size(), frameSignature(pair.left));
+  EXPECT_EQ(record.values[measureIndex(Measure::Vertical)], 4.0);
+  // 4 rows of 240 is 1.7 %: beyond 1 %, within 2 %.
+  EXPECT_EQ(assessFrame(record, defaultLimits()).verdict, Verdict::Reject);
+  EXPECT_EQ(assessFrame(record, parseLimits("VERTICAL:1%/2%").value()).verdict, Verdict::Fix);
+
+  const cv::Mat black(240, 320, CV_8UC3, cv::Scalar::all(0));
+  const FrameRecord dark = recordFromResults(
+      2, Stereolint(parameters).compute(nullptr, black, black), black.size(), frameSignature(black));
+  const FrameAssessment assessment = assessFrame(dark, defaultLimits());
+  EXPECT_EQ(assessment.verdict, Verdict::Inconclusive);
+  EXPECT_EQ(assessment.reason, "flat or black view") << "the cause, before its effect";
+  EXPECT_EQ(assessFrame(recordFromResults(2, Stereolint(parameters).compute(nullptr, black, black),
+                                          black.size(), {}),
+                        defaultLimits())
+                .reason,
+            "VERTICAL: no matched points");
 }
 
 std::unique_ptr<Result> alignmentResult(const std::string& status, double vertical) {

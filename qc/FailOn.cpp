@@ -4,10 +4,24 @@
 
 namespace stereolint::qc {
 
+namespace {
+
+struct Level {
+  const char* name;
+  Verdict verdict;
+};
+
+constexpr Level kLevels[] = {{"fix", Verdict::Fix}, {"reject", Verdict::Reject}};
+
+}  // namespace
+
 Expected<Verdict> parseFailLevel(std::string_view text) {
-  if (text == "fix") return Verdict::Fix;
-  if (text == "reject") return Verdict::Reject;
-  return Failure{"Unknown failure level \"" + std::string(text) + "\"; the levels are fix, reject"};
+  std::string names;
+  for (const Level& level : kLevels) {
+    if (text == level.name) return level.verdict;
+    names += (names.empty() ? "" : ", ") + std::string(level.name);
+  }
+  return Failure{"Unknown failure level \"" + std::string(text) + "\"; the levels are " + names};
 }
 
 bool failsAt(Verdict level, const std::vector<Shot>& shots) {

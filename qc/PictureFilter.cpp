@@ -4,11 +4,19 @@
 
 namespace stereolint::qc {
 
+namespace {
+
+constexpr PictureMode kModes[] = {PictureMode::All, PictureMode::Flagged, PictureMode::None};
+
+}  // namespace
+
 Expected<PictureMode> parsePictureMode(std::string_view text) {
-  for (PictureMode mode : {PictureMode::All, PictureMode::Flagged, PictureMode::None})
+  std::string names;
+  for (PictureMode mode : kModes) {
     if (text == pictureModeName(mode)) return mode;
-  return Failure{"Unknown pictures choice \"" + std::string(text) +
-                 "\"; the choices are all, flagged, none"};
+    names += (names.empty() ? "" : ", ") + std::string(pictureModeName(mode));
+  }
+  return Failure{"Unknown pictures choice \"" + std::string(text) + "\"; the choices are " + names};
 }
 
 const char* pictureModeName(PictureMode mode) {

@@ -51,6 +51,16 @@ TEST(QcSession, ArrivalOrderChangesNothing) {
   }
 }
 
+TEST(PictureFilter, ChoicesAreReadAndAnUnknownOneIsRepeatedWithTheValidOnes) {
+  EXPECT_EQ(parsePictureMode("flagged").value(), PictureMode::Flagged);
+  const Expected<PictureMode> unknown = parsePictureMode("some");
+  ASSERT_FALSE(unknown.ok());
+  EXPECT_EQ(unknown.error(), "Unknown pictures choice \"some\"; the choices are all, flagged, none");
+  EXPECT_EQ(decidePictures(PictureMode::All, Verdict::Pass), PictureDecision::Write);
+  EXPECT_EQ(decidePictures(PictureMode::None, Verdict::Reject), PictureDecision::Skip);
+  EXPECT_EQ(decidePictures(PictureMode::Flagged, Verdict::Inconclusive), PictureDecision::Write);
+}
+
 TEST(QcSession, FlaggedPicturesHoldPassFramesUntilTheirShotKnowsItsWorst) {
   const std::vector<FrameRecord> frames = test::fourShotTake().frames;
   QcSession session(defaultLimits(), numbersOf(frames), PictureMode::Flagged);

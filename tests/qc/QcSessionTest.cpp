@@ -34,6 +34,20 @@ TEST(QcSession, ShotsCompleteAsSoonAsTheFramesUpToTheCutAreIn) {
   EXPECT_FALSE(session.add(frames[0]).accepted) << "after finish";
 }
 
+TEST(QcSession, AFrameThatNeverComesHoldsTheWalkUntilFinish) {
+  const std::vector<FrameRecord> frames = test::plannedTake({{0, 4, 0.5}, {1, 4, 5.0}});
+  QcSession session(defaultLimits(), numbersOf(frames));
+  for (const FrameRecord& record : frames) {
+    if (record.frame == 3) continue;
+    EXPECT_TRUE(session.add(record).closedShots.empty());
+  }
+  const SessionUpdate last = session.finish();
+  ASSERT_EQ(last.closedShots.size(), 2u);
+  EXPECT_EQ(last.closedShots[0].frameCount, 3) << "frames 1, 2 and 4";
+  EXPECT_EQ(last.closedShots[1].firstFrame, 5);
+  EXPECT_EQ(session.take().verdict, Verdict::Fix);
+}
+
 TEST(QcSession, ArrivalOrderChangesNothing) {
   const std::vector<FrameRecord> frames = test::fourShotTake().frames;
   const std::vector<Shot> inOrder = shotsOf(frames, defaultLimits());

@@ -15,6 +15,10 @@ namespace stereolint {
 // the console log shows in brackets after the run phase ("input", "R3D",
 // "frames"), empty when the reporter chooses.
 struct Failure {
+  Failure() = default;
+  Failure(std::string message, std::string topic = {})  // NOLINT: implicit on purpose
+      : message(std::move(message)), topic(std::move(topic)) {}
+
   std::string message;
   std::string topic;
 };

@@ -1,0 +1,59 @@
+#include "qc/ConsoleLines.h"
+
+namespace stereolint::qc {
+
+namespace {
+
+// Lists beyond this many frames end in "…" to keep the line short.
+constexpr size_t kListedOutliers = 5;
+
+std::string frameRange(const Shot& shot, const Timecode& timecode) {
+  std::string text = shot.firstFrame == shot.lastFrame
+                         ? "frame " + std::to_string(shot.firstFrame)
+                         : "frames " + std::to_string(shot.firstFrame) + "-" +
+                               std::to_string(shot.lastFrame);
+  if (timecode.known()) {
+    text += " (" + *timecode.of(shot.firstFrame);
+    if (shot.lastFrame != shot.firstFrame) text += "-" + *timecode.of(shot.lastFrame);
+    text += ")";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string shotLine(const Shot& shot, const Timecode& timecode) {
+  std::string line = "Shot " + std::to_string(shot.number) + " " + verdictName(shot.verdict) +
+                     ": " + frameRange(shot, timecode);
+  if (shot.verdict == Verdict::Inconclusive) return line + ", " + shot.reason;
+  if (shot.worstFrame && shot.worstMeasure)
+    line += ", worst " + std::string(measureName(*shot.worstMeasure)) + " " +
+            formatMeasureValue(*shot.worstMeasure, shot.worstValue) + " at frame " +
+            std::to_string(*shot.worstFrame);
+  if (!shot.outliers.empty()) {
+    line += "; single frames beyond: ";
+    for (size_t i = 0; i < shot.outliers.size() && i < kListedOutliers; ++i)
+      line += (i == 0 ? "" : ", ") + std::to_string(shot.outliers[i]);
+    if (shot.outliers.size() > kListedOutliers) line += ", …";
+  }
+  return line;
+}
+
+std::string takeLine(const TakeSummary& take) {
+  int shots = 0;
+  std::string counts;
+  for (int i = 0; i < kVerdictCount; ++i) {
+    const int count = take.shotsByVerdict[static_cast<size_t>(i)];
+    shots += count;
+    if (count > 0)
+      counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " +
+                verdictName(static_cast<Verdict>(i));
+  }
+  std::string line = std::string("Take ") + verdictName(take.verdict) + ": " +
+                     std::to_string(shots) + (shots == 1 ? " shot" : " shots");
+  if (!counts.empty()) line += " (" + counts + ")";
+  return line + ", " + std::to_string(take.frameCount) +
+         (take.frameCount == 1 ? " frame" : " frames");
+}
+
+}  // namespace stereolint::qc

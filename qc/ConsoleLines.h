@@ -1,0 +1,21 @@
+// The console lines of quality control, one per completed shot and one for
+// the take; the run pipeline prints them.
+#pragma once
+
+#include <string>
+
+#include "qc/Shot.h"
+#include "qc/Timecode.h"
+
+namespace stereolint::qc {
+
+// e.g. "Shot 3 FIX: frames 41-80 (00:00:01:15-00:00:03:04), worst VERTICAL
+// 4.20 rows at frame 57; single frames beyond: 44"; an INCONCLUSIVE shot
+// gives its reason instead of the worst value. No newline.
+std::string shotLine(const Shot& shot, const Timecode& timecode);
+
+// e.g. "Take FIX: 5 shots (3 PASS, 1 FIX, 1 INCONCLUSIVE), 200 frames". No
+// newline.
+std::string takeLine(const TakeSummary& take);
+
+}  // namespace stereolint::qc

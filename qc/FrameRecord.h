@@ -1,0 +1,53 @@
+// What quality control keeps of one analysed frame: its measures, how many
+// points they rest on, the method's status and the frame's signature.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+#include "qc/FrameSignature.h"
+#include "qc/Measure.h"
+#include "results/Result.h"
+
+namespace stereolint::qc {
+
+struct FrameRecord {
+  int frame = 0;         // the frame number, counted from 1 as in the output file names
+  cv::Size viewSize;     // the size of one view, in pixels
+  MeasureValues values;  // see Measure.h for the units
+  // The fewest matched points any measure rests on; empty when the method
+  // does not say.
+  std::optional<int> points;
+  // The method's own status word when it gives one ("OK", "IDENTICAL").
+  std::string status;
+  // Why the frame cannot be judged whatever its values: the method said so,
+  // a measure found no points, the frame failed. Empty otherwise.
+  std::string inconclusiveReason;
+  FrameSignature signature;
+
+  bool operator==(const FrameRecord& other) const;
+};
+
+// Frames whose measures rest on fewer points than this are INCONCLUSIVE.
+inline constexpr int kMinimumPoints = 8;
+
+// The record of a frame from its method's results:
+//   - the Alignment method's result "ALIGNMENT": VERTICAL, ROTATION, SCALE,
+//     KEYSTONE, NEAR PARALLAX, FAR PARALLAX, POINTS and STATUS ("OK",
+//     "IDENTICAL" or "INCONCLUSIVE <reason>");
+//   - else the Stereolint method's results "VERTICAL", "ROTATION", "SCALE":
+//     MEDIAN is the measure and CALCULATION POINTS the points; a result
+//     without MEDIAN (a step that matched nothing) makes the frame
+//     inconclusive.
+// No result at all makes the frame inconclusive. Values that are not finite
+// are left out.
+FrameRecord recordFromResults(int frame, const Results& results, cv::Size viewSize,
+                              FrameSignature signature);
+
+// The record of a frame that could not be analysed (an unreadable picture,
+// a measurement that failed): INCONCLUSIVE with `reason`.
+FrameRecord failedFrameRecord(int frame, std::string reason, FrameSignature signature = {});
+
+}  // namespace stereolint::qc

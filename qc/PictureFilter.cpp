@@ -1,0 +1,41 @@
+#include "qc/PictureFilter.h"
+
+#include <string>
+
+namespace stereolint::qc {
+
+namespace {
+
+constexpr PictureMode kModes[] = {PictureMode::All, PictureMode::Flagged, PictureMode::None};
+
+}  // namespace
+
+Expected<PictureMode> parsePictureMode(std::string_view text) {
+  std::string names;
+  for (PictureMode mode : kModes) {
+    if (text == pictureModeName(mode)) return mode;
+    names += (names.empty() ? "" : ", ") + std::string(pictureModeName(mode));
+  }
+  return Failure{"Unknown pictures choice \"" + std::string(text) + "\"; the choices are " + names};
+}
+
+const char* pictureModeName(PictureMode mode) {
+  switch (mode) {
+    case PictureMode::All: return "all";
+    case PictureMode::Flagged: return "flagged";
+    case PictureMode::None: return "none";
+  }
+  return "all";
+}
+
+PictureDecision decidePictures(PictureMode mode, Verdict frameVerdict) {
+  switch (mode) {
+    case PictureMode::All: return PictureDecision::Write;
+    case PictureMode::None: return PictureDecision::Skip;
+    case PictureMode::Flagged:
+      return frameVerdict == Verdict::Pass ? PictureDecision::Hold : PictureDecision::Write;
+  }
+  return PictureDecision::Write;
+}
+
+}  // namespace stereolint::qc

@@ -1,0 +1,189 @@
+#include "qc/QcLimits.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace stereolint::qc {
+
+namespace {
+
+// Defaults follow common stereo delivery practice (see the README section on
+// quality control): about a third of a percent of the height of vertical
+// offset, a tenth of a degree of rotation and a third of a percent of scale
+// difference pass unnoticed; up to 1 % (0.5° for rotation) can be corrected
+// in post at the cost of a small crop; a depth budget of 1 % of the width in
+// front of the screen and 2 % behind it.
+constexpr std::array<LimitKeyInfo, kLimitKeyCount> kTable = {{
+    {LimitKey::Vertical, "VERTICAL", LimitUnit::RowsOrHeightPercent, "0.3%/1%",
+     "pass/fix vertical offset: rows, or % of the view height"},
+    {LimitKey::Rotation, "ROTATION", LimitUnit::Degrees, "0.1/0.5",
+     "pass/fix rotation: degrees"},
+    {LimitKey::Scale, "SCALE", LimitUnit::PercentFromOne, "0.3%/1%",
+     "pass/fix magnification difference: % from equal size"},
+    {LimitKey::Keystone, "KEYSTONE", LimitUnit::RowsOrHeightPercent, "0.3%/1%",
+     "pass/fix keystone (vertical offset difference at the corners): rows, or % of the view "
+     "height"},
+    {LimitKey::Parallax, "PARALLAX", LimitUnit::WidthPercent, "-1%/2%",
+     "near/far depth budget: % of the view width, negative in front of the screen"},
+}};
+
+constexpr const char* kExample = "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,PARALLAX:-1%/2%";
+
+std::string withExample(const std::string& message) {
+  return message + ". Example: " + kExample;
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::string formatNumber(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+Expected<LimitAmount> readAmount(const LimitKeyInfo& info, std::string_view word,
+                                 std::string_view item) {
+  std::string_view number = trimmed(word);
+  bool percent = false;
+  if (!number.empty() && number.back() == '%') {
+    percent = true;
+    number = trimmed(number.substr(0, number.size() - 1));
+  }
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  double amount = 0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), amount);
+  if (number.empty() || result.ec != std::errc() || result.ptr != number.data() + number.size() ||
+      !std::isfinite(amount))
+    return Failure{withExample("Cannot read \"" + std::string(word) + "\" in the limit \"" +
+                               std::string(item) + "\" as a number")};
+  if (percent && info.unit == LimitUnit::Degrees)
+    return Failure{withExample(std::string(info.name) +
+                               " limits are degrees and take no \"%\", as in \"" +
+                               std::string(item) + "\"")};
+  if (amount < 0 && info.key != LimitKey::Parallax)
+    return Failure{withExample(std::string(info.name) + " limits cannot be negative, as in \"" +
+                               std::string(item) + "\"")};
+  return LimitAmount{amount, percent && info.unit == LimitUnit::RowsOrHeightPercent};
+}
+
+std::optional<std::string> pairProblem(const LimitKeyInfo& info, const LimitPair& pair,
+                                       std::string_view item) {
+  const std::string name = info.name;
+  if (pair.first.percent != pair.second.percent)
+    return withExample(name + " limits must be both in rows or both in %, as in \"" +
+                       std::string(item) + "\" they are not");
+  if (pair.first.amount > pair.second.amount) {
+    if (info.key == LimitKey::Parallax)
+      return withExample("The near limit of PARALLAX lies beyond its far limit in \"" +
+                         std::string(item) + "\"");
+    return withExample("The pass limit of " + name + " is above its fix limit in \"" +
+                       std::string(item) + "\"");
+  }
+  return std::nullopt;
+}
+
+Expected<LimitPair> readItem(const LimitKeyInfo& info, std::string_view values,
+                             std::string_view item) {
+  const size_t slash = values.find('/');
+  if (slash == std::string_view::npos || values.find('/', slash + 1) != std::string_view::npos)
+    return Failure{withExample("The limit \"" + std::string(item) + "\" needs two numbers, " +
+                               (info.key == LimitKey::Parallax ? "NEAR/FAR" : "PASS/FIX") +
+                               ", as in " + info.name + ":" + info.defaults)};
+  Expected<LimitAmount> first = readAmount(info, values.substr(0, slash), item);
+  if (!first) return Failure{first.error()};
+  Expected<LimitAmount> second = readAmount(info, values.substr(slash + 1), item);
+  if (!second) return Failure{second.error()};
+  const LimitPair pair{first.value(), second.value()};
+  if (auto problem = pairProblem(info, pair, item)) return Failure{*problem};
+  return pair;
+}
+
+const LimitKeyInfo* findKey(std::string_view name) {
+  for (const LimitKeyInfo& info : kTable)
+    if (name == info.name) return &info;
+  return nullptr;
+}
+
+std::vector<std::string_view> splitItems(std::string_view text) {
+  std::vector<std::string_view> items;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    items.push_back(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    if (comma == std::string_view::npos) return items;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+const std::array<LimitKeyInfo, kLimitKeyCount>& limitKeyTable() { return kTable; }
+
+const LimitKeyInfo& limitKeyInfo(LimitKey key) { return kTable[static_cast<size_t>(key)]; }
+
+const char* limitsExample() { return kExample; }
+
+std::string limitKeyNames() {
+  std::string names;
+  for (const LimitKeyInfo& info : kTable) names += (names.empty() ? "" : ", ") + std::string(info.name);
+  return names;
+}
+
+QcLimits defaultLimits() {
+  QcLimits limits;
+  for (const LimitKeyInfo& info : kTable)
+    limits.of(info.key) = readItem(info, info.defaults, info.defaults).value();
+  return limits;
+}
+
+Expected<QcLimits> parseLimits(std::string_view text) {
+  if (trimmed(text).empty()) return Failure{withExample("The limits text is empty")};
+  QcLimits limits = defaultLimits();
+  std::array<bool, kLimitKeyCount> named{};
+  for (std::string_view rawItem : splitItems(text)) {
+    const std::string_view item = trimmed(rawItem);
+    if (item.empty())
+      return Failure{withExample("The limits text \"" + std::string(text) + "\" has an empty item")};
+    const size_t colon = item.find(':');
+    if (colon == std::string_view::npos)
+      return Failure{withExample("Cannot read the limit \"" + std::string(item) +
+                                 "\": write KEY:PASS/FIX")};
+    const std::string_view name = trimmed(item.substr(0, colon));
+    const LimitKeyInfo* info = findKey(name);
+    if (info == nullptr)
+      return Failure{"Unknown limit \"" + std::string(name) + "\"; the limits are " +
+                     limitKeyNames() + ". Example: " + kExample};
+    if (named[static_cast<size_t>(info->key)])
+      return Failure{withExample("The limit " + std::string(name) + " is given twice")};
+    named[static_cast<size_t>(info->key)] = true;
+    Expected<LimitPair> pair = readItem(*info, item.substr(colon + 1), item);
+    if (!pair) return Failure{pair.error()};
+    limits.of(info->key) = pair.value();
+  }
+  return limits;
+}
+
+std::string limitPairText(LimitKey key, const LimitPair& pair) {
+  const bool alwaysPercent = limitKeyInfo(key).unit == LimitUnit::PercentFromOne ||
+                             limitKeyInfo(key).unit == LimitUnit::WidthPercent;
+  auto amountText = [&](const LimitAmount& amount) {
+    return formatNumber(amount.amount) + (amount.percent || alwaysPercent ? "%" : "");
+  };
+  return amountText(pair.first) + "/" + amountText(pair.second);
+}
+
+std::string limitsText(const QcLimits& limits) {
+  std::string text;
+  for (const LimitKeyInfo& info : kTable)
+    text += (text.empty() ? "" : ",") + std::string(info.name) + ":" +
+            limitPairText(info.key, limits.of(info.key));
+  return text;
+}
+
+}  // namespace stereolint::qc

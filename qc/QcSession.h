@@ -1,0 +1,90 @@
+// Quality control of one take while its frames come in, in any order.
+//
+// The session judges each frame as it is added, and walks the frames in
+// take order as far as they are all present: there it finds the cuts, and
+// each shot is complete as soon as the first frame after its cut is in. So
+// the console can print a line per shot while workers still run. The
+// session prints nothing and is used by one thread.
+#pragma once
+
+#include <map>
+#include <set>
+#include <vector>
+
+#include "qc/FrameAssessment.h"
+#include "qc/FrameRecord.h"
+#include "qc/PictureFilter.h"
+#include "qc/QcLimits.h"
+#include "qc/Shot.h"
+
+namespace stereolint::qc {
+
+// What one add() or finish() brought.
+struct SessionUpdate {
+  // add(): false when the frame is not one of the expected frames, was
+  // added before, or came after finish(); it is then ignored.
+  bool accepted = true;
+  // add(): the added frame's judgement (decides its pictures, see
+  // decidePictures).
+  FrameAssessment assessment;
+  // Shots completed by this call, in take order.
+  std::vector<Shot> closedShots;
+  // Under PictureMode::Flagged only: held frames (PASS frames) whose
+  // pictures are now to be written, being the worst frame of a completed
+  // shot, and held frames whose pictures are no longer needed. Every held
+  // frame appears in exactly one of the two lists once, at the latest in
+  // finish(). At most one held frame per open shot waits for its shot to
+  // close, beside the frames still waiting for an earlier frame to arrive.
+  std::vector<int> writeHeld;
+  std::vector<int> dropHeld;
+};
+
+class QcSession {
+ public:
+  // `expectedFrames`: the numbers of the frames the run analyses, in take
+  // order. Every one of them must be added (a frame that fails is added with
+  // failedFrameRecord), or the walk waits for it until finish().
+  QcSession(QcLimits limits, std::vector<int> expectedFrames,
+            PictureMode pictures = PictureMode::All);
+
+  SessionUpdate add(FrameRecord record);
+  // Walks what is left, skipping frames that never came, and completes the
+  // last shot. Later calls of add() and finish() do nothing.
+  SessionUpdate finish();
+
+  const QcLimits& limits() const { return qcLimits; }
+  // The shots completed so far, in take order.
+  const std::vector<Shot>& shots() const { return completed; }
+  // Every accepted frame, in frame-number order.
+  std::vector<FrameRecord> frames() const;
+  // The take's verdict from the shots completed so far (the final one after
+  // finish()), with the counts of every accepted frame.
+  TakeSummary take() const;
+
+ private:
+  void walk(SessionUpdate& update);
+  void step(int frame, SessionUpdate& update);
+  void closeShot(SessionUpdate& update);
+
+  QcLimits qcLimits;
+  std::vector<int> expected;
+  std::set<int> expectedSet;
+  PictureMode pictures;
+  std::map<int, FrameRecord> records;
+  std::map<int, FrameAssessment> assessments;
+  size_t cursor = 0;  // the next expected frame the walk has not reached
+  std::vector<int> openShot;
+  int openWorst = 0;  // the open shot's worst conclusive frame so far; 0: none
+  bool finished = false;
+  std::vector<Shot> completed;
+};
+
+// The shots of a whole set of frames: a session over them in frame-number
+// order. What a run's report holds, and what merging reports recomputes.
+std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits);
+
+// The verdict and counts of a take of `shots` and `frames`.
+TakeSummary summarizeTake(const std::vector<Shot>& shots, const std::vector<FrameRecord>& frames,
+                          const QcLimits& limits);
+
+}  // namespace stereolint::qc

@@ -1,0 +1,120 @@
+#include "qc/Shot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace stereolint::qc {
+
+namespace {
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  if (values.size() % 2 == 1) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// How far a value lies from perfect, larger is worse, in the sense of
+// MeasureSummary::worst.
+double distanceFromPerfect(Measure measure, double value) {
+  switch (measure) {
+    case Measure::Scale: return std::fabs(value - 1.0);
+    case Measure::NearParallax: return -value;
+    case Measure::FarParallax: return value;
+    default: return std::fabs(value);
+  }
+}
+
+std::optional<MeasureSummary> summarizeMeasure(Measure measure,
+                                               const std::vector<JudgedFrame>& conclusive) {
+  std::vector<double> values;
+  MeasureSummary summary;
+  summary.measure = measure;
+  for (const JudgedFrame& frame : conclusive) {
+    const auto& value = frame.record->values[measureIndex(measure)];
+    if (!value) continue;
+    if (values.empty() ||
+        distanceFromPerfect(measure, *value) > distanceFromPerfect(measure, summary.worst)) {
+      summary.worst = *value;
+      summary.worstFrame = frame.record->frame;
+    }
+    values.push_back(*value);
+  }
+  if (values.empty()) return std::nullopt;
+  summary.median = median(std::move(values));
+  return summary;
+}
+
+std::string mostCommonReason(const std::vector<JudgedFrame>& frames) {
+  std::map<std::string, int> counts;
+  std::string best;
+  int bestCount = 0;
+  for (const JudgedFrame& frame : frames) {
+    if (frame.assessment.verdict != Verdict::Inconclusive) continue;
+    const int count = ++counts[frame.assessment.reason];
+    if (count > bestCount) {
+      best = frame.assessment.reason;
+      bestCount = count;
+    }
+  }
+  return best;
+}
+
+// A record holding the shot's medians, judged like a frame.
+FrameRecord medianRecord(const std::vector<MeasureSummary>& measures, cv::Size viewSize) {
+  FrameRecord record;
+  record.viewSize = viewSize;
+  for (const MeasureSummary& summary : measures)
+    record.values[measureIndex(summary.measure)] = summary.median;
+  return record;
+}
+
+}  // namespace
+
+bool ranksWorse(const FrameAssessment& a, const FrameAssessment& b) {
+  if (a.verdict == Verdict::Inconclusive) return false;
+  if (b.verdict == Verdict::Inconclusive) return true;
+  if (a.verdict != b.verdict) return static_cast<int>(a.verdict) > static_cast<int>(b.verdict);
+  return a.severity > b.severity;
+}
+
+Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits) {
+  Shot shot;
+  shot.number = number;
+  shot.firstFrame = frames.front().record->frame;
+  shot.lastFrame = frames.back().record->frame;
+  shot.frameCount = static_cast<int>(frames.size());
+  std::vector<JudgedFrame> conclusive;
+  const JudgedFrame* worst = nullptr;
+  for (const JudgedFrame& frame : frames) {
+    if (frame.assessment.verdict == Verdict::Inconclusive) continue;
+    conclusive.push_back(frame);
+    if (worst == nullptr || ranksWorse(frame.assessment, worst->assessment)) worst = &frame;
+  }
+  shot.inconclusiveFrames = shot.frameCount - static_cast<int>(conclusive.size());
+  if (worst != nullptr) {
+    shot.worstFrame = worst->record->frame;
+    if (worst->assessment.worstKey) {
+      const Measure measure = decidingMeasure(*worst->assessment.worstKey, *worst->record, limits);
+      shot.worstMeasure = measure;
+      shot.worstValue = worst->record->values[measureIndex(measure)].value_or(0);
+    }
+  }
+  for (Measure measure : kAllMeasures)
+    if (auto summary = summarizeMeasure(measure, conclusive)) shot.measures.push_back(*summary);
+  if (conclusive.empty() || 2 * conclusive.size() < frames.size()) {
+    shot.reason = mostCommonReason(frames);
+    return shot;
+  }
+  const FrameAssessment whole =
+      assessFrame(medianRecord(shot.measures, conclusive.front().record->viewSize), limits);
+  shot.verdict = whole.verdict;
+  shot.reason = whole.reason;
+  for (const JudgedFrame& frame : conclusive)
+    if (worseOf(frame.assessment.verdict, shot.verdict) != shot.verdict)
+      shot.outliers.push_back(frame.record->frame);
+  return shot;
+}
+
+}  // namespace stereolint::qc

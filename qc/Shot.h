@@ -1,0 +1,72 @@
+// A shot: consecutive frames between two cuts, judged as a whole.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "qc/FrameAssessment.h"
+#include "qc/FrameRecord.h"
+#include "qc/Measure.h"
+#include "qc/Verdict.h"
+
+namespace stereolint::qc {
+
+// One measure over the conclusive frames of a shot.
+struct MeasureSummary {
+  Measure measure = Measure::Vertical;
+  double median = 0;  // the median (mean of the middle two for an even count)
+  // The value furthest from perfect: largest |value| (SCALE: |value - 1|),
+  // lowest NEAR PARALLAX, highest FAR PARALLAX; the earliest frame on a tie.
+  double worst = 0;
+  int worstFrame = 0;
+};
+
+struct Shot {
+  int number = 0;  // counted from 1 in the take
+  int firstFrame = 0;
+  int lastFrame = 0;
+  int frameCount = 0;  // frames analysed in the shot (fewer than the range when some were skipped)
+  // Decided by the medians of the measures over the shot's conclusive
+  // frames, so a single odd frame does not decide it. INCONCLUSIVE when
+  // fewer than half of the frames are conclusive.
+  Verdict verdict = Verdict::Inconclusive;
+  std::string reason;  // why INCONCLUSIVE (the most common frame reason); else empty
+  // The conclusive frame furthest out: most severe frame verdict, then
+  // furthest beyond its pass limits, the earliest on a tie. Empty when no
+  // frame is conclusive.
+  std::optional<int> worstFrame;
+  // The measure that decides the worst frame's verdict, and its value there.
+  std::optional<Measure> worstMeasure;
+  double worstValue = 0;
+  std::vector<MeasureSummary> measures;  // in kAllMeasures order, the measured ones
+  std::vector<int> outliers;             // conclusive frames judged worse than the shot
+  int inconclusiveFrames = 0;
+};
+
+// A frame of a shot with its judgement.
+struct JudgedFrame {
+  const FrameRecord* record = nullptr;
+  FrameAssessment assessment;
+};
+
+// True when `a` ranks as a worse frame than `b`: a more severe conclusive
+// verdict, or the same verdict and a larger severity. INCONCLUSIVE frames
+// rank below every conclusive one.
+bool ranksWorse(const FrameAssessment& a, const FrameAssessment& b);
+
+// The shot of `frames` (at least one, in frame order).
+Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits);
+
+// The whole take.
+struct TakeSummary {
+  // The most severe verdict of the conclusive shots; INCONCLUSIVE when no
+  // shot is conclusive (or there is none).
+  Verdict verdict = Verdict::Inconclusive;
+  std::array<int, kVerdictCount> shotsByVerdict{};
+  std::array<int, kVerdictCount> framesByVerdict{};
+  int frameCount = 0;
+};
+
+}  // namespace stereolint::qc

@@ -1,0 +1,271 @@
+#include "report/HtmlReport.h"
+
+#include <algorithm>
+#include <map>
+
+#include "qc/QcSession.h"
+#include "report/HtmlPlots.h"
+#include "report/HtmlStyle.h"
+#include "report/HtmlText.h"
+
+namespace stereolint::report {
+
+namespace {
+
+using qc::Shot;
+using qc::Verdict;
+
+// The worst frames shown with their pictures.
+constexpr size_t kShownWorstFrames = 12;
+
+struct Page {
+  const ReportContent& content;
+  qc::Timecode timecode;
+  std::vector<qc::FrameAssessment> assessments;
+  std::vector<Shot> shots;
+  qc::TakeSummary take;
+};
+
+std::string plural(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string plainVerdict(const Page& page) {
+  const auto& shots = page.take.shotsByVerdict;
+  const int total = static_cast<int>(page.shots.size());
+  const int fix = shots[static_cast<size_t>(Verdict::Fix)];
+  const int reject = shots[static_cast<size_t>(Verdict::Reject)];
+  const int unknown = shots[static_cast<size_t>(Verdict::Inconclusive)];
+  std::string text;
+  switch (page.take.verdict) {
+    case Verdict::Pass:
+      text = "The take passes: the alignment of every judged shot is within the pass limits.";
+      break;
+    case Verdict::Fix:
+      text = "The take needs correction in post: " + plural(fix, "shot is", "shots are") +
+             " outside the pass limits but within the fix limits, so a vertical, rotation or "
+             "scale correction of the right view brings " + (fix == 1 ? "it" : "them") + " in.";
+      break;
+    case Verdict::Reject:
+      text = "The take is rejected: " + plural(reject, "shot is", "shots are") +
+             " beyond the fix limits, more than a correction in post can repair without visible "
+             "loss.";
+      if (fix > 0) text += " " + plural(fix, "further shot needs", "further shots need") + " correction.";
+      break;
+    case Verdict::Inconclusive:
+      text = "The take could not be judged: no shot had enough picture detail to measure.";
+      break;
+  }
+  if (unknown > 0 && page.take.verdict != Verdict::Inconclusive)
+    text += " " + plural(unknown, "shot", "shots") + " of " + std::to_string(total) +
+            " could not be judged (black, flat or too few matching points).";
+  return text;
+}
+
+std::string timecodeRange(const Page& page) {
+  if (!page.timecode.known() || page.content.frames.empty()) return "–";
+  return *page.timecode.of(page.content.frames.front().frame) + " – " +
+         *page.timecode.of(page.content.frames.back().frame);
+}
+
+std::string setting(const ReportContent& content, const std::string& name) {
+  for (const auto& [key, value] : content.settings)
+    if (key == name) return value;
+  return "";
+}
+
+std::string card(const std::string& label, const std::string& value) {
+  return "<div class=\"card\"><div class=\"label\">" + escapeHtml(label) +
+         "</div><div class=\"value\">" + escapeHtml(value) + "</div></div>";
+}
+
+std::string headerSection(const Page& page) {
+  const TakeInfo& take = page.content.take;
+  std::string inputs;
+  for (const std::string& input : take.inputs) inputs += (inputs.empty() ? "" : " + ") + input;
+  std::string html = "<header class=\"top\"><div><p class=\"kicker\">Stereo alignment report</p><h1>" +
+                     escapeHtml(take.name) + "</h1><p class=\"sub\">" + escapeHtml(inputs) +
+                     "</p></div><div class=\"verdict-box\">" + verdictBadge(page.take.verdict) +
+                     "<div class=\"caption\">Take verdict</div></div></header>";
+  html += "<p class=\"summary " + std::string(verdictClass(page.take.verdict)) + "\">" +
+          escapeHtml(plainVerdict(page)) + "</p>";
+  const std::string rate = take.frameRate ? fixedNumber(*take.frameRate, 3) + " fps" : "–";
+  const std::string method = setting(page.content, "method");
+  html += "<div class=\"cards\">" + card("Frames analysed", std::to_string(page.take.frameCount)) +
+          card("Shots", std::to_string(page.shots.size())) + card("Frame rate", rate) +
+          card("Timecode", timecodeRange(page)) + card("Method", method.empty() ? "–" : method) +
+          "</div>";
+  return html;
+}
+
+std::string plotsSection(const Page& page) {
+  std::string html = "<h2>Measures over time</h2>";
+  const auto plots = reportPlots(page.content, page.assessments, page.shots);
+  if (plots.empty()) return html + "<p class=\"muted\">No frame gave a measure to plot.</p>";
+  html += "<div class=\"legend\"><span style=\"--c:#1e8e3e\">PASS</span>"
+          "<span style=\"--c:#e37400\">FIX</span><span style=\"--c:#d93025\">REJECT</span>"
+          "<span class=\"swatch\" style=\"--c:#9aa0a6\">no value (inconclusive)</span>"
+          "<span class=\"swatch\" style=\"--c:#dff3e4\">pass band</span>"
+          "<span class=\"swatch\" style=\"--c:#fdf0d9\">fix band</span>"
+          "<span class=\"note\">points: each frame's verdict on that measure; dashed lines: cuts; "
+          "S1, S2…: shots, the bar coloured by the shot's verdict</span></div>";
+  for (const KeyPlot& plot : plots) {
+    std::string lines;
+    for (const auto& [name, colour] : plot.lines)
+      lines += " <span class=\"line\" style=\"--c:" + colour + "\">" + escapeHtml(name) + "</span>";
+    html += "<section class=\"plot-block\"><h3>" +
+            std::string(qc::limitKeyInfo(plot.key).name) + " <span class=\"unit\">" +
+            escapeHtml(plot.unit) + "</span>" + lines + "</h3><p class=\"note\">" +
+            escapeHtml(plot.note) + "</p>" + plot.svg + "</section>";
+  }
+  return html;
+}
+
+std::string framesText(const Shot& shot, const qc::Timecode& timecode) {
+  std::string text = std::to_string(shot.firstFrame) + "–" + std::to_string(shot.lastFrame);
+  if (timecode.known())
+    text += "<br><span class=\"muted\">" + *timecode.of(shot.firstFrame) + "</span>";
+  return text;
+}
+
+std::string measuresText(const Shot& shot) {
+  std::string text;
+  for (const qc::MeasureSummary& summary : shot.measures)
+    text += (text.empty() ? "" : "<br>") + std::string(qc::measureName(summary.measure)) + " " +
+            escapeHtml(qc::formatMeasureValue(summary.measure, summary.median)) +
+            " <span class=\"muted\">(worst " +
+            escapeHtml(qc::formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
+  return text.empty() ? "–" : text;
+}
+
+std::string shotsSection(const Page& page) {
+  std::string html = "<h2>Shots</h2><table><thead><tr><th>Shot</th><th>Frames</th><th>Verdict</th>"
+                     "<th>Median (worst) of each measure</th><th>Worst frame</th><th>Notes</th>"
+                     "</tr></thead><tbody>";
+  for (const Shot& shot : page.shots) {
+    std::string notes = escapeHtml(shot.reason);
+    if (!shot.outliers.empty()) {
+      notes += (notes.empty() ? "" : "<br>") + std::string("Single frames beyond: ");
+      for (size_t i = 0; i < shot.outliers.size() && i < 8; ++i)
+        notes += (i == 0 ? "" : ", ") + std::to_string(shot.outliers[i]);
+      if (shot.outliers.size() > 8) notes += ", …";
+    }
+    if (shot.inconclusiveFrames > 0 && shot.verdict != Verdict::Inconclusive)
+      notes += (notes.empty() ? "" : "<br>") + plural(shot.inconclusiveFrames, "frame", "frames") +
+               " inconclusive";
+    html += "<tr><td class=\"num\">" + std::to_string(shot.number) + "</td><td class=\"num\">" +
+            framesText(shot, page.timecode) + "</td><td>" + verdictBadge(shot.verdict) +
+            "</td><td class=\"num\">" + measuresText(shot) + "</td><td class=\"num\">" +
+            (shot.worstFrame ? std::to_string(*shot.worstFrame) : "–") + "</td><td>" +
+            (notes.empty() ? "–" : notes) + "</td></tr>";
+  }
+  return html + "</tbody></table>";
+}
+
+std::string worstFramesSection(const Page& page, const FramePicture& picture) {
+  std::map<int, size_t> indexOf;
+  for (size_t i = 0; i < page.content.frames.size(); ++i) indexOf[page.content.frames[i].frame] = i;
+  std::vector<size_t> chosen;
+  std::map<int, int> shotNumber;
+  for (const Shot& shot : page.shots)
+    if (shot.worstFrame) {
+      chosen.push_back(indexOf.at(*shot.worstFrame));
+      shotNumber[*shot.worstFrame] = shot.number;
+    }
+  std::stable_sort(chosen.begin(), chosen.end(), [&](size_t a, size_t b) {
+    return qc::ranksWorse(page.assessments[a], page.assessments[b]);
+  });
+  if (chosen.size() > kShownWorstFrames) chosen.resize(kShownWorstFrames);
+  std::string html = "<h2>Worst frames</h2>";
+  if (chosen.empty()) return html + "<p class=\"muted\">No frame could be judged.</p>";
+  html += "<div class=\"frames\">";
+  for (size_t index : chosen) {
+    const qc::FrameRecord& record = page.content.frames[index];
+    const qc::FrameAssessment& assessment = page.assessments[index];
+    const std::string uri = picture ? picture(record.frame) : "";
+    html += "<figure>";
+    html += uri.empty() ? "<div class=\"nopic\">no summary picture</div>"
+                        : "<img alt=\"Summary picture of frame " + std::to_string(record.frame) +
+                              "\" src=\"" + uri + "\">";
+    html += "<figcaption>" + verdictBadge(assessment.verdict) + " <b>Frame " +
+            std::to_string(record.frame) + "</b><br><span class=\"what\">Shot " +
+            std::to_string(shotNumber.at(record.frame));
+    if (auto code = page.timecode.of(record.frame)) html += " · " + *code;
+    html += "</span>";
+    if (assessment.worstKey) {
+      const qc::Measure measure = qc::decidingMeasure(*assessment.worstKey, record, page.content.limits);
+      if (const auto& value = record.values[qc::measureIndex(measure)])
+        html += "<br><span class=\"what\">" + std::string(qc::measureName(measure)) + " " +
+                escapeHtml(qc::formatMeasureValue(measure, *value)) + "</span>";
+    }
+    html += "</figcaption></figure>";
+  }
+  return html + "</div>";
+}
+
+std::string inconclusiveSection(const Page& page) {
+  std::string html = "<h2>Inconclusive frames</h2>";
+  std::string rows;
+  const auto& frames = page.content.frames;
+  for (size_t i = 0; i < frames.size();) {
+    if (page.assessments[i].verdict != Verdict::Inconclusive) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end + 1 < frames.size() && page.assessments[end + 1].verdict == Verdict::Inconclusive &&
+           page.assessments[end + 1].reason == page.assessments[i].reason)
+      ++end;
+    std::string range = std::to_string(frames[i].frame);
+    if (end > i) range += "–" + std::to_string(frames[end].frame);
+    std::string code = page.timecode.known() ? *page.timecode.of(frames[i].frame) : "–";
+    rows += "<tr><td class=\"num\">" + range + "</td><td class=\"num\">" + code +
+            "</td><td class=\"num\">" + std::to_string(end - i + 1) + "</td><td>" +
+            escapeHtml(page.assessments[i].reason) + "</td></tr>";
+    i = end + 1;
+  }
+  if (rows.empty()) return html + "<p class=\"muted\">Every frame could be judged.</p>";
+  return html + "<table><thead><tr><th>Frames</th><th>Timecode</th><th>Count</th><th>Reason</th>"
+                "</tr></thead><tbody>" + rows + "</tbody></table>";
+}
+
+std::string settingsSection(const Page& page) {
+  std::string html = "<h2>Settings and limits</h2><table class=\"settings\"><tbody>";
+  for (const auto& [name, value] : page.content.settings)
+    html += "<tr><td>" + escapeHtml(name) + "</td><td><code>" + escapeHtml(value.empty() ? "–" : value) +
+            "</code></td></tr>";
+  for (const qc::LimitKeyInfo& info : qc::limitKeyTable())
+    html += "<tr><td>" + std::string(info.name) + " limits</td><td><code>" +
+            escapeHtml(qc::limitPairText(info.key, page.content.limits.of(info.key))) +
+            "</code> <span class=\"muted\">" + escapeHtml(info.meaning) + "</span></td></tr>";
+  html += "<tr><td>Frame count of the input</td><td>" + std::to_string(page.content.take.frameCount) +
+          "</td></tr>";
+  return html + "</tbody></table>";
+}
+
+}  // namespace
+
+std::string reportHtml(const ReportContent& content, const FramePicture& picture) {
+  Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits), {}};
+  for (const qc::FrameRecord& record : content.frames)
+    page.assessments.push_back(qc::assessFrame(record, content.limits));
+  page.take = qc::summarizeTake(page.shots, content.frames, content.limits);
+  std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+                     "<title>Stereo alignment report – " + escapeHtml(content.take.name) +
+                     "</title><style>" + reportStyleSheet() + "</style></head><body><main>";
+  html += headerSection(page);
+  html += plotsSection(page);
+  html += shotsSection(page);
+  html += worstFramesSection(page, picture);
+  html += inconclusiveSection(page);
+  html += settingsSection(page);
+  html += "<footer>Made by stereolint-report from the measurements of " +
+          plural(static_cast<int>(content.frames.size()), "frame", "frames") +
+          ". Verdicts: PASS within the pass limits; FIX outside them but within the fix limits "
+          "(correctable in post); REJECT beyond the fix limits; INCONCLUSIVE cannot be judged. A "
+          "shot is judged by the median of its frames.</footer>";
+  return html + "</main></body></html>\n";
+}
+
+}  // namespace stereolint::report

@@ -1,0 +1,22 @@
+// The HTML page of a quality control report ("PREFIXreport.html"): one
+// self-contained file (styles, plots and pictures inline, no script, no
+// external resource) that opens offline in any browser and prints cleanly.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "report/ReportContent.h"
+
+namespace stereolint::report {
+
+// A frame's picture as a data URI ("data:image/jpeg;base64,…"), or "" when
+// there is none.
+using FramePicture = std::function<std::string(int frame)>;
+
+// The page: the take and its settings, the verdict in plain words, a plot
+// of each measured key over the frames, the table of shots, the worst
+// frames with their pictures and the inconclusive frames with their reasons.
+std::string reportHtml(const ReportContent& content, const FramePicture& picture);
+
+}  // namespace stereolint::report

@@ -1,0 +1,37 @@
+#include "report/ReportContent.h"
+
+#include <utility>
+
+namespace stereolint::report {
+
+bool TakeInfo::operator==(const TakeInfo& other) const {
+  return name == other.name && inputs == other.inputs && frameCount == other.frameCount &&
+         frameRate == other.frameRate && startTimecode == other.startTimecode;
+}
+
+namespace {
+
+std::string baseName(const std::string& path) {
+  const size_t separator = path.find_last_of("/\\");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
+TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount,
+                std::optional<double> frameRate, std::optional<std::string> startTimecode) {
+  TakeInfo take;
+  for (const std::string& path : inputPaths) take.inputs.push_back(baseName(path));
+  if (!take.inputs.empty()) take.name = take.inputs.front();
+  take.frameCount = frameCount;
+  take.frameRate = frameRate;
+  take.startTimecode = frameRate ? std::move(startTimecode) : std::nullopt;
+  return take;
+}
+
+qc::Timecode ReportContent::timecode() const {
+  Expected<qc::Timecode> made = qc::makeTimecode(take.frameRate, take.startTimecode.value_or(""));
+  return made ? made.value() : qc::Timecode();
+}
+
+}  // namespace stereolint::report

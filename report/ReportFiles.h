@@ -1,0 +1,38 @@
+// Writing a report's two files: PREFIX + "report.json" and PREFIX +
+// "report.html".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "util/Expected.h"
+#include "report/ReportContent.h"
+
+namespace stereolint::report {
+
+// The file names appended to a prefix, which is used as it is (as the "-r"
+// prefix of the frame files: "out/" names a folder, "out/run" makes
+// "out/runreport.json").
+inline constexpr const char* kReportJsonName = "report.json";
+inline constexpr const char* kReportHtmlName = "report.html";
+
+// Creates the folders of `outputPrefix` and writes both files, each whole or
+// not at all (an earlier file of that name stays as it was when writing
+// fails). The HTML page shows, for its worst frames, a small JPEG of the
+// first "ID_SIZE_SUMMARY.png" found under `picturePrefixes`. Returns what
+// could not be written, naming the files; nothing on success.
+std::optional<std::string> writeReportFiles(const ReportContent& content,
+                                            const std::string& outputPrefix,
+                                            const std::vector<std::string>& picturePrefixes);
+
+// The summary picture of `frame` of a take of `frameCount` frames under the
+// first of `prefixes` that holds one, reduced to at most 360 columns, as a
+// JPEG data URI; "" when none can be read.
+std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount);
+
+// The content of PREFIX + "report.json"; a failure names the file and says
+// why it cannot be read.
+Expected<ReportContent> readReportFile(const std::string& prefix);
+
+}  // namespace stereolint::report

@@ -1,0 +1,197 @@
+#include "report/ReportJson.h"
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "qc/QcSession.h"
+#include "report/Base64.h"
+
+namespace stereolint::report {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using qc::FrameRecord;
+using qc::Measure;
+using qc::Shot;
+using qc::Verdict;
+
+template <typename T>
+Json orNull(const std::optional<T>& value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+Json countsJson(const std::array<int, qc::kVerdictCount>& counts) {
+  Json json = Json::object();
+  for (int i = 0; i < qc::kVerdictCount; ++i)
+    json[qc::verdictName(static_cast<Verdict>(i))] = counts[static_cast<size_t>(i)];
+  return json;
+}
+
+Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
+  return Json{{"name", take.name},
+              {"inputs", take.inputs},
+              {"frame_count", take.frameCount},
+              {"frame_rate", orNull(take.frameRate)},
+              {"timecode_rate", timecode.known() ? Json(timecode.nominalRate()) : Json(nullptr)},
+              {"start_timecode", timecode.known() ? Json(*timecode.of(1)) : Json(nullptr)}};
+}
+
+Json limitsJson(const qc::QcLimits& limits) {
+  Json json{{"text", qc::limitsText(limits)}};
+  for (const qc::LimitKeyInfo& info : qc::limitKeyTable()) {
+    const std::string pair = qc::limitPairText(info.key, limits.of(info.key));
+    const size_t slash = pair.find('/');
+    const bool parallax = info.key == qc::LimitKey::Parallax;
+    json[info.name] = Json{{parallax ? "near" : "pass", pair.substr(0, slash)},
+                           {parallax ? "far" : "fix", pair.substr(slash + 1)}};
+  }
+  return json;
+}
+
+Json valuesJson(const qc::MeasureValues& values) {
+  Json json = Json::object();
+  for (Measure measure : qc::kAllMeasures)
+    if (const auto& value = values[qc::measureIndex(measure)]) json[qc::measureName(measure)] = *value;
+  return json;
+}
+
+Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
+               const qc::Timecode& timecode) {
+  const qc::FrameAssessment assessment = qc::assessFrame(record, limits);
+  const qc::FrameSignature& signature = record.signature;
+  return Json{{"frame", record.frame},
+              {"timecode", orNull(timecode.of(record.frame))},
+              {"verdict", qc::verdictName(assessment.verdict)},
+              {"reason", assessment.reason},
+              {"width", record.viewSize.width},
+              {"height", record.viewSize.height},
+              {"values", valuesJson(record.values)},
+              {"points", orNull(record.points)},
+              {"status", record.status},
+              {"contrast", signature.contrast >= 0 ? Json(signature.contrast) : Json(nullptr)},
+              {"signature", signature.known() ? Json(base64Encode(signature.thumbnail))
+                                              : Json(nullptr)}};
+}
+
+Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
+  Json measures = Json::object();
+  for (const qc::MeasureSummary& summary : shot.measures)
+    measures[qc::measureName(summary.measure)] = Json{
+        {"median", summary.median}, {"worst", summary.worst}, {"worst_frame", summary.worstFrame}};
+  return Json{{"shot", shot.number},
+              {"first_frame", shot.firstFrame},
+              {"last_frame", shot.lastFrame},
+              {"first_timecode", orNull(timecode.of(shot.firstFrame))},
+              {"last_timecode", orNull(timecode.of(shot.lastFrame))},
+              {"frames", shot.frameCount},
+              {"verdict", qc::verdictName(shot.verdict)},
+              {"reason", shot.reason},
+              {"worst_frame", orNull(shot.worstFrame)},
+              {"worst_measure", shot.worstMeasure ? Json(qc::measureName(*shot.worstMeasure))
+                                                  : Json(nullptr)},
+              {"worst_value", shot.worstMeasure ? Json(shot.worstValue) : Json(nullptr)},
+              {"measures", measures},
+              {"outliers", shot.outliers},
+              {"inconclusive_frames", shot.inconclusiveFrames}};
+}
+
+FrameRecord frameFromJson(const Json& json) {
+  FrameRecord record;
+  record.frame = json.at("frame").get<int>();
+  record.viewSize = cv::Size(json.at("width").get<int>(), json.at("height").get<int>());
+  for (const auto& [name, value] : json.at("values").items()) {
+    const std::optional<Measure> measure = qc::measureFromName(name);
+    if (!measure) throw std::runtime_error("unknown measure \"" + name + "\"");
+    record.values[qc::measureIndex(*measure)] = value.get<double>();
+  }
+  if (!json.at("points").is_null()) record.points = json.at("points").get<int>();
+  record.status = json.at("status").get<std::string>();
+  // The verdict's reason reads back as the record's own: judged again, the
+  // frame gets the same verdict and reason.
+  if (json.at("verdict").get<std::string>() == qc::verdictName(Verdict::Inconclusive))
+    record.inconclusiveReason = json.at("reason").get<std::string>();
+  if (!json.at("contrast").is_null()) record.signature.contrast = json.at("contrast").get<double>();
+  if (!json.at("signature").is_null()) {
+    auto bytes = base64Decode(json.at("signature").get<std::string>());
+    if (!bytes || bytes->size() != qc::kThumbnailWidth * qc::kThumbnailHeight)
+      throw std::runtime_error("frame " + std::to_string(record.frame) +
+                               " has an unreadable signature");
+    record.signature.thumbnail = std::move(*bytes);
+  }
+  return record;
+}
+
+TakeInfo takeFromJson(const Json& json) {
+  TakeInfo take;
+  take.name = json.at("name").get<std::string>();
+  take.inputs = json.at("inputs").get<std::vector<std::string>>();
+  take.frameCount = json.at("frame_count").get<int>();
+  if (!json.at("frame_rate").is_null()) take.frameRate = json.at("frame_rate").get<double>();
+  if (!json.at("start_timecode").is_null())
+    take.startTimecode = json.at("start_timecode").get<std::string>();
+  return take;
+}
+
+Expected<ReportContent> contentFromJson(const Json& json, const std::string& source) {
+  if (!json.is_object() || json.value("schema", "") != kReportSchema)
+    return Failure{source + " is no quality control report of this program"};
+  if (json.at("schema_version") != kReportSchemaVersion)
+    return Failure{source + " has schema version " + json.at("schema_version").dump() +
+                   "; this program reads version " + std::to_string(kReportSchemaVersion)};
+  ReportContent content;
+  content.take = takeFromJson(json.at("take"));
+  for (const auto& [name, value] : json.at("settings").items())
+    content.settings.emplace_back(name, value.get<std::string>());
+  Expected<qc::QcLimits> limits = qc::parseLimits(json.at("limits").at("text").get<std::string>());
+  if (!limits) return Failure{source + " has limits that cannot be read: " + limits.error()};
+  content.limits = limits.value();
+  for (const Json& frame : json.at("frames")) content.frames.push_back(frameFromJson(frame));
+  return content;
+}
+
+}  // namespace
+
+std::string reportJson(const ReportContent& content) {
+  const qc::Timecode timecode = content.timecode();
+  std::vector<FrameRecord> frames = content.frames;
+  std::sort(frames.begin(), frames.end(),
+            [](const FrameRecord& a, const FrameRecord& b) { return a.frame < b.frame; });
+  const std::vector<Shot> shots = qc::shotsOf(frames, content.limits);
+  const qc::TakeSummary take = qc::summarizeTake(shots, frames, content.limits);
+  Json settings = Json::object();
+  for (const auto& [name, value] : content.settings) settings[name] = value;
+  Json shotList = Json::array();
+  for (const Shot& shot : shots) shotList.push_back(shotJson(shot, timecode));
+  Json frameList = Json::array();
+  for (const FrameRecord& record : frames)
+    frameList.push_back(frameJson(record, content.limits, timecode));
+  const Json document{{"schema", kReportSchema},
+                      {"schema_version", kReportSchemaVersion},
+                      {"take", takeJson(content.take, timecode)},
+                      {"settings", settings},
+                      {"limits", limitsJson(content.limits)},
+                      {"verdict",
+                       Json{{"take", qc::verdictName(take.verdict)},
+                            {"frame_count", take.frameCount},
+                            {"shots", countsJson(take.shotsByVerdict)},
+                            {"frames", countsJson(take.framesByVerdict)}}},
+                      {"shots", shotList},
+                      {"frames", frameList}};
+  // File names need not be UTF-8; a byte that is not becomes U+FFFD rather
+  // than losing the report.
+  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+Expected<ReportContent> readReportJson(const std::string& text, const std::string& source) {
+  try {
+    return contentFromJson(Json::parse(text), source);
+  } catch (const nlohmann::json::exception& error) {
+    return Failure{source + " cannot be read as a report: " + error.what()};
+  } catch (const std::runtime_error& error) {
+    return Failure{source + " cannot be read as a report: " + error.what()};
+  }
+}
+
+}  // namespace stereolint::report

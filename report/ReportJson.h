@@ -1,0 +1,27 @@
+// The JSON document of a quality control report ("PREFIXreport.json"), its
+// schema described in the README ("Quality control and reports").
+//
+// The document holds nothing run-specific (no clock time, host or output
+// path), so the same frames, settings and limits always give the same bytes.
+#pragma once
+
+#include <string>
+
+#include "util/Expected.h"
+#include "report/ReportContent.h"
+
+namespace stereolint::report {
+
+inline constexpr const char* kReportSchema = "stereolint-qc-report";
+inline constexpr int kReportSchemaVersion = 1;
+
+// The document, indented by two spaces, ending with a newline. Shots and
+// verdicts are computed here from the frames.
+std::string reportJson(const ReportContent& content);
+
+// The content of a document reportJson wrote. A failure says what cannot be
+// read (not JSON, another schema or version, a missing or mistyped key,
+// unreadable limits), naming `source` (e.g. the file's path).
+Expected<ReportContent> readReportJson(const std::string& text, const std::string& source);
+
+}  // namespace stereolint::report

@@ -1,0 +1,27 @@
+// Putting together the reports of runs over parts of one take (frame ranges
+// measured on several machines or jobs).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "util/Expected.h"
+#include "report/ReportContent.h"
+
+namespace stereolint::report {
+
+// A report and where it came from (its path, for messages).
+struct SourcedReport {
+  std::string source;
+  ReportContent content;
+};
+
+// One content holding every frame of `reports`, in frame-number order. The
+// reports must be of the same take (name, inputs, frame count, frame rate,
+// start timecode) with the same settings and limits; else the failure names
+// the two sources and what differs. A frame in several reports must be the
+// same in each (it is kept once); else the failure names it. No report gives
+// a failure.
+Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports);
+
+}  // namespace stereolint::report

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <random>
+
+#include "QcTestData.h"
+#include "qc/ConsoleLines.h"
+#include "qc/QcSession.h"
+
+namespace stereolint::qc {
+namespace {
+
+std::vector<int> numbersOf(const std::vector<FrameRecord>& frames) {
+  std::vector<int> numbers;
+  for (const FrameRecord& record : frames) numbers.push_back(record.frame);
+  return numbers;
+}
+
+TEST(QcSession, ShotsCompleteAsSoonAsTheFramesUpToTheCutAreIn) {
+  const std::vector<FrameRecord> frames = test::plannedTake({{0, 4, 0.5}, {1, 4, 5.0}});
+  QcSession session(defaultLimits(), numbersOf(frames));
+  // Frames 5 (after the cut) and 2..4 arrive before frame 1.
+  for (int index : {4, 1, 2, 3})
+    EXPECT_TRUE(session.add(frames[static_cast<size_t>(index)]).closedShots.empty());
+  const SessionUpdate first = session.add(frames[0]);
+  ASSERT_EQ(first.closedShots.size(), 1u);
+  EXPECT_EQ(first.closedShots[0].lastFrame, 4);
+  for (size_t i = 5; i < frames.size(); ++i) EXPECT_TRUE(session.add(frames[i]).closedShots.empty());
+  const SessionUpdate last = session.finish();
+  ASSERT_EQ(last.closedShots.size(), 1u);
+  EXPECT_EQ(last.closedShots[0].firstFrame, 5);
+  EXPECT_FALSE(session.add(frames[0]).accepted) << "after finish";
+}
+
+TEST(QcSession, AFrameThatNeverComesHoldsTheWalkUntilFinish) {
+  const std::vector<FrameRecord> frames = test::plannedTake({{0, 4, 0.5}, {1, 4, 5.0}});
+  QcSession session(defaultLimits(), numbersOf(frames));
+  for (const FrameRecord& record : frames) {
+    if (record.frame == 3) continue;
+    EXPECT_TRUE(session.add(record).closedShots.empty());
+  }
+  const SessionUpdate last = session.finish();
+  ASSERT_EQ(last.closedShots.size(), 2u);
+  EXPECT_EQ(last.closedShots[0].frameCount, 3) << "frames 1, 2 and 4";
+  EXPECT_EQ(last.closedShots[1].firstFrame, 5);
+  EXPECT_EQ(session.take().verdict, Verdict::Fix);
+}
+
+TEST(QcSession, ArrivalOrderChangesNothing) {
+  const std::vector<FrameRecord> frames = test::fourShotTake().frames;
+  const std::vector<Shot> inOrder = shotsOf(frames, defaultLimits());
+  std::vector<size_t> order(frames.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::shuffle(order.begin(), order.end(), std::mt19937(5));
+  QcSession session(defaultLimits(), numbersOf(frames));
+  for (size_t index : order) session.add(frames[index]);
+  EXPECT_FALSE(session.add(frames[0]).accepted) << "a frame added twice";
+  session.finish();
+  ASSERT_EQ(session.shots().size(), inOrder.size());
+  for (size_t i = 0; i < inOrder.size(); ++i) {
+    EXPECT_EQ(shotLine(session.shots()[i], Timecode()), shotLine(inOrder[i], Timecode()));
+    EXPECT_EQ(session.shots()[i].outliers, inOrder[i].outliers);
+  }
+}
+
+TEST(PictureFilter, ChoicesAreReadAndAnUnknownOneIsRepeatedWithTheValidOnes) {
+  EXPECT_EQ(parsePictureMode("flagged").value(), PictureMode::Flagged);
+  const Expected<PictureMode> unknown = parsePictureMode("some");
+  ASSERT_FALSE(unknown.ok());
+  EXPECT_EQ(unknown.error(), "Unknown pictures choice \"some\"; the choices are all, flagged, none");
+  EXPECT_EQ(decidePictures(PictureMode::All, Verdict::Pass), PictureDecision::Write);
+  EXPECT_EQ(decidePictures(PictureMode::None, Verdict::Reject), PictureDecision::Skip);
+  EXPECT_EQ(decidePictures(PictureMode::Flagged, Verdict::Inconclusive), PictureDecision::Write);
+}
+
+TEST(QcSession, FlaggedPicturesHoldPassFramesUntilTheirShotKnowsItsWorst) {
+  const std::vector<FrameRecord> frames = test::fourShotTake().frames;
+  QcSession session(defaultLimits(), numbersOf(frames), PictureMode::Flagged);
+  std::map<int, std::string> fate;
+  auto note = [&](const SessionUpdate& update) {
+    for (int frame : update.writeHeld) EXPECT_TRUE(fate.emplace(frame, "written").second) << frame;
+    for (int frame : update.dropHeld) EXPECT_TRUE(fate.emplace(frame, "dropped").second) << frame;
+  };
+  std::vector<int> held;
+  for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
+    const SessionUpdate update = session.add(*it);
+    const PictureDecision decision = decidePictures(PictureMode::Flagged, update.assessment.verdict);
+    if (decision == PictureDecision::Hold) held.push_back(it->frame);
+    else EXPECT_EQ(decision, PictureDecision::Write);
+    note(update);
+  }
+  note(session.finish());
+  EXPECT_EQ(fate.size(), held.size()) << "every held frame is written or dropped";
+  int written = 0;
+  for (const auto& [frame, what] : fate) written += what == "written";
+  // Shot 1 is all PASS: its worst frame is written. Shots 2 and 4 have
+  // flagged frames written at once; shot 3 has no judged frame.
+  EXPECT_EQ(written, 1);
+  EXPECT_EQ(fate.at(*session.shots()[0].worstFrame), "written");
+}
+
+TEST(ConsoleLines, SayVerdictFramesTimecodeAndWorstValue) {
+  const report::ReportContent take = test::fourShotTake();
+  const std::vector<Shot> shots = shotsOf(take.frames, take.limits);
+  const Timecode timecode = makeTimecode(25.0, "01:00:00:00").value();
+  EXPECT_EQ(shotLine(shots[1], timecode),
+            "Shot 2 FIX: frames 13-22 (01:00:00:12-01:00:00:21), worst VERTICAL 14.00 rows at frame "
+            "15; single frames beyond: 15");
+  EXPECT_EQ(shotLine(shots[2], Timecode()), "Shot 3 INCONCLUSIVE: frames 23-28, flat or black view");
+  EXPECT_EQ(takeLine(summarizeTake(shots, take.frames, take.limits)),
+            "Take REJECT: 4 shots (1 PASS, 1 FIX, 1 REJECT, 1 INCONCLUSIVE), 40 frames");
+}
+
+TEST(Timecode, CountsFramesAtTheNominalRate) {
+  const Timecode pal = makeTimecode(25.0, "01:00:00:00").value();
+  EXPECT_EQ(*pal.of(1), "01:00:00:00");
+  EXPECT_EQ(*pal.of(26), "01:00:01:00");
+  const Timecode film = makeTimecode(parseFrameRate("24000/1001").value(), "").value();
+  EXPECT_EQ(film.nominalRate(), 24) << "23.976 counts 24 frames a timecode second";
+  EXPECT_EQ(*film.of(24 * 3600 + 1), "01:00:00:00");
+  EXPECT_EQ(*makeTimecode(29.97, "23:59:59:29").value().of(2), "00:00:00:00") << "wraps";
+  EXPECT_FALSE(makeTimecode(std::nullopt, "").value().of(1));
+}
+
+TEST(Timecode, RefusesWhatItCannotRead) {
+  EXPECT_NE(makeTimecode(25.0, "1:00:00:00").error().find("HH:MM:SS:FF"), std::string::npos);
+  EXPECT_NE(makeTimecode(25.0, "00:00:00:25").error().find("00 to 24"), std::string::npos);
+  EXPECT_NE(makeTimecode(25.0, "00:61:00:00").error().find("no time of day"), std::string::npos);
+  EXPECT_FALSE(makeTimecode(std::nullopt, "01:00:00:00").ok()) << "no rate to count with";
+  EXPECT_FALSE(parseFrameRate("fast").ok());
+  EXPECT_FALSE(parseFrameRate("0").ok());
+  EXPECT_FALSE(parseFrameRate("24/0").ok());
+}
+
+}  // namespace
+}  // namespace stereolint::qc

@@ -1,0 +1,97 @@
+// The HTML report in a real browser: Debian's chromium, headless, loads the
+// page from disk, and the test reads the DOM after loading, the browser's
+// log and a screenshot.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "QcTestData.h"
+#include "qc/QcSession.h"
+#include "report/ReportFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint::report {
+namespace {
+
+constexpr const char* kChromium = "/usr/bin/chromium";
+
+int sceneOf(int frame) {
+  if (frame <= 12) return 0;
+  if (frame <= 22) return 1;
+  if (frame <= 28) return -1;
+  return 2;
+}
+
+test::ProcessResult runChromium(const test::TempFolder& folder, const std::vector<std::string>& what) {
+  std::vector<std::string> words = {"90", kChromium, "--headless", "--no-sandbox",
+                                    "--disable-gpu", "--no-first-run",
+                                    "--disable-background-networking",
+                                    "--disable-component-update", "--disable-sync",
+                                    "--user-data-dir=" + folder.file("profile"),
+                                    "--virtual-time-budget=5000", "--enable-logging=stderr",
+                                    "--v=0"};
+  words.insert(words.end(), what.begin(), what.end());
+  return test::runProcess("/usr/bin/timeout", words);
+}
+
+size_t count(const std::string& text, const std::string& what) {
+  size_t found = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++found;
+  return found;
+}
+
+TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
+  if (!std::filesystem::exists(kChromium)) GTEST_SKIP() << "chromium is not installed";
+  test::TempFolder folder;
+  // The four-shot take as the Alignment method measures it: every key.
+  ReportContent take = test::fourShotTake();
+  take.settings = {{"method", "Alignment"}, {"parameters", ""}};
+  for (qc::FrameRecord& record : take.frames) {
+    const double wobble = 0.02 * (record.frame % 5);
+    record.values[qc::measureIndex(qc::Measure::Keystone)] = 0.6 + wobble;
+    record.values[qc::measureIndex(qc::Measure::NearParallax)] = -0.7 - wobble;
+    record.values[qc::measureIndex(qc::Measure::FarParallax)] =
+        sceneOf(record.frame) == 1 ? 2.1 + wobble : 1.4 + wobble;
+  }
+  // STEREOLINT_KEEP_REPORT names a folder where the page is written to be
+  // kept and looked at; else it goes into the test's own folder.
+  const char* keep = std::getenv("STEREOLINT_KEEP_REPORT");
+  const std::string prefix = keep != nullptr ? std::string(keep) + "/" : folder.file("out/");
+  std::filesystem::create_directories(prefix);
+  for (const qc::FrameRecord& record : take.frames)
+    test::writeSummaryPicture(prefix, record.frame, take.take.frameCount, sceneOf(record.frame));
+  ASSERT_FALSE(writeReportFiles(take, prefix, {prefix}));
+  const std::string page = "file://" + std::filesystem::absolute(prefix + "report.html").string();
+
+  const test::ProcessResult dom = runChromium(folder, {"--dump-dom", page});
+  ASSERT_EQ(dom.exitCode, 0) << dom.err;
+  EXPECT_EQ(dom.err.find("Uncaught"), std::string::npos) << dom.err;
+  for (const qc::LimitKeyInfo& key : qc::limitKeyTable())
+    EXPECT_EQ(count(dom.out, std::string("<svg class=\"plot\" data-measure=\"") + key.name + "\""), 1u)
+        << key.name;
+  EXPECT_NE(dom.out.find("A012C003"), std::string::npos);
+  EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
+  EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";
+  EXPECT_GE(count(dom.out, "src=\"data:image/jpeg;base64,"), 3u) << "worst frames' pictures";
+  EXPECT_EQ(count(dom.out, "http://") + count(dom.out, "https://"),
+            count(dom.out, "http://www.w3.org/2000/svg"))
+      << "nothing outside the file";
+
+  const std::string shot = folder.file("shot.png");
+  const test::ProcessResult screenshot =
+      runChromium(folder, {"--window-size=1200,2200", "--hide-scrollbars", "--screenshot=" + shot, page});
+  ASSERT_EQ(screenshot.exitCode, 0) << screenshot.err;
+  const cv::Mat picture = cv::imread(shot);
+  ASSERT_FALSE(picture.empty()) << "no screenshot";
+  cv::Scalar mean;
+  cv::Scalar deviation;
+  cv::meanStdDev(picture, mean, deviation);
+  EXPECT_GT(deviation[0], 10.0) << "the screenshot is blank";
+}
+
+}  // namespace
+}  // namespace stereolint::report

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "QcTestData.h"
+#include "report/ReportFiles.h"
+#include "report/ReportJson.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint::report {
+namespace {
+
+using test::readTextFile;
+
+ReportContent part(const ReportContent& whole, int first, int last) {
+  ReportContent content = whole;
+  content.frames.clear();
+  for (const qc::FrameRecord& record : whole.frames)
+    if (record.frame >= first && record.frame <= last) content.frames.push_back(record);
+  return content;
+}
+
+test::ProcessResult runTool(const std::vector<std::string>& arguments) {
+  return test::runProcess(STEREOLINT_REPORT_BINARY, arguments);
+}
+
+TEST(ReportJson, HoldsTheTakeShotsAndFramesUnderStableKeys) {
+  const nlohmann::json document = nlohmann::json::parse(reportJson(test::fourShotTake()));
+  EXPECT_EQ(document["schema"], kReportSchema);
+  EXPECT_EQ(document["schema_version"], kReportSchemaVersion);
+  EXPECT_EQ(document["take"]["start_timecode"], "01:00:00:00");
+  EXPECT_EQ(document["limits"]["VERTICAL"]["fix"], "1%");
+  EXPECT_EQ(document["verdict"]["take"], "REJECT");
+  ASSERT_EQ(document["shots"].size(), 4u);
+  EXPECT_EQ(document["shots"][1]["verdict"], "FIX");
+  EXPECT_EQ(document["shots"][1]["outliers"], nlohmann::json::array({15}));
+  EXPECT_EQ(document["shots"][2]["reason"], "flat or black view");
+  ASSERT_EQ(document["frames"].size(), 40u);
+  EXPECT_EQ(document["frames"][14]["verdict"], "REJECT");
+  EXPECT_EQ(document["frames"][14]["timecode"], "01:00:00:14");
+  EXPECT_EQ(document["frames"][14]["values"]["VERTICAL"], 14.0);
+}
+
+TEST(ReportJson, ReadsBackToTheSameDocument) {
+  const std::string text = reportJson(test::fourShotTake());
+  const Expected<ReportContent> content = readReportJson(text, "run/report.json");
+  ASSERT_TRUE(content.ok()) << content.error();
+  EXPECT_EQ(reportJson(content.value()), text);
+  EXPECT_NE(readReportJson("{}", "x.json").error().find("x.json"), std::string::npos);
+  EXPECT_FALSE(readReportJson("not json", "x.json").ok());
+}
+
+TEST(ReportTool, MergedPartsEqualTheWholeTakeByteForByte) {
+  test::TempFolder folder;
+  ReportContent whole = test::fourShotTake();
+  auto takeFrom = [](const std::string& folderName) {
+    return takeOf({folderName + "A012C003_left.mov", folderName + "A012C003_right.mov"}, 40, 25.0,
+                  "01:00:00:00");
+  };
+  whole.take = takeFrom("/mnt/footage/");
+  ASSERT_FALSE(writeReportFiles(whole, folder.file("whole/"), {}));
+  // The split falls inside shot 2 (frames 13-22): the merge must rejoin it.
+  // The parts ran on machines that mount the footage in other folders.
+  ReportContent second = part(whole, 21, 40);
+  second.take = takeFrom("/Volumes/raid/day3/");
+  ASSERT_FALSE(writeReportFiles(second, folder.file("jobB/"), {}));
+  ASSERT_FALSE(writeReportFiles(part(whole, 1, 20), folder.file("jobA/"), {}));
+  const test::ProcessResult result =
+      runTool({folder.file("merged/"), folder.file("jobB/"), folder.file("jobA/")});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string merged = readTextFile(folder.file("merged/report.json"));
+  ASSERT_FALSE(merged.empty());
+  EXPECT_TRUE(merged == readTextFile(folder.file("whole/report.json")))
+      << "the merged report differs from the report of the whole take";
+  const std::string page = readTextFile(folder.file("merged/report.html"));
+  for (const char* measure : {"VERTICAL", "ROTATION", "SCALE"})
+    EXPECT_NE(page.find(std::string("data-measure=\"") + measure + "\""), std::string::npos) << measure;
+  EXPECT_EQ(page.find("data-measure=\"PARALLAX\""), std::string::npos)
+      << "the Stereolint method gives no parallax to plot";
+}
+
+TEST(ReportTool, RefusesReportsOfDifferentTakesOrLimits) {
+  test::TempFolder folder;
+  const ReportContent whole = test::fourShotTake();
+  ReportContent otherTake = part(whole, 21, 40);
+  otherTake.take.name = "A012C004";
+  ReportContent otherLimits = part(whole, 21, 40);
+  otherLimits.limits = qc::parseLimits("VERTICAL:2/6").value();
+  ASSERT_FALSE(writeReportFiles(part(whole, 1, 20), folder.file("a/"), {}));
+  ASSERT_FALSE(writeReportFiles(otherTake, folder.file("b/"), {}));
+  ASSERT_FALSE(writeReportFiles(otherLimits, folder.file("c/"), {}));
+
+  test::ProcessResult result = runTool({folder.file("m/"), folder.file("a/"), folder.file("b/")});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("the take (\"A012C003\" and \"A012C004\")"), std::string::npos)
+      << result.err;
+  result = runTool({folder.file("m/"), folder.file("a/"), folder.file("c/")});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("the limits (VERTICAL:0.3%/1%"), std::string::npos) << result.err;
+  EXPECT_TRUE(readTextFile(folder.file("m/report.json")).empty()) << "nothing written";
+
+  result = runTool({folder.file("m/"), folder.file("missing/")});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("missing/report.json"), std::string::npos) << result.err;
+  result = runTool({folder.file("m/")});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("Usage: stereolint-report"), std::string::npos);
+}
+
+TEST(ReportFiles, AReportThatCannotBeWrittenIsReportedAndLeavesEarlierFiles) {
+  test::TempFolder folder;
+  test::writeTextFile(folder.file("blocker"), "a file where a folder should be");
+  const auto failure = writeReportFiles(test::fourShotTake(), folder.file("blocker/run"), {});
+  ASSERT_TRUE(failure);
+  EXPECT_NE(failure->find("blocker/runreport.json"), std::string::npos) << *failure;
+  EXPECT_EQ(readTextFile(folder.file("blocker")), "a file where a folder should be");
+}
+
+}  // namespace
+}  // namespace stereolint::report

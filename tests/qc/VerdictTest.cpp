@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "QcTestData.h"
+#include "checkers/Stereolint.h"
+#include "qc/FailOn.h"
+#include "qc/FrameAssessment.h"
+#include "results/ResultKeys.h"
+#include "support/SyntheticViews.h"
+
+namespace stereolint::qc {
+namespace {
+
+FrameRecord frameOf(const std::vector<std::pair<Measure, double>>& values, int height = 1000) {
+  FrameRecord record;
+  record.frame = 1;
+  record.viewSize = cv::Size(2 * height, height);
+  for (const auto& [measure, value] : values) record.values[measureIndex(measure)] = value;
+  return record;
+}
+
+Verdict verdictOf(const std::vector<std::pair<Measure, double>>& values,
+                  const std::string& limits = "") {
+  const QcLimits chosen = limits.empty() ? defaultLimits() : parseLimits(limits).value();
+  return assessFrame(frameOf(values), chosen).verdict;
+}
+
+TEST(FrameVerdict, VerticalOffsetCrossesThePassAndFixLimitsInPercentOfHeight) {
+  // 0.3 % / 1 % of 1000 rows: 3 and 10 rows, either sign.
+  EXPECT_EQ(verdictOf({{Measure::Vertical, 2.9}}), Verdict::Pass);
+  EXPECT_EQ(verdictOf({{Measure::Vertical, -3.0}}), Verdict::Pass) << "at the limit is within";
+  EXPECT_EQ(verdictOf({{Measure::Vertical, 3.2}}), Verdict::Fix);
+  EXPECT_EQ(verdictOf({{Measure::Vertical, -10.0}}), Verdict::Fix);
+  EXPECT_EQ(verdictOf({{Measure::Vertical, 10.5}}), Verdict::Reject);
+  EXPECT_EQ(verdictOf({{Measure::Vertical, 4}}, "VERTICAL:5/8"), Verdict::Pass) << "rows";
+}
+
+TEST(FrameVerdict, RotationScaleAndKeystoneUseTheirOwnUnits) {
+  EXPECT_EQ(verdictOf({{Measure::Rotation, 0.05}}), Verdict::Pass);
+  EXPECT_EQ(verdictOf({{Measure::Rotation, -0.3}}), Verdict::Fix);
+  EXPECT_EQ(verdictOf({{Measure::Rotation, 0.6}}), Verdict::Reject);
+  EXPECT_EQ(verdictOf({{Measure::Scale, 1.002}}), Verdict::Pass) << "0.2 %";
+  EXPECT_EQ(verdictOf({{Measure::Scale, 0.995}}), Verdict::Fix) << "0.5 %";
+  EXPECT_EQ(verdictOf({{Measure::Scale, 1.02}}), Verdict::Reject) << "2 %";
+  EXPECT_EQ(verdictOf({{Measure::Keystone, 5}}), Verdict::Fix) << "0.5 % of 1000 rows";
+}
+
+TEST(FrameVerdict, TheMostSevereMeasureDecides) {
+  const FrameAssessment assessment =
+      assessFrame(frameOf({{Measure::Vertical, 1}, {Measure::Rotation, 0.7}, {Measure::Scale, 1.005}}),
+                  defaultLimits());
+  EXPECT_EQ(assessment.verdict, Verdict::Reject);
+  ASSERT_TRUE(assessment.worstKey);
+  EXPECT_EQ(*assessment.worstKey, LimitKey::Rotation);
+}
+
+TEST(FrameVerdict, ParallaxOutsideTheBudgetIsFixableWhenItsRangeFits) {
+  // Budget -1 % .. 2 %: a range of 3 %.
+  EXPECT_EQ(verdictOf({{Measure::NearParallax, -0.8}, {Measure::FarParallax, 1.5}}), Verdict::Pass);
+  EXPECT_EQ(verdictOf({{Measure::NearParallax, -2.0}, {Measure::FarParallax, 0.5}}), Verdict::Fix)
+      << "a shift of 1 % brings both in";
+  EXPECT_EQ(verdictOf({{Measure::NearParallax, -2.0}, {Measure::FarParallax, 1.5}}),
+            Verdict::Reject)
+      << "3.5 % of depth does not fit a 3 % budget";
+}
+
+TEST(FrameVerdict, FramesThatCannotBeTrustedAreInconclusiveWithTheirReason) {
+  FrameRecord fewPoints = frameOf({{Measure::Vertical, 0.5}});
+  fewPoints.points = 3;
+  EXPECT_EQ(assessFrame(fewPoints, defaultLimits()).reason, "too few points (3)");
+
+  FrameRecord black = frameOf({{Measure::Vertical, 0.5}});
+  black.signature = frameSignature(test::flatPicture(0));
+  EXPECT_EQ(assessFrame(black, defaultLimits()).reason, "flat or black view");
+
+  const FrameAssessment nothing = assessFrame(frameOf({}), defaultLimits());
+  EXPECT_EQ(nothing.verdict, Verdict::Inconclusive);
+  EXPECT_EQ(assessFrame(failedFrameRecord(4, "the picture cannot be read"), defaultLimits()).reason,
+            "the picture cannot be read");
+}
+
+std::unique_ptr<Result> stepResult(const char* name, std::vector<std::pair<const char*, double>> values) {
+  Result::KeyValues entries;
+  for (const auto& [key, value] : values) entries.push_back(std::make_unique<Result::KeyValue>(key, value));
+  return std::make_unique<Result>(name, std::move(entries), Result::KeyImages{});
+}
+
+TEST(RecordFromResults, TheStereolintMethodGivesTheMedianOfEachStep) {
+  Results results;
+  results.push_back(stepResult(keys::kVertical, {{keys::kCalculationPoints, 120}, {keys::kMedian, 4.5}, {keys::kTime, 3}}));
+  results.push_back(stepResult(keys::kRotation, {{keys::kCalculationPoints, 90}, {keys::kMedian, 0.2}, {keys::kTime, 3}}));
+  results.push_back(stepResult(keys::kScale, {{keys::kCalculationPoints, 90}, {keys::kMedian, 1.001}, {keys::kTime, 3}}));
+  const FrameRecord record = recordFromResults(7, results, cv::Size(1920, 1080), {});
+  EXPECT_EQ(record.values[measureIndex(Measure::Vertical)], 4.5);
+  EXPECT_EQ(record.values[measureIndex(Measure::Scale)], 1.001);
+  EXPECT_FALSE(record.values[measureIndex(Measure::Keystone)]);
+  EXPECT_EQ(record.points, 90);
+  EXPECT_EQ(assessFrame(record, defaultLimits()).verdict, Verdict::Fix) << "0.2° rotation";
+
+  Results unmatched;
+  unmatched.push_back(stepResult(keys::kVertical, {{keys::kTime, 3}}));
+  const FrameRecord empty = recordFromResults(8, unmatched, cv::Size(1920, 1080), {});
+  EXPECT_EQ(assessFrame(empty, defaultLimits()).reason, "VERTICAL: no matched points");
+  EXPECT_EQ(assessFrame(recordFromResults(9, Results{}, cv::Size(1, 1), {}), defaultLimits()).verdict,
+            Verdict::Inconclusive);
+}
+
+TEST(RecordFromResults, TheStereolintCheckerOnAPairWithAKnownShift) {
+  const std::string parameters = "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,"
+                                 "MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL;ROTATION;SCALE";
+  const test::StereoPair pair = test::verticallyShiftedPair({320, 240}, 4);
+  const Results results = Stereolint(parameters).compute(nullptr, pair.left, pair.right);
+  const FrameRecord record =
+      recordFromResults(1, results, pair.left.size(), frameSignature(pair.left));
+  EXPECT_EQ(record.values[measureIndex(Measure::Vertical)], 4.0);
+  // 4 rows of 240 is 1.7 %: beyond 1 %, within 2 %.
+  EXPECT_EQ(assessFrame(record, defaultLimits()).verdict, Verdict::Reject);
+  EXPECT_EQ(assessFrame(record, parseLimits("VERTICAL:1%/2%").value()).verdict, Verdict::Fix);
+
+  const cv::Mat black(240, 320, CV_8UC3, cv::Scalar::all(0));
+  const FrameRecord dark = recordFromResults(
+      2, Stereolint(parameters).compute(nullptr, black, black), black.size(), frameSignature(black));
+  const FrameAssessment assessment = assessFrame(dark, defaultLimits());
+  EXPECT_EQ(assessment.verdict, Verdict::Inconclusive);
+  EXPECT_EQ(assessment.reason, "flat or black view") << "the cause, before its effect";
+  EXPECT_EQ(assessFrame(recordFromResults(2, Stereolint(parameters).compute(nullptr, black, black),
+                                          black.size(), {}),
+                        defaultLimits())
+                .reason,
+            "VERTICAL: no matched points");
+}
+
+std::unique_ptr<Result> alignmentResult(const std::string& status, double vertical) {
+  Result::KeyValues entries;
+  const std::pair<const char*, double> numbers[] = {
+      {"VERTICAL", vertical}, {"ROTATION", 0.01}, {"SCALE", 1.0005}, {"KEYSTONE", 0.4},
+      {"NEAR PARALLAX", -0.6}, {"FAR PARALLAX", 2.3}, {"POINTS", 400}, {"RESIDUAL", 0.1}};
+  for (const auto& [key, value] : numbers) entries.push_back(std::make_unique<Result::KeyValue>(key, value));
+  entries.push_back(std::make_unique<Result::KeyValue>("STATUS", status));
+  entries.push_back(std::make_unique<Result::KeyValue>("TIME", 40.0));
+  return std::make_unique<Result>("ALIGNMENT", std::move(entries), Result::KeyImages{});
+}
+
+TEST(RecordFromResults, TheAlignmentMethodGivesEveryMeasureAndItsStatus) {
+  Results results;
+  results.push_back(alignmentResult("OK", 1.0));
+  const FrameRecord record = recordFromResults(3, results, cv::Size(1920, 1080), {});
+  EXPECT_EQ(record.values[measureIndex(Measure::FarParallax)], 2.3);
+  EXPECT_EQ(record.points, 400);
+  EXPECT_EQ(record.status, "OK");
+  const FrameAssessment assessment = assessFrame(record, defaultLimits());
+  EXPECT_EQ(assessment.verdict, Verdict::Fix) << "far parallax 2.3 % beyond a 2 % budget, a range that fits";
+  EXPECT_EQ(decidingMeasure(*assessment.worstKey, record, defaultLimits()), Measure::FarParallax);
+
+  Results doubtful;
+  doubtful.push_back(alignmentResult("INCONCLUSIVE repetitive pattern", 1.0));
+  EXPECT_EQ(assessFrame(recordFromResults(3, doubtful, cv::Size(1920, 1080), {}), defaultLimits()).reason,
+            "repetitive pattern");
+}
+
+TEST(FailOn, ShotsAtOrBeyondTheLevelFailTheRun) {
+  ASSERT_FALSE(parseFailLevel("warn").ok());
+  EXPECT_NE(parseFailLevel("warn").error().find("fix, reject"), std::string::npos);
+  std::vector<Shot> shots(2);
+  shots[0].verdict = Verdict::Pass;
+  shots[1].verdict = Verdict::Fix;
+  EXPECT_TRUE(failsAt(parseFailLevel("fix").value(), shots));
+  EXPECT_FALSE(failsAt(parseFailLevel("reject").value(), shots));
+  shots[1].verdict = Verdict::Inconclusive;
+  EXPECT_FALSE(failsAt(Verdict::Fix, shots)) << "what cannot be judged does not fail";
+}
+
+}  // namespace
+}  // namespace stereolint::qc

@@ -1,0 +1,156 @@
+#include "sources/VideoStream.h"
+
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include <opencv2/core.hpp>
+
+#include "sources/BgrConverter.h"
+#include "sources/VideoDecoder.h"
+#include "sources/VideoFacts.h"
+
+namespace stereolint {
+
+namespace {
+
+using libav::VideoDecoder;
+
+std::optional<cv::RotateFlags> rotationFor(int clockwiseDegrees) {
+  switch (clockwiseDegrees) {
+    case 90: return cv::ROTATE_90_CLOCKWISE;
+    case 180: return cv::ROTATE_180;
+    case 270: return cv::ROTATE_90_COUNTERCLOCKWISE;
+    default: return std::nullopt;
+  }
+}
+
+std::string turnRemark(const std::string& path, int clockwiseDegrees) {
+  const std::string how = clockwiseDegrees == 180 ? "180 degrees"
+                          : clockwiseDegrees == 90 ? "90 degrees clockwise"
+                                                   : "90 degrees counterclockwise";
+  return path + " is turned " + how + " as its rotation metadata asks";
+}
+
+class LibavVideoStream final : public VideoStream {
+ public:
+  LibavVideoStream(std::string path, std::unique_ptr<VideoDecoder> opened)
+      : filePath(std::move(path)), decoder(std::move(opened)) {
+    const AVStream& stream = decoder->stream();
+    size = {stream.codecpar->width, stream.codecpar->height};
+    count = libav::frameCountOf(decoder->format(), stream);
+    rate = libav::frameRateOf(stream);
+    const std::optional<int> turn = libav::clockwiseTurnOf(stream);
+    if (!turn) {
+      notes.push_back(filePath + " asks to be turned by an angle that is no quarter turn; "
+                      "its pictures are taken as stored");
+    } else if ((rotation = rotationFor(*turn))) {
+      notes.push_back(turnRemark(filePath, *turn));
+      if (*turn != 180) size = {size.height, size.width};
+    }
+  }
+
+  const std::string& path() const override { return filePath; }
+  cv::Size pictureSize() const override { return size; }
+  std::optional<std::int64_t> frameCountHint() const override { return count; }
+  std::optional<double> frameRate() const override { return rate; }
+  std::vector<std::string> remarks() const override { return notes; }
+
+  StreamRead read(StreamPicture& out) override {
+    StreamRead next = advance(out);
+    if (next.kind != StreamRead::Kind::Picture) return next;
+    cv::Mat& target = rotation ? unturned : out.picture;
+    if (!converter.convert(decoder->frame(), target)) {
+      return StreamRead::failed(cannotRead(out.number, "FFmpeg cannot convert its pixels"));
+    }
+    if (rotation) {
+      libav::unshare(out.picture);
+      cv::rotate(unturned, out.picture, *rotation);
+    }
+    return next;
+  }
+
+  StreamRead skip(StreamPicture& out) override {
+    // The codec still decodes the frame (later frames are built on it); only
+    // the conversion into a picture is saved.
+    StreamRead next = advance(out);
+    out.picture.release();
+    return next;
+  }
+
+  bool seekTo(std::int64_t frameNumber) override;
+
+ private:
+  // Decodes the next frame unless seekTo left one waiting, and numbers it.
+  StreamRead advance(StreamPicture& out);
+  std::string cannotRead(std::int64_t number, const std::string& why) const {
+    return "Cannot read frame " + std::to_string(number) + " of " + filePath + ": " + why;
+  }
+  // The 0-based place of a decoded frame in the stream, by its timestamp.
+  std::optional<std::int64_t> placeOf(const AVFrame& frame) const;
+
+  std::string filePath;
+  std::unique_ptr<VideoDecoder> decoder;
+  cv::Size size;
+  std::optional<std::int64_t> count;
+  std::optional<double> rate;
+  std::optional<cv::RotateFlags> rotation;
+  std::vector<std::string> notes;
+  libav::BgrConverter converter;
+  cv::Mat unturned;           // the converted frame before turning, reused
+  std::int64_t delivered = 0; // the number of the last frame given
+  bool waiting = false;       // seekTo left the next frame decoded
+};
+
+StreamRead LibavVideoStream::advance(StreamPicture& out) {
+  const auto outcome = waiting ? VideoDecoder::Outcome::Frame : decoder->next();
+  waiting = false;
+  if (outcome == VideoDecoder::Outcome::End) return StreamRead::end();
+  if (outcome == VideoDecoder::Outcome::Failed) {
+    return StreamRead::failed(cannotRead(delivered + 1, decoder->reason()));
+  }
+  out.number = ++delivered;
+  return StreamRead::picture();
+}
+
+std::optional<std::int64_t> LibavVideoStream::placeOf(const AVFrame& frame) const {
+  const AVStream& stream = decoder->stream();
+  if (!rate || frame.best_effort_timestamp == AV_NOPTS_VALUE) return std::nullopt;
+  const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+  const double seconds =
+      static_cast<double>(frame.best_effort_timestamp - start) * av_q2d(stream.time_base);
+  return static_cast<std::int64_t>(std::llround(seconds * *rate));
+}
+
+bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
+  const AVStream& stream = decoder->stream();
+  if (!rate || frameNumber < 1 || stream.time_base.num <= 0) return false;
+  const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+  const double seconds = static_cast<double>(frameNumber - 1) / *rate;
+  const auto timestamp =
+      start + static_cast<std::int64_t>(std::llround(seconds / av_q2d(stream.time_base)));
+  if (!decoder->seekBefore(timestamp)) return false;
+  waiting = false;
+  for (;;) {
+    if (decoder->next() != VideoDecoder::Outcome::Frame) return false;
+    const auto place = placeOf(decoder->frame());
+    if (!place) return false;
+    if (*place + 1 >= frameNumber) {
+      delivered = *place;
+      waiting = true;
+      return *place + 1 == frameNumber;
+    }
+  }
+}
+
+}  // namespace
+
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path) {
+  auto decoder = VideoDecoder::open(path);
+  if (!decoder) return Failure{decoder.error()};
+  std::unique_ptr<FrameStream> stream =
+      std::make_unique<LibavVideoStream>(path, std::move(decoder.value()));
+  return stream;
+}
+
+}  // namespace stereolint

@@ -1,6 +1,6 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
-//   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long]
+//   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -19,7 +19,9 @@
 // given); --long is a 200-frame 1080p run at -t 2 that shows whether memory
 // stays flat, and runs only when asked; --binary runs another build of
 // the program (an earlier one, to compare; its stage columns stay 0 when it
-// has no stage timers).
+// has no stage timers). --decode, also only when asked, times decoding a
+// 1080p H.264 video (N frames, at least 48) with the program's frame stream
+// against the image library's video reader.
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "BenchFootage.h"
+#include "DecodeSpeed.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
 #include "ProgramRun.h"
@@ -142,9 +145,10 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
 
 int main(int argc, char** argv) {
   int frames = 24;
-  bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
+  bool videos = true, stills = true, loops = true, longRun = false, decode = false;
+  bool chosen = false;
   const auto choose = [&](bool& section) {
-    if (!chosen) videos = stills = loops = longRun = false;
+    if (!chosen) videos = stills = loops = longRun = decode = false;
     chosen = true;
     section = true;
   };
@@ -159,14 +163,17 @@ int main(int argc, char** argv) {
       choose(loops);
     } else if (std::strcmp(argv[i], "--long") == 0) {
       choose(longRun);
+    } else if (std::strcmp(argv[i], "--decode") == 0) {
+      choose(decode);
     } else {
       std::fprintf(stderr,
-                   "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long]\n",
+                   "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
+                   "[--decode]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (loops && !videos && !stills && !longRun) {
+  if (loops && !videos && !stills && !longRun && !decode) {
     bench::printLoopScaling();
     return 0;
   }
@@ -181,6 +188,7 @@ int main(int argc, char** argv) {
   if (stills) printStills(folder, canvas);
   if (loops) bench::printLoopScaling();
   if (longRun) printLongRun(folder, canvas);
+  if (decode) bench::printDecodeSpeed(folder, canvas, std::max(frames, 48));
   fs::remove_all(folder);
   return 0;
 }

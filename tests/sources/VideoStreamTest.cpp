@@ -240,18 +240,40 @@ TEST_F(VideoFiles, AFileWrittenThroughAPipeWithoutDurationIsReadToItsEnd) {
   expectColour(pictures[11], patternColour(12));
 }
 
-TEST_F(VideoFiles, TenBitVideoGivesSixteenBitPicturesOverTheFullRange) {
-  const std::string path = folder.file("grey10.mkv");
-  ffmpeg({"-f", "lavfi", "-i", "color=0x808080:size=64x48:rate=10", "-frames", "3", "-c:v",
-          "libx264", "-qp", "0", "-pix_fmt", "yuv420p10le", path});
-  auto stream = open(path);
-  ASSERT_TRUE(stream);
-  const auto pictures = readAll(*stream);
-  ASSERT_EQ(pictures.size(), 3u);
-  EXPECT_EQ(pictures[0].picture.type(), CV_16UC3);
-  const cv::Scalar mean = cv::mean(pictures[0].picture);
-  for (int channel = 0; channel < 3; ++channel) {
-    EXPECT_NEAR(mean[channel], 128.0 * 257.0, 400.0) << "channel " << channel;
+// Mid grey (128 of 255) in layouts of 8 to 16 bits, at sizes that are no
+// multiple of the scaler's vector width too.
+TEST_F(VideoFiles, EveryLayoutGivesBlueGreenRedPicturesOfItsDepth) {
+  const struct {
+    const char* name;
+    const char* codec;
+    const char* layout;
+    const char* size;
+    int type;
+    double grey;
+    double tolerance;
+  } cases[] = {
+      {"yuv420p10.mkv", "libx264", "yuv420p10le", "64x48", CV_16UC3, 128.0 * 257.0, 400.0},
+      {"gray16.mkv", "ffv1", "gray16le", "61x45", CV_16UC3, 128.0 * 257.0, 400.0},
+      {"yuv444p.mkv", "ffv1", "yuv444p", "61x45", CV_8UC3, 128.0, 3.0},
+      {"gray.mkv", "ffv1", "gray", "61x45", CV_8UC3, 128.0, 3.0},
+      {"yuv420p.mp4", "libx264", "yuv420p", "62x46", CV_8UC3, 128.0, 3.0},
+  };
+  for (const auto& layout : cases) {
+    SCOPED_TRACE(layout.name);
+    const std::string path = folder.file(layout.name);
+    ffmpeg({"-f", "lavfi", "-i", std::string("color=0x808080:rate=10:size=") + layout.size,
+            "-frames", "3", "-c:v", layout.codec, "-qp", "0", "-pix_fmt", layout.layout, path});
+    auto stream = open(path);
+    ASSERT_TRUE(stream);
+    const auto pictures = readAll(*stream);
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures[2].picture.type(), layout.type);
+    EXPECT_EQ(pictures[2].picture.size(), stream->pictureSize());
+    // Every sample, up to the last column and row.
+    double darkest = 0, brightest = 0;
+    cv::minMaxLoc(pictures[2].picture.reshape(1), &darkest, &brightest);
+    EXPECT_NEAR(darkest, layout.grey, layout.tolerance);
+    EXPECT_NEAR(brightest, layout.grey, layout.tolerance);
   }
 }
 
@@ -296,6 +318,19 @@ TEST_F(VideoFiles, PicturesAreTurnedAsTheRotationMetadataAsks) {
       EXPECT_NEAR(blueMean[channel], blue[channel], 40.0) << "channel " << channel;
     }
   }
+
+  // An angle between quarter turns is not applied, and the user is told.
+  const std::string slanted = folder.file("turned45.mp4");
+  ffmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=45", slanted});
+  auto stream = open(slanted);
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(stream->pictureSize(), cv::Size(64, 48));
+  EXPECT_EQ(stream->remarks(),
+            std::vector<std::string>{slanted + " asks to be turned by an angle that is no quarter "
+                                               "turn; its pictures are taken as stored"});
+  StreamPicture picture;
+  ASSERT_EQ(stream->read(picture).kind, StreamRead::Kind::Picture);
+  EXPECT_EQ(picture.picture.size(), cv::Size(64, 48));
 }
 
 // Everything FFmpeg writes to standard error while `work` runs.

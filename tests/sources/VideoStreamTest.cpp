@@ -225,6 +225,44 @@ TEST_F(VideoFiles, ReadingGoesOnPastADurationThatTellsTooFewFrames) {
   EXPECT_EQ(numbersOf(readAll(*stream)), oneTo(30));
 }
 
+// A copy cut after three quarters of its bytes, as an interrupted transfer
+// leaves it.
+TEST_F(VideoFiles, AFileCutShortGivesTheFramesBeforeTheCutThenStops) {
+  for (const char* name : {"cut.mkv", "cut.ts"}) {
+    SCOPED_TRACE(name);
+    const std::string path = folder.file(name);
+    ffmpeg({"-f", "lavfi", "-i", kPattern, "-frames", "13", "-c:v", "libx264", "-qp", "0",
+            "-g", "1", path});
+    const std::string bytes = test::readTextFile(path);
+    test::writeTextFile(path, bytes.substr(0, bytes.size() * 3 / 4));
+
+    auto stream = open(path);
+    ASSERT_TRUE(stream);
+    std::vector<StreamPicture> pictures;
+    StreamRead last;
+    for (int guard = 0; guard < 100; ++guard) {
+      StreamPicture picture;
+      last = stream->read(picture);
+      if (last.kind != StreamRead::Kind::Picture) break;
+      pictures.push_back(picture);
+    }
+    ASSERT_GE(pictures.size(), 3u);
+    EXPECT_LT(pictures.size(), 13u);
+    EXPECT_EQ(numbersOf(pictures), oneTo(static_cast<std::int64_t>(pictures.size())));
+    // The frames wholly before the cut are intact.
+    for (size_t k = 0; k + 1 < pictures.size(); ++k) {
+      expectColour(pictures[k], patternColour(pictures[k].number));
+    }
+    if (last.kind == StreamRead::Kind::Failed) {
+      EXPECT_EQ(last.reason.rfind("Cannot read frame " + std::to_string(pictures.size() + 1) +
+                                      " of " + path + ": ",
+                                  0),
+                0u)
+          << last.reason;
+    }
+  }
+}
+
 TEST_F(VideoFiles, AFileWrittenThroughAPipeWithoutDurationIsReadToItsEnd) {
   const std::string path = folder.file("piped.mkv");
   const std::string command = std::string(FFMPEG_PROGRAM) +

@@ -30,9 +30,9 @@ DecodeRun timed(const std::function<int()>& decodeAll) {
   DecodeRun run;
   run.frames = decodeAll();
   run.cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-  run.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                         wallStart)
-                   .count();
+  run.wallMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart)
+          .count();
   return run;
 }
 

@@ -15,7 +15,8 @@ bool deeperThan8Bits(AVPixelFormat format) {
 
 bool isYuv(AVPixelFormat format) {
   const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(format);
-  return layout != nullptr && (layout->flags & AV_PIX_FMT_FLAG_RGB) == 0 && layout->nb_components >= 3;
+  return layout != nullptr && (layout->flags & AV_PIX_FMT_FLAG_RGB) == 0 &&
+         layout->nb_components >= 3;
 }
 
 // The codec's older "full range" formats (yuvj420p...) say their range by
@@ -26,10 +27,8 @@ bool fullRange(const AVFrame& frame) {
     case AV_PIX_FMT_YUVJ422P:
     case AV_PIX_FMT_YUVJ444P:
     case AV_PIX_FMT_YUVJ440P:
-    case AV_PIX_FMT_YUVJ411P:
-      return true;
-    default:
-      return frame.color_range == AVCOL_RANGE_JPEG;
+    case AV_PIX_FMT_YUVJ411P: return true;
+    default: return frame.color_range == AVCOL_RANGE_JPEG;
   }
 }
 
@@ -46,9 +45,9 @@ bool BgrConverter::convert(const AVFrame& frame, cv::Mat& picture) {
   // The cached context stays while size and layout stay, and is rebuilt
   // when a stream changes either mid-way. No scaling happens: the flags
   // only choose how chroma is interpolated.
-  SwsContext* next = sws_getCachedContext(owner.get(), frame.width, frame.height, source,
-                                          frame.width, frame.height, target, SWS_BILINEAR, nullptr,
-                                          nullptr, nullptr);
+  SwsContext* next =
+      sws_getCachedContext(owner.get(), frame.width, frame.height, source, frame.width,
+                           frame.height, target, SWS_BILINEAR, nullptr, nullptr, nullptr);
   if (next != owner.get()) {
     (void)owner.release();  // sws_getCachedContext freed the old one
     owner.reset(next);
@@ -57,7 +56,8 @@ bool BgrConverter::convert(const AVFrame& frame, cv::Mat& picture) {
   if (next == nullptr) return false;
   const Colours wanted{frame.colorspace, fullRange(frame)};
   if (isYuv(source) && !(colours == wanted)) {
-    const int matrix = frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace;
+    const int matrix =
+        frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace;
     const int* coefficients = sws_getCoefficients(matrix);
     sws_setColorspaceDetails(next, coefficients, wanted.fullRange ? 1 : 0, coefficients, 1, 0,
                              1 << 16, 1 << 16);

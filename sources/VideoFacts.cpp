@@ -46,8 +46,7 @@ const std::int32_t* displayMatrixOf(const AVStream& stream) {
   return reinterpret_cast<const std::int32_t*>(data->data);
 #else
   size_t size = 0;
-  const std::uint8_t* data =
-      av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  const std::uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
   if (data == nullptr || size < 9 * sizeof(std::int32_t)) return nullptr;
   return reinterpret_cast<const std::int32_t*>(data);
 #endif

@@ -26,7 +26,7 @@ std::optional<cv::RotateFlags> rotationFor(int clockwiseDegrees) {
 }
 
 std::string turnRemark(const std::string& path, int clockwiseDegrees) {
-  const std::string how = clockwiseDegrees == 180 ? "180 degrees"
+  const std::string how = clockwiseDegrees == 180  ? "180 degrees"
                           : clockwiseDegrees == 90 ? "90 degrees clockwise"
                                                    : "90 degrees counterclockwise";
   return path + " is turned " + how + " as its rotation metadata asks";
@@ -34,20 +34,14 @@ std::string turnRemark(const std::string& path, int clockwiseDegrees) {
 
 class LibavVideoStream final : public VideoStream {
  public:
-  LibavVideoStream(std::string path, std::unique_ptr<VideoDecoder> opened)
+  LibavVideoStream(std::string path, std::unique_ptr<VideoDecoder> opened,
+                   RotationMetadata metadata)
       : filePath(std::move(path)), decoder(std::move(opened)) {
     const AVStream& stream = decoder->stream();
     size = {stream.codecpar->width, stream.codecpar->height};
     count = libav::frameCountOf(decoder->format(), stream);
     rate = libav::frameRateOf(stream);
-    const std::optional<int> turn = libav::clockwiseTurnOf(stream);
-    if (!turn) {
-      notes.push_back(filePath + " asks to be turned by an angle that is no quarter turn; "
-                      "its pictures are taken as stored");
-    } else if ((rotation = rotationFor(*turn))) {
-      notes.push_back(turnRemark(filePath, *turn));
-      if (*turn != 180) size = {size.height, size.width};
-    }
+    if (metadata == RotationMetadata::Apply) followRotation();
   }
 
   const std::string& path() const override { return filePath; }
@@ -81,6 +75,18 @@ class LibavVideoStream final : public VideoStream {
   bool seekTo(std::int64_t frameNumber) override;
 
  private:
+  // Turns the pictures as the display matrix asks, and says so.
+  void followRotation() {
+    const std::optional<int> turn = libav::clockwiseTurnOf(decoder->stream());
+    if (!turn) {
+      notes.push_back(filePath +
+                      " asks to be turned by an angle that is no quarter turn; "
+                      "its pictures are taken as stored");
+    } else if ((rotation = rotationFor(*turn))) {
+      notes.push_back(turnRemark(filePath, *turn));
+      if (*turn != 180) size = {size.height, size.width};
+    }
+  }
   // Decodes the next frame unless seekTo left one waiting, and numbers it.
   StreamRead advance(StreamPicture& out);
   std::string cannotRead(std::int64_t number, const std::string& why) const {
@@ -97,9 +103,9 @@ class LibavVideoStream final : public VideoStream {
   std::optional<cv::RotateFlags> rotation;
   std::vector<std::string> notes;
   libav::BgrConverter converter;
-  cv::Mat unturned;           // the converted frame before turning, reused
-  std::int64_t delivered = 0; // the number of the last frame given
-  bool waiting = false;       // seekTo left the next frame decoded
+  cv::Mat unturned;            // the converted frame before turning, reused
+  std::int64_t delivered = 0;  // the number of the last frame given
+  bool waiting = false;        // seekTo left the next frame decoded
 };
 
 StreamRead LibavVideoStream::advance(StreamPicture& out) {
@@ -145,11 +151,12 @@ bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
 
 }  // namespace
 
-Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path) {
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path,
+                                                       RotationMetadata rotation) {
   auto decoder = VideoDecoder::open(path);
   if (!decoder) return Failure{decoder.error()};
   std::unique_ptr<FrameStream> stream =
-      std::make_unique<LibavVideoStream>(path, std::move(decoder.value()));
+      std::make_unique<LibavVideoStream>(path, std::move(decoder.value()), rotation);
   return stream;
 }
 

@@ -8,9 +8,11 @@
 // changes mid-way gives pictures of the new size, which the pipeline then
 // refuses.
 //
-// Pictures are turned as players show them when the stream's display matrix
-// asks for a quarter turn (phones write one for portrait takes); remarks()
-// then says so, and pictureSize() gives the turned size.
+// With RotationMetadata::Apply (the default), pictures are turned as players
+// show them when the stream's display matrix asks for a quarter turn (phones
+// write one for portrait takes); remarks() then says so, and pictureSize()
+// gives the turned size. With RotationMetadata::Ignore they are taken as
+// stored, and nothing is remarked.
 //
 // Frames are numbered 1, 2, 3... in display order. Reading goes on until the
 // file ends, whatever the headers' frame count or duration say.
@@ -43,11 +45,17 @@ class VideoStream : public FrameStream {
   virtual bool seekTo(std::int64_t frameNumber) = 0;
 };
 
+enum class RotationMetadata {
+  Apply,   // pictures turned as players show them
+  Ignore,  // pictures as stored
+};
+
 // Opens a video file; the stream is a VideoStream (for seekTo). Failures, in words for the user:
 //   "Cannot open the video PATH: <FFmpeg's reason>"  (missing, unreadable,
 //                                                    empty, not a video)
 //   "PATH holds no video stream"                     (audio only)
 //   "Cannot decode the video PATH: FFmpeg has no decoder for CODEC"
-Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path);
+Expected<std::unique_ptr<FrameStream>> openVideoStream(
+    const std::string& path, RotationMetadata rotation = RotationMetadata::Apply);
 
 }  // namespace stereolint

@@ -37,8 +37,9 @@ cv::Scalar patternColour(std::int64_t frame) {
   return {100.0, 240.0 - step, step};  // blue, green, red
 }
 
-std::unique_ptr<VideoStream> open(const std::string& path) {
-  auto opened = openVideoStream(path);
+std::unique_ptr<VideoStream> open(const std::string& path,
+                                  RotationMetadata rotation = RotationMetadata::Apply) {
+  auto opened = openVideoStream(path, rotation);
   EXPECT_TRUE(opened.ok()) << opened.error();
   if (!opened) return nullptr;
   return std::unique_ptr<VideoStream>(dynamic_cast<VideoStream*>(opened.value().release()));
@@ -161,10 +162,10 @@ class VideoFiles : public ::testing::Test {
 TEST_F(VideoFiles, AStreamThatChangesSizeGivesEachFrameAtItsOwnSize) {
   const cv::Size small(640, 278), large(960, 416);
   for (const auto& [name, size] : {std::pair{"small.ts", small}, std::pair{"large.ts", large}}) {
-    const std::string source = "testsrc2=rate=24:size=" + std::to_string(size.width) + "x" +
-                               std::to_string(size.height);
-    ffmpeg({"-f", "lavfi", "-i", source, "-frames", "10", "-c:v", "libx264", "-preset",
-            "ultrafast", "-pix_fmt", "yuv420p", folder.file(name)});
+    const std::string source =
+        "testsrc2=rate=24:size=" + std::to_string(size.width) + "x" + std::to_string(size.height);
+    ffmpeg({"-f", "lavfi", "-i", source, "-frames", "10", "-c:v", "libx264", "-preset", "ultrafast",
+            "-pix_fmt", "yuv420p", folder.file(name)});
   }
   const auto join = [&](const std::string& first, const std::string& second) {
     const std::string joined = folder.file(first + "-" + second);
@@ -216,8 +217,8 @@ void patchMatroskaDuration(const std::string& path, double milliseconds) {
 
 TEST_F(VideoFiles, ReadingGoesOnPastADurationThatTellsTooFewFrames) {
   const std::string path = folder.file("short.mkv");
-  ffmpeg({"-f", "lavfi", "-i", kPattern, "-frames", "30", "-c:v", "libx264", "-preset",
-          "ultrafast", path});
+  ffmpeg({"-f", "lavfi", "-i", kPattern, "-frames", "30", "-c:v", "libx264", "-preset", "ultrafast",
+          path});
   patchMatroskaDuration(path, 400.0);
   auto stream = open(path);
   ASSERT_TRUE(stream);
@@ -231,8 +232,8 @@ TEST_F(VideoFiles, AFileCutShortGivesTheFramesBeforeTheCutThenStops) {
   for (const char* name : {"cut.mkv", "cut.ts"}) {
     SCOPED_TRACE(name);
     const std::string path = folder.file(name);
-    ffmpeg({"-f", "lavfi", "-i", kPattern, "-frames", "13", "-c:v", "libx264", "-qp", "0",
-            "-g", "1", path});
+    ffmpeg({"-f", "lavfi", "-i", kPattern, "-frames", "13", "-c:v", "libx264", "-qp", "0", "-g",
+            "1", path});
     const std::string bytes = test::readTextFile(path);
     test::writeTextFile(path, bytes.substr(0, bytes.size() * 3 / 4));
 
@@ -254,10 +255,10 @@ TEST_F(VideoFiles, AFileCutShortGivesTheFramesBeforeTheCutThenStops) {
       expectColour(pictures[k], patternColour(pictures[k].number));
     }
     if (last.kind == StreamRead::Kind::Failed) {
-      EXPECT_EQ(last.reason.rfind("Cannot read frame " + std::to_string(pictures.size() + 1) +
-                                      " of " + path + ": ",
-                                  0),
-                0u)
+      EXPECT_EQ(
+          last.reason.rfind(
+              "Cannot read frame " + std::to_string(pictures.size() + 1) + " of " + path + ": ", 0),
+          0u)
           << last.reason;
     }
   }
@@ -265,10 +266,9 @@ TEST_F(VideoFiles, AFileCutShortGivesTheFramesBeforeTheCutThenStops) {
 
 TEST_F(VideoFiles, AFileWrittenThroughAPipeWithoutDurationIsReadToItsEnd) {
   const std::string path = folder.file("piped.mkv");
-  const std::string command = std::string(FFMPEG_PROGRAM) +
-                              " -nostdin -v error -f lavfi -i \"" + kPattern +
-                              "\" -frames 30 -c:v libx264 -preset ultrafast -f matroska - | cat > " +
-                              path;
+  const std::string command =
+      std::string(FFMPEG_PROGRAM) + " -nostdin -v error -f lavfi -i \"" + kPattern +
+      "\" -frames 30 -c:v libx264 -preset ultrafast -f matroska - | cat > " + path;
   const auto made = test::runProcess("/bin/sh", {"-c", command});
   ASSERT_EQ(made.exitCode, 0) << made.err;
   auto stream = open(path);
@@ -356,6 +356,16 @@ TEST_F(VideoFiles, PicturesAreTurnedAsTheRotationMetadataAsks) {
       EXPECT_NEAR(blueMean[channel], blue[channel], 40.0) << "channel " << channel;
     }
   }
+
+  // Asked to, the reader takes the pictures as stored, and says nothing.
+  auto asStored = open(folder.file("turned90.mp4"), RotationMetadata::Ignore);
+  ASSERT_TRUE(asStored);
+  EXPECT_EQ(asStored->pictureSize(), cv::Size(64, 48));
+  EXPECT_TRUE(asStored->remarks().empty());
+  const auto storedPictures = readAll(*asStored);
+  ASSERT_EQ(storedPictures.size(), 2u);
+  const cv::Scalar leftHalf = cv::mean(storedPictures[0].picture(cv::Rect(0, 0, 32, 48)));
+  EXPECT_NEAR(leftHalf[2], 255.0, 40.0) << "the left half is red";
 
   // An angle between quarter turns is not applied, and the user is told.
   const std::string slanted = folder.file("turned45.mp4");

@@ -51,16 +51,22 @@ bool BgrConverter::convert(const AVFrame& frame, cv::Mat& picture) {
   if (next != owner.get()) {
     (void)owner.release();  // sws_getCachedContext freed the old one
     owner.reset(next);
-    colours = {};
   }
-  if (next == nullptr) return false;
-  const Colours wanted{frame.colorspace, fullRange(frame)};
-  if (isYuv(source) && !(colours == wanted)) {
-    const int matrix =
-        frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace;
-    const int* coefficients = sws_getCoefficients(matrix);
-    sws_setColorspaceDetails(next, coefficients, wanted.fullRange ? 1 : 0, coefficients, 1, 0,
-                             1 << 16, 1 << 16);
+  if (next == nullptr) {
+    colours = {};
+    return false;
+  }
+  // A rebuilt context (which may sit where the old one was) has default
+  // colours: the layout is part of what was set.
+  const Colours wanted{frame.width, frame.height, source, frame.colorspace, fullRange(frame)};
+  if (!(colours == wanted)) {
+    if (isYuv(source)) {
+      const int matrix =
+          frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace;
+      const int* coefficients = sws_getCoefficients(matrix);
+      sws_setColorspaceDetails(next, coefficients, wanted.fullRange ? 1 : 0, coefficients, 1, 0,
+                               1 << 16, 1 << 16);
+    }
     colours = wanted;
   }
 

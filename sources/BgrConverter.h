@@ -29,17 +29,21 @@ class BgrConverter {
   bool convert(const AVFrame& frame, cv::Mat& picture);
 
  private:
-  // How the scaler turns YUV into RGB; set again only when a frame asks
-  // for other colours, since setting it rebuilds the scaler's tables.
+  // How the scaler turns YUV into RGB, and for which frames; set again only
+  // when a frame asks for other colours or a new scaler, since setting it
+  // rebuilds the scaler's tables.
   struct Colours {
-    AVColorSpace matrix = AVCOL_SPC_NB;  // none yet
+    int width = 0, height = 0;
+    AVPixelFormat layout = AV_PIX_FMT_NONE;
+    AVColorSpace matrix = AVCOL_SPC_NB;
     bool fullRange = false;
     bool operator==(const Colours& other) const {
-      return matrix == other.matrix && fullRange == other.fullRange;
+      return width == other.width && height == other.height && layout == other.layout &&
+             matrix == other.matrix && fullRange == other.fullRange;
     }
   };
   ScalerHandle owner;  // sws_getCachedContext replaces it when size or layout change
-  Colours colours;
+  Colours colours;     // as last set; none yet
 };
 
 }  // namespace stereolint::libav

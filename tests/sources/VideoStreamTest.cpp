@@ -315,6 +315,40 @@ TEST_F(VideoFiles, EveryLayoutGivesBlueGreenRedPicturesOfItsDepth) {
   }
 }
 
+// An orange, stored as YUV by the matrices and ranges that videos name:
+// read back, it is the same orange.
+TEST_F(VideoFiles, ColoursFollowTheMatrixAndRangeTheVideoNames) {
+  const cv::Scalar orange(40, 140, 230);  // blue, green, red
+  const struct {
+    const char* name;
+    const char* matrix;
+    const char* range;
+  } cases[] = {{"bt709.mkv", "bt709", "tv"},
+               {"bt601-full.mkv", "smpte170m", "pc"},
+               {"bt2020.mkv", "bt2020nc", "tv"}};
+  for (const auto& stored : cases) {
+    SCOPED_TRACE(stored.name);
+    const std::string path = folder.file(stored.name);
+    const std::string convert =
+        std::string("format=rgb24,scale=out_color_matrix=") +
+        (std::string(stored.matrix) == "smpte170m"  ? "bt601"
+         : std::string(stored.matrix) == "bt2020nc" ? "bt2020"
+                                                    : "bt709") +
+        ":out_range=" + (std::string(stored.range) == "pc" ? "full" : "limited");
+    ffmpeg({"-f", "lavfi", "-i", "color=0xE68C28:size=64x48:rate=10", "-frames", "2", "-vf",
+            convert + ",format=yuv444p", "-colorspace", stored.matrix, "-color_range", stored.range,
+            "-c:v", "libx264", "-qp", "0", path});
+    auto stream = open(path);
+    ASSERT_TRUE(stream);
+    const auto pictures = readAll(*stream);
+    ASSERT_EQ(pictures.size(), 2u);
+    const cv::Scalar mean = cv::mean(pictures[0].picture);
+    for (int channel = 0; channel < 3; ++channel) {
+      EXPECT_NEAR(mean[channel], orange[channel], 4.0) << "channel " << channel;
+    }
+  }
+}
+
 // A picture red on its left half, blue on its right, stored with a display
 // matrix that turns it: players (ffmpeg's own) show it turned.
 TEST_F(VideoFiles, PicturesAreTurnedAsTheRotationMetadataAsks) {

@@ -3,11 +3,11 @@
 
 #include <ostream>
 
-#include "app/Application.h"
+#include "app/Presenter.h"
 
 namespace stereolint {
 
-class ConsoleApplication : public Application {
+class ConsoleApplication : public Presenter {
  public:
   void presentResults(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                       cv::Mat summary, std::string name) override;

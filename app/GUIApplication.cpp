@@ -32,7 +32,7 @@ void GUIApplication::presentResults(cv::Mat /*left*/, cv::Mat /*right*/, int id,
   if (display == Display::Unknown) {
     display = platform::displayAvailable() ? Display::Available : Display::Missing;
     if (display == Display::Missing) {
-      status().warning("GUIApplication::presentResults - [display]",
+      status.warning("GUIApplication::presentResults - [display]",
                        "No display to show the summary pictures on; they are written to files "
                        "and the results printed only");
     }
@@ -57,7 +57,7 @@ void GUIApplication::presentResults(cv::Mat /*left*/, cv::Mat /*right*/, int id,
     // instance) must not end the run: the frames are presented on the
     // console from now on.
     display = Display::Missing;
-    status().warning("GUIApplication::presentResults - [display]",
+    status.warning("GUIApplication::presentResults - [display]",
                      "Cannot show the summary pictures (" + error.err +
                          "); the results are printed only");
   }

@@ -3,12 +3,16 @@
 // screen for up to 4 seconds (a key press ends the wait).
 #pragma once
 
-#include "app/Application.h"
+#include "app/Presenter.h"
+#include "app/RunStatus.h"
 
 namespace stereolint {
 
-class GUIApplication : public Application {
+class GUIApplication : public Presenter {
  public:
+  // Warnings about the display go to `status`, which must outlive this.
+  explicit GUIApplication(RunStatus& status) : status(status) {}
+
   void presentResults(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                       cv::Mat summary, std::string name) override;
 
@@ -18,6 +22,7 @@ class GUIApplication : public Application {
   // (with one warning).
   enum class Display { Unknown, Available, Missing };
   Display display = Display::Unknown;
+  RunStatus& status;
 };
 
 // The size a picture of `picture` size is shown at: scaled by the smaller

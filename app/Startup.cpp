@@ -5,11 +5,39 @@
 
 #include "app/CommandLine.h"
 #include "app/ConsoleApplication.h"
+#include "app/FramePipeline.h"
 #include "app/GUIApplication.h"
+#include "app/RunOptions.h"
 #include "checkers/ParameterCheck.h"
+#include "checkers/Stereolint.h"
 #include "util/StageTimes.h"
 
 namespace stereolint {
+
+namespace {
+
+std::unique_ptr<Presenter> createPresenter(RunMode mode, RunStatus& status) {
+  if (mode == RunMode::Console) return std::make_unique<ConsoleApplication>();
+  return std::make_unique<GUIApplication>(status);
+}
+
+// Runs the checked options and returns the exit code.
+int runAnalysis(const RunOptions& options) {
+  RunStatus status;
+  const std::unique_ptr<Presenter> presenter = createPresenter(options.mode, status);
+  // The one checker serves every worker of the run.
+  const std::unique_ptr<StereolintInterface> checker =
+      createChecker(options.method, options.parameters);
+  if (!checker) {
+    status.error("ConsoleApplication::run - [method]",
+                 "Unknown disparity method \"" + options.method + "\"; valid: " + kMethodNames);
+    return -1;
+  }
+  FramePipeline pipeline(options, *checker, *presenter, status);
+  return pipeline.run();
+}
+
+}  // namespace
 
 int startStereolint(const std::vector<std::string>& words) {
   const CommandLine line = readCommandLine(words);
@@ -17,24 +45,16 @@ int startStereolint(const std::vector<std::string>& words) {
     std::cout << usageText() << std::flush;
     return 0;
   }
-  const Settings& settings = line.settings;
-  if (const auto error = checkSettings(settings)) {
+  if (const auto error = checkSettings(line.settings)) {
     std::cerr << *error << std::flush;
     return -1;
   }
-  if (const auto problem = checkParameters(settings.parameters)) {
+  const RunOptions options = runOptions(line.settings);
+  if (const auto problem = checkParameters(options.parameters)) {
     std::cerr << argumentError(*problem) << std::flush;
     return -1;
   }
-  std::unique_ptr<Application> application;
-  if (settings.mode == "CONSOLE") {
-    application = std::make_unique<ConsoleApplication>();
-  } else {
-    application = std::make_unique<GUIApplication>();
-  }
-  const int status = application->run(settings.inputs, settings.orientation, settings.method,
-                                      settings.threads, settings.resultPath, settings.parameters,
-                                      settings.sequence);
+  const int status = runAnalysis(options);
   timing::writeStageTimes();
   return status;
 }

@@ -1,17 +1,17 @@
 #include "app/Thread.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <sstream>
 #include <utility>
 
 #include <opencv2/core/core_c.h>
 
-#include "app/Application.h"
 #include "checkers/StereolintInterface.h"
-#include "util/StageTimes.h"
 #include "platform/ThreadAnnotations.h"
-#include "results/ResultsTable.h"
+#include "util/StageTimes.h"
 
 namespace stereolint {
 
@@ -40,70 +40,68 @@ std::string describe(const cv::Exception& error) {
 
 }  // namespace
 
-Thread::Thread(Application* application, const StereolintInterface* checker, cv::Mat left,
-               cv::Mat right, int id, int size, std::string name, std::string resultPath)
-    : application(application),
-      checker(checker),
-      left(left.clone()),
-      right(right.clone()),
-      id(id),
-      size(size),
-      name(std::move(name)),
-      resultPath(std::move(resultPath)) {}
+Thread::Thread(const StereolintInterface* checker, cv::Mat left, cv::Mat right, int id, int size,
+               std::string name, std::string resultPath)
+    : checker(checker) {
+  frame.left = left.clone();
+  frame.right = right.clone();
+  frame.id = id;
+  frame.size = size;
+  frame.name = std::move(name);
+  frame.resultPath = std::move(resultPath);
+}
 
 Thread::~Thread() {
-  // isFinished() has been seen before any worker is destroyed; waiting
-  // returns at once and lets the thread leave Qt's own code first.
-  wait();
+  // isFinished() has been seen before any started worker is destroyed;
+  // waiting returns at once and lets the thread leave Qt's own code first.
+  if (!notStarted) wait();
+}
+
+bool Thread::isDone() const { return notStarted || isFinished(); }
+
+bool Thread::begin() {
+  errno = 0;
+  start(QThread::InheritPriority);
+  // A thread that the system refused is neither running nor finished, and
+  // never will be.
+  if (isRunning() || isFinished()) return true;
+  notStarted = true;
+  const int cause = errno;
+  frame.failure = "the worker thread cannot be started";
+  if (cause != 0) frame.failure += std::string(" (") + std::strerror(cause) + ")";
+  return false;
 }
 
 void Thread::run() {
   const timing::ScopedFrame frameTime;
   try {
-    results = checker->compute(nullptr, left, right);
+    frame.results = checker->compute(nullptr, frame.left, frame.right);
     {
       const timing::ScopedStage drawing(timing::Stage::Drawing);
-      summary = checker->visualize(results);
+      frame.summary = checker->visualize(frame.results);
     }
     const timing::ScopedStage writing(timing::Stage::Writing);
-    writeFailures = writeFrameFiles(left, right, id, size, results, summary, name, resultPath);
+    frame.writeFailures = writeFrameFiles(frame.left, frame.right, frame.id, frame.size,
+                                          frame.results, frame.summary, frame.name,
+                                          frame.resultPath);
   } catch (const cv::Exception& error) {
-    failure = describe(error);
+    frame.failure = describe(error);
   } catch (const std::exception& error) {
-    failure = error.what();
+    frame.failure = error.what();
   }
   STEREOLINT_HAPPENS_BEFORE(this);
 }
 
-void Thread::collect() {
-  STEREOLINT_HAPPENS_AFTER(this);
-  RunStatus& status = application->status();
-  status.progress().frameAnalysed();
-  status.outputFailed(writeFailures);
-  if (!failure.empty()) {
-    status.error("Thread::run - [frame]", name + " : " + std::to_string(id) + " / " +
-                                              std::to_string(size) + " (" +
-                                              std::to_string(left.cols) + " x " +
-                                              std::to_string(left.rows) + "): " + failure);
-    return;
-  }
-  {
-    const timing::ScopedStage writing(timing::Stage::Writing);
-    status.outputFailed(writeCollectedResults(left, right, id, size, results, name, resultPath));
-  }
-  status.progress().clear();
-  application->presentResults(left, right, id, size, results, summary, name);
-}
-
-void startWorker(std::unique_ptr<Thread> worker) {
+bool startWorker(std::unique_ptr<Thread> worker) {
   workerList.push_back(std::move(worker));
-  workerList.back()->start(QThread::InheritPriority);
+  return workerList.back()->begin();
 }
 
-unsigned reapThreads() {
+unsigned reapThreads(FrameCollector& collector) {
   for (size_t i = 0; i < workerList.size(); ++i) {
-    if (workerList[i]->isFinished()) {
-      workerList[i]->collect();
+    if (workerList[i]->isDone()) {
+      STEREOLINT_HAPPENS_AFTER(workerList[i].get());
+      collector.collect(workerList[i]->work());
       workerList.erase(workerList.begin() + static_cast<std::ptrdiff_t>(i));
       --i;
     }
@@ -115,22 +113,22 @@ namespace {
 
 // One pause between polls: at most 250 ms, but over as soon as the oldest
 // worker has finished, so that a run with one thread does not lose up to a
-// poll interval per frame. Workers that finish out of order are still
-// collected at the next poll, in list order, as ever.
+// poll interval per frame. Workers that finish out of order are collected at
+// the next poll, in list order.
 void pauseBetweenPolls() {
-  if (workerList.empty()) return;
+  if (workerList.empty() || workerList.front()->isDone()) return;
   workerList.front()->wait(kPollMs);
 }
 
 }  // namespace
 
-void waitForFreeWorker(int threads) {
+void waitForFreeWorker(int threads, FrameCollector& collector) {
   const auto limit = static_cast<unsigned>(std::max(threads, 1));
-  while (reapThreads() >= limit) pauseBetweenPolls();
+  while (reapThreads(collector) >= limit) pauseBetweenPolls();
 }
 
-void waitForAllWorkers() {
-  while (reapThreads() != 0) pauseBetweenPolls();
+void waitForAllWorkers(FrameCollector& collector) {
+  while (reapThreads(collector) != 0) pauseBetweenPolls();
 }
 
 }  // namespace stereolint

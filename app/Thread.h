@@ -1,12 +1,12 @@
 // The worker that analyses one stereo frame on its own thread, and the
 // polling through which the main thread collects finished workers.
 //
-// The main thread starts a worker per selected frame (appending it to
-// workerList), and between frames calls reapThreads, which collects every
-// finished worker: it appends the frame's rows to the RESULTS table, lets the
-// mode present the results, reports what went wrong, and destroys the
-// worker. Only the main thread touches workerList; a worker's results are
-// read only after it has finished.
+// The pipeline starts a worker per selected frame (appending it to
+// workerList), and between frames calls reapThreads, which hands every
+// finished worker to the collector (the pipeline: it appends the frame's
+// rows to the RESULTS table, presents the results and reports what went
+// wrong) and destroys it. Only the main thread touches workerList; a
+// worker's results are read only after it has finished.
 #pragma once
 
 #include <memory>
@@ -21,61 +21,77 @@
 
 namespace stereolint {
 
-class Application;
 class StereolintInterface;
+
+// What a worker leaves behind for its frame.
+struct FrameWork {
+  cv::Mat left;                 // the views as analysed (deep copies)
+  cv::Mat right;
+  int id = 0;                   // the frame, counted from 1
+  int size = 0;                 // the frame count of the first input
+  std::string name;             // base name of the first input
+  std::string resultPath;       // the output prefix
+  Results results;              // what the checker returned
+  cv::Mat summary;              // the checker's summary picture
+  std::string failure;          // why the frame could not be analysed; empty when it was
+  WriteFailures writeFailures;  // files the worker could not write
+};
 
 class Thread : public QThread {
  public:
   // Copies both views in depth, so the caller may reuse its frame buffers at
-  // once. `application` and `checker` are not owned and must outlive the
-  // worker; the checker is shared with every other worker.
-  Thread(Application* application, const StereolintInterface* checker, cv::Mat left, cv::Mat right,
-         int id, int size, std::string name, std::string resultPath);
+  // once. `checker` is not owned, must outlive the worker and is shared with
+  // every other worker.
+  Thread(const StereolintInterface* checker, cv::Mat left, cv::Mat right, int id, int size,
+         std::string name, std::string resultPath);
   ~Thread() override;
 
-  // On the main thread, once isFinished(): the frame's RESULTS rows, then
-  // presentResults of the application. A frame whose analysis failed is
-  // reported as an error instead; files that could not be written are
-  // reported as warnings.
-  void collect();
+  // True once the worker is done: its thread has finished, or it never
+  // started (then `work().failure` says so).
+  bool isDone() const;
+  // The frame's outcome; read only once isDone().
+  FrameWork& work() { return frame; }
+
+  // Starts the thread with the inherited priority. When the system refuses
+  // a thread (a process or thread limit), the worker is done at once, with
+  // that as its failure, and false is returned.
+  bool begin();
 
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.
-  // An error of the image library (or any other exception) is kept for
-  // collect() instead of leaving the thread, which would end the process.
+  // An error of the image library (or any other exception) is kept as the
+  // failure instead of leaving the thread, which would end the process.
   void run() override;
 
  private:
-  Application* application;
   const StereolintInterface* checker;
-  cv::Mat left;
-  cv::Mat right;
-  int id;
-  int size;
-  std::string name;
-  std::string resultPath;
-  Results results;
-  cv::Mat summary;
-  std::string failure;          // the analysis error, empty when it succeeded
-  WriteFailures writeFailures;  // files the worker could not write
+  FrameWork frame;
+  bool notStarted = false;
+};
+
+// Receives each finished worker's frame on the main thread.
+class FrameCollector {
+ public:
+  virtual ~FrameCollector() = default;
+  virtual void collect(FrameWork& frame) = 0;
 };
 
 // The started, not yet collected workers, in the order they were started.
 extern std::vector<std::unique_ptr<Thread>> workerList;
 
-// Creates a worker, appends it to workerList and starts it with the
-// inherited priority.
-void startWorker(std::unique_ptr<Thread> worker);
+// Appends a worker to workerList and starts it; false when its thread could
+// not be started (the worker stays in the list, done, to be collected).
+bool startWorker(std::unique_ptr<Thread> worker);
 
-// Collects and destroys every finished worker, in list order (so, by the
-// time they are found finished, not necessarily frame order), and returns
+// Hands every done worker to `collector` and destroys it, in list order (so,
+// by the time they are found done, not necessarily frame order), and returns
 // how many workers remain.
-unsigned reapThreads();
+unsigned reapThreads(FrameCollector& collector);
 
 // Polls at least every 250 ms (at once when the oldest worker finishes)
 // until fewer than `threads` workers remain.
-void waitForFreeWorker(int threads);
+void waitForFreeWorker(int threads, FrameCollector& collector);
 // Polls the same way until no worker remains.
-void waitForAllWorkers();
+void waitForAllWorkers(FrameCollector& collector);
 
 }  // namespace stereolint

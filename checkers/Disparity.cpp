@@ -11,11 +11,6 @@ cv::Point leftPosition(const std::vector<cv::KeyPoint>& leftKeypoints, const cv:
   return {cvRound(pt.x), cvRound(pt.y)};
 }
 
-bool containsPoint(const std::vector<Disparity>& list, cv::Point point) {
-  return std::any_of(list.begin(), list.end(),
-                     [point](const Disparity& d) { return d.getPoint() == point; });
-}
-
 std::vector<size_t> firstMatchPerPosition(const std::vector<cv::KeyPoint>& leftKeypoints,
                                           const std::vector<cv::DMatch>& matches) {
   // A hash set gives the same records, in the same order, as scanning the

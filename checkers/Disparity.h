@@ -31,9 +31,6 @@ class Disparity {
 // whole pixels.
 cv::Point leftPosition(const std::vector<cv::KeyPoint>& leftKeypoints, const cv::DMatch& match);
 
-// True when some record of `list` sits exactly at `point`.
-bool containsPoint(const std::vector<Disparity>& list, cv::Point point);
-
 // The indices of the matches that measure a disparity: the first match at
 // each distinct left position, in match order. Later matches at a position
 // already taken are skipped, though they still serve as partners in the

@@ -105,15 +105,13 @@ TileMatches matchTile(const AlgorithmNames& names, const cv::Mat& leftTile,
 std::unique_ptr<FeatureMatches> matchFeatures(const StereolintInterface& checker, cv::Mat left,
                                               cv::Mat right) {
   const timing::ScopedStage matching(timing::Stage::Matching);
-  const int widthPercent = leadingInteger(checker.getParameter("WIDTH"));
-  const int heightPercent = leadingInteger(checker.getParameter("HEIGHT"));
-  const AlgorithmNames names{checker.getParameter("DETECTOR"), checker.getParameter("EXTRACTOR"),
-                             checker.getParameter("MATCHER")};
+  const CheckerOptions& options = checker.options();
+  const AlgorithmNames names{options.detector, options.extractor, options.matcher};
 
   // Tiles are independent of each other: they are matched side by side and
   // joined in tile order, which gives the lists a loop over the tiles gives.
   const std::vector<cv::Rect> tiles =
-      featureTiles(widthPercent, heightPercent, left.size(), right.size());
+      featureTiles(options.widthPercent, options.heightPercent, left.size(), right.size());
   std::vector<TileMatches> tileMatches(tiles.size());
   work::parallelFor(tiles.size(), [&](size_t t) {
     const cv::Rect& tile = tiles[t];

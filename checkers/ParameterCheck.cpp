@@ -1,20 +1,14 @@
 #include "checkers/ParameterCheck.h"
 
-#include "checkers/Stereolint.h"
+#include <utility>
+
+#include "checkers/CheckerOptions.h"
 #include "checkers/algorithms/FeatureAlgorithms.h"
-#include "results/ResultKeys.h"
 #include "util/Numbers.h"
 
 namespace stereolint {
 
 namespace {
-
-bool namesAStep(const std::string& hierarchy) {
-  for (const std::string& item : hierarchyItems(hierarchy)) {
-    if (item == keys::kVertical || item == keys::kRotation || item == keys::kScale) return true;
-  }
-  return false;
-}
 
 std::string problemLine(const std::string& key, const std::string& value,
                         const std::string& problem) {
@@ -24,19 +18,25 @@ std::string problemLine(const std::string& key, const std::string& value,
 }  // namespace
 
 std::optional<std::string> checkParameters(const std::string& parameters) {
-  const Stereolint checker(parameters);
-  if (!namesAStep(checker.getParameter("HIERARCHY"))) return std::nullopt;
-  for (const char* key : {"WIDTH", "HEIGHT"}) {
-    const std::string value = checker.getParameter(key);
-    if (leadingInteger(value) < 1) {
-      return problemLine(key, value, "a whole number of at least 1 is needed");
+  return checkCheckerOptions(readCheckerOptions(parameters));
+}
+
+std::optional<std::string> checkCheckerOptions(const CheckerOptions& options) {
+  if (!options.measures()) return std::nullopt;
+  const std::pair<const char*, const std::string*> tiles[] = {{"WIDTH", &options.widthText},
+                                                              {"HEIGHT", &options.heightText}};
+  for (const auto& [key, value] : tiles) {
+    if (leadingInteger(*value) < 1) {
+      return problemLine(key, *value, "a whole number of at least 1 is needed");
     }
   }
-  for (const AlgorithmRole role :
-       {AlgorithmRole::Detector, AlgorithmRole::Extractor, AlgorithmRole::Matcher}) {
-    const std::string value = checker.getParameter(roleKey(role));
-    if (const auto problem = algorithmNameProblem(role, value)) {
-      return problemLine(roleKey(role), value, *problem);
+  const std::pair<AlgorithmRole, const std::string*> names[] = {
+      {AlgorithmRole::Detector, &options.detector},
+      {AlgorithmRole::Extractor, &options.extractor},
+      {AlgorithmRole::Matcher, &options.matcher}};
+  for (const auto& [role, value] : names) {
+    if (const auto problem = algorithmNameProblem(role, *value)) {
+      return problemLine(roleKey(role), *value, *problem);
     }
   }
   return std::nullopt;

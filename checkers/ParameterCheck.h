@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "checkers/CheckerOptions.h"
+
 namespace stereolint {
 
 // When HIERARCHY names at least one step that will run ("VERTICAL",
@@ -15,5 +17,8 @@ namespace stereolint {
 // the key and its value, or nothing when the string is usable. Without a
 // step nothing is measured, so nothing is required.
 std::optional<std::string> checkParameters(const std::string& parameters);
+
+// The same check on parameters already read.
+std::optional<std::string> checkCheckerOptions(const CheckerOptions& options);
 
 }  // namespace stereolint

@@ -7,18 +7,15 @@
 namespace stereolint {
 
 RotationStereolint::RotationStereolint(std::string parameters)
-    : StereolintInterface(std::move(parameters)) {}
+    : SingleStereolint(std::move(parameters)) {}
 
 cv::Mat RotationStereolint::correct(cv::Mat view, double amount) const {
   return warpAboutCentre(view, amount, 1.0);
 }
 
-Results RotationStereolint::compute(const FeatureMatches* matches, cv::Mat left,
-                                    cv::Mat right) const {
+const MeasurementKind& RotationStereolint::kind() const {
   static const MeasurementKind kind{keys::kRotation, meanPairAngle, meanPairAngles, 0.0};
-  return measureSingle(*this, kind, matches, std::move(left), std::move(right));
+  return kind;
 }
-
-cv::Mat RotationStereolint::visualize(const Results& /*results*/) const { return blackSummary(); }
 
 }  // namespace stereolint

@@ -1,7 +1,7 @@
 // Measures how much one view of a stereo pair is rotated against the other.
 #pragma once
 
-#include "checkers/StereolintInterface.h"
+#include "checkers/SingleMeasurement.h"
 
 namespace stereolint {
 
@@ -11,16 +11,16 @@ namespace stereolint {
 // dxR = 0 are left out; a feature without partners measures 0). The right
 // view is corrected by rotating it by the median angle. Result name
 // "ROTATION".
-class RotationStereolint : public StereolintInterface {
+class RotationStereolint : public SingleStereolint {
  public:
   explicit RotationStereolint(std::string parameters);
 
   // `view` rotated by `amount` degrees (anticlockwise for positive amounts)
   // about (columns / 2, rows / 2), bilinear, black where nothing maps.
   cv::Mat correct(cv::Mat view, double amount) const override;
-  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
-  // A 200 x 200 black picture, whatever the list.
-  cv::Mat visualize(const Results& results) const override;
+
+ protected:
+  const MeasurementKind& kind() const override;
 };
 
 }  // namespace stereolint

@@ -1,7 +1,7 @@
 // Measures how much one view of a stereo pair is magnified against the other.
 #pragma once
 
-#include "checkers/StereolintInterface.h"
+#include "checkers/SingleMeasurement.h"
 
 namespace stereolint {
 
@@ -10,16 +10,16 @@ namespace stereolint {
 // in the right view (pairs with dr = 0 are left out; a feature without
 // partners measures 0). 1 means equal scale. The right view is corrected by
 // scaling it by the median ratio. Result name "SCALE".
-class ScaleStereolint : public StereolintInterface {
+class ScaleStereolint : public SingleStereolint {
  public:
   explicit ScaleStereolint(std::string parameters);
 
   // `view` scaled by `amount` about (columns / 2, rows / 2), keeping its
   // size, bilinear, black where nothing maps. An amount of 1 reproduces it.
   cv::Mat correct(cv::Mat view, double amount) const override;
-  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
-  // A 200 x 200 black picture, whatever the list.
-  cv::Mat visualize(const Results& results) const override;
+
+ protected:
+  const MeasurementKind& kind() const override;
 };
 
 }  // namespace stereolint

@@ -68,7 +68,8 @@ void prepareViews(cv::Mat& left, cv::Mat& right) {
 }
 
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
-                      const FeatureMatches* matches, cv::Mat left, cv::Mat right) {
+                      const FeatureMatches* matches, cv::Mat left, cv::Mat right,
+                      CorrectedViews* corrected) {
   prepareViews(left, right);
   std::unique_ptr<FeatureMatches> ownMatches;
   if (matches == nullptr) {
@@ -114,7 +115,7 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   }
 
   const timing::ScopedStage drawing(timing::Stage::Drawing);
-  const bool distribution = checker.getParameter("DISTRIBUTION") == "TRUE";
+  const bool distribution = checker.options().distribution;
   cv::Mat circles, correctLeft, correctRight, anaglyphAfter, matchLines;
   // The matches picture takes its line colours from this thread's random
   // generator, which earlier pictures of the frame have drawn from, so it
@@ -134,6 +135,8 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   addImage(keys::kAnaglyphAfter, anaglyphAfter);
   addImage(keys::kMatches, matchLines);
 
+  if (corrected != nullptr) *corrected = {correctLeft, correctRight};
+
   Results results;
   results.push_back(std::make_unique<Result>(kind.resultName, std::move(values), std::move(images)));
   return results;
@@ -146,6 +149,8 @@ cv::Mat warpAboutCentre(const cv::Mat& view, double degrees, double scale) {
                  cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(0));
   return result;
 }
+
+cv::Mat SingleStereolint::visualize(const Results& /*results*/) const { return blackSummary(); }
 
 cv::Mat blackSummary() { return cv::Mat(200, 200, CV_8UC3, cv::Scalar::all(0)); }
 

@@ -44,6 +44,12 @@ struct MeasurementKind {
 // are, sharing their pixels.
 void prepareViews(cv::Mat& left, cv::Mat& right);
 
+// The views as a step corrected them: its CORRECT_LEFT and CORRECT_RIGHT.
+struct CorrectedViews {
+  cv::Mat left;
+  cv::Mat right;
+};
+
 // Runs one single measurement on the pair and returns its one result:
 // numbers "ALL POINTS" … "CENTYL 70" (only with calculation points) and
 // "TIME" (milliseconds spent turning matches into values); pictures
@@ -51,9 +57,32 @@ void prepareViews(cv::Mat& left, cv::Mat& right);
 // "CORRECT_LEFT" (the left view through `correct` with the neutral amount),
 // "CORRECT_RIGHT" (the right view through `correct` with the median),
 // "ANAGLYPH_AFTER", "MATCHES". With `matches` null the checker matches the
-// views itself.
+// views itself. When `corrected` is given, it receives the corrected views.
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
-                      const FeatureMatches* matches, cv::Mat left, cv::Mat right);
+                      const FeatureMatches* matches, cv::Mat left, cv::Mat right,
+                      CorrectedViews* corrected = nullptr);
+
+// A checker of one measurement (vertical, rotation or scale): what it
+// measures per feature and how it corrects a view are its own; the course
+// of the measurement is measureSingle's.
+class SingleStereolint : public StereolintInterface {
+ public:
+  using StereolintInterface::StereolintInterface;
+
+  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override {
+    return measure(matches, std::move(left), std::move(right), nullptr);
+  }
+  // compute, also handing back the corrected views when `corrected` is given.
+  Results measure(const FeatureMatches* matches, cv::Mat left, cv::Mat right,
+                  CorrectedViews* corrected) const {
+    return measureSingle(*this, kind(), matches, std::move(left), std::move(right), corrected);
+  }
+  // A 200 x 200 black picture, whatever the list.
+  cv::Mat visualize(const Results& results) const override;
+
+ protected:
+  virtual const MeasurementKind& kind() const = 0;
+};
 
 // `view` turned by `degrees` (anticlockwise for positive angles) and scaled
 // by `scale` about (columns / 2, rows / 2), keeping its size; bilinear, black

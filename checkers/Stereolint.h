@@ -29,17 +29,6 @@ class Stereolint : public StereolintInterface {
   cv::Mat visualize(const Results& results) const override;
 };
 
-// Item `n` (counted from 1) of a ";"-separated text; "" past the last item.
-// An empty item (two ";" in a row, or a leading ";") reads as "", which ends
-// the steps there; a trailing ";" adds nothing.
-std::string hierarchyItem(const std::string& text, int n);
-
-// The items of a ";"-separated text from the first up to its first empty
-// item, in order: what hierarchyItem gives for n = 1, 2, … before it gives
-// "". Read in one pass, so a text of many items costs time in proportion to
-// its length, where a walk with hierarchyItem costs the square.
-std::vector<std::string> hierarchyItems(const std::string& text);
-
 // The first picture called `key` in the first result that has one, among
 // the results named `name` (all results when `name` is empty); an empty
 // picture when there is none. The picture shares the result's pixels.

@@ -6,7 +6,8 @@
 // never changes it; every operation is const and keeps its working data
 // local. One checker object therefore serves any number of threads at once.
 //
-// Keys read by the checkers (absent keys read as the empty string):
+// Keys read by the checkers (absent keys read as the empty string; see
+// CheckerOptions.h for what each becomes):
 //   WIDTH, HEIGHT   tile half-size as a percentage of the view size (integer)
 //   DETECTOR, EXTRACTOR, MATCHER   algorithm names (see FeatureAlgorithms.h)
 //   DISTRIBUTION    "TRUE" adds the CIRCLES picture
@@ -18,6 +19,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "checkers/CheckerOptions.h"
 #include "checkers/FeatureMatches.h"
 #include "results/Result.h"
 
@@ -52,8 +54,12 @@ class StereolintInterface {
 
   const std::string& getParameters() const { return parameters; }
 
+  // The parameters as typed settings, read once when the checker is made.
+  const CheckerOptions& options() const { return settings; }
+
  private:
   const std::string parameters;
+  const CheckerOptions settings;
 };
 
 }  // namespace stereolint

@@ -23,7 +23,7 @@ double verticalOffset(const std::vector<cv::KeyPoint>& leftKeypoints,
 }  // namespace
 
 VerticalStereolint::VerticalStereolint(std::string parameters)
-    : StereolintInterface(std::move(parameters)) {}
+    : SingleStereolint(std::move(parameters)) {}
 
 cv::Mat VerticalStereolint::correct(cv::Mat view, double amount) const {
   cv::Mat result = view.clone();
@@ -37,12 +37,9 @@ cv::Mat VerticalStereolint::correct(cv::Mat view, double amount) const {
   return result;
 }
 
-Results VerticalStereolint::compute(const FeatureMatches* matches, cv::Mat left,
-                                    cv::Mat right) const {
+const MeasurementKind& VerticalStereolint::kind() const {
   static const MeasurementKind kind{keys::kVertical, verticalOffset, nullptr, 0.0};
-  return measureSingle(*this, kind, matches, std::move(left), std::move(right));
+  return kind;
 }
-
-cv::Mat VerticalStereolint::visualize(const Results& /*results*/) const { return blackSummary(); }
 
 }  // namespace stereolint

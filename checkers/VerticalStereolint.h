@@ -1,7 +1,7 @@
 // Measures the vertical offset between the two views of a stereo pair.
 #pragma once
 
-#include "checkers/StereolintInterface.h"
+#include "checkers/SingleMeasurement.h"
 
 namespace stereolint {
 
@@ -9,7 +9,7 @@ namespace stereolint {
 // pixels (positive when the feature lies lower in the left view). The right
 // view is corrected by shifting its rows by the median offset. Result name
 // "VERTICAL".
-class VerticalStereolint : public StereolintInterface {
+class VerticalStereolint : public SingleStereolint {
  public:
   explicit VerticalStereolint(std::string parameters);
 
@@ -17,9 +17,9 @@ class VerticalStereolint : public StereolintInterface {
   // for a negative amount). The rows the shift uncovers keep the view's own
   // pixels; an amount of at least the row count changes nothing.
   cv::Mat correct(cv::Mat view, double amount) const override;
-  Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
-  // A 200 x 200 black picture, whatever the list.
-  cv::Mat visualize(const Results& results) const override;
+
+ protected:
+  const MeasurementKind& kind() const override;
 };
 
 }  // namespace stereolint

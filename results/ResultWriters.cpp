@@ -166,18 +166,4 @@ WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, con
   return failures;
 }
 
-WriteFailures writeResultText(int id, int size, const Results& results, const std::string& /*name*/,
-                              const std::string& resultPath) {
-  WriteFailures failures = makeDirectories(resultPath);
-  writeFiles({resultTextFile(id, size, results, resultPath)}, failures);
-  return failures;
-}
-
-WriteFailures writeResultImages(int id, int size, const Results& results,
-                                const std::string& /*name*/, const std::string& resultPath) {
-  WriteFailures failures = makeDirectories(resultPath);
-  writeFiles(resultPictureFiles(id, size, results, resultPath), failures);
-  return failures;
-}
-
 }  // namespace stereolint

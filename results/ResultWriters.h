@@ -62,26 +62,15 @@ struct WriteFailures {
 WriteFailures makeDirectories(const std::string& path);
 
 // The frame's own files, called by a worker once its frame is measured:
-// makeDirectories(resultPath), then LEFT, RIGHT, RESULT.txt
-// (writeResultText), the result pictures (writeResultImages) and SUMMARY, in
-// this order. `name` (the base name of the first input) names no file.
+// makeDirectories(resultPath), then LEFT, RIGHT, RESULT.txt, the result
+// pictures and SUMMARY, in this order. RESULT.txt holds, for each result
+// and each of its values in list order, one line "NAME KEY : value", e.g.
+// "ROTATION AVERAGE : 0.4375" (values in the stream's default format,
+// printf's %g with 6 significant digits, classic locale: 1e-7 is "1e-07").
+// Each result picture is F + result name + "_" + picture key + ".png"; two
+// results carrying the same key give two files, as their names differ. `name` (the base name of the first input) names no file.
 WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                               cv::Mat summary, const std::string& name,
                               const std::string& resultPath);
-
-// F + "RESULT.txt", created or truncated, in text mode: for each result and
-// each of its values, in list order, one line "NAME KEY : value", e.g.
-// "ROTATION AVERAGE : 0.4375". Values take the stream's default format
-// (printf's %g with 6 significant digits, classic locale): 1e-7 is "1e-07".
-// No results give an empty file.
-WriteFailures writeResultText(int id, int size, const Results& results, const std::string& name,
-                              const std::string& resultPath);
-
-// For each result and each of its pictures, in list order, the picture as
-// F + result name + "_" + picture key + ".png". Two results carrying the same
-// key give two files, as their names differ. A later picture with the same
-// result name and key replaces an earlier one.
-WriteFailures writeResultImages(int id, int size, const Results& results, const std::string& name,
-                                const std::string& resultPath);
 
 }  // namespace stereolint

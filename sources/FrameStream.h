@@ -22,6 +22,8 @@ struct StreamRead {
     Failed,   // the next picture cannot be read; `reason` says why
   };
   Kind kind = Kind::End;
+  // Why a read failed, as it ends the sentence that reports it, with its own
+  // leading separator: " (status 3)", ": the file is truncated".
   std::string reason;
 
   static StreamRead picture() { return {Kind::Picture, {}}; }
@@ -38,9 +40,25 @@ struct StreamPicture {
   std::int64_t number = 0;
 };
 
+// How messages about one kind of input speak of it.
+struct StreamWords {
+  const char* noun;     // "image", "video", "clip": "Cannot read any frame of the video a.mp4"
+  const char* nouns;    // "inputs", "clips": "The clips differ in size: …"
+  const char* reading;  // "Reading", "Decoding": "Reading a.mp4 stopped at frame 7 of 9"
+  const char* read;     // "read", "decode"
+  const char* topic;    // what its failures concern in the console log: "input", "R3D"
+  // Whether the input is a take of frames: the frame selection applies, the
+  // progress line is drawn and an empty selection is an error. A still
+  // image is one frame, analysed whatever the selection says.
+  bool isTake;
+};
+
 class FrameStream {
  public:
   virtual ~FrameStream() = default;
+
+  // How messages speak of this kind of input.
+  virtual const StreamWords& words() const = 0;
 
   // The input as the user named it.
   virtual const std::string& path() const = 0;
@@ -55,6 +73,12 @@ class FrameStream {
   // reading goes on until End, whatever it says.
   virtual std::optional<std::int64_t> frameCountHint() const = 0;
 
+  // True when the input holds exactly frameCountHint() pictures, as a clip's
+  // frame table says: the take then ends after that many pictures of the
+  // first input without asking for more, and a read that fails before is an
+  // early end. False when the count is only an estimate.
+  virtual bool countIsExact() const { return false; }
+
   // Frames per second as the input declares it, or nothing (stills,
   // sequences, a stream that does not say).
   virtual std::optional<double> frameRate() const { return std::nullopt; }
@@ -67,6 +91,10 @@ class FrameStream {
   // Reads the next picture into `out`. After End or Failed the stream is
   // not read again.
   virtual StreamRead read(StreamPicture& out) = 0;
+
+  // Adjusts a view cut from one of this stream's pictures, e.g. mirrors it
+  // as an R3D clip's sidecar asks. The default leaves it as it is.
+  virtual cv::Mat adjustView(cv::Mat view) const { return view; }
 
   // Moves past the next picture, whose pixels nobody needs: a stream that
   // can skip without decoding does so; `out.picture` may stay empty. The

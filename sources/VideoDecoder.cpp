@@ -5,7 +5,7 @@ namespace stereolint::libav {
 namespace {
 
 Failure cannotOpen(const std::string& path, int code) {
-  return Failure{"Cannot open the video " + path + ": " + errorText(code)};
+  return Failure{"Cannot open the video " + path + ": " + errorText(code), "input"};
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ Expected<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const std::string& pa
 
   const AVCodec* decoder = nullptr;
   const int index = av_find_best_stream(opened, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-  if (index == AVERROR_STREAM_NOT_FOUND) return Failure{path + " holds no video stream"};
+  if (index == AVERROR_STREAM_NOT_FOUND) return Failure{path + " holds no video stream", "input"};
   if (index == AVERROR_DECODER_NOT_FOUND || decoder == nullptr) {
     // av_find_best_stream names no stream then; the first video one tells the codec.
     const char* name = "its codec";
@@ -34,7 +34,8 @@ Expected<std::unique_ptr<VideoDecoder>> VideoDecoder::open(const std::string& pa
         break;
       }
     }
-    return Failure{"Cannot decode the video " + path + ": FFmpeg has no decoder for " + name};
+    return Failure{"Cannot decode the video " + path + ": FFmpeg has no decoder for " + name,
+                   "input"};
   }
   if (index < 0) return cannotOpen(path, index);
   AVStream* stream = opened->streams[index];

@@ -18,13 +18,15 @@ std::optional<double> positiveRate(AVRational rate) {
   return value;
 }
 
-// The duration in seconds, from the stream's own field, else the file's.
+// The duration in seconds: the file's, else the video stream's own. The
+// file's comes first, as the image library's video reader takes it, so
+// that the frame count a run shows stays the same.
 std::optional<double> durationSeconds(const AVFormatContext& file, const AVStream& stream) {
-  if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0 && stream.time_base.den > 0) {
-    return static_cast<double>(stream.duration) * av_q2d(stream.time_base);
-  }
   if (file.duration != AV_NOPTS_VALUE && file.duration > 0) {
     return static_cast<double>(file.duration) / AV_TIME_BASE;
+  }
+  if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0 && stream.time_base.den > 0) {
+    return static_cast<double>(stream.duration) * av_q2d(stream.time_base);
   }
   return std::nullopt;
 }

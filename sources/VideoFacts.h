@@ -18,7 +18,7 @@ constexpr std::int64_t kMostFramesBelieved = 1000000000;
 std::optional<double> frameRateOf(const AVStream& stream);
 
 // How many frames the stream holds by its headers: its frame count
-// (nb_frames), else its duration (the stream's, else the file's) times its
+// (nb_frames), else its duration (the file's, else the stream's) times its
 // frame rate, rounded. Nothing when the headers say neither, or say
 // something that is not a count: zero, negative, not finite, or more than
 // kMostFramesBelieved. Only a hint: a file can hold more or fewer frames.

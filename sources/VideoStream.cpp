@@ -9,12 +9,15 @@
 #include "sources/BgrConverter.h"
 #include "sources/VideoDecoder.h"
 #include "sources/VideoFacts.h"
+#include "util/StageTimes.h"
 
 namespace stereolint {
 
 namespace {
 
 using libav::VideoDecoder;
+
+const StreamWords kVideoWords{"video", "inputs", "Reading", "read", "input", true};
 
 std::optional<cv::RotateFlags> rotationFor(int clockwiseDegrees) {
   switch (clockwiseDegrees) {
@@ -40,22 +43,29 @@ class LibavVideoStream final : public VideoStream {
     const AVStream& stream = decoder->stream();
     size = {stream.codecpar->width, stream.codecpar->height};
     count = libav::frameCountOf(decoder->format(), stream);
+    // The container's own frame count (an MP4 sample table, an AVI index)
+    // is taken at its word, as the image library's reader takes it; a count
+    // from the duration is an estimate.
+    counted = count && stream.nb_frames > 0;
     rate = libav::frameRateOf(stream);
     if (metadata == RotationMetadata::Apply) followRotation();
   }
 
+  const StreamWords& words() const override { return kVideoWords; }
   const std::string& path() const override { return filePath; }
   cv::Size pictureSize() const override { return size; }
   std::optional<std::int64_t> frameCountHint() const override { return count; }
+  bool countIsExact() const override { return counted; }
   std::optional<double> frameRate() const override { return rate; }
   std::vector<std::string> remarks() const override { return notes; }
 
   StreamRead read(StreamPicture& out) override {
+    const timing::ScopedStage decoding(timing::Stage::Decoding);
     StreamRead next = advance(out);
     if (next.kind != StreamRead::Kind::Picture) return next;
     cv::Mat& target = rotation ? unturned : out.picture;
     if (!converter.convert(decoder->frame(), target)) {
-      return StreamRead::failed(cannotRead(out.number, "FFmpeg cannot convert its pixels"));
+      return StreamRead::failed(": FFmpeg cannot convert its pixels");
     }
     if (rotation) {
       libav::unshare(out.picture);
@@ -65,6 +75,7 @@ class LibavVideoStream final : public VideoStream {
   }
 
   StreamRead skip(StreamPicture& out) override {
+    const timing::ScopedStage decoding(timing::Stage::Decoding);
     // The codec still decodes the frame (later frames are built on it); only
     // the conversion into a picture is saved.
     StreamRead next = advance(out);
@@ -73,6 +84,14 @@ class LibavVideoStream final : public VideoStream {
   }
 
   bool seekTo(std::int64_t frameNumber) override;
+
+  // When the headers give no frame count: true if the stream holds no
+  // frame at all. The first frame, decoded to tell, waits for read().
+  bool provesEmpty() {
+    if (count) return false;
+    waiting = decoder->next();
+    return *waiting == VideoDecoder::Outcome::End;
+  }
 
  private:
   // Turns the pictures as the display matrix asks, and says so.
@@ -87,11 +106,9 @@ class LibavVideoStream final : public VideoStream {
       if (*turn != 180) size = {size.height, size.width};
     }
   }
-  // Decodes the next frame unless seekTo left one waiting, and numbers it.
+  // Decodes the next frame unless opening or seekTo left one waiting, and
+  // numbers it.
   StreamRead advance(StreamPicture& out);
-  std::string cannotRead(std::int64_t number, const std::string& why) const {
-    return "Cannot read frame " + std::to_string(number) + " of " + filePath + ": " + why;
-  }
   // The 0-based place of a decoded frame in the stream, by its timestamp.
   std::optional<std::int64_t> placeOf(const AVFrame& frame) const;
 
@@ -99,21 +116,24 @@ class LibavVideoStream final : public VideoStream {
   std::unique_ptr<VideoDecoder> decoder;
   cv::Size size;
   std::optional<std::int64_t> count;
+  bool counted = false;
   std::optional<double> rate;
   std::optional<cv::RotateFlags> rotation;
   std::vector<std::string> notes;
   libav::BgrConverter converter;
   cv::Mat unturned;            // the converted frame before turning, reused
   std::int64_t delivered = 0;  // the number of the last frame given
-  bool waiting = false;        // seekTo left the next frame decoded
+  // What the decoder gave that read() has not taken yet: a frame decoded
+  // ahead by opening or seekTo, or the end or failure found there.
+  std::optional<VideoDecoder::Outcome> waiting;
 };
 
 StreamRead LibavVideoStream::advance(StreamPicture& out) {
-  const auto outcome = waiting ? VideoDecoder::Outcome::Frame : decoder->next();
-  waiting = false;
+  const auto outcome = waiting ? *waiting : decoder->next();
+  waiting.reset();
   if (outcome == VideoDecoder::Outcome::End) return StreamRead::end();
   if (outcome == VideoDecoder::Outcome::Failed) {
-    return StreamRead::failed(cannotRead(delivered + 1, decoder->reason()));
+    return StreamRead::failed(": " + decoder->reason());
   }
   out.number = ++delivered;
   return StreamRead::picture();
@@ -136,14 +156,14 @@ bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
   const auto timestamp =
       start + static_cast<std::int64_t>(std::llround(seconds / av_q2d(stream.time_base)));
   if (!decoder->seekBefore(timestamp)) return false;
-  waiting = false;
+  waiting.reset();
   for (;;) {
     if (decoder->next() != VideoDecoder::Outcome::Frame) return false;
     const auto place = placeOf(decoder->frame());
     if (!place) return false;
     if (*place + 1 >= frameNumber) {
       delivered = *place;
-      waiting = true;
+      waiting = VideoDecoder::Outcome::Frame;
       return *place + 1 == frameNumber;
     }
   }
@@ -154,10 +174,17 @@ bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
 Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path,
                                                        RotationMetadata rotation) {
   auto decoder = VideoDecoder::open(path);
-  if (!decoder) return Failure{decoder.error()};
-  std::unique_ptr<FrameStream> stream =
-      std::make_unique<LibavVideoStream>(path, std::move(decoder.value()), rotation);
-  return stream;
+  if (!decoder) return decoder.failure();
+  auto stream = std::make_unique<LibavVideoStream>(path, std::move(decoder.value()), rotation);
+  // A file whose headers count no frame and that holds none (a writer
+  // closed before its first frame) is refused here; one that counts frames
+  // it does not hold is left to the reading, which reports the early end.
+  if (stream->provesEmpty()) return Failure{"The video " + path + " reports no frames", "input"};
+  return std::unique_ptr<FrameStream>(std::move(stream));
+}
+
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path) {
+  return openVideoStream(path, RotationMetadata::Apply);
 }
 
 }  // namespace stereolint

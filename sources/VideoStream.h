@@ -14,8 +14,13 @@
 // gives the turned size. With RotationMetadata::Ignore they are taken as
 // stored, and nothing is remarked.
 //
-// Frames are numbered 1, 2, 3... in display order. Reading goes on until the
-// file ends, whatever the headers' frame count or duration say.
+// Frames are numbered 1, 2, 3... in display order. A frame count the
+// container holds itself (an MP4 sample table, an AVI index) is exact
+// (countIsExact), so a file cut short ends early by it; a count from the
+// duration is only an estimate, and reading goes on until the file ends. A
+// file that cannot be read or decoded further fails the read with FFmpeg's
+// reason (": Input/output error"); a damaged packet the codec refuses is
+// left out.
 //
 // Buffers: read() writes into `out.picture`'s own buffer when it has the
 // size and type and nobody else shares it; a picture the caller keeps (a
@@ -50,12 +55,17 @@ enum class RotationMetadata {
   Ignore,  // pictures as stored
 };
 
-// Opens a video file; the stream is a VideoStream (for seekTo). Failures, in words for the user:
+// Opens a video file; the stream is a VideoStream (for seekTo). Failures,
+// in words for the user, of the topic "input":
 //   "Cannot open the video PATH: <FFmpeg's reason>"  (missing, unreadable,
 //                                                    empty, not a video)
 //   "PATH holds no video stream"                     (audio only)
+//   "The video PATH reports no frames"               (no count, no frame)
 //   "Cannot decode the video PATH: FFmpeg has no decoder for CODEC"
-Expected<std::unique_ptr<FrameStream>> openVideoStream(
-    const std::string& path, RotationMetadata rotation = RotationMetadata::Apply);
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path,
+                                                       RotationMetadata rotation);
+
+// The same, with the rotation metadata applied.
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path);
 
 }  // namespace stereolint

@@ -11,16 +11,19 @@
 
 namespace stereolint {
 
-// What went wrong, in words for the user.
+// What went wrong, in words for the user, and what it concerns: one word
+// the console log shows in brackets after the run phase ("input", "R3D",
+// "frames"), empty when the reporter chooses.
 struct Failure {
   std::string message;
+  std::string topic;
 };
 
 template <typename T>
 class Expected {
  public:
   Expected(T value) : content(std::move(value)) {}  // NOLINT: implicit on purpose
-  Expected(Failure failure) : problem(std::move(failure.message)) {}  // NOLINT
+  Expected(Failure failure) : problem(std::move(failure)) {}  // NOLINT
 
   bool ok() const { return content.has_value(); }
   explicit operator bool() const { return ok(); }
@@ -33,11 +36,12 @@ class Expected {
   const T* operator->() const { return &*content; }
 
   // The reason; empty when ok().
-  const std::string& error() const { return problem; }
+  const Failure& failure() const { return problem; }
+  const std::string& error() const { return problem.message; }
 
  private:
   std::optional<T> content;
-  std::string problem;
+  Failure problem;
 };
 
 }  // namespace stereolint

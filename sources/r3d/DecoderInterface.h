@@ -56,16 +56,6 @@ constexpr std::uint64_t flag = 1000;          // number: the loader's flag setti
 constexpr std::uint64_t testMode = 1001;      // number: the loader's test mode
 }  // namespace layerSetting
 
-// The entry of `key` in `record`, or null when it has none.
-inline const LayerSettingEntry* findLayerSetting(const LayerSettingsRecord* record,
-                                                 std::uint64_t key) {
-  if (record == nullptr) return nullptr;
-  for (std::uint32_t i = 0; i < record->count; ++i) {
-    if (record->entries[i].key == key) return &record->entries[i];
-  }
-  return nullptr;
-}
-
 // ---------------------------------------------------------------------------
 // Companion libraries listed by "RED_IMPORTS". Each is loaded from the folder
 // of the library that lists it and must report `id` from its own

@@ -51,12 +51,12 @@ class Headers : public ::testing::Test {
   AVStream* stream = nullptr;
 };
 
-TEST_F(Headers, FrameCountComesFromTheCountElseTheDurationTimesTheRate) {
+TEST_F(Headers, FrameCountComesFromTheCountElseTheFilesDurationTimesTheRate) {
   EXPECT_EQ(count(), std::nullopt);
-  file->duration = 2 * AV_TIME_BASE;  // the file's duration: 2 s
-  EXPECT_EQ(count(), 50);
-  stream->duration = 400;  // the stream's own: 0.4 s
+  stream->duration = 400;  // the stream's own duration: 0.4 s
   EXPECT_EQ(count(), 10);
+  file->duration = 2 * AV_TIME_BASE;  // the file's: 2 s
+  EXPECT_EQ(count(), 50);
   stream->nb_frames = 30;
   EXPECT_EQ(count(), 30);
 }

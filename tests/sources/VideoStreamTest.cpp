@@ -102,6 +102,7 @@ TEST_F(PatternVideo, GivesEveryFrameInOrderWithItsColours) {
   ASSERT_TRUE(stream);
   EXPECT_EQ(stream->pictureSize(), cv::Size(64, 48));
   EXPECT_EQ(stream->frameCountHint(), kPatternFrames);
+  EXPECT_TRUE(stream->countIsExact()) << "an MP4 counts its samples";
   ASSERT_TRUE(stream->frameRate().has_value());
   EXPECT_DOUBLE_EQ(*stream->frameRate(), 10.0);
   EXPECT_TRUE(stream->remarks().empty());
@@ -223,6 +224,7 @@ TEST_F(VideoFiles, ReadingGoesOnPastADurationThatTellsTooFewFrames) {
   auto stream = open(path);
   ASSERT_TRUE(stream);
   EXPECT_EQ(stream->frameCountHint(), 4);  // 0.4 s at 10 frames a second
+  EXPECT_FALSE(stream->countIsExact());
   EXPECT_EQ(numbersOf(readAll(*stream)), oneTo(30));
 }
 
@@ -254,12 +256,10 @@ TEST_F(VideoFiles, AFileCutShortGivesTheFramesBeforeTheCutThenStops) {
     for (size_t k = 0; k + 1 < pictures.size(); ++k) {
       expectColour(pictures[k], patternColour(pictures[k].number));
     }
+    // A failure ends the pipeline's sentence about the early end.
     if (last.kind == StreamRead::Kind::Failed) {
-      EXPECT_EQ(
-          last.reason.rfind(
-              "Cannot read frame " + std::to_string(pictures.size() + 1) + " of " + path + ": ", 0),
-          0u)
-          << last.reason;
+      EXPECT_EQ(last.reason.rfind(": ", 0), 0u) << last.reason;
+      EXPECT_GT(last.reason.size(), 2u);
     }
   }
 }

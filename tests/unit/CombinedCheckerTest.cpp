@@ -28,17 +28,7 @@ double valueOf(const Result& result, const std::string& key) {
   return 0;
 }
 
-TEST(HierarchyItem, SplitsAtSemicolons) {
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 1), "VERTICAL");
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 2), "SCALE");
-  EXPECT_EQ(hierarchyItem("VERTICAL;SCALE", 3), "");
-  EXPECT_EQ(hierarchyItem("VERTICAL;;SCALE", 2), "");
-  EXPECT_EQ(hierarchyItem("VERTICAL;", 2), "") << "a trailing ; adds nothing";
-  EXPECT_EQ(hierarchyItem("SCALE ", 1), "SCALE ");
-  EXPECT_EQ(hierarchyItem("", 1), "");
-}
-
-TEST(HierarchyItem, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
+TEST(HierarchyItems, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
   using Items = std::vector<std::string>;
   EXPECT_EQ(hierarchyItems("VERTICAL;ROTATION;SCALE"), (Items{"VERTICAL", "ROTATION", "SCALE"}));
   EXPECT_EQ(hierarchyItems("VERTICAL;;SCALE"), Items{"VERTICAL"});
@@ -47,8 +37,7 @@ TEST(HierarchyItem, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
   EXPECT_EQ(hierarchyItems(""), Items{});
   EXPECT_EQ(hierarchyItems("SCALE ;tilt"), (Items{"SCALE ", "tilt"}));
 
-  // As long as a command-line word can be; read item by item with
-  // hierarchyItem it took seconds.
+  // As long as a command-line word can be, read in one pass.
   std::string many;
   for (int i = 0; i < 65000; ++i) many += "A;";
   const Items items = hierarchyItems(many + "SCALE");

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace stereolint {
 namespace {
+
+bool containsPoint(const std::vector<Disparity>& list, cv::Point point) {
+  return std::any_of(list.begin(), list.end(),
+                     [point](const Disparity& d) { return d.getPoint() == point; });
+}
 
 TEST(LeftPosition, RoundsHalvesToEven) {
   const std::vector<cv::KeyPoint> keypoints = {cv::KeyPoint(2.5f, 3.5f, 1.f),

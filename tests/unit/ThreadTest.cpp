@@ -10,7 +10,7 @@
 #include <set>
 #include <thread>
 
-#include "app/Application.h"
+#include "app/FramePipeline.h"
 #include "checkers/Stereolint.h"
 #include "support/FootageFiles.h"
 #include "support/TempFolder.h"
@@ -67,9 +67,13 @@ class GatedChecker : public StereolintInterface {
   mutable std::atomic<int> calls{0};
 };
 
-// Remembers the order in which frames are presented.
-class RecordingApplication : public Application {
+// Remembers the order in which frames are collected or presented.
+class Recorder : public FrameCollector, public Presenter {
  public:
+  void collect(FrameWork& frame) override {
+    presentResults(frame.left, frame.right, frame.id, frame.size, frame.results, frame.summary,
+                   frame.name);
+  }
   void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
                       std::string) override {
     presented.push_back(id);
@@ -79,22 +83,37 @@ class RecordingApplication : public Application {
   std::vector<std::string> names;
 };
 
+// Runs the pipeline on a side-by-side video with `checker`.
+int runVideo(const std::string& path, const StereolintInterface& checker, int threads,
+             const std::string& sequence, const std::string& resultPath, Presenter& presenter) {
+  RunOptions options;
+  options.inputs = {path, path};
+  options.orientation = "VERTICALLY";
+  options.threads = threads;
+  options.resultPath = resultPath;
+  options.sequence = sequence;
+  options.selection = parseSequence(sequence);
+  RunStatus status;
+  FramePipeline pipeline(options, checker, presenter, status);
+  return pipeline.run();
+}
+
 class Workers : public ::testing::Test {
  protected:
   void TearDown() override {
     checker.openAll();
-    waitForAllWorkers();
+    waitForAllWorkers(application);
   }
   void start(int id) {
-    startWorker(std::make_unique<Thread>(&application, &checker, frameWithId(id), frameWithId(id),
-                                         id, 10, "take", folder.path() + "/"));
+    startWorker(std::make_unique<Thread>(&checker, frameWithId(id), frameWithId(id), id, 10,
+                                         "take", folder.path() + "/"));
   }
   static void untilFinished(size_t index) {
-    while (!workerList.at(index)->isFinished()) std::this_thread::yield();
+    while (!workerList.at(index)->isDone()) std::this_thread::yield();
   }
   test::TempFolder folder;
   GatedChecker checker;
-  RecordingApplication application;
+  Recorder application;
 };
 
 TEST_F(Workers, ALaterFrameThatFinishesFirstIsCollectedFirst) {
@@ -103,7 +122,7 @@ TEST_F(Workers, ALaterFrameThatFinishesFirstIsCollectedFirst) {
   start(3);
   checker.open(2);
   untilFinished(1);
-  EXPECT_EQ(reapThreads(), 2u);
+  EXPECT_EQ(reapThreads(application), 2u);
   EXPECT_EQ(application.presented, std::vector<int>{2});
   EXPECT_EQ(application.names, std::vector<std::string>{"F2"});
 }
@@ -116,10 +135,10 @@ TEST_F(Workers, NeighboursThatBothFinishedAreCollectedInOneCall) {
   checker.open(1);
   untilFinished(0);
   untilFinished(2);
-  EXPECT_EQ(reapThreads(), 1u);
+  EXPECT_EQ(reapThreads(application), 1u);
   EXPECT_EQ(application.presented, (std::vector<int>{1, 3})) << "list order";
   checker.open(2);
-  waitForAllWorkers();
+  waitForAllWorkers(application);
   EXPECT_EQ(application.presented, (std::vector<int>{1, 3, 2}));
   EXPECT_TRUE(workerList.empty());
 }
@@ -135,10 +154,10 @@ TEST_F(Workers, WaitingKeepsFewerWorkersThanTheThreadCount) {
   });
   for (int id = 1; id <= 10; ++id) {
     start(id);
-    waitForFreeWorker(3);
+    waitForFreeWorker(3, application);
     EXPECT_LT(workerList.size(), 3u);
   }
-  waitForAllWorkers();
+  waitForAllWorkers(application);
   releaser.join();
   EXPECT_TRUE(workerList.empty());
   EXPECT_LE(checker.mostAtOnce(), 3);
@@ -147,11 +166,11 @@ TEST_F(Workers, WaitingKeepsFewerWorkersThanTheThreadCount) {
 
 TEST_F(Workers, ViewsAreCopiedWhenTheWorkerIsMade) {
   cv::Mat buffer = frameWithId(5);
-  startWorker(std::make_unique<Thread>(&application, &checker, buffer, buffer, 5, 10, "take",
-                                       folder.path() + "/"));
+  startWorker(
+      std::make_unique<Thread>(&checker, buffer, buffer, 5, 10, "take", folder.path() + "/"));
   buffer.setTo(cv::Scalar::all(9));  // the reader reuses its buffer at once
   checker.open(5);
-  waitForAllWorkers();
+  waitForAllWorkers(application);
   EXPECT_EQ(application.names, std::vector<std::string>{"F5"});
 }
 
@@ -159,8 +178,8 @@ TEST_F(Workers, VideoLoopReadsEveryFrameAndAnalysesTheSelection) {
   auto pairs = test::shiftedPairs(12, {64, 48}, 0);
   ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
   GatedChecker open(true);
-  const int result = application.processVideo({folder.file("take.avi"), folder.file("take.avi")},
-                                              "VERTICALLY", &open, 2, folder.path() + "/", "10-12");
+  const int result =
+      runVideo(folder.file("take.avi"), open, 2, "10-12", folder.path() + "/", application);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(open.computed(), 3);
   EXPECT_LE(open.mostAtOnce(), 2);
@@ -172,19 +191,17 @@ TEST_F(Workers, OneThreadCollectsEachFrameBeforeReadingTheNext) {
   auto pairs = test::shiftedPairs(5, {64, 48}, 0);
   ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
   GatedChecker open(true);
-  application.processVideo({folder.file("take.avi"), folder.file("take.avi")}, "VERTICALLY", &open,
-                           1, folder.path() + "/", "");
+  runVideo(folder.file("take.avi"), open, 1, "", folder.path() + "/", application);
   EXPECT_EQ(application.presented, (std::vector<int>{1, 2, 3, 4, 5}));
   EXPECT_EQ(open.mostAtOnce(), 1);
 }
 
-// Remembers the medians presented for each frame.
-class MedianApplication : public Application {
+// Remembers the medians collected for each frame.
+class MedianCollector : public FrameCollector {
  public:
-  void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
-                      std::string) override {
-    for (const auto* entry : results.at(0)->getKeyValues()) {
-      if (entry->getKey() == "MEDIAN") medians[id] = entry->getValue();
+  void collect(FrameWork& frame) override {
+    for (const auto* entry : frame.results.at(0)->getKeyValues()) {
+      if (entry->getKey() == "MEDIAN") medians[frame.id] = entry->getValue();
     }
   }
   std::map<int, double> medians;
@@ -195,13 +212,13 @@ TEST(SharedChecker, ServesSeveralWorkersAtOnce) {
       "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
       "DISTRIBUTION:TRUE,RECURRENCY:TRUE,HIERARCHY:VERTICAL;SCALE");
   test::TempFolder folder;
-  MedianApplication application;
+  MedianCollector application;
   for (int id = 1; id <= 4; ++id) {
     const auto pair = test::verticallyShiftedPair({200, 150}, id, static_cast<unsigned>(id));
-    startWorker(std::make_unique<Thread>(&application, &checker, pair.left, pair.right, id, 4,
-                                         "take", folder.path() + "/"));
+    startWorker(std::make_unique<Thread>(&checker, pair.left, pair.right, id, 4, "take",
+                                         folder.path() + "/"));
   }
-  waitForAllWorkers();
+  waitForAllWorkers(application);
   EXPECT_EQ(application.medians, (std::map<int, double>{{1, 1.0}, {2, 2.0}, {3, 3.0}, {4, 4.0}}));
 }
 

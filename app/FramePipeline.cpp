@@ -1,0 +1,191 @@
+#include "app/FramePipeline.h"
+
+#include <climits>
+
+#include "checkers/MatchFeatures.h"
+#include "checkers/StereolintInterface.h"
+#include "results/ResultsTable.h"
+#include "sources/ViewRegions.h"
+#include "util/Paths.h"
+#include "util/StageTimes.h"
+
+namespace stereolint {
+
+namespace {
+
+const char* const kFramesPhase = "ConsoleApplication::run - [frames]";
+
+std::string sizeText(cv::Size size) {
+  return std::to_string(size.width) + " x " + std::to_string(size.height);
+}
+
+// The announced frame count as SIZE shows it: within int, never negative.
+int shownCount(const FrameStream& stream) {
+  const std::int64_t count = stream.frameCountHint().value_or(0);
+  return count < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(count, INT_MAX));
+}
+
+}  // namespace
+
+FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterface& checker,
+                             Presenter& presenter, RunStatus& status)
+    : options(options), checker(checker), presenter(presenter), status(status) {}
+
+std::string FramePipeline::phase(const std::string& topic) const {
+  return "ConsoleApplication::run - [" + topic + "]";
+}
+
+int FramePipeline::run() {
+  if (prepare()) {
+    readFrames();
+    // The streams (and with them an R3D decoding library) are closed before
+    // the last workers finish: the workers hold their own copies of the views.
+    streams.clear();
+    waitForAllWorkers(*this);
+    reportEmptySelection();
+  }
+  status.progress().finish();
+  return status.failed() ? -1 : 0;
+}
+
+bool FramePipeline::prepare() {
+  auto opened = openInputStreams(options.inputs);
+  if (!opened) {
+    status.error(phase(opened.failure().topic), opened.error());
+    return false;
+  }
+  streams = std::move(opened.value());
+  const FrameStream& first = *streams.front();
+  words = &first.words();
+  pictureSize = first.pictureSize();
+  // Both inputs must give views of one size, or the pictures of a pair
+  // cannot be drawn.
+  if (streams.size() == 2 && streams[1]->pictureSize() != pictureSize) {
+    status.error(phase(words->topic), std::string("The ") + words->nouns + " differ in size: " +
+                                          first.path() + " is " + sizeText(pictureSize) + ", " +
+                                          streams[1]->path() + " is " +
+                                          sizeText(streams[1]->pictureSize()));
+    return false;
+  }
+  regions = viewRegions(options.orientation, pictureSize.width, pictureSize.height);
+  if (!regionsHoldViews(regions)) {
+    status.error(phase(words->topic), std::string("The ") + words->noun + " " + first.path() +
+                                          " (" + sizeText(pictureSize) +
+                                          ") is too small to cut into two views");
+    return false;
+  }
+  warnWhenNoTileFits(regions ? regions->first.size() : pictureSize);
+  frameCount = shownCount(first);
+  if (words->isTake) status.progress().start(frameCount);
+  return true;
+}
+
+void FramePipeline::warnWhenNoTileFits(cv::Size view) {
+  const CheckerOptions& settings = checker.options();
+  if (!settings.measures()) return;
+  if (!featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty()) return;
+  status.warning(phase("parameters"),
+                 "No tile of WIDTH \"" + settings.widthText + "\" and HEIGHT \"" +
+                     settings.heightText + "\" fits the views of " + options.inputs[0] + " (" +
+                     std::to_string(view.width) + " x " + std::to_string(view.height) +
+                     "): nothing can be measured");
+}
+
+void FramePipeline::readFrames() {
+  const std::string name = fileBaseName(options.inputs[0]);
+  cv::Mat pictures[2];
+  for (std::int64_t index = 0; !workerRefused && readPictures(index, pictures); ++index) {
+    ++framesRead;
+    if (words->isTake) status.progress().frameRead();
+    cv::Mat left = pictures[0];
+    cv::Mat right = pictures[1];
+    if (regions) {
+      left = left(regions->first);
+      right = right(regions->second);
+    }
+    const int id = static_cast<int>(index + 1);
+    if (!words->isTake || options.selection.contains(id)) {
+      ++framesSelected;
+      left = streams.front()->adjustView(left);
+      right = streams.back()->adjustView(right);
+      workerRefused = !startWorker(std::make_unique<Thread>(&checker, left, right, id, frameCount,
+                                                            name, options.resultPath));
+    }
+    if (words->isTake) waitForFreeWorker(options.threads, *this);
+  }
+}
+
+bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2]) {
+  if (streams.front()->countIsExact() && index >= frameCount) return false;
+  for (size_t k = 0; k < streams.size(); ++k) {
+    FrameStream& stream = *streams[k];
+    StreamPicture picture;
+    const StreamRead read = stream.read(picture);
+    // The first input's end is the take's end, unless its count promised
+    // more pictures.
+    if (read.kind == StreamRead::Kind::End && k == 0 &&
+        !(stream.countIsExact() && index < frameCount)) {
+      return false;
+    }
+    std::string detail = read.reason;
+    if (read.kind == StreamRead::Kind::Picture) {
+      if (picture.picture.size() == pictureSize) {
+        pictures[k] = picture.picture;
+        continue;
+      }
+      // A frame of another size cannot be cut into the view regions; it
+      // ends the reading like a missing frame.
+      detail = ": the frame measures " + sizeText(picture.picture.size()) + ", not " +
+               sizeText(pictureSize);
+    }
+    reportEarlyEnd(stream, index, detail);
+    return false;
+  }
+  if (streams.size() == 1) pictures[1] = pictures[0];
+  return true;
+}
+
+void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index,
+                                   const std::string& detail) {
+  // An input that gives no frame at all is as unreadable as one that cannot
+  // be opened; a later end only shortens the take.
+  if (framesRead == 0) {
+    status.error(phase(words->topic), std::string("Cannot ") + words->read +
+                                          " any frame of the " + words->noun + " " +
+                                          stream.path() + detail);
+  } else {
+    status.warning(kFramesPhase, std::string(words->reading) + " " + stream.path() +
+                                     " stopped at frame " + std::to_string(index + 1) + " of " +
+                                     std::to_string(frameCount) + detail);
+  }
+}
+
+void FramePipeline::reportEmptySelection() {
+  if (!words->isTake || framesRead == 0 || framesSelected != 0) return;
+  status.error(phase("sequence"), "No frame of " + options.inputs[0] + " is in the selection \"" +
+                                      options.sequence + "\" (frames 1 to " +
+                                      std::to_string(framesRead) + " were read)");
+}
+
+void FramePipeline::collect(FrameWork& frame) {
+  status.progress().frameAnalysed();
+  status.outputFailed(frame.writeFailures);
+  if (!frame.failure.empty()) {
+    status.error("Thread::run - [frame]", frame.name + " : " + std::to_string(frame.id) + " / " +
+                                              std::to_string(frame.size) + " (" +
+                                              std::to_string(frame.left.cols) + " x " +
+                                              std::to_string(frame.left.rows) +
+                                              "): " + frame.failure);
+    return;
+  }
+  {
+    const timing::ScopedStage writing(timing::Stage::Writing);
+    status.outputFailed(writeCollectedResults(frame.left, frame.right, frame.id, frame.size,
+                                              frame.results, frame.name, frame.resultPath));
+  }
+  status.progress().clear();
+  presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.results,
+                           frame.summary, frame.name);
+}
+
+}  // namespace stereolint

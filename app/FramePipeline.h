@@ -1,0 +1,77 @@
+// The one road of a frame from the input to its result files:
+//
+//   inputs --openInputStreams--> frame streams --read in step--> pictures
+//     --cut into views, sizes checked--> selected pairs --Thread (compute,
+//     visualize, frame files)--> collect (RESULTS rows, presentResults)
+//
+// The pipeline owns the streams, the frame selection, the workers, the
+// progress line and the reporting of everything that goes wrong; the
+// presenter only shows what a frame gave.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include <opencv2/core.hpp>
+
+#include "app/Presenter.h"
+#include "app/RunOptions.h"
+#include "app/RunStatus.h"
+#include "app/Thread.h"
+#include "sources/InputStreams.h"
+
+namespace stereolint {
+
+class StereolintInterface;
+
+class FramePipeline : public FrameCollector {
+ public:
+  // `checker`, `presenter` and `status` must outlive the pipeline.
+  FramePipeline(const RunOptions& options, const StereolintInterface& checker,
+                Presenter& presenter, RunStatus& status);
+
+  // Analyses the inputs from start to end and returns the exit code: 0 when
+  // every selected frame was analysed, presented and written; -1 when the
+  // inputs cannot be read (not a single frame of them) or are of an
+  // unsupported kind, the views differ in size, a frame is too small to cut
+  // into two views, the selection names none of the frames read, or any
+  // frame or output file failed (each reported on the console as it
+  // happens).
+  int run();
+
+  // On the main thread, for each done worker: the frame's RESULTS rows, then
+  // the presenter. A frame whose analysis failed is reported as an error
+  // instead; files that could not be written are reported as warnings.
+  void collect(FrameWork& frame) override;
+
+ private:
+  // Opens the inputs and checks that their views can be cut and compared;
+  // false after reporting why not.
+  bool prepare();
+  // Reads, selects and hands frames to workers until the inputs end.
+  void readFrames();
+  // Reads picture `index` (from 0) of every stream into `pictures`; false at
+  // the end of the inputs, after reporting an end that comes early.
+  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2]);
+  void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
+  void warnWhenNoTileFits(cv::Size view);
+  void reportEmptySelection();
+  std::string phase(const std::string& topic) const;
+
+  const RunOptions& options;
+  const StereolintInterface& checker;
+  Presenter& presenter;
+  RunStatus& status;
+
+  InputStreams streams;
+  const StreamWords* words = nullptr;
+  cv::Size pictureSize;
+  std::optional<std::pair<cv::Rect, cv::Rect>> regions;
+  int frameCount = 0;  // the first input's announced count, shown as SIZE
+  int framesRead = 0;
+  int framesSelected = 0;
+  bool workerRefused = false;
+};
+
+}  // namespace stereolint

@@ -1,0 +1,32 @@
+// The settings of a run, read once from the checked command line.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "sources/FrameSelection.h"
+
+namespace stereolint {
+
+enum class RunMode { Gui, Console };
+
+struct RunOptions {
+  RunMode mode = RunMode::Gui;
+  // First and second input path; the same path twice for one stereo file.
+  std::array<std::string, 2> inputs;
+  // "VERTICALLY" (side by side), "HORIZONTALLY" (one above the other) or ""
+  // (each input is one whole view).
+  std::string orientation;
+  std::string method;      // the disparity method's name
+  int threads = 1;         // worker threads, at least 1
+  std::string resultPath;  // the output prefix, used as it is
+  std::string parameters;  // the checker parameters text
+  std::string sequence;    // the frame selection as given, for messages
+  FrameSelection selection;
+};
+
+// The run options of settings that checkSettings accepted.
+RunOptions runOptions(const Settings& settings);
+
+}  // namespace stereolint

@@ -106,6 +106,7 @@ class LibavVideoStream final : public VideoStream {
       if (*turn != 180) size = {size.height, size.width};
     }
   }
+
   // Decodes the next frame unless opening or seekTo left one waiting, and
   // numbers it.
   StreamRead advance(StreamPicture& out);

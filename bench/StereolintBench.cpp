@@ -1,6 +1,6 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
-//   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long]
+//   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
 //                    [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
@@ -23,7 +23,9 @@
 // on known misalignments (see AlignmentBench.h), also only when asked, and
 // with --encoded passes every pair through H.264 first; --binary runs another build of
 // the program (an earlier one, to compare; its stage columns stay 0 when it
-// has no stage timers).
+// has no stage timers). --decode, also only when asked, times decoding a
+// 1080p H.264 video (N frames, at least 48) with the program's frame stream
+// against the image library's video reader.
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +37,7 @@
 
 #include "AlignmentBench.h"
 #include "BenchFootage.h"
+#include "DecodeSpeed.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
 #include "ProgramRun.h"
@@ -148,9 +151,9 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
 int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
-  bool alignment = false, encoded = false;
+  bool alignment = false, encoded = false, decode = false;
   const auto choose = [&](bool& section) {
-    if (!chosen) videos = stills = loops = longRun = alignment = false;
+    if (!chosen) videos = stills = loops = longRun = alignment = decode = false;
     chosen = true;
     section = true;
   };
@@ -169,15 +172,17 @@ int main(int argc, char** argv) {
       choose(alignment);
     } else if (std::strcmp(argv[i], "--encoded") == 0) {
       encoded = true;
+    } else if (std::strcmp(argv[i], "--decode") == 0) {
+      choose(decode);
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
-                   "[--alignment [--encoded]]\n",
+                   "[--decode] [--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (loops && !videos && !stills && !longRun && !alignment) {
+  if (loops && !videos && !stills && !longRun && !alignment && !decode) {
     bench::printLoopScaling();
     return 0;
   }
@@ -193,6 +198,7 @@ int main(int argc, char** argv) {
   if (loops) bench::printLoopScaling();
   if (longRun) printLongRun(folder, canvas);
   if (alignment) bench::printAlignmentComparison(folder.string(), encoded);
+  if (decode) bench::printDecodeSpeed(folder, canvas, std::max(frames, 48));
   fs::remove_all(folder);
   return 0;
 }

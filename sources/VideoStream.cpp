@@ -1,62 +1,191 @@
 #include "sources/VideoStream.h"
 
-#include <opencv2/videoio.hpp>
+#include <cmath>
+#include <optional>
+#include <utility>
 
-#include "platform/Platform.h"
+#include <opencv2/core.hpp>
+
+#include "sources/BgrConverter.h"
+#include "sources/VideoDecoder.h"
+#include "sources/VideoFacts.h"
 #include "util/StageTimes.h"
 
 namespace stereolint {
 
 namespace {
 
+using libav::VideoDecoder;
+
 const StreamWords kVideoWords{"video", "inputs", "Reading", "read", "input", true};
 
-class CaptureStream : public FrameStream {
+std::optional<cv::RotateFlags> rotationFor(int clockwiseDegrees) {
+  switch (clockwiseDegrees) {
+    case 90: return cv::ROTATE_90_CLOCKWISE;
+    case 180: return cv::ROTATE_180;
+    case 270: return cv::ROTATE_90_COUNTERCLOCKWISE;
+    default: return std::nullopt;
+  }
+}
+
+std::string turnRemark(const std::string& path, int clockwiseDegrees) {
+  const std::string how = clockwiseDegrees == 180  ? "180 degrees"
+                          : clockwiseDegrees == 90 ? "90 degrees clockwise"
+                                                   : "90 degrees counterclockwise";
+  return path + " is turned " + how + " as its rotation metadata asks";
+}
+
+class LibavVideoStream final : public VideoStream {
  public:
-  CaptureStream(std::string path, std::unique_ptr<cv::VideoCapture> capture)
-      : file(std::move(path)),
-        capture(std::move(capture)),
-        size(static_cast<int>(this->capture->get(cv::CAP_PROP_FRAME_WIDTH)),
-             static_cast<int>(this->capture->get(cv::CAP_PROP_FRAME_HEIGHT))),
-        count(static_cast<int>(this->capture->get(cv::CAP_PROP_FRAME_COUNT))) {}
+  LibavVideoStream(std::string path, std::unique_ptr<VideoDecoder> opened,
+                   RotationMetadata metadata)
+      : filePath(std::move(path)), decoder(std::move(opened)) {
+    const AVStream& stream = decoder->stream();
+    size = {stream.codecpar->width, stream.codecpar->height};
+    count = libav::frameCountOf(decoder->format(), stream);
+    // The container's own frame count (an MP4 sample table, an AVI index)
+    // is taken at its word, as the image library's reader takes it; a count
+    // from the duration is an estimate.
+    counted = count && stream.nb_frames > 0;
+    rate = libav::frameRateOf(stream);
+    if (metadata == RotationMetadata::Apply) followRotation();
+  }
 
   const StreamWords& words() const override { return kVideoWords; }
-  const std::string& path() const override { return file; }
+  const std::string& path() const override { return filePath; }
   cv::Size pictureSize() const override { return size; }
   std::optional<std::int64_t> frameCountHint() const override { return count; }
-  bool countIsExact() const override { return true; }
+  bool countIsExact() const override { return counted; }
+  std::optional<double> frameRate() const override { return rate; }
+  std::vector<std::string> remarks() const override { return notes; }
 
   StreamRead read(StreamPicture& out) override {
     const timing::ScopedStage decoding(timing::Stage::Decoding);
-    if (!capture->read(out.picture)) return StreamRead::end();
-    out.number = ++position;
-    return StreamRead::picture();
+    StreamRead next = advance(out);
+    if (next.kind != StreamRead::Kind::Picture) return next;
+    cv::Mat& target = rotation ? unturned : out.picture;
+    if (!converter.convert(decoder->frame(), target)) {
+      return StreamRead::failed(": FFmpeg cannot convert its pixels");
+    }
+    if (rotation) {
+      libav::unshare(out.picture);
+      cv::rotate(unturned, out.picture, *rotation);
+    }
+    return next;
+  }
+
+  StreamRead skip(StreamPicture& out) override {
+    const timing::ScopedStage decoding(timing::Stage::Decoding);
+    // The codec still decodes the frame (later frames are built on it); only
+    // the conversion into a picture is saved.
+    StreamRead next = advance(out);
+    out.picture.release();
+    return next;
+  }
+
+  bool seekTo(std::int64_t frameNumber) override;
+
+  // When the headers give no frame count: true if the stream holds no
+  // frame at all. The first frame, decoded to tell, waits for read().
+  bool provesEmpty() {
+    if (count) return false;
+    waiting = decoder->next();
+    return *waiting == VideoDecoder::Outcome::End;
   }
 
  private:
-  std::string file;
-  std::unique_ptr<cv::VideoCapture> capture;
+  // Turns the pictures as the display matrix asks, and says so.
+  void followRotation() {
+    const std::optional<int> turn = libav::clockwiseTurnOf(decoder->stream());
+    if (!turn) {
+      notes.push_back(filePath +
+                      " asks to be turned by an angle that is no quarter turn; "
+                      "its pictures are taken as stored");
+    } else if ((rotation = rotationFor(*turn))) {
+      notes.push_back(turnRemark(filePath, *turn));
+      if (*turn != 180) size = {size.height, size.width};
+    }
+  }
+
+  // Decodes the next frame unless opening or seekTo left one waiting, and
+  // numbers it.
+  StreamRead advance(StreamPicture& out);
+  // The 0-based place of a decoded frame in the stream, by its timestamp.
+  std::optional<std::int64_t> placeOf(const AVFrame& frame) const;
+
+  std::string filePath;
+  std::unique_ptr<VideoDecoder> decoder;
   cv::Size size;
-  int count;
-  int position = 0;
+  std::optional<std::int64_t> count;
+  bool counted = false;
+  std::optional<double> rate;
+  std::optional<cv::RotateFlags> rotation;
+  std::vector<std::string> notes;
+  libav::BgrConverter converter;
+  cv::Mat unturned;            // the converted frame before turning, reused
+  std::int64_t delivered = 0;  // the number of the last frame given
+  // What the decoder gave that read() has not taken yet: a frame decoded
+  // ahead by opening or seekTo, or the end or failure found there.
+  std::optional<VideoDecoder::Outcome> waiting;
 };
+
+StreamRead LibavVideoStream::advance(StreamPicture& out) {
+  const auto outcome = waiting ? *waiting : decoder->next();
+  waiting.reset();
+  if (outcome == VideoDecoder::Outcome::End) return StreamRead::end();
+  if (outcome == VideoDecoder::Outcome::Failed) {
+    return StreamRead::failed(": " + decoder->reason());
+  }
+  out.number = ++delivered;
+  return StreamRead::picture();
+}
+
+std::optional<std::int64_t> LibavVideoStream::placeOf(const AVFrame& frame) const {
+  const AVStream& stream = decoder->stream();
+  if (!rate || frame.best_effort_timestamp == AV_NOPTS_VALUE) return std::nullopt;
+  const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+  const double seconds =
+      static_cast<double>(frame.best_effort_timestamp - start) * av_q2d(stream.time_base);
+  return static_cast<std::int64_t>(std::llround(seconds * *rate));
+}
+
+bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
+  const AVStream& stream = decoder->stream();
+  if (!rate || frameNumber < 1 || stream.time_base.num <= 0) return false;
+  const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+  const double seconds = static_cast<double>(frameNumber - 1) / *rate;
+  const auto timestamp =
+      start + static_cast<std::int64_t>(std::llround(seconds / av_q2d(stream.time_base)));
+  if (!decoder->seekBefore(timestamp)) return false;
+  waiting.reset();
+  for (;;) {
+    if (decoder->next() != VideoDecoder::Outcome::Frame) return false;
+    const auto place = placeOf(decoder->frame());
+    if (!place) return false;
+    if (*place + 1 >= frameNumber) {
+      delivered = *place;
+      waiting = VideoDecoder::Outcome::Frame;
+      return *place + 1 == frameNumber;
+    }
+  }
+}
 
 }  // namespace
 
-Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path) {
-  // FFmpeg reports a file it cannot read on standard error in its own words;
-  // the failure here says it in ours, so FFmpeg stays quiet unless the user
-  // asks for its log.
-  platform::setEnvironmentDefault("OPENCV_FFMPEG_LOGLEVEL", "-8");
-  auto capture = std::make_unique<cv::VideoCapture>();
-  if (!capture->open(path, cv::CAP_FFMPEG)) return Failure{"Cannot open the video " + path, "input"};
-  // Frames are taken as stored, as pictures are.
-  capture->set(cv::CAP_PROP_ORIENTATION_AUTO, 0);
-  auto stream = std::make_unique<CaptureStream>(path, std::move(capture));
-  if (stream->frameCountHint().value_or(0) <= 0) {
-    return Failure{"The video " + path + " reports no frames", "input"};
-  }
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path,
+                                                       RotationMetadata rotation) {
+  auto decoder = VideoDecoder::open(path);
+  if (!decoder) return decoder.failure();
+  auto stream = std::make_unique<LibavVideoStream>(path, std::move(decoder.value()), rotation);
+  // A file whose headers count no frame and that holds none (a writer
+  // closed before its first frame) is refused here; one that counts frames
+  // it does not hold is left to the reading, which reports the early end.
+  if (stream->provesEmpty()) return Failure{"The video " + path + " reports no frames", "input"};
   return std::unique_ptr<FrameStream>(std::move(stream));
+}
+
+Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path) {
+  return openVideoStream(path, RotationMetadata::Apply);
 }
 
 }  // namespace stereolint

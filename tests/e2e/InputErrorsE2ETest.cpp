@@ -71,7 +71,8 @@ TEST_F(InputErrors, UnreadableVideo) {
   const ProcessResult result = run({"-r", "out/", "-i", "broken.mp4", "-o", "VERTICALLY"});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.err, errorBlock("ConsoleApplication::run - [input]",
-                                   "Cannot open the video broken.mp4"))
+                                   "Cannot open the video broken.mp4: Invalid data found when "
+                                   "processing input"))
       << "the video library's own complaints stay out of the console text";
   EXPECT_TRUE(wroteNothing());
 }

@@ -24,6 +24,35 @@ std::string Settings::*valueSetting(const std::string& word) {
   return nullptr;
 }
 
+// The quality control options with one value word: the one table that the
+// command line reading and the usage text share.
+struct QualityOption {
+  const char* word;
+  const char* value;
+  const char* description;
+  std::optional<std::string> qc::QcOptionTexts::*text;
+};
+
+const QualityOption kQualityOptions[] = {
+    {"--limits", "TEXT", "-- quality limits, optional, e.g. VERTICAL:0.3%/1%",
+     &qc::QcOptionTexts::limits},
+    {"--pictures", "all | flagged | none", "-- which frames' pictures are written, default all",
+     &qc::QcOptionTexts::pictures},
+    {"--fps", "N", "-- frame rate of stills and sequences, optional",
+     &qc::QcOptionTexts::fps},
+    {"--start-timecode", "HH:MM:SS:FF", "-- timecode of frame 1, optional",
+     &qc::QcOptionTexts::startTimecode},
+    {"--fail-on", "fix | reject", "-- exit code 3 at or beyond that shot verdict, optional",
+     &qc::QcOptionTexts::failOn},
+};
+
+const QualityOption* qualityOption(const std::string& word) {
+  for (const QualityOption& option : kQualityOptions) {
+    if (word == option.word) return &option;
+  }
+  return nullptr;
+}
+
 // What keeps incomplete settings from a run, for the line after "Wrong
 // application arguments": each missing option or unreadable input, e.g.
 // "Missing or unreadable: the input a.png (no readable file); -d (the
@@ -81,6 +110,11 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
           hasSecond && !secondIsFile && words[i + 2].rfind('-', 0) != 0 ? words[i + 2] : "";
     } else if (const auto setting = valueSetting(word)) {
       settings.*setting = hasValue ? words[i + 1] : initial.*setting;
+    } else if (word == "--qc") {
+      settings.quality.qc = true;
+    } else if (const QualityOption* option = qualityOption(word)) {
+      settings.quality.*(option->text) =
+          hasValue ? std::optional<std::string>(words[i + 1]) : std::nullopt;
     }
   }
   return line;
@@ -97,14 +131,19 @@ std::string usageText() {
       {"-r [PATH]", "-- output path, required"},
       {"-p [DISPARITY METHOD PARAMETERS]", "-- parameters, optional"},
       {"-s [SEQUENCE]", "-- frames sequence, optional"},
-      {"-h", "-- console help"},
   };
-  std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
-  for (const auto& [option, description] : options) {
+  const auto addLine = [](std::string& text, const char* option, const char* description) {
     char line[128];
     std::snprintf(line, sizeof line, "\t%-35s%s\n", option, description);
     text += line;
+  };
+  std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
+  for (const auto& [option, description] : options) addLine(text, option, description);
+  addLine(text, "--qc", "-- quality control and report, optional");
+  for (const QualityOption& option : kQualityOptions) {
+    addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
   }
+  addLine(text, "-h", "-- console help");
   text += "\n";
   return text;
 }

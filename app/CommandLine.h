@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "qc/QcOptions.h"
+
 namespace stereolint {
 
 // The settings of one start, all kept as the text that was given.
@@ -23,6 +25,8 @@ struct Settings {
   // second input because it names no readable file (and is no option
   // word); empty otherwise. A misspelt second eye ends up here.
   std::string unreadableSecond;
+  // --qc and the quality control options, as given (see qc/QcOptions.h).
+  qc::QcOptionTexts quality;
 };
 
 struct CommandLine {
@@ -35,7 +39,7 @@ struct CommandLine {
 // "-i" takes the next word as the first path and the word after it as the
 // second path when that word names a readable file, else the first path
 // again. An option word with no word after it leaves its setting at its
-// initial value, as if it were not given.
+// initial value, as if it were not given. "--qc" takes no value word.
 CommandLine readCommandLine(const std::vector<std::string>& words);
 
 // The usage text printed for "-h", every line ending with a newline.

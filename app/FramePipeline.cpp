@@ -8,6 +8,7 @@
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
+#include "qc/FailOn.h"
 #include "platform/Signals.h"
 #include "results/ResultsTable.h"
 #include "sources/ViewRegions.h"
@@ -34,7 +35,11 @@ int shownCount(const FrameStream& stream) {
 
 FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterface& checker,
                              Presenter& presenter, RunStatus& status)
-    : options(options), checker(checker), presenter(presenter), status(status) {}
+    : options(options),
+      checker(checker),
+      presenter(presenter),
+      status(status),
+      quality(options, status) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -42,6 +47,7 @@ std::string FramePipeline::phase(const std::string& topic) const {
 
 int FramePipeline::run() {
   warnAboutSettings();
+  bool qualityFailed = false;
   if (prepare()) {
     readFrames();
     // The streams (and with them an R3D decoding library) are closed before
@@ -54,6 +60,7 @@ int FramePipeline::run() {
                                           " more frames had black or flat views: nothing was "
                                           "measured in them");
     }
+    qualityFailed = quality.finish();
   }
   status.progress().finish();
   if (const int stop = platform::stopRequested()) {
@@ -63,7 +70,8 @@ int FramePipeline::run() {
                                         " frames analysed and written");
     return stop;
   }
-  return status.failed() ? -1 : 0;
+  if (status.failed()) return -1;
+  return qualityFailed ? qc::kQcFailedExitCode : 0;
 }
 
 void FramePipeline::warnAboutSettings() {
@@ -125,7 +133,7 @@ bool FramePipeline::prepare() {
   if (words->isTake) {
     status.progress().start(frameCount, options.selection.countWithin(frameCount));
   }
-  return true;
+  return quality.start(frameCount, words->isTake, first.frameRate());
 }
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
@@ -158,8 +166,10 @@ void FramePipeline::readFrames() {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
-      workerRefused = !startWorker(std::make_unique<Thread>(&checker, left, right, id, frameCount,
-                                                            name, options.resultPath));
+      auto worker =
+          std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
+      quality.prepareWorker(*worker);
+      workerRefused = !startWorker(std::move(worker));
     }
     if (words->isTake) waitForFreeWorker(options.threads, *this);
   }
@@ -226,6 +236,7 @@ void FramePipeline::collect(FrameWork& frame) {
                                               std::to_string(frame.left.cols) + " x " +
                                               std::to_string(frame.left.rows) +
                                               "): " + frame.failure);
+    quality.collect(frame);
     return;
   }
   {
@@ -238,6 +249,7 @@ void FramePipeline::collect(FrameWork& frame) {
   status.progress().clear();
   presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.results,
                            frame.summary, frame.name);
+  quality.collect(frame);
   checkConsoleOutput();
 }
 

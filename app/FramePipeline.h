@@ -16,6 +16,7 @@
 #include <opencv2/core.hpp>
 
 #include "app/Presenter.h"
+#include "app/QcRun.h"
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"
 #include "app/Thread.h"
@@ -32,7 +33,9 @@ class FramePipeline : public FrameCollector {
                 Presenter& presenter, RunStatus& status);
 
   // Analyses the inputs from start to end and returns the exit code: 0 when
-  // every selected frame was analysed, presented and written; -1 when the
+  // every selected frame was analysed, presented and written; 3 (with --qc
+  // and --fail-on, when nothing failed) when a shot's verdict reaches the
+  // level; -1 when the
   // inputs cannot be read (not a single frame of them) or are of an
   // unsupported kind, the views differ in size, a frame is too small to cut
   // into two views, the selection names none of the frames read, or any
@@ -71,6 +74,7 @@ class FramePipeline : public FrameCollector {
   const StereolintInterface& checker;
   Presenter& presenter;
   RunStatus& status;
+  QcRun quality;
 
   InputStreams streams;
   const StreamWords* words = nullptr;

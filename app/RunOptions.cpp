@@ -6,8 +6,11 @@
 
 namespace stereolint {
 
-RunOptions runOptions(const Settings& settings) {
+Expected<RunOptions> runOptions(const Settings& settings) {
+  Expected<qc::QcOptions> quality = qc::readQcOptions(settings.quality);
+  if (!quality) return quality.failure();
   RunOptions options;
+  options.quality = quality.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
   options.inputs = settings.inputs;
   options.orientation = settings.orientation;

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "qc/QcOptions.h"
 #include "sources/FrameSelection.h"
+#include "util/Expected.h"
 
 namespace stereolint {
 
@@ -27,9 +29,13 @@ struct RunOptions {
   // A word after the first input that names no readable file (see
   // Settings::unreadableSecond); the first input is then analysed alone.
   std::string unreadableSecond;
+  // Quality control; `quality.enabled` is false without --qc.
+  qc::QcOptions quality;
 };
 
-// The run options of settings that checkSettings accepted.
-RunOptions runOptions(const Settings& settings);
+// The run options of settings that checkSettings accepted, or the argument
+// error line of quality control options that cannot be used (e.g.
+// "--limits: Unknown limit ...").
+Expected<RunOptions> runOptions(const Settings& settings);
 
 }  // namespace stereolint

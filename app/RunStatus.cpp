@@ -30,6 +30,11 @@ void RunStatus::warning(const std::string& phase, const std::string& message) {
   logWarning(phase, message);
 }
 
+void RunStatus::failedWarning(const std::string& phase, const std::string& message) {
+  anyFailure = true;
+  warning(phase, message);
+}
+
 void RunStatus::outputFailed(const WriteFailures& failures) {
   if (failures.empty()) return;
   anyFailure = true;

@@ -21,6 +21,8 @@ class RunStatus {
   void error(const std::string& phase, const std::string& message);
   // A warning block; the run does not fail because of it.
   void warning(const std::string& phase, const std::string& message);
+  // A warning block for output that could not be written; the run fails.
+  void failedWarning(const std::string& phase, const std::string& message);
   // One warning per file that could not be written and per folder that
   // could not be made (each folder once a run), each ending with its
   // reason ("Cannot write out/1_1_LEFT.png: No space left on device"); the

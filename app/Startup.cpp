@@ -50,7 +50,12 @@ int startStereolint(const std::vector<std::string>& words) {
     std::cerr << *error << std::flush;
     return -1;
   }
-  const RunOptions options = runOptions(line.settings);
+  const Expected<RunOptions> read = runOptions(line.settings);
+  if (!read) {
+    std::cerr << argumentError(read.error()) << std::flush;
+    return -1;
+  }
+  const RunOptions& options = read.value();
   if (const auto problem = checkParameters(options.parameters)) {
     std::cerr << argumentError(*problem) << std::flush;
     return -1;

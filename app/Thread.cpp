@@ -8,6 +8,8 @@
 #include <opencv2/core/core_c.h>
 
 #include "checkers/StereolintInterface.h"
+#include "qc/FrameAssessment.h"
+#include "qc/FrameSignature.h"
 #include "platform/ThreadAnnotations.h"
 #include "util/StageTimes.h"
 
@@ -84,18 +86,35 @@ bool Thread::begin() {
   return false;
 }
 
+void Thread::checkQuality(const qc::QcOptions& options) { quality = &options; }
+
+FrameParts Thread::partsToWrite() {
+  if (!quality) return FrameParts::All;
+  frame.record = qc::recordFromResults(frame.id, frame.results, frame.left.size(), frame.signature);
+  const qc::Verdict verdict = qc::assessFrame(*frame.record, quality->limits).verdict;
+  frame.pictures = qc::decidePictures(quality->pictures, verdict);
+  return frame.pictures == qc::PictureDecision::Write ? FrameParts::All : FrameParts::Text;
+}
+
 void Thread::run() {
   const timing::ScopedFrame frameTime;
+  // The signature first: a frame that fails still has its picture, which
+  // places it between the cuts.
+  if (quality) frame.signature = qc::frameSignature(frame.left);
   try {
     frame.results = checker->compute(nullptr, frame.left, frame.right);
     {
       const timing::ScopedStage drawing(timing::Stage::Drawing);
       frame.summary = checker->visualize(frame.results);
     }
+    const FrameParts parts = partsToWrite();
     const timing::ScopedStage writing(timing::Stage::Writing);
-    frame.writeFailures = writeFrameFiles(frame.left, frame.right, frame.id, frame.size,
-                                          frame.results, frame.summary, frame.name,
-                                          frame.resultPath);
+    frame.writeFailures =
+        parts == FrameParts::All
+            ? writeFrameFiles(frame.left, frame.right, frame.id, frame.size, frame.results,
+                              frame.summary, frame.name, frame.resultPath)
+            : writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size,
+                              frame.results, frame.summary, frame.resultPath);
   } catch (const cv::Exception& error) {
     frame.failure = describe(error);
   } catch (const std::exception& error) {

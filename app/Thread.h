@@ -10,12 +10,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QThread>
 #include <opencv2/core.hpp>
 
+#include "qc/FrameRecord.h"
+#include "qc/PictureFilter.h"
+#include "qc/QcOptions.h"
 #include "results/Result.h"
 #include "results/ResultWriters.h"
 
@@ -35,6 +39,14 @@ struct FrameWork {
   cv::Mat summary;              // the checker's summary picture
   std::string failure;          // why the frame could not be analysed; empty when it was
   WriteFailures writeFailures;  // files the worker could not write
+  // Under quality control only (Thread::checkQuality): the left view's
+  // signature (also of a frame that failed), the frame's record when it was
+  // measured, and what became of its pictures: Write (written), Skip (none)
+  // or Hold (not written; the views, results and summary are kept for the
+  // main thread to write once the shot is complete).
+  qc::FrameSignature signature;
+  std::optional<qc::FrameRecord> record;
+  qc::PictureDecision pictures = qc::PictureDecision::Write;
 };
 
 class Thread : public QThread {
@@ -57,6 +69,11 @@ class Thread : public QThread {
   // that as its failure, and false is returned.
   bool begin();
 
+  // Before begin(): the worker also signs and judges the frame, and writes
+  // its pictures only as `quality.pictures` decides (RESULT.txt always).
+  // `quality` must outlive the worker.
+  void checkQuality(const qc::QcOptions& quality);
+
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.
   // An error of the image library (or any other exception) is kept as the
@@ -64,7 +81,11 @@ class Thread : public QThread {
   void run() override;
 
  private:
+  // The files to write once the frame is measured.
+  FrameParts partsToWrite();
+
   const StereolintInterface* checker;
+  const qc::QcOptions* quality = nullptr;
   FrameWork frame;
   bool notStarted = false;
 };

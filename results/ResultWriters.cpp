@@ -162,16 +162,28 @@ WriteFailures makeDirectories(const std::string& path) {
 WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                               cv::Mat summary, const std::string& /*name*/,
                               const std::string& resultPath) {
+  return writeFrameParts(FrameParts::All, left, right, id, size, results, summary, resultPath);
+}
+
+WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int id, int size,
+                              const Results& results, cv::Mat summary,
+                              const std::string& resultPath) {
+  const bool text = parts != FrameParts::Pictures;
+  const bool pictures = parts != FrameParts::Text;
   WriteFailures failures = makeDirectories(resultPath);
   const std::string prefix = framePrefix(resultPath, id, size);
   std::vector<FrameFile> files;
-  files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
-  files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
-  files.push_back(resultTextFile(id, size, results, resultPath));
-  for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
-    files.push_back(std::move(file));
+  if (pictures) {
+    files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
+    files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
   }
-  files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
+  if (text) files.push_back(resultTextFile(id, size, results, resultPath));
+  if (pictures) {
+    for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
+      files.push_back(std::move(file));
+    }
+    files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
+  }
   writeFiles(files, failures);
   return failures;
 }

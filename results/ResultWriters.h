@@ -89,4 +89,18 @@ WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, con
                               cv::Mat summary, const std::string& name,
                               const std::string& resultPath);
 
+// Which of a frame's files writeFrameParts writes.
+enum class FrameParts {
+  All,       // every file, as writeFrameFiles
+  Text,      // RESULT.txt only
+  Pictures,  // LEFT, RIGHT, the result pictures and SUMMARY: every file but RESULT.txt
+};
+
+// makeDirectories(resultPath), then the files of `parts`, each file exactly
+// as writeFrameFiles writes it and in the same order. Writing Text and then
+// Pictures of a frame gives the files of writeFrameFiles.
+WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int id, int size,
+                              const Results& results, cv::Mat summary,
+                              const std::string& resultPath);
+
 }  // namespace stereolint

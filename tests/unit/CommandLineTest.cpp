@@ -29,6 +29,13 @@ TEST(UsageText, IsExactToTheByte) {
       "\t-r [PATH]                          -- output path, required\n"
       "\t-p [DISPARITY METHOD PARAMETERS]   -- parameters, optional\n"
       "\t-s [SEQUENCE]                      -- frames sequence, optional\n"
+      "\t--qc                               -- quality control and report, optional\n"
+      "\t--limits TEXT                      -- quality limits, optional, e.g. VERTICAL:0.3%/1%\n"
+      "\t--pictures all | flagged | none    -- which frames' pictures are written, default all\n"
+      "\t--fps N                            -- frame rate of stills and sequences, optional\n"
+      "\t--start-timecode HH:MM:SS:FF       -- timecode of frame 1, optional\n"
+      "\t--fail-on fix | reject             -- exit code 3 at or beyond that shot verdict, "
+      "optional\n"
       "\t-h                                 -- console help\n"
       "\n";
   EXPECT_EQ(usageText(), expected);
@@ -60,6 +67,25 @@ TEST(ReadCommandLine, OptionWithoutValueCountsAsNotGiven) {
   const CommandLine lastInput = read({"-i"});
   EXPECT_EQ(lastInput.settings.inputs[0], "");
   EXPECT_EQ(lastInput.settings.inputs[1], "");
+}
+
+TEST(ReadCommandLine, QualityControlOptionsAreKeptAsGiven) {
+  const CommandLine line = read({"-t", "2", "--limits", "VERTICAL:2/4", "--qc", "--pictures",
+                                 "flagged", "--fps", "25", "--start-timecode", "01:00:00:00",
+                                 "--fail-on", "fix"});
+  const qc::QcOptionTexts& quality = line.settings.quality;
+  EXPECT_TRUE(quality.qc);
+  EXPECT_EQ(quality.limits, "VERTICAL:2/4");
+  EXPECT_EQ(quality.pictures, "flagged");
+  EXPECT_EQ(quality.fps, "25");
+  EXPECT_EQ(quality.startTimecode, "01:00:00:00");
+  EXPECT_EQ(quality.failOn, "fix");
+  EXPECT_EQ(line.settings.threads, "2");
+
+  const qc::QcOptionTexts none = read({"-t", "2", "--pictures"}).settings.quality;
+  EXPECT_FALSE(none.qc);
+  EXPECT_FALSE(none.pictures) << "an option without its value is not given";
+  EXPECT_FALSE(none.limits);
 }
 
 TEST(ReadCommandLine, SecondInputOnlyWhenItIsAReadableFile) {

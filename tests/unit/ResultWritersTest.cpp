@@ -51,6 +51,33 @@ TEST(WriteFrameFiles, NamesEveryFileAfterTheFrameAndWritesItsContent) {
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
 }
 
+TEST(WriteFrameParts, TextAndPicturesApartMakeTheFilesOfTheWholeFrame) {
+  test::TempFolder folder;
+  const std::string whole = folder.path() + "/whole/", parts = folder.path() + "/parts/";
+  Results results;
+  results.push_back(makeResult("VERTICAL", {{"MEDIAN", 2}}, {{"CIRCLES", picture(CV_8UC3, 10)}}));
+  const cv::Mat view = picture(CV_8UC3, 50), summary = picture(CV_8UC3, 3);
+  const auto names = [](const std::string& folderPath) {
+    std::set<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folderPath)) {
+      found.insert(entry.path().filename().string());
+    }
+    return found;
+  };
+
+  ASSERT_TRUE(writeFrameFiles(view, view, 3, 9, results, summary, "", whole).empty());
+  ASSERT_TRUE(
+      writeFrameParts(FrameParts::Text, view, view, 3, 9, results, summary, parts).empty());
+  EXPECT_EQ(names(parts), (std::set<std::string>{"3_9_RESULT.txt"}));
+  EXPECT_EQ(test::readTextFile(parts + "3_9_RESULT.txt"), "VERTICAL MEDIAN : 2\n");
+
+  ASSERT_TRUE(
+      writeFrameParts(FrameParts::Pictures, view, view, 3, 9, results, summary, parts).empty());
+  EXPECT_EQ(names(parts), names(whole));
+  EXPECT_TRUE(storedAs(parts + "3_9_VERTICAL_CIRCLES.png", picture(CV_8UC3, 10)));
+  EXPECT_TRUE(storedAs(parts + "3_9_SUMMARY.png", summary));
+}
+
 TEST(WriteFrameFiles, APrefixWithoutSeparatorStartsTheFileNames) {
   test::TempFolder folder;
   const test::CurrentFolder inside(folder.path());

@@ -1,0 +1,119 @@
+#include "app/QcRun.h"
+
+#include <iostream>
+#include <utility>
+#include <vector>
+
+#include "qc/ConsoleLines.h"
+#include "qc/FailOn.h"
+#include "report/ReportFiles.h"
+#include "results/ResultWriters.h"
+
+namespace stereolint {
+
+namespace {
+
+const char* const kQcPhase = "ConsoleApplication::run - [qc]";
+
+// The frames the run analyses, in take order: those of the selection among
+// the announced ones. A video that ends early leaves some never added, which
+// finish() skips.
+std::vector<int> expectedFrames(const FrameSelection& selection, int frameCount, bool isTake) {
+  if (!isTake) return {1};
+  std::vector<int> frames;
+  for (int id = 1; id <= frameCount; ++id) {
+    if (selection.contains(id)) frames.push_back(id);
+  }
+  return frames;
+}
+
+}  // namespace
+
+QcRun::QcRun(const RunOptions& options, RunStatus& status) : options(options), status(status) {}
+
+bool QcRun::start(int count, bool isTake, std::optional<double> videoRate) {
+  const qc::QcOptions& quality = options.quality;
+  if (!quality.enabled) return true;
+  frameCount = count;
+  frameRate = videoRate ? videoRate : quality.framesPerSecond;
+  Expected<qc::Timecode> made = qc::makeTimecode(frameRate, quality.startTimecode);
+  if (!made) {
+    status.error(kQcPhase, "--start-timecode: " + made.error());
+    return false;
+  }
+  timecode = made.value();
+  session.emplace(quality.limits, expectedFrames(options.selection, count, isTake),
+                  quality.pictures);
+  return true;
+}
+
+void QcRun::prepareWorker(Thread& worker) const {
+  if (session) worker.checkQuality(options.quality);
+}
+
+void QcRun::collect(FrameWork& frame) {
+  if (!session) return;
+  qc::FrameRecord record = frame.failure.empty() && frame.record
+                               ? *frame.record
+                               : qc::failedFrameRecord(frame.id, frame.failure, frame.signature);
+  const qc::SessionUpdate update = session->add(std::move(record));
+  // A frame's pictures are held only while its shot may still make it the
+  // worst one; one the session does not take is never written.
+  if (update.accepted && frame.failure.empty() &&
+      frame.pictures == qc::PictureDecision::Hold) {
+    held[frame.id] = HeldFrame{frame.left,   frame.right, frame.summary, std::move(frame.results),
+                               frame.size, frame.resultPath};
+  }
+  apply(update);
+}
+
+void QcRun::apply(const qc::SessionUpdate& update) {
+  for (const int id : update.writeHeld) {
+    const auto found = held.find(id);
+    if (found == held.end()) continue;
+    const HeldFrame& frame = found->second;
+    status.outputFailed(writeFrameParts(FrameParts::Pictures, frame.left, frame.right, id,
+                                        frame.size, frame.results, frame.summary,
+                                        frame.resultPath));
+    held.erase(found);
+  }
+  for (const int id : update.dropHeld) held.erase(id);
+  if (update.closedShots.empty()) return;
+  status.progress().clear();
+  for (const qc::Shot& shot : update.closedShots) {
+    std::cout << qc::shotLine(shot, timecode) << '\n';
+  }
+  std::cout.flush();
+}
+
+bool QcRun::finish() {
+  if (!session) return false;
+  apply(session->finish());
+  held.clear();
+  status.progress().clear();
+  std::cout << qc::takeLine(session->take()) << '\n' << std::flush;
+  writeReport();
+  return options.quality.failOn && qc::failsAt(*options.quality.failOn, session->shots());
+}
+
+void QcRun::writeReport() {
+  std::vector<std::string> inputs{options.inputs[0]};
+  if (options.inputs[1] != options.inputs[0]) inputs.push_back(options.inputs[1]);
+  const std::optional<std::string> start =
+      timecode.known() ? timecode.of(1) : std::optional<std::string>();
+  report::ReportContent content{
+      report::takeOf(inputs, frameCount, frameRate, start),
+      // What changes the measures only: runs over parts of a take, with
+      // other threads or output folders, merge into one report.
+      {{"method", options.method},
+       {"parameters", options.parameters},
+       {"orientation", options.orientation}},
+      session->limits(),
+      session->frames()};
+  if (const auto problem =
+          report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
+    status.failedWarning(kQcPhase, *problem);
+  }
+}
+
+}  // namespace stereolint

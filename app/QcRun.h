@@ -1,0 +1,71 @@
+// Quality control of one run, on the main thread: the frame pipeline calls it
+// when the inputs are open, for every worker it starts, for every frame it
+// collects and once at the end. It judges frames and shots as they come in
+// (qc::QcSession), prints a line per completed shot and one for the take on
+// standard output, writes the held pictures of the worst frames under
+// "--pictures flagged", and writes PREFIX + "report.json" and "report.html".
+// Without --qc every call does nothing.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include <opencv2/core.hpp>
+
+#include "app/RunOptions.h"
+#include "app/RunStatus.h"
+#include "app/Thread.h"
+#include "qc/QcSession.h"
+#include "qc/Timecode.h"
+
+namespace stereolint {
+
+class QcRun {
+ public:
+  // `options` and `status` must outlive the run.
+  QcRun(const RunOptions& options, RunStatus& status);
+
+  // Once the inputs are open: the take's announced frame count (the SIZE of
+  // the file names), whether it is a take whose frames the selection picks
+  // (false for a pair of stills: frame 1 only) and the video's own frame
+  // rate (--fps without one). False after reporting an error block: a start
+  // timecode whose frames do not fit the rate.
+  bool start(int frameCount, bool isTake, std::optional<double> videoRate);
+
+  // Before the worker begins: it signs and judges its frame.
+  void prepareWorker(Thread& worker) const;
+
+  // After the frame's own block: adds the frame (a failed one as
+  // INCONCLUSIVE), keeps or writes its held pictures, prints the lines of
+  // the shots it completes.
+  void collect(FrameWork& frame);
+
+  // At the end of the run: completes the last shot, prints the take line
+  // and writes the report (a file that cannot be written is a warning that
+  // fails the run). True when a shot's verdict reaches the --fail-on level.
+  bool finish();
+
+ private:
+  // The views, results and summary of a frame whose pictures wait for its
+  // shot to complete.
+  struct HeldFrame {
+    cv::Mat left, right, summary;
+    Results results;
+    int size = 0;
+    std::string resultPath;
+  };
+
+  void apply(const qc::SessionUpdate& update);
+  void writeReport();
+
+  const RunOptions& options;
+  RunStatus& status;
+  std::optional<qc::QcSession> session;
+  qc::Timecode timecode;
+  std::optional<double> frameRate;
+  int frameCount = 0;
+  std::map<int, HeldFrame> held;
+};
+
+}  // namespace stereolint

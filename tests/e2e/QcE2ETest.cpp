@@ -1,0 +1,211 @@
+// Quality control through the real binary: a side-by-side video of four shots
+// whose misalignment crosses the limits mid-take, checked as a user reads it:
+// the shot and take lines, report.json, the exit code, the pictures written,
+// and the merge of runs over parts of the take.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "QcTestData.h"
+#include "support/FootageFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+using test::ProcessResult;
+
+const std::string kParameters =
+    "WIDTH:10,HEIGHT:10,DETECTOR:GridFAST,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+    "HIERARCHY:VERTICAL";
+const cv::Size kView(320, 240);
+constexpr int kFramesPerShot = 4;
+constexpr int kFrames = 4 * kFramesPerShot;
+
+// A stereo pair of a panning scene whose right view shows it `rows` rows
+// higher than the left view.
+test::StereoPair scenePair(int scene, int step, int rows) {
+  const cv::Mat tall = test::scenePicture(scene, step, cv::Size(kView.width, kView.height + rows));
+  return {tall(cv::Rect(0, 0, kView.width, kView.height)).clone(),
+          tall(cv::Rect(0, rows, kView.width, kView.height)).clone()};
+}
+
+// Shot 1 aligned (PASS), shot 2 two rows off on 240-row views (0.83 %: FIX
+// against 0.3 %/1 %), shot 3 black, shot 4 an even grey (both INCONCLUSIVE).
+std::vector<cv::Mat> fourShots() {
+  std::vector<test::StereoPair> pairs;
+  for (int step = 0; step < kFramesPerShot; ++step) pairs.push_back(scenePair(0, step, 0));
+  for (int step = 0; step < kFramesPerShot; ++step) pairs.push_back(scenePair(1, step, 2));
+  for (int level : {0, 128}) {
+    for (int step = 0; step < kFramesPerShot; ++step) {
+      const cv::Mat flat = test::flatPicture(level, kView);
+      pairs.push_back({flat, flat});
+    }
+  }
+  return test::sideBySideFrames(pairs);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> linesStartingWith(const std::string& text, const std::string& start) {
+  std::vector<std::string> found;
+  for (const std::string& line : linesOf(text)) {
+    if (line.rfind(start, 0) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+class QcTake : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), fourShots(), "MJPG"));
+  }
+  ProcessResult run(const std::string& resultPath, std::vector<std::string> more) {
+    std::vector<std::string> arguments{"-m", "CONSOLE", "-d", "Stereolint", "-i", "take.avi",
+                                       "-o", "VERTICALLY", "-t", "2", "-p", kParameters,
+                                       "-r", resultPath};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  }
+  nlohmann::json report(const std::string& prefix) const {
+    std::ifstream file(folder.file(prefix + "report.json"));
+    return nlohmann::json::parse(file);
+  }
+  // The frame numbers of the files named "ID_16_" + `suffix` in `sub`.
+  std::set<int> framesWith(const std::string& sub, const std::string& suffix) const {
+    std::set<int> frames;
+    const std::string tail = "_" + std::to_string(kFrames) + "_" + suffix;
+    for (const std::string& name : folder.namesIn(sub)) {
+      const size_t at = name.find(tail);
+      if (at != std::string::npos && at + tail.size() == name.size()) {
+        frames.insert(std::stoi(name.substr(0, at)));
+      }
+    }
+    return frames;
+  }
+  size_t picturesIn(const std::string& sub) const {
+    size_t count = 0;
+    for (const std::string& name : folder.namesIn(sub)) {
+      count += name.size() > 4 && name.substr(name.size() - 4) == ".png";
+    }
+    return count;
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(QcTake, JudgesEveryShotOnTheConsoleAndInTheReport) {
+  const ProcessResult result = run("out/", {"--qc"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+
+  const auto shots = linesStartingWith(result.out, "Shot ");
+  ASSERT_EQ(shots.size(), 4u) << result.out;
+  // The video runs at 25 frames per second from 00:00:00:00.
+  EXPECT_EQ(shots[0].rfind("Shot 1 PASS: frames 1-4 (00:00:00:00-00:00:00:03), worst VERTICAL ",
+                           0),
+            0u)
+      << shots[0];
+  EXPECT_EQ(shots[1].rfind("Shot 2 FIX: frames 5-8 (00:00:00:04-00:00:00:07), worst VERTICAL 2",
+                           0),
+            0u)
+      << shots[1];
+  EXPECT_EQ(shots[2].rfind("Shot 3 INCONCLUSIVE: frames 9-12 ", 0), 0u) << shots[2];
+  EXPECT_EQ(shots[3].rfind("Shot 4 INCONCLUSIVE: frames 13-16 ", 0), 0u) << shots[3];
+  EXPECT_NE(shots[2].find("flat or black"), std::string::npos) << shots[2];
+  const auto lines = linesOf(result.out);
+  EXPECT_EQ(lines.back(), "Take FIX: 4 shots (1 PASS, 1 FIX, 2 INCONCLUSIVE), 16 frames");
+  // A shot's line follows the blocks of its own frames.
+  EXPECT_GT(result.out.find("Shot 1 "), result.out.find("take : 4 / 16 "));
+  EXPECT_GT(result.out.find("Shot 2 "), result.out.find("take : 8 / 16 "));
+
+  const nlohmann::json json = report("out/");
+  EXPECT_EQ(json["verdict"]["take"], "FIX");
+  std::vector<std::string> verdicts;
+  for (const auto& shot : json["shots"]) verdicts.push_back(shot["verdict"]);
+  EXPECT_EQ(verdicts, (std::vector<std::string>{"PASS", "FIX", "INCONCLUSIVE", "INCONCLUSIVE"}));
+  EXPECT_EQ(json["frames"].size(), 16u);
+  EXPECT_EQ(json["take"]["name"], "take.avi");
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("out/report.html")));
+  // Every frame keeps all its files, as without quality control.
+  EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u);
+}
+
+TEST_F(QcTake, FailsWithExitCodeThreeAtTheChosenLevelOnly) {
+  EXPECT_EQ(run("fix/", {"--qc", "--fail-on", "fix"}).exitCode, 3);
+  EXPECT_EQ(run("reject/", {"--qc", "--fail-on", "reject"}).exitCode, 0);
+  // Tighter limits make shot 2 a REJECT, and a start timecode shifts the lines.
+  const ProcessResult strict = run("strict/", {"--qc", "--fail-on", "reject", "--limits",
+                                               "VERTICAL:0.2%/0.5%", "--start-timecode",
+                                               "10:00:00:00"});
+  EXPECT_EQ(strict.exitCode, 3) << strict.err;
+  EXPECT_NE(strict.out.find("Shot 2 REJECT: frames 5-8 (10:00:00:04-10:00:00:07)"),
+            std::string::npos)
+      << strict.out;
+}
+
+TEST_F(QcTake, WritesThePicturesThatAreAskedFor) {
+  const ProcessResult none = run("none/", {"--qc", "--pictures", "none"});
+  ASSERT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_EQ(picturesIn("none"), 0u);
+  EXPECT_EQ(framesWith("none", "RESULT.txt").size(), 16u);
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("none/report.json")));
+
+  const ProcessResult flagged = run("flagged/", {"--qc", "--pictures", "flagged"});
+  ASSERT_EQ(flagged.exitCode, 0) << flagged.err;
+  EXPECT_EQ(framesWith("flagged", "RESULT.txt").size(), 16u);
+  // Frames 5 to 16 are not PASS; of shot 1 only its worst frame.
+  const nlohmann::json json = report("flagged/");
+  const int worst = json["shots"][0]["worst_frame"];
+  std::set<int> expected{worst};
+  for (int frame = 5; frame <= kFrames; ++frame) expected.insert(frame);
+  EXPECT_EQ(framesWith("flagged", "SUMMARY.png"), expected);
+  EXPECT_EQ(framesWith("flagged", "LEFT.png"), expected);
+  EXPECT_EQ(framesWith("flagged", "VERTICAL_ANAGLYPH_BEFORE.png"), expected);
+}
+
+TEST_F(QcTake, RefusesUnusableOptionsBeforeOpeningAnything) {
+  const ProcessResult limits = run("out/", {"--qc", "--limits", "VERTICAL:1%"});
+  EXPECT_EQ(limits.exitCode, 255);
+  EXPECT_EQ(limits.err.rfind("--limits: ", 0), 0u) << limits.err;
+  EXPECT_NE(limits.err.find("\nHELP: Stereolint -h\n\n"), std::string::npos) << limits.err;
+  EXPECT_EQ(limits.out, "");
+
+  const ProcessResult alone = run("out/", {"--fps", "25"});
+  EXPECT_EQ(alone.exitCode, 255);
+  EXPECT_EQ(alone.err, "--fps works with --qc only\nHELP: Stereolint -h\n\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
+}
+
+TEST_F(QcTake, AReportThatCannotBeWrittenIsAWarningThatFailsTheRun) {
+  std::filesystem::create_directories(folder.file("out/report.json"));
+  const ProcessResult result = run("out/", {"--qc"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("Warning:"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("report.json"), std::string::npos) << result.err;
+  EXPECT_NE(result.out.find("Take FIX: "), std::string::npos);
+  EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u) << "the frames' files are written";
+}
+
+TEST_F(QcTake, ReportsOfPartsOfTheTakeMergeIntoTheReportOfTheWholeTake) {
+  ASSERT_EQ(run("whole/", {"--qc"}).exitCode, 0);
+  ASSERT_EQ(run("first/", {"--qc", "-s", "1-6"}).exitCode, 0);
+  ASSERT_EQ(run("second/", {"-t", "1", "--qc", "-s", "7-16"}).exitCode, 0);
+  const ProcessResult merge = test::runProcess(
+      STEREOLINT_REPORT_BINARY, {"merged/", "first/", "second/"}, {folder.path(), {}, {}});
+  ASSERT_EQ(merge.exitCode, 0) << merge.err;
+  EXPECT_EQ(report("merged/"), report("whole/"));
+  EXPECT_EQ(report("first/")["frames"].size(), 6u);
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/Methods.h"
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
@@ -34,7 +35,11 @@ int shownCount(const FrameStream& stream) {
 
 FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterface& checker,
                              Presenter& presenter, RunStatus& status)
-    : options(options), checker(checker), presenter(presenter), status(status) {}
+    : options(options),
+      checker(checker),
+      presenter(presenter),
+      status(status),
+      inSteps(findMethod(options.method) != nullptr && findMethod(options.method)->measuresInSteps) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -68,7 +73,7 @@ int FramePipeline::run() {
 
 void FramePipeline::warnAboutSettings() {
   const CheckerOptions& settings = checker.options();
-  if (!settings.measures()) {
+  if (inSteps && !settings.measures()) {
     std::string found;
     for (const std::string& item : settings.hierarchy) {
       found += (found.empty() ? "'" : ", '") + item + "'";
@@ -130,7 +135,7 @@ bool FramePipeline::prepare() {
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
   const CheckerOptions& settings = checker.options();
-  if (!settings.measures()) return;
+  if (!inSteps || !settings.measures()) return;
   if (!featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty()) return;
   noTileFits = true;
   status.warning(phase("parameters"),
@@ -242,7 +247,7 @@ void FramePipeline::collect(FrameWork& frame) {
 }
 
 void FramePipeline::warnWhenNothingMeasured(const FrameWork& frame) {
-  if (!checker.options().measures() || noTileFits) return;
+  if (!inSteps || !checker.options().measures() || noTileFits) return;
   for (const auto& result : frame.results) {
     // A step that measured has more than its TIME.
     if (result->getKeyValues().size() > 1) return;

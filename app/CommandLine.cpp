@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "checkers/Stereolint.h"
+#include "app/Methods.h"
 #include "util/Constants.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -121,7 +121,7 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
 }
 
 std::string usageText() {
-  static const std::string method = std::string("-- disparity method, required: ") + kMethodNames;
+  static const std::string method = "-- disparity method, required: " + methodNames();
   static const char* const options[][2] = {
       {"-m GUI | CONSOLE", "-- application mode, default GUI"},
       {"-i [PATH]", "-- input files path, required"},

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "app/Methods.h"
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
@@ -39,7 +40,8 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       checker(checker),
       presenter(presenter),
       status(status),
-      quality(options, status) {}
+      quality(options, status),
+      inSteps(findMethod(options.method) != nullptr && findMethod(options.method)->measuresInSteps) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -76,7 +78,7 @@ int FramePipeline::run() {
 
 void FramePipeline::warnAboutSettings() {
   const CheckerOptions& settings = checker.options();
-  if (!settings.measures()) {
+  if (inSteps && !settings.measures()) {
     std::string found;
     for (const std::string& item : settings.hierarchy) {
       found += (found.empty() ? "'" : ", '") + item + "'";
@@ -138,7 +140,7 @@ bool FramePipeline::prepare() {
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
   const CheckerOptions& settings = checker.options();
-  if (!settings.measures()) return;
+  if (!inSteps || !settings.measures()) return;
   if (!featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty()) return;
   noTileFits = true;
   status.warning(phase("parameters"),
@@ -254,7 +256,7 @@ void FramePipeline::collect(FrameWork& frame) {
 }
 
 void FramePipeline::warnWhenNothingMeasured(const FrameWork& frame) {
-  if (!checker.options().measures() || noTileFits) return;
+  if (!inSteps || !checker.options().measures() || noTileFits) return;
   for (const auto& result : frame.results) {
     // A step that measured has more than its TIME.
     if (result->getKeyValues().size() > 1) return;

@@ -88,6 +88,8 @@ class FramePipeline : public FrameCollector {
   bool noTileFits = false;
   bool consoleFailed = false;
   bool workerRefused = false;
+  // The method measures in steps (HIERARCHY, feature tiles).
+  const bool inSteps;
 };
 
 }  // namespace stereolint

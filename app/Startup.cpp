@@ -9,7 +9,7 @@
 #include "app/GUIApplication.h"
 #include "app/RunOptions.h"
 #include "checkers/ParameterCheck.h"
-#include "checkers/Stereolint.h"
+#include "app/Methods.h"
 #include "platform/Signals.h"
 #include "util/StageTimes.h"
 
@@ -31,7 +31,7 @@ int runAnalysis(const RunOptions& options) {
       createChecker(options.method, options.parameters);
   if (!checker) {
     status.error("ConsoleApplication::run - [method]",
-                 "Unknown disparity method \"" + options.method + "\"; valid: " + kMethodNames);
+                 "Unknown disparity method \"" + options.method + "\"; valid: " + methodNames());
     return -1;
   }
   FramePipeline pipeline(options, *checker, *presenter, status);
@@ -56,7 +56,11 @@ int startStereolint(const std::vector<std::string>& words) {
     return -1;
   }
   const RunOptions& options = read.value();
-  if (const auto problem = checkParameters(options.parameters)) {
+  // An unknown method is reported when the run starts; its parameters are
+  // checked as the method of steps reads them.
+  const Method* method = findMethod(options.method);
+  const auto check = method != nullptr ? method->checkParameters : checkParameters;
+  if (const auto problem = check(options.parameters)) {
     std::cerr << argumentError(*problem) << std::flush;
     return -1;
   }

@@ -57,10 +57,4 @@ Results Stereolint::compute(const FeatureMatches* matches, cv::Mat left, cv::Mat
 
 cv::Mat Stereolint::visualize(const Results& results) const { return summaryPicture(results); }
 
-std::unique_ptr<StereolintInterface> createChecker(const std::string& method,
-                                                   const std::string& parameters) {
-  if (method == "Stereolint") return std::make_unique<Stereolint>(parameters);
-  return nullptr;
-}
-
 }  // namespace stereolint

@@ -34,12 +34,4 @@ class Stereolint : public StereolintInterface {
 // picture when there is none. The picture shares the result's pixels.
 cv::Mat findImage(const Results& results, const std::string& key, const std::string& name);
 
-// The checker for a disparity method name: the combined checker for
-// "Stereolint" (exact), nothing for any other name.
-std::unique_ptr<StereolintInterface> createChecker(const std::string& method,
-                                                   const std::string& parameters);
-
-// The method names createChecker knows, for messages.
-inline constexpr const char* kMethodNames = "Stereolint";
-
 }  // namespace stereolint

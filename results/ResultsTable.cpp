@@ -20,11 +20,32 @@ constexpr const char* kSizeColumn = "SIZE";
 
 constexpr const char* kForeignHeader = "its first line is not the header this program writes";
 
+// A table under the output prefix and its value columns.
+struct Table {
+  std::string name;
+  std::vector<std::string> columns;
+};
+
+// The steps' results share RESULTS.csv with its fixed columns; any other
+// result (the ALIGNMENT result, for one) has a table of its own name whose
+// columns are its own keys, in its order.
+Table tableOf(const Result& result) {
+  const std::string name = result.getName();
+  if (name == keys::kVertical || name == keys::kRotation || name == keys::kScale) {
+    return {kTableName, {keys::kValueKeys.begin(), keys::kValueKeys.end()}};
+  }
+  Table table{name, {}};
+  for (const Result::KeyValue* value : result.getKeyValues()) {
+    table.columns.push_back(value->getKey());
+  }
+  return table;
+}
+
 // The header with its line end.
-std::string headerLine() {
+std::string headerLine(const Table& table) {
   const std::string& comma = constants().comma;
   std::string line = comma + kIdColumn + comma + kSizeColumn;
-  for (const char* key : keys::kValueKeys) line += comma + key;
+  for (const std::string& key : table.columns) line += comma + key;
   return line + '\n';
 }
 
@@ -36,14 +57,14 @@ bool startsWithLine(const std::string& start, const std::string& line) {
          (start.size() + 1 == line.size() && line.compare(0, start.size(), start) == 0);
 }
 
-void writeRow(std::ostream& stream, int id, int size, const Result& result) {
+void writeRow(std::ostream& stream, int id, int size, const Result& result, const Table& table) {
   const std::string& comma = constants().comma;
   const std::vector<const Result::KeyValue*> values = result.getKeyValues();
   // Each column takes the first value with its key; whatever no column takes
   // goes after them, so a row never loses a number.
   std::vector<bool> placed(values.size(), false);
   stream << result.getName() << comma << id << comma << size;
-  for (const char* key : keys::kValueKeys) {
+  for (const std::string& key : table.columns) {
     stream << comma;
     for (size_t i = 0; i < values.size(); ++i) {
       if (!placed[i] && values[i]->getKey() == key) {
@@ -59,33 +80,24 @@ void writeRow(std::ostream& stream, int id, int size, const Result& result) {
   stream << '\n';
 }
 
-}  // namespace
-
-WriteFailures writeCollectedResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
-                                    const Results& results, const std::string& name,
-                                    const std::string& resultPath) {
-  return appendResultsRows(id, size, results, name, resultPath);
-}
-
-WriteFailures appendResultsRows(int id, int size, const Results& results,
-                                const std::string& /*name*/, const std::string& resultPath) {
-  WriteFailures failures = makeDirectories(resultPath);
-  if (results.empty()) return failures;
-  const std::string path = resultPath + kTableName + constants().dot + kTableExtension;
+// Appends the rows of `results` (all of one table) to that table.
+void appendRows(const Table& spec, int id, int size, const std::vector<const Result*>& results,
+                const std::string& resultPath, WriteFailures& failures) {
+  const std::string path = resultPath + spec.name + constants().dot + kTableExtension;
   // Held open under its lock for all of the frame's rows: a run that finds
   // the table empty writes the header before another run can look.
   platform::AppendFile table;
   const platform::FileOutcome opened = table.open(path);
   if (!opened.done) {
     failures.addFile(path, opened.reason);
-    return failures;
+    return;
   }
-  const std::string header = headerLine();
+  const std::string header = headerLine(spec);
   if (table.size() > 0 && !startsWithLine(table.head(header.size()), header)) {
     failures.addFile(path, kForeignHeader);
-    return failures;
+    return;
   }
-  for (const auto& result : results) {
+  for (const Result* result : results) {
     std::ostringstream record;
     // Other programs read these numbers: they keep the classic form whatever
     // global locale the process may have set.
@@ -99,12 +111,36 @@ WriteFailures appendResultsRows(int id, int size, const Results& results,
     } else if (table.lastByte() != '\n') {
       record << '\n';
     }
-    writeRow(record, id, size, *result);
+    writeRow(record, id, size, *result, spec);
     const std::string text = record.str();
     const platform::FileOutcome appended = table.append(text.data(), text.size());
     if (!appended.done) failures.addFile(path, appended.reason);
   }
+}
+
+}  // namespace
+
+WriteFailures appendResultsRows(int id, int size, const Results& results,
+                                const std::string& /*name*/, const std::string& resultPath) {
+  WriteFailures failures = makeDirectories(resultPath);
+  // Consecutive results of one table go in under one lock.
+  for (size_t first = 0; first < results.size();) {
+    const Table table = tableOf(*results[first]);
+    std::vector<const Result*> rows;
+    size_t next = first;
+    for (; next < results.size() && tableOf(*results[next]).name == table.name; ++next) {
+      rows.push_back(results[next].get());
+    }
+    appendRows(table, id, size, rows, resultPath, failures);
+    first = next;
+  }
   return failures;
+}
+
+WriteFailures writeCollectedResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
+                                    const Results& results, const std::string& name,
+                                    const std::string& resultPath) {
+  return appendResultsRows(id, size, results, name, resultPath);
 }
 
 }  // namespace stereolint

@@ -1,8 +1,11 @@
-// The RESULTS table: one comma-separated file under the output prefix that
-// collects a row per result of every frame, across runs.
+// The tables: comma-separated files under the output prefix that collect a
+// row per result of every frame, across runs.
 //
-// The file is resultPath + "RESULTS.csv" (the prefix used as it is, as for
-// the frame files). It is only ever appended to, one row per write (the
+// The results of the steps (VERTICAL, ROTATION, SCALE) go to resultPath +
+// "RESULTS.csv" (the prefix used as it is, as for the frame files), as
+// described below. Any other result has a table of its own name, e.g.
+// "ALIGNMENT.csv", whose header is an empty field, "ID", "SIZE" and the
+// result's own keys in its order, and whose rows follow the same rules. It is only ever appended to, one row per write (the
 // header goes in the same write as the first row), and never truncated, so
 // a second run into the same prefix adds its rows below the first run's,
 // and a run killed at any moment, or a disk that fills up, leaves only

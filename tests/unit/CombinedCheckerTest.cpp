@@ -1,3 +1,4 @@
+#include "app/Methods.h"
 #include "checkers/Stereolint.h"
 
 #include <gtest/gtest.h>

@@ -57,6 +57,17 @@ void QcRun::collect(FrameWork& frame) {
                                ? *frame.record
                                : qc::failedFrameRecord(frame.id, frame.failure, frame.signature);
   const qc::SessionUpdate update = session->add(std::move(record));
+  // The session expects the frames the input announced; a video that holds
+  // more than its count says is analysed to its end, but the frames past
+  // the count are named once rather than silently left out of the report.
+  if (!update.accepted && !warnedBeyondCount) {
+    warnedBeyondCount = true;
+    status.warning(kQcPhase, "Frame " + std::to_string(frame.id) +
+                                 " and later frames lie beyond the " +
+                                 std::to_string(frameCount) +
+                                 " frames the input announced: they are analysed and written "
+                                 "but left out of quality control and the report");
+  }
   // A frame's pictures are held only while its shot may still make it the
   // worst one; one the session does not take is never written.
   if (update.accepted && frame.failure.empty() &&

@@ -66,6 +66,7 @@ class QcRun {
   std::optional<double> frameRate;
   int frameCount = 0;
   std::map<int, HeldFrame> held;
+  bool warnedBeyondCount = false;
 };
 
 }  // namespace stereolint

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <nlohmann/json.hpp>
+#include <opencv2/imgcodecs.hpp>
 
 #include "QcTestData.h"
 #include "support/FootageFiles.h"
@@ -188,12 +189,67 @@ TEST_F(QcTake, RefusesUnusableOptionsBeforeOpeningAnything) {
 
 TEST_F(QcTake, AReportThatCannotBeWrittenIsAWarningThatFailsTheRun) {
   std::filesystem::create_directories(folder.file("out/report.json"));
-  const ProcessResult result = run("out/", {"--qc"});
-  EXPECT_EQ(result.exitCode, 255);
+  const ProcessResult result = run("out/", {"--qc", "--fail-on", "fix"});
+  EXPECT_EQ(result.exitCode, 255) << "a failure wins over the shots' exit code 3";
   EXPECT_NE(result.err.find("Warning:"), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("report.json"), std::string::npos) << result.err;
   EXPECT_NE(result.out.find("Take FIX: "), std::string::npos);
   EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u) << "the frames' files are written";
+}
+
+TEST_F(QcTake, FramesThatFailAreInconclusiveAndTheShotsAreStillFound) {
+  // The AKAZE extractor describes only keypoints of its own detector: every
+  // frame fails in the image library.
+  const ProcessResult result =
+      run("out/", {"-p", "WIDTH:10,HEIGHT:10,DETECTOR:FAST,EXTRACTOR:AKAZE,"
+                         "MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL",
+                   "--qc", "--fail-on", "fix"});
+  EXPECT_EQ(result.exitCode, 255) << "failed frames fail the run";
+  EXPECT_EQ(linesStartingWith(result.out, "Shot ").size(), 4u) << result.out;
+  EXPECT_NE(result.out.find("Take INCONCLUSIVE: 4 shots (4 INCONCLUSIVE), 16 frames"),
+            std::string::npos)
+      << result.out;
+  const nlohmann::json json = report("out/");
+  ASSERT_EQ(json["frames"].size(), 16u);
+  EXPECT_EQ(json["frames"][0]["verdict"], "INCONCLUSIVE");
+  // The report says why in the words of the frame's error block.
+  const std::string reason = json["frames"][0]["reason"];
+  EXPECT_FALSE(reason.empty());
+  EXPECT_NE(result.err.find("take : 1 / 16 (320 x 240): " + reason + "\n"), std::string::npos)
+      << reason << "\n" << result.err;
+}
+
+TEST_F(QcTake, StillsTakeTheirTimecodeFromTheFrameRateGiven) {
+  const test::StereoPair pair = scenePair(0, 0, 0);
+  cv::imwrite(folder.file("left.png"), pair.left);
+  cv::imwrite(folder.file("right.png"), pair.right);
+  const auto runStills = [this](std::vector<std::string> more) {
+    std::vector<std::string> arguments{"-m", "CONSOLE", "-d", "Stereolint", "-i", "left.png",
+                                       "right.png", "-t", "1", "-p", kParameters, "-r", "out/",
+                                       "--qc"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  };
+  const ProcessResult timed = runStills({"--fps", "24", "--start-timecode", "01:00:00:00"});
+  ASSERT_EQ(timed.exitCode, 0) << timed.err;
+  EXPECT_NE(timed.out.find("\nShot 1 PASS: frame 1 (01:00:00:00), worst VERTICAL "),
+            std::string::npos)
+      << timed.out;
+  EXPECT_EQ(report("out/")["take"]["frame_rate"], 24.0);
+  EXPECT_EQ(linesOf(timed.out).back(), "Take PASS: 1 shot (1 PASS), 1 frame");
+
+  const ProcessResult untimed = runStills({});
+  EXPECT_NE(untimed.out.find("\nShot 1 PASS: frame 1, worst VERTICAL "), std::string::npos)
+      << untimed.out;
+  EXPECT_TRUE(report("out/")["take"]["frame_rate"].is_null());
+}
+
+TEST_F(QcTake, AStartTimecodeBeyondTheVideosRateIsAnError) {
+  const ProcessResult result = run("out/", {"--qc", "--start-timecode", "00:00:00:27"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("Error: "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("--start-timecode: "), std::string::npos) << result.err;
+  EXPECT_EQ(result.out, "");
 }
 
 TEST_F(QcTake, ReportsOfPartsOfTheTakeMergeIntoTheReportOfTheWholeTake) {

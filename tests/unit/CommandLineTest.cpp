@@ -24,7 +24,7 @@ TEST(UsageText, IsExactToTheByte) {
       "\t-i [PATH]                          -- input files path, required\n"
       "\t-o VERTICALLY | HORIZONTALLY       -- frame orientation, required (at least one input "
       "file)\n"
-      "\t-d [DISPARITY METHOD]              -- disparity method, required: Stereolint\n"
+      "\t-d [DISPARITY METHOD]              -- disparity method, required: Stereolint, Alignment\n"
       "\t-t [THREADS AMOUNT]                -- calculation threads, required\n"
       "\t-r [PATH]                          -- output path, required\n"
       "\t-p [DISPARITY METHOD PARAMETERS]   -- parameters, optional\n"

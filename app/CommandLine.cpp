@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/Methods.h"
+#include "sources/InputKind.h"
 #include "util/Constants.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -11,6 +12,9 @@
 namespace stereolint {
 
 namespace {
+
+// A picture, video or clip file that can be read, or an image sequence.
+bool inputExists(const std::string& path) { return fileExists(path) || namesSequence(path); }
 
 // The setting that an option word with one value word sets, or none.
 std::string Settings::*valueSetting(const std::string& word) {
@@ -62,7 +66,7 @@ std::string missingText(const Settings& settings) {
   const auto& [first, second] = settings.inputs;
   if (first.empty()) {
     missing.push_back("-i (the input files)");
-  } else if (!fileExists(first)) {
+  } else if (!inputExists(first)) {
     missing.push_back("the input " + first + " (no readable file)");
   } else if (second == first && settings.orientation.empty()) {
     if (!settings.unreadableSecond.empty()) {
@@ -81,9 +85,9 @@ std::string missingText(const Settings& settings) {
 
 bool isCompleteForRun(const Settings& settings) {
   const auto& [first, second] = settings.inputs;
-  const bool stereoSource = !first.empty() && fileExists(first) && !settings.orientation.empty();
+  const bool stereoSource = !first.empty() && inputExists(first) && !settings.orientation.empty();
   const bool sourcePair = !first.empty() && !second.empty() && first != second &&
-                          fileExists(first) && fileExists(second);
+                          inputExists(first) && inputExists(second);
   return (stereoSource || sourcePair) && !settings.method.empty() && !settings.threads.empty() &&
          !settings.resultPath.empty();
 }
@@ -104,7 +108,10 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
     if (word == "-i") {
       settings.inputs[0] = hasValue ? words[i + 1] : std::string();
       const bool hasSecond = i + 2 < words.size();
-      const bool secondIsFile = hasSecond && fileExists(words[i + 2]);
+      // A sequence pairs only with a sequence; a file with a file.
+      const bool secondIsFile =
+          hasSecond && (fileExists(words[i + 2]) ||
+                        (namesSequence(settings.inputs[0]) && namesSequence(words[i + 2])));
       settings.inputs[1] = secondIsFile ? words[i + 2] : settings.inputs[0];
       settings.unreadableSecond =
           hasSecond && !secondIsFile && words[i + 2].rfind('-', 0) != 0 ? words[i + 2] : "";

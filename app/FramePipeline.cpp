@@ -1,5 +1,6 @@
 #include "app/FramePipeline.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -102,6 +103,9 @@ bool FramePipeline::prepare() {
     return false;
   }
   streams = std::move(opened.value());
+  for (const auto& stream : streams) {
+    for (const std::string& remark : stream->remarks()) status.warning(phase("input"), remark);
+  }
   const FrameStream& first = *streams.front();
   words = &first.words();
   pictureSize = first.pictureSize();
@@ -151,10 +155,12 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
 }
 
 void FramePipeline::readFrames() {
-  const std::string name = fileBaseName(options.inputs[0]);
+  const std::string name = streams.front()->takeName();
   cv::Mat pictures[2];
-  for (std::int64_t index = 0;
-       !workerRefused && platform::stopRequested() == 0 && readPictures(index, pictures); ++index) {
+  std::int64_t number = 0;
+  for (std::int64_t index = 0; !workerRefused && platform::stopRequested() == 0 &&
+                               readPictures(index, pictures, number);
+       ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
     cv::Mat left = pictures[0];
@@ -163,8 +169,10 @@ void FramePipeline::readFrames() {
       left = left(regions->first);
       right = right(regions->second);
     }
-    const int id = static_cast<int>(index + 1);
-    if (!words->isTake || options.selection.contains(id)) {
+    // The selection counts frames by their place in the take; the frame is
+    // named by its own number (an image sequence's number from its file name).
+    const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
+    if (!words->isTake || options.selection.contains(static_cast<int>(index + 1))) {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
@@ -177,7 +185,8 @@ void FramePipeline::readFrames() {
   }
 }
 
-bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2]) {
+bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2],
+                                 std::int64_t& number) {
   if (streams.front()->countIsExact() && index >= frameCount) return false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
@@ -193,6 +202,7 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2]) {
     if (read.kind == StreamRead::Kind::Picture) {
       if (picture.picture.size() == pictureSize) {
         pictures[k] = picture.picture;
+        if (k == 0) number = picture.number;
         continue;
       }
       // A frame of another size cannot be cut into the view regions; it

@@ -57,9 +57,10 @@ class FramePipeline : public FrameCollector {
   bool prepare();
   // Reads, selects and hands frames to workers until the inputs end.
   void readFrames();
-  // Reads picture `index` (from 0) of every stream into `pictures`; false at
-  // the end of the inputs, after reporting an end that comes early.
-  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2]);
+  // Reads picture `index` (from 0) of every stream into `pictures`, and the
+  // first stream's frame number; false at the end of the inputs, after
+  // reporting an end that comes early.
+  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number);
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
   // A frame of which no step measured anything gets a warning saying why.

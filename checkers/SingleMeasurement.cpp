@@ -60,6 +60,28 @@ std::vector<Disparity> featureRecords(const MeasurementKind& kind, const Feature
   return records;
 }
 
+// The numbers of a step: the statistics of the calculation points (only when
+// there are any) and the TIME spent measuring.
+Result::KeyValues statisticsValues(const std::vector<Disparity>& points, size_t matchCount,
+                                   double elapsed) {
+  Result::KeyValues values;
+  auto addValue = [&values](const char* key, double value) {
+    values.push_back(std::make_unique<Result::KeyValue>(key, value));
+  };
+  if (!points.empty()) {
+    addValue(keys::kAllPoints, static_cast<double>(matchCount));
+    addValue(keys::kCalculationPoints, count(points));
+    addValue(keys::kAverage, average(points));
+    addValue(keys::kStandardDeviation, standardDeviation(points));
+    addValue(keys::kAverageAbs, averageAbs(points));
+    addValue(keys::kMedian, median(points));
+    addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
+    addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
+  }
+  addValue(keys::kTime, elapsed);
+  return values;
+}
+
 }  // namespace
 
 void prepareViews(cv::Mat& left, cv::Mat& right) {
@@ -79,9 +101,6 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
 
   Result::KeyValues values;
   Result::KeyImages images;
-  auto addValue = [&values](const char* key, double value) {
-    values.push_back(std::make_unique<Result::KeyValue>(key, value));
-  };
   auto addImage = [&images](const char* key, cv::Mat image) {
     images.push_back(std::make_unique<Result::KeyImage>(key, std::move(image)));
   };
@@ -101,17 +120,7 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
 
     points = calculationPoints(std::move(records));
     medianValue = median(points);
-    if (!points.empty()) {
-      addValue(keys::kAllPoints, static_cast<double>(matches->getMatches().size()));
-      addValue(keys::kCalculationPoints, count(points));
-      addValue(keys::kAverage, average(points));
-      addValue(keys::kStandardDeviation, standardDeviation(points));
-      addValue(keys::kAverageAbs, averageAbs(points));
-      addValue(keys::kMedian, medianValue);
-      addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
-      addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
-    }
-    addValue(keys::kTime, elapsed);
+    values = statisticsValues(points, matches->getMatches().size(), elapsed);
   }
 
   const timing::ScopedStage drawing(timing::Stage::Drawing);

@@ -12,6 +12,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "util/Paths.h"
+
 namespace stereolint {
 
 // What one read gave.
@@ -62,6 +64,10 @@ class FrameStream {
 
   // The input as the user named it.
   virtual const std::string& path() const = 0;
+
+  // The name of the take in headings and reports: the input's base name
+  // (no folder, no extension).
+  virtual std::string takeName() const { return fileBaseName(path()); }
 
   // The size of the pictures as the input announces it (its header, or its
   // first picture). A picture of another size can still arrive; the pipeline

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "sources/ImageSequence.h"
 #include "util/Constants.h"
 #include "util/Paths.h"
 
@@ -16,7 +17,16 @@ bool listed(const std::vector<std::string>& extensions, const std::string& exten
 
 }  // namespace
 
+bool namesSequence(const std::string& path) {
+  if (!looksLikeSequence(path)) return false;
+  const std::string extension = fileExtension(path);
+  return !fileExists(path) || extension == "DPX" || extension == "EXR";
+}
+
 InputKind inputKind(const std::string& first, const std::string& second) {
+  if (namesSequence(first) && (second == first || namesSequence(second))) {
+    return InputKind::SEQUENCE;
+  }
   const std::string extension = fileExtension(first);
   if (fileExtension(second) != extension) return InputKind::UNSUPPORTED;
   const Constants& table = constants();

@@ -2,6 +2,7 @@
 
 #include "sources/ClipStream.h"
 #include "sources/InputKind.h"
+#include "sources/SequenceStream.h"
 #include "sources/StillStream.h"
 #include "sources/VideoStream.h"
 
@@ -36,6 +37,7 @@ constexpr KindOpener kOpeners[] = {
     {InputKind::R3D, openClips},
     {InputKind::VIDEO, openEach<openVideoStream>},
     {InputKind::IMAGE, openEach<openStillStream>},
+    {InputKind::SEQUENCE, openEach<openSequenceStream>},
 };
 
 }  // namespace

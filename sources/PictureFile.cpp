@@ -9,6 +9,7 @@
 #include "sources/PictureLibav.h"
 #include "sources/PictureOrientation.h"
 #include "sources/TruncatedImage.h"
+#include "util/Constants.h"
 #include "util/Paths.h"
 #include "util/StageTimes.h"
 
@@ -94,9 +95,7 @@ Expected<Picture> readPicture(const std::string& path, const std::string& extens
 }  // namespace
 
 const std::vector<std::string>& pictureExtensions() {
-  static const std::vector<std::string> extensions{"BMP", "DPX",  "EXR", "JPEG",
-                                                   "JPG", "PNG", "TIF", "TIFF"};
-  return extensions;
+  return constants().imageExtensions;
 }
 
 bool hasPictureExtension(const std::string& path) {

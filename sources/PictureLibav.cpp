@@ -14,30 +14,13 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "sources/LibavHandles.h"
 #include "sources/PictureDepth.h"
 
 namespace stereolint {
 
 namespace {
 
-struct ContextRelease {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct PacketRelease {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct FrameRelease {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-using ContextPointer = std::unique_ptr<AVCodecContext, ContextRelease>;
-using PacketPointer = std::unique_ptr<AVPacket, PacketRelease>;
-using FramePointer = std::unique_ptr<AVFrame, FrameRelease>;
-
-std::string libavText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof(text));
-  return text;
-}
 
 Failure refused(const std::string& path, const std::string& why) {
   return Failure{"Cannot read the image " + path + ": " + why, "input"};
@@ -77,23 +60,24 @@ std::string dpxHeaderProblem(const std::vector<std::uint8_t>& bytes, size_t size
   return {};
 }
 
-Expected<FramePointer> decodeBytes(std::vector<std::uint8_t>& bytes, const std::string& path) {
+Expected<libav::FrameHandle> decodeBytes(std::vector<std::uint8_t>& bytes,
+                                         const std::string& path) {
   const size_t size = bytes.size() - AV_INPUT_BUFFER_PADDING_SIZE;
   const std::string problem = dpxHeaderProblem(bytes, size);
   if (!problem.empty()) return refused(path, problem);
   if (size > static_cast<size_t>(INT_MAX)) return refused(path, "the file is too large");
   const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_DPX);
   if (codec == nullptr) return refused(path, "FFmpeg has no DPX decoder");
-  ContextPointer context(avcodec_alloc_context3(codec));
-  PacketPointer packet(av_packet_alloc());
-  FramePointer frame(av_frame_alloc());
+  libav::CodecHandle context(avcodec_alloc_context3(codec));
+  libav::PacketHandle packet(av_packet_alloc());
+  libav::FrameHandle frame(av_frame_alloc());
   if (!context || !packet || !frame) return refused(path, "out of memory");
   // The decoder's complaints about a damaged file would go to standard
   // error; its refusal comes back as a failure instead. The offset lifts
   // every message of this context above the most detailed log level.
   context->log_level_offset = 2 * AV_LOG_TRACE;
   int code = avcodec_open2(context.get(), codec, nullptr);
-  if (code < 0) return refused(path, "FFmpeg's DPX decoder does not start (" + libavText(code) + ")");
+  if (code < 0) return refused(path, "FFmpeg's DPX decoder does not start (" + libav::errorText(code) + ")");
   packet->data = bytes.data();
   packet->size = static_cast<int>(size);
   code = avcodec_send_packet(context.get(), packet.get());
@@ -102,8 +86,8 @@ Expected<FramePointer> decodeBytes(std::vector<std::uint8_t>& bytes, const std::
     avcodec_send_packet(context.get(), nullptr);
     code = avcodec_receive_frame(context.get(), frame.get());
   }
-  if (code < 0) return refused(path, "FFmpeg's DPX decoder refuses it (" + libavText(code) + ")");
-  return Expected<FramePointer>(std::move(frame));
+  if (code < 0) return refused(path, "FFmpeg's DPX decoder refuses it (" + libav::errorText(code) + ")");
+  return Expected<libav::FrameHandle>(std::move(frame));
 }
 
 // Copies component `component` of the frame (libavutil's order: red,
@@ -170,7 +154,7 @@ Expected<cv::Mat> frameToPicture(const AVFrame& frame, const std::string& path) 
 Expected<cv::Mat> decodeDpxFile(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (!readWholeFile(path, bytes)) return Failure{"Cannot read the image " + path, "input"};
-  Expected<FramePointer> frame = decodeBytes(bytes, path);
+  Expected<libav::FrameHandle> frame = decodeBytes(bytes, path);
   if (!frame) return frame.failure();
   return frameToPicture(**frame, path);
 }

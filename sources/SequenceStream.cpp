@@ -1,9 +1,14 @@
 #include "sources/SequenceStream.h"
 
+#include <filesystem>
+
+#include <cctype>
+
 #include <utility>
 
 #include "sources/ImageSequence.h"
 #include "sources/PictureFile.h"
+#include "util/Paths.h"
 
 namespace stereolint {
 
@@ -31,6 +36,22 @@ class SequenceStream final : public FrameStream {
 
   const StreamWords& words() const override { return kSequenceWords; }
   const std::string& path() const override { return input; }
+  // The name without its frame number: "take_L" for "take_L.%06d.dpx",
+  // "take_L.001001.dpx" or a folder "take_L/".
+  std::string takeName() const override {
+    std::string trimmed = input;
+    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == '\\')) {
+      trimmed.pop_back();
+    }
+    std::string name = fileBaseName(trimmed);
+    if (std::filesystem::is_directory(trimmed)) name = trimmed.substr(trimmed.find_last_of("/\\") + 1);
+    name = name.substr(0, name.find('%'));
+    while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
+    while (!name.empty() && std::string("._- ").find(name.back()) != std::string::npos) {
+      name.pop_back();
+    }
+    return name.empty() ? fileBaseName(trimmed) : name;
+  }
   cv::Size pictureSize() const override { return size; }
   std::optional<std::int64_t> frameCountHint() const override {
     return static_cast<std::int64_t>(files.size());

@@ -19,7 +19,7 @@ const Constants& constants() {
       "HORIZONTALLY",
       {"R3D"},
       {"MP4", "AVI", "MOV", "MKV"},
-      {"BMP", "JPEG", "JPG", "PNG", "TIFF", "TIF"},
+      {"BMP", "JPEG", "JPG", "PNG", "TIFF", "TIF", "DPX", "EXR"},
   };
   return table;
 }

@@ -22,7 +22,7 @@ struct Constants {
   std::string horizontally;     // "HORIZONTALLY": views one above the other
   std::vector<std::string> r3dExtensions;    // R3D
   std::vector<std::string> videoExtensions;  // MP4 AVI MOV MKV
-  std::vector<std::string> imageExtensions;  // BMP JPEG JPG PNG TIFF TIF
+  std::vector<std::string> imageExtensions;  // BMP JPEG JPG PNG TIFF TIF DPX EXR
 };
 
 const Constants& constants();

@@ -81,6 +81,22 @@ void logVersion(const DecoderVersion& version) {
 
 DecoderModules::~DecoderModules() { unloadAll(); }
 
+namespace {
+
+// What a loaded module says about itself.
+void describe(DecoderModule& module, const Identification& identification) {
+  module.id = identification.id();
+  module.version = {identification.major(), identification.minor(), identification.patch()};
+  module.minimumLayerVersion = {identification.minimumMajor(), identification.minimumMinor(),
+                                identification.minimumPatch()};
+  module.builtAgainst = {identification.staticMajor(), identification.staticMinor(),
+                         identification.staticPatch()};
+  module.buildName = shortText(identification.buildName());
+  module.layerBuildName = shortText(identification.staticBuildName());
+}
+
+}  // namespace
+
 int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsigned optionBit,
                          const LayerSettings& settings) {
   if (path.empty()) return failed(decoderStatus::noPath, LoadProgress::noFile, "no path");
@@ -131,15 +147,7 @@ int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsi
   module.initialized = true;
   loaderLog("[OK INIT0  ]\n");
 
-  module.id = identification.id();
-  module.version = {identification.major(), identification.minor(), identification.patch()};
-  module.minimumLayerVersion = {identification.minimumMajor(), identification.minimumMinor(),
-                                identification.minimumPatch()};
-  module.builtAgainst = {identification.staticMajor(), identification.staticMinor(),
-                         identification.staticPatch()};
-  module.buildName = shortText(identification.buildName());
-  module.layerBuildName = shortText(identification.staticBuildName());
-
+  describe(module, identification);
   if (module.id != expectedId) {
     loaderLog("[FAIL ID   ] %08X\n", module.id);
     char id[16];

@@ -93,7 +93,7 @@ TEST_F(InputErrors, UnknownMethod) {
       {folder.path(), {}, {}});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.err, errorBlock("ConsoleApplication::run - [method]",
-                                   "Unknown disparity method \"stereolint\"; valid: Stereolint"));
+                                   "Unknown disparity method \"stereolint\"; valid: Stereolint, Alignment"));
   EXPECT_TRUE(wroteNothing());
 }
 

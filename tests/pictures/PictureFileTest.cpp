@@ -214,7 +214,7 @@ TEST_F(PictureFile, UnreadableFilesAreRefusedWithTheFileNamed) {
 
   EXPECT_EQ(readPictureFile(folder.file("clip.gif")).error(),
             "Cannot read the image " + folder.file("clip.gif") +
-                ": its extension is none of BMP, DPX, EXR, JPEG, JPG, PNG, TIF, TIFF");
+                ": its extension is none of BMP, JPEG, JPG, PNG, TIFF, TIF, DPX, EXR");
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+// Image sequences through the real binary: a numbered run of 10-bit DPX
+// files per eye, and a printf pattern of side-by-side PNG files with a gap.
+// Frames are named by the numbers in their file names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <opencv2/imgcodecs.hpp>
+
+#include "support/FootageFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessResult;
+
+const std::string kParameters =
+    "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,"
+    "HIERARCHY:VERTICAL";
+
+class Sequences : public ::testing::Test {
+ protected:
+  ProcessResult run(const std::vector<std::string>& inputs) {
+    std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-t", "2",
+                                          "-r", "out/", "-p", kParameters, "-i"};
+    arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(Sequences, APairOfNumberedDpxRunsIsReadFrameByFrame) {
+  const auto pairs = test::shiftedPairs(3, {320, 240}, 4);
+  for (size_t k = 0; k < pairs.size(); ++k) {
+    const std::string number = std::to_string(1001 + k);
+    for (const auto& [eye, view] : {std::pair{"L", pairs[k].left}, std::pair{"R", pairs[k].right}}) {
+      const std::string png = folder.file(std::string(eye) + ".png");
+      ASSERT_TRUE(cv::imwrite(png, view));
+      const ProcessResult made = test::runProcess(
+          FFMPEG_PROGRAM, {"-v", "error", "-y", "-i", png, "-pix_fmt", "gbrp10le",
+                           folder.file("take_" + std::string(eye) + "." + number + ".dpx")});
+      ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+  }
+  const ProcessResult result = run({"take_L.1001.dpx", "take_R.1001.dpx"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  for (const char* heading : {"take_L : 1001 / 3 VERTICAL", "take_L : 1003 / 3 VERTICAL"}) {
+    EXPECT_NE(result.out.find(heading), std::string::npos) << result.out;
+  }
+  EXPECT_NE(result.out.find("MEDIAN : 4\n"), std::string::npos) << "10-bit views are measured";
+  EXPECT_TRUE(fs::exists(folder.file("out/1002_3_SUMMARY.png")));
+  EXPECT_EQ(test::readLines(folder.file("out/RESULTS.csv")).size(), 4u);
+}
+
+TEST_F(Sequences, APatternWithAGapNamesTheMissingFramesAndSelectsByPlace) {
+  const auto frames = test::sideBySideFrames(test::shiftedPairs(5, {160, 120}, 2));
+  for (int k = 1; k <= 5; ++k) {
+    if (k == 3) continue;
+    char name[32];
+    std::snprintf(name, sizeof name, "f_%04d.png", k);
+    ASSERT_TRUE(cv::imwrite(folder.file(name), frames[static_cast<size_t>(k - 1)]));
+  }
+  std::vector<std::string> inputs = {"f_%04d.png", "-o", "VERTICALLY", "-s", "3-4"};
+  const ProcessResult result = run(inputs);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("frame 3 is missing from f_%04d.png"), std::string::npos) << result.err;
+  // The third and fourth files are frames 4 and 5.
+  EXPECT_NE(result.out.find("f : 4 / 4 VERTICAL"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("f : 5 / 4 VERTICAL"), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find(" : 2 / 4 VERTICAL"), std::string::npos);
+}
+
+TEST_F(Sequences, APatternThatMatchesNoFileIsRefusedNamingIt) {
+  const ProcessResult result = run({"none_%04d.png", "-o", "VERTICALLY"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("none_%04d.png"), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace stereolint

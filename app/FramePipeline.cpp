@@ -139,7 +139,7 @@ bool FramePipeline::prepare() {
   if (words->isTake) {
     status.progress().start(frameCount, options.selection.countWithin(frameCount));
   }
-  return quality.start(frameCount, words->isTake, first.frameRate());
+  return quality.start(frameCount, first.frameRate());
 }
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {

@@ -15,23 +15,11 @@ namespace {
 
 const char* const kQcPhase = "ConsoleApplication::run - [qc]";
 
-// The frames the run analyses, in take order: those of the selection among
-// the announced ones. A video that ends early leaves some never added, which
-// finish() skips.
-std::vector<int> expectedFrames(const FrameSelection& selection, int frameCount, bool isTake) {
-  if (!isTake) return {1};
-  std::vector<int> frames;
-  for (int id = 1; id <= frameCount; ++id) {
-    if (selection.contains(id)) frames.push_back(id);
-  }
-  return frames;
-}
-
 }  // namespace
 
 QcRun::QcRun(const RunOptions& options, RunStatus& status) : options(options), status(status) {}
 
-bool QcRun::start(int count, bool isTake, std::optional<double> videoRate) {
+bool QcRun::start(int count, std::optional<double> videoRate) {
   const qc::QcOptions& quality = options.quality;
   if (!quality.enabled) return true;
   frameCount = count;
@@ -42,13 +30,16 @@ bool QcRun::start(int count, bool isTake, std::optional<double> videoRate) {
     return false;
   }
   timecode = made.value();
-  session.emplace(quality.limits, expectedFrames(options.selection, count, isTake),
-                  quality.pictures);
+  // The frames are expected one by one as they are read: a sequence's
+  // numbers are known only then.
+  session.emplace(quality.limits, std::vector<int>(), quality.pictures);
   return true;
 }
 
-void QcRun::prepareWorker(Thread& worker) const {
-  if (session) worker.checkQuality(options.quality);
+void QcRun::prepareWorker(Thread& worker) {
+  if (!session) return;
+  session->expect(worker.work().id);
+  worker.checkQuality(options.quality);
 }
 
 void QcRun::collect(FrameWork& frame) {
@@ -57,19 +48,8 @@ void QcRun::collect(FrameWork& frame) {
                                ? *frame.record
                                : qc::failedFrameRecord(frame.id, frame.failure, frame.signature);
   const qc::SessionUpdate update = session->add(std::move(record));
-  // The session expects the frames the input announced; a video that holds
-  // more than its count says is analysed to its end, but the frames past
-  // the count are named once rather than silently left out of the report.
-  if (!update.accepted && !warnedBeyondCount) {
-    warnedBeyondCount = true;
-    status.warning(kQcPhase, "Frame " + std::to_string(frame.id) +
-                                 " and later frames lie beyond the " +
-                                 std::to_string(frameCount) +
-                                 " frames the input announced: they are analysed and written "
-                                 "but left out of quality control and the report");
-  }
   // A frame's pictures are held only while its shot may still make it the
-  // worst one; one the session does not take is never written.
+  // worst one.
   if (update.accepted && frame.failure.empty() &&
       frame.pictures == qc::PictureDecision::Hold) {
     held[frame.id] = HeldFrame{frame.left,   frame.right, frame.summary, std::move(frame.results),

@@ -27,14 +27,14 @@ class QcRun {
   QcRun(const RunOptions& options, RunStatus& status);
 
   // Once the inputs are open: the take's announced frame count (the SIZE of
-  // the file names), whether it is a take whose frames the selection picks
-  // (false for a pair of stills: frame 1 only) and the video's own frame
-  // rate (--fps without one). False after reporting an error block: a start
-  // timecode whose frames do not fit the rate.
-  bool start(int frameCount, bool isTake, std::optional<double> videoRate);
+  // the file names) and the video's own frame rate (--fps without one).
+  // False after reporting an error block: a start timecode whose frames do
+  // not fit the rate.
+  bool start(int frameCount, std::optional<double> videoRate);
 
-  // Before the worker begins: it signs and judges its frame.
-  void prepareWorker(Thread& worker) const;
+  // For each selected frame, in take order, before its worker begins: the
+  // session expects the frame, and the worker signs and judges it.
+  void prepareWorker(Thread& worker);
 
   // After the frame's own block: adds the frame (a failed one as
   // INCONCLUSIVE), keeps or writes its held pictures, prints the lines of
@@ -66,7 +66,6 @@ class QcRun {
   std::optional<double> frameRate;
   int frameCount = 0;
   std::map<int, HeldFrame> held;
-  bool warnedBeyondCount = false;
 };
 
 }  // namespace stereolint

@@ -11,6 +11,11 @@ QcSession::QcSession(QcLimits limits, std::vector<int> expectedFrames, PictureMo
       expectedSet(expected.begin(), expected.end()),
       pictures(pictures) {}
 
+void QcSession::expect(int frame) {
+  if (finished || !expectedSet.insert(frame).second) return;
+  expected.push_back(frame);
+}
+
 SessionUpdate QcSession::add(FrameRecord record) {
   SessionUpdate update;
   const int frame = record.frame;

@@ -47,6 +47,12 @@ class QcSession {
   QcSession(QcLimits limits, std::vector<int> expectedFrames,
             PictureMode pictures = PictureMode::All);
 
+  // Expects one more frame, after those expected so far in take order: for
+  // a run that learns its frames' numbers only as it reads them (an image
+  // sequence numbered by its file names). A frame expected already, and a
+  // call after finish(), do nothing.
+  void expect(int frame);
+
   SessionUpdate add(FrameRecord record);
   // Walks what is left, skipping frames that never came, and completes the
   // last shot. Later calls of add() and finish() do nothing.

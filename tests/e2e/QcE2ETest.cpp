@@ -83,10 +83,11 @@ class QcTake : public ::testing::Test {
     std::ifstream file(folder.file(prefix + "report.json"));
     return nlohmann::json::parse(file);
   }
-  // The frame numbers of the files named "ID_16_" + `suffix` in `sub`.
-  std::set<int> framesWith(const std::string& sub, const std::string& suffix) const {
+  // The frame numbers of the files named "ID_SIZE_" + `suffix` in `sub`.
+  std::set<int> framesWith(const std::string& sub, const std::string& suffix,
+                           int size = kFrames) const {
     std::set<int> frames;
-    const std::string tail = "_" + std::to_string(kFrames) + "_" + suffix;
+    const std::string tail = "_" + std::to_string(size) + "_" + suffix;
     for (const std::string& name : folder.namesIn(sub)) {
       const size_t at = name.find(tail);
       if (at != std::string::npos && at + tail.size() == name.size()) {
@@ -250,6 +251,32 @@ TEST_F(QcTake, AStartTimecodeBeyondTheVideosRateIsAnError) {
   EXPECT_NE(result.err.find("Error: "), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("--start-timecode: "), std::string::npos) << result.err;
   EXPECT_EQ(result.out, "");
+}
+
+TEST_F(QcTake, AnImageSequenceIsJudgedUnderItsFilesNumbers) {
+  // Two shots of four frames, files numbered from 1001: aligned, then two
+  // rows off.
+  const std::vector<cv::Mat> pictures = fourShots();
+  std::filesystem::create_directories(folder.file("seq"));
+  for (int k = 0; k < 2 * kFramesPerShot; ++k) {
+    cv::imwrite(folder.file("seq/take." + std::to_string(1001 + k) + ".png"),
+                pictures[static_cast<size_t>(k)]);
+  }
+  const ProcessResult result = test::runProcess(
+      STEREOLINT_BINARY,
+      {"-m", "CONSOLE", "-d", "Stereolint", "-i", "seq/take.%d.png", "-o", "VERTICALLY", "-t",
+       "2", "-p", kParameters, "-r", "out/", "--qc", "--pictures", "flagged", "-s", "2-8"},
+      {folder.path(), {}, {}});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto shots = linesStartingWith(result.out, "Shot ");
+  ASSERT_EQ(shots.size(), 2u) << result.out;
+  EXPECT_EQ(shots[0].rfind("Shot 1 PASS: frames 1002-1004, worst VERTICAL ", 0), 0u) << shots[0];
+  EXPECT_EQ(shots[1].rfind("Shot 2 FIX: frames 1005-1008, worst VERTICAL 2", 0), 0u) << shots[1];
+  const nlohmann::json json = report("out/");
+  EXPECT_EQ(json["frames"].size(), 7u);
+  EXPECT_EQ(json["frames"][0]["frame"], 1002);
+  const int worst = json["shots"][0]["worst_frame"];
+  EXPECT_EQ(framesWith("out", "SUMMARY.png", 8), (std::set<int>{worst, 1005, 1006, 1007, 1008}));
 }
 
 TEST_F(QcTake, ReportsOfPartsOfTheTakeMergeIntoTheReportOfTheWholeTake) {

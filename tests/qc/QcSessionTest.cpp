@@ -48,6 +48,31 @@ TEST(QcSession, AFrameThatNeverComesHoldsTheWalkUntilFinish) {
   EXPECT_EQ(session.take().verdict, Verdict::Fix);
 }
 
+TEST(QcSession, FramesExpectedOneByOneAsTheyAreReadGiveTheSameShots) {
+  // Frames numbered from 1001, as an image sequence's files are, expected as
+  // they are read while workers finish out of order.
+  std::vector<FrameRecord> frames = test::plannedTake({{0, 4, 0.5}, {1, 4, 5.0}});
+  for (FrameRecord& record : frames) record.frame += 1000;
+  QcSession session(defaultLimits(), {});
+  EXPECT_FALSE(session.add(frames[0]).accepted) << "not expected yet";
+  for (size_t i = 0; i < 5; ++i) session.expect(frames[i].frame);
+  session.expect(frames[2].frame);  // twice: ignored
+  for (size_t index : {4, 1, 2, 3}) EXPECT_TRUE(session.add(frames[index]).closedShots.empty());
+  const SessionUpdate first = session.add(frames[0]);
+  ASSERT_EQ(first.closedShots.size(), 1u);
+  EXPECT_EQ(first.closedShots[0].firstFrame, 1001);
+  EXPECT_EQ(first.closedShots[0].lastFrame, 1004);
+  for (size_t i = 5; i < frames.size(); ++i) {
+    session.expect(frames[i].frame);
+    EXPECT_TRUE(session.add(frames[i]).accepted);
+  }
+  session.finish();
+  const std::vector<Shot> whole = shotsOf(frames, defaultLimits());
+  ASSERT_EQ(session.shots().size(), whole.size());
+  for (size_t i = 0; i < whole.size(); ++i)
+    EXPECT_EQ(shotLine(session.shots()[i], Timecode()), shotLine(whole[i], Timecode()));
+}
+
 TEST(QcSession, ArrivalOrderChangesNothing) {
   const std::vector<FrameRecord> frames = test::fourShotTake().frames;
   const std::vector<Shot> inOrder = shotsOf(frames, defaultLimits());

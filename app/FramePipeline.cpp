@@ -175,6 +175,9 @@ void FramePipeline::readFrames() {
                                                             name, options.resultPath));
     }
     if (words->isTake) waitForFreeWorker(options.threads, *this);
+    // Reading stops when the selection names no later frame. A selection
+    // that named none of the frames read goes on, to report what was read.
+    if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;
   }
 }
 

@@ -182,6 +182,9 @@ void FramePipeline::readFrames() {
       workerRefused = !startWorker(std::move(worker));
     }
     if (words->isTake) waitForFreeWorker(options.threads, *this);
+    // Reading stops when the selection names no later frame. A selection
+    // that named none of the frames read goes on, to report what was read.
+    if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;
   }
 }
 

@@ -30,6 +30,20 @@ void ProgressLine::finish() {
   enabled = false;
 }
 
+double secondsLeft(const ProgressCounts& counts, double seconds) {
+  if (seconds <= 0) return 0.0;
+  // While selected frames are left, they set the pace: reading waits for
+  // the workers, so the reading rate would count every frame read as one to
+  // analyse. Frames outside the selection are only decoded; once the
+  // selection is through, what is left is reading.
+  if (counts.selected > counts.analysed) {
+    const double analysedRate = counts.analysed / seconds;
+    return analysedRate > 0 ? (counts.selected - counts.analysed) / analysedRate : 0.0;
+  }
+  const double readRate = counts.read / seconds;
+  return readRate > 0 ? std::max(0, counts.total - counts.read) / readRate : 0.0;
+}
+
 void ProgressLine::draw() {
   if (!enabled) return;
   const std::int64_t now = platform::monotonicMilliseconds();
@@ -37,14 +51,8 @@ void ProgressLine::draw() {
   if (shown && now - lastDrawMs < 200 && read < total) return;
   lastDrawMs = now;
   const double seconds = static_cast<double>(now - startMs) / 1000.0;
-  const double readRate = seconds > 0 ? read / seconds : 0.0;
   const double analysedRate = seconds > 0 ? analysed / seconds : 0.0;
-  // The run ends when the slower of reading and analysing is through: the
-  // frames left to read at the reading rate, the selected frames left to
-  // analyse at the analysing rate.
-  const double readLeft = readRate > 0 ? (total - read) / readRate : 0.0;
-  const double analyseLeft = analysedRate > 0 ? (selected - analysed) / analysedRate : 0.0;
-  const double left = std::max(readLeft, analyseLeft);
+  const double left = secondsLeft({total, selected, read, analysed}, seconds);
   std::fprintf(stderr, "\r\033[Kframe %d / %d read, %d analysed, %.1f frames/s, about %.0f s left",
                read, total, analysed, analysedRate, left);
   std::fflush(stderr);

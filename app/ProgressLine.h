@@ -11,6 +11,19 @@
 
 namespace stereolint {
 
+// Frames of a run so far.
+struct ProgressCounts {
+  int total;     // frames the input reports
+  int selected;  // of those, frames to analyse
+  int read;
+  int analysed;
+};
+
+// The seconds a run has left after `seconds`: the selected frames left at
+// the rate frames were analysed so far, or, once they are through, the
+// frames left to read at the reading rate. 0 before anything is known.
+double secondsLeft(const ProgressCounts& counts, double seconds);
+
 class ProgressLine {
  public:
   // Starts a run of `total` frames (the input's reported count), of which

@@ -1,6 +1,7 @@
 #include "sources/FrameSelection.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 #include <vector>
 #include <string_view>
@@ -15,6 +16,13 @@ bool FrameSelection::contains(int id) const {
          std::any_of(intervals.begin(), intervals.end(), [id](const Interval& interval) {
            return interval.first <= id && id <= interval.last;
          });
+}
+
+int FrameSelection::last() const {
+  if (selectsAll()) return INT_MAX;
+  int last = 0;
+  for (const Interval& interval : intervals) last = std::max(last, interval.last);
+  return last;
 }
 
 int FrameSelection::countWithin(int total) const {

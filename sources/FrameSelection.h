@@ -20,6 +20,10 @@ class FrameSelection {
   // True when frame `id` is to be analysed: it is named, or every frame is.
   bool contains(int id) const;
 
+  // The last frame it names; 0 when it names none, INT_MAX when it selects
+  // every frame.
+  int last() const;
+
   // How many of the frames 1 to `total` it selects.
   int countWithin(int total) const;
 

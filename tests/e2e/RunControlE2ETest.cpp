@@ -121,6 +121,17 @@ TEST_F(RunControl, AStopRequestLetsTheFramesInFlightFinish) {
   }
 }
 
+TEST_F(RunControl, ReadingEndsWhenTheSelectionNamesNoLaterFrame) {
+  makeVideo(40);
+  // The second half of the file is gone: reading that far would end with a
+  // warning about the damaged end.
+  fs::resize_file(folder.file("take.avi"), fs::file_size(folder.file("take.avi")) / 2);
+  const ProcessResult result = shell(command() + " -s 1-2");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err, "") << "frames past the selection are not read";
+  EXPECT_EQ(tableRows().size(), 3u);
+}
+
 TEST_F(RunControl, SettingsThatMeasureNothingAreNamed) {
   makeVideo(1);
   const ProcessResult blanks = shell(command("take.avi", "1", "WIDTH:5, HEIGHT:5, HIERARCHY:VERTICAL"));

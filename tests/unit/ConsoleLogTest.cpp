@@ -1,4 +1,5 @@
 #include "app/ConsoleLog.h"
+#include "app/ProgressLine.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,22 @@ TEST_F(ConsoleLogTest, EachLevelWritesItsBlockToItsOwnStream) {
 TEST_F(ConsoleLogTest, EmptyTextsStillGiveThreeLines) {
   logError("", "");
   EXPECT_EQ(err.str(), "Error: \n\t[runtime phase]: \n\t[message      ]: \n");
+}
+
+}  // namespace
+}  // namespace stereolint
+
+namespace stereolint {
+namespace {
+
+// A take of 24 frames with frames 1 to 6 selected: after 10 s, 3 frames read
+// and 2 analysed. Counting every frame read as one to analyse would say
+// (24 - 3) / 0.3 = 70 s.
+TEST(ProgressTimeLeft, CountsTheSelectedFramesNotEveryFrameRead) {
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 3, 2}, 10.0), 20.0);
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 24, 3, 2}, 10.0), 110.0) << "every frame selected";
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 12, 6}, 10.0), 10.0) << "the selection is through";
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 0, 0}, 0.0), 0.0);
 }
 
 }  // namespace

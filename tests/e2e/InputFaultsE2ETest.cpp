@@ -123,8 +123,9 @@ class InputFaults : public ::testing::Test {
   test::TempFolder folder;
 };
 
-// Segments of 640 x 278 and of 960 x 416, joined by `cat` as MPEG-TS joins,
-// then put in a Matroska file as they are.
+// MPEG-TS segments of 640 x 278 and of 960 x 416, which `cat` joins into one
+// stream whose size changes; the joined packets go unchanged into a
+// Matroska file, a container the tool reads.
 TEST_F(InputFaults, AVideoWhoseSizeChangesIsMeasuredUpToTheChange) {
   ffmpeg({"-f", "lavfi", "-i", twinSource(320, 278, 10), "-frames", "4", "-c:v", "libx264",
           "-preset", "ultrafast", "-pix_fmt", "yuv420p", "small.ts"});
@@ -145,8 +146,9 @@ TEST_F(InputFaults, AVideoWhoseSizeChangesIsMeasuredUpToTheChange) {
     const auto blocks = frameBlocks(result.out, take.name);
     ASSERT_EQ(blocks.size(), 4u) << result.out;
     const std::string size = blocks[0].substr(blocks[0].find(" / "));
-    for (int k = 0; k < 4; ++k)
+    for (int k = 0; k < 4; ++k) {
       EXPECT_EQ(blocks[static_cast<size_t>(k)], std::to_string(k + 1) + size);
+    }
     EXPECT_EQ(firstMedian(result.out), 0.0) << "views that agree";
     EXPECT_EQ(result.err, warningBlock(kFramesPhase, "Reading " + std::string(take.name) +
                                                          ".mkv stopped at frame 5 of" +

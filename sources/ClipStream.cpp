@@ -34,10 +34,13 @@ std::string versionText(const DecoderVersion& version) {
 std::string loadFailure(const DecoderLoadReport& report) {
   std::string text = "Cannot load the decoding library REDR3D-x86.dll: status " +
                      std::to_string(report.status) + " (" + decoderStatusText(report.status) +
-                     "); folders tried:";
+                     ")";
+  if (!report.reason.empty()) text += ": " + report.reason;
+  text += "; folders tried:";
   for (const CandidateFolder& candidate : report.candidates) {
     text += " " + candidate.folder + " (status " + std::to_string(candidate.status);
     if (candidate.version.major != 0) text += ", version " + versionText(candidate.version);
+    if (!candidate.reason.empty()) text += ": " + candidate.reason;
     text += ")";
   }
   if (report.candidates.empty()) text += " none";

@@ -85,13 +85,21 @@ class LibavVideoStream final : public VideoStream {
 
   bool seekTo(std::int64_t frameNumber) override;
 
-  // When the headers give no frame count: true if the stream holds no
-  // frame at all. The first frame, decoded to tell, waits for read().
-  bool provesEmpty() {
-    if (count) return false;
+  // Decodes the first frame, which then waits for read(), and takes the
+  // picture size from it: the codec parameters hold the size of the last
+  // frame the probe saw, which differs when the size changes mid-stream.
+  void decodeFirstFrame() {
     waiting = decoder->next();
-    return *waiting == VideoDecoder::Outcome::End;
+    if (*waiting != VideoDecoder::Outcome::Frame) return;
+    const AVFrame& first = decoder->frame();
+    if (first.width <= 0 || first.height <= 0) return;
+    size = {first.width, first.height};
+    if (rotation && *rotation != cv::ROTATE_180) size = {size.height, size.width};
   }
+
+  // When the headers give no frame count: true if the stream holds no
+  // frame at all.
+  bool provesEmpty() const { return !count && waiting == VideoDecoder::Outcome::End; }
 
  private:
   // Turns the pictures as the display matrix asks, and says so.
@@ -177,6 +185,7 @@ Expected<std::unique_ptr<FrameStream>> openVideoStream(const std::string& path,
   auto decoder = VideoDecoder::open(path);
   if (!decoder) return decoder.failure();
   auto stream = std::make_unique<LibavVideoStream>(path, std::move(decoder.value()), rotation);
+  stream->decodeFirstFrame();
   // A file whose headers count no frame and that holds none (a writer
   // closed before its first frame) is refused here; one that counts frames
   // it does not hold is left to the reading, which reports the early end.

@@ -172,12 +172,35 @@ TEST_F(BadClips, ALibraryRefusedForItsVersionIsWhatTheErrorReports) {
       STEREOLINT_BINARY, arguments, {folder.path(), {{"R3DSDKPATH", STANDIN_FOLDER_V702}}, {}});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.out, "");
+  const std::string tooOldReason =
+      "library version 7.0.2 is older than this program's decoder layer 7.0.3";
   EXPECT_NE(result.err.find("Cannot load the decoding library REDR3D-x86.dll: status 6 (version "
-                            "rule failed: the library and this program do not fit together); "
-                            "folders tried: ./ (status 2) " +
-                            tooOld + " (status 6, version 7.0.2)\n"),
+                            "rule failed: the library and this program do not fit together): " +
+                            tooOldReason + "; folders tried: ./ (status 2: no library file there) " +
+                            tooOld + " (status 6, version 7.0.2: " + tooOldReason + ")\n"),
             std::string::npos)
       << result.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
+}
+
+TEST_F(BadClips, ALibraryFileTheSystemCannotLoadIsReportedWithTheSystemsText) {
+  test::writeTextFile(folder.file("REDR3D-x86.dll"),
+                      "This text stands where the decoding library should be.\n"
+                      "It is long enough to hold an executable's header, but is none.\n");
+  const ProcessResult result = run({"-i", "take.R3D", "-o", "VERTICALLY"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.out, "");
+  const std::string headline =
+      "Cannot load the decoding library REDR3D-x86.dll: status 2 (the library file could not "
+      "be loaded or initialised): not a loadable library: ";
+  const size_t at = result.err.find(headline);
+  ASSERT_NE(at, std::string::npos) << result.err;
+  // The system names the file and what is wrong with it.
+  const std::string rest = result.err.substr(at + headline.size());
+  EXPECT_NE(rest.find("REDR3D-x86.dll: invalid ELF header; folders tried: ./ (status 2: not a "
+                      "loadable library: "),
+            std::string::npos)
+      << rest;
   EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
 }
 

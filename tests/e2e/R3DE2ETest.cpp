@@ -107,7 +107,8 @@ TEST_F(R3DClips, MissingLibraryIsReportedWithTheFoldersTried) {
   EXPECT_EQ(result.err,
             "Error: \n\t[runtime phase]: ConsoleApplication::run - [R3D]\n"
             "\t[message      ]: Cannot load the decoding library REDR3D-x86.dll: status 2 (the "
-            "library file could not be loaded or initialised); folders tried: ./ (status 2)\n");
+            "library file could not be loaded or initialised): no library file there; folders "
+            "tried: ./ (status 2: no library file there)\n");
   EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
 }
 

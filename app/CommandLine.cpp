@@ -42,8 +42,7 @@ const QualityOption kQualityOptions[] = {
      &qc::QcOptionTexts::limits},
     {"--pictures", "all | flagged | none", "-- which frames' pictures are written, default all",
      &qc::QcOptionTexts::pictures},
-    {"--fps", "N", "-- frame rate of stills and sequences, optional",
-     &qc::QcOptionTexts::fps},
+    {"--fps", "N", "-- frame rate of stills and sequences, optional", &qc::QcOptionTexts::fps},
     {"--start-timecode", "HH:MM:SS:FF", "-- timecode of frame 1, optional",
      &qc::QcOptionTexts::startTimecode},
     {"--fail-on", "fix | reject", "-- exit code 3 at or beyond that shot verdict, optional",
@@ -155,9 +154,7 @@ std::string usageText() {
   return text;
 }
 
-std::string argumentError(const std::string& line) {
-  return line + "\nHELP: Stereolint -h\n\n";
-}
+std::string argumentError(const std::string& line) { return line + "\nHELP: Stereolint -h\n\n"; }
 
 std::optional<std::string> checkSettings(const Settings& settings) {
   if (settings.mode != "GUI" && settings.mode != "CONSOLE") {
@@ -175,8 +172,7 @@ std::optional<std::string> checkSettings(const Settings& settings) {
   if (!orientation.empty() && orientation != constants().vertically &&
       orientation != constants().horizontally) {
     return argumentError("Wrong frame orientation \"" + orientation + "\": " +
-                         constants().vertically + " or " + constants().horizontally +
-                         " is needed");
+                         constants().vertically + " or " + constants().horizontally + " is needed");
   }
   return std::nullopt;
 }

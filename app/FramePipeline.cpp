@@ -10,8 +10,8 @@
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
-#include "qc/FailOn.h"
 #include "platform/Signals.h"
+#include "qc/FailOn.h"
 #include "results/ResultsTable.h"
 #include "sources/ViewRegions.h"
 #include "util/Paths.h"
@@ -42,7 +42,8 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       presenter(presenter),
       status(status),
       quality(options, status),
-      inSteps(findMethod(options.method) != nullptr && findMethod(options.method)->measuresInSteps) {}
+      inSteps(findMethod(options.method) != nullptr &&
+              findMethod(options.method)->measuresInSteps) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -112,10 +113,10 @@ bool FramePipeline::prepare() {
   // Both inputs must give views of one size, or the pictures of a pair
   // cannot be drawn.
   if (streams.size() == 2 && streams[1]->pictureSize() != pictureSize) {
-    status.error(phase(words->topic), std::string("The ") + words->nouns + " differ in size: " +
-                                          first.path() + " is " + sizeText(pictureSize) + ", " +
-                                          streams[1]->path() + " is " +
-                                          sizeText(streams[1]->pictureSize()));
+    status.error(phase(words->topic), std::string("The ") + words->nouns +
+                                          " differ in size: " + first.path() + " is " +
+                                          sizeText(pictureSize) + ", " + streams[1]->path() +
+                                          " is " + sizeText(streams[1]->pictureSize()));
     return false;
   }
   regions = viewRegions(options.orientation, pictureSize.width, pictureSize.height);
@@ -130,8 +131,7 @@ bool FramePipeline::prepare() {
   if (view.width >= SHRT_MAX || view.height >= SHRT_MAX) {
     status.error(phase(words->topic), "The views of " + first.path() + " (" + sizeText(view) +
                                           ") are too large: views must be smaller than " +
-                                          std::to_string(SHRT_MAX) +
-                                          " pixels in each direction");
+                                          std::to_string(SHRT_MAX) + " pixels in each direction");
     return false;
   }
   warnWhenNoTileFits(view);
@@ -158,8 +158,8 @@ void FramePipeline::readFrames() {
   const std::string name = streams.front()->takeName();
   cv::Mat pictures[2];
   std::int64_t number = 0;
-  for (std::int64_t index = 0; !workerRefused && platform::stopRequested() == 0 &&
-                               readPictures(index, pictures, number);
+  for (std::int64_t index = 0;
+       !workerRefused && platform::stopRequested() == 0 && readPictures(index, pictures, number);
        ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
@@ -188,8 +188,7 @@ void FramePipeline::readFrames() {
   }
 }
 
-bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2],
-                                 std::int64_t& number) {
+bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number) {
   if (streams.front()->countIsExact() && index >= frameCount) return false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
@@ -225,9 +224,8 @@ void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index
   // An input that gives no frame at all is as unreadable as one that cannot
   // be opened; a later end only shortens the take.
   if (framesRead == 0) {
-    status.error(phase(words->topic), std::string("Cannot ") + words->read +
-                                          " any frame of the " + words->noun + " " +
-                                          stream.path() + detail);
+    status.error(phase(words->topic), std::string("Cannot ") + words->read + " any frame of the " +
+                                          words->noun + " " + stream.path() + detail);
   } else {
     status.warning(kFramesPhase, std::string(words->reading) + " " + stream.path() +
                                      " stopped at frame " + std::to_string(index + 1) + " of " +
@@ -246,11 +244,10 @@ void FramePipeline::collect(FrameWork& frame) {
   status.progress().frameAnalysed();
   status.outputFailed(frame.writeFailures);
   if (!frame.failure.empty()) {
-    status.error("Thread::run - [frame]", frame.name + " : " + std::to_string(frame.id) + " / " +
-                                              std::to_string(frame.size) + " (" +
-                                              std::to_string(frame.left.cols) + " x " +
-                                              std::to_string(frame.left.rows) +
-                                              "): " + frame.failure);
+    status.error("Thread::run - [frame]",
+                 frame.name + " : " + std::to_string(frame.id) + " / " +
+                     std::to_string(frame.size) + " (" + std::to_string(frame.left.cols) + " x " +
+                     std::to_string(frame.left.rows) + "): " + frame.failure);
     quality.collect(frame);
     return;
   }

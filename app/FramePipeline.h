@@ -10,10 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <opencv2/core.hpp>
 #include <optional>
 #include <utility>
-
-#include <opencv2/core.hpp>
 
 #include "app/Presenter.h"
 #include "app/QcRun.h"
@@ -29,8 +28,8 @@ class StereolintInterface;
 class FramePipeline : public FrameCollector {
  public:
   // `checker`, `presenter` and `status` must outlive the pipeline.
-  FramePipeline(const RunOptions& options, const StereolintInterface& checker,
-                Presenter& presenter, RunStatus& status);
+  FramePipeline(const RunOptions& options, const StereolintInterface& checker, Presenter& presenter,
+                RunStatus& status);
 
   // Analyses the inputs from start to end and returns the exit code: 0 when
   // every selected frame was analysed, presented and written; 3 (with --qc

@@ -30,7 +30,8 @@ const Method* findMethod(const std::string& name) {
 
 std::string methodNames() {
   std::string names;
-  for (const Method& method : kMethods) names += (names.empty() ? "" : ", ") + std::string(method.name);
+  for (const Method& method : kMethods)
+    names += (names.empty() ? "" : ", ") + std::string(method.name);
   return names;
 }
 

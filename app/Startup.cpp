@@ -7,9 +7,9 @@
 #include "app/ConsoleApplication.h"
 #include "app/FramePipeline.h"
 #include "app/GUIApplication.h"
+#include "app/Methods.h"
 #include "app/RunOptions.h"
 #include "checkers/ParameterCheck.h"
-#include "app/Methods.h"
 #include "platform/Signals.h"
 #include "util/StageTimes.h"
 

@@ -1,16 +1,16 @@
 #include "app/Thread.h"
 
+#include <opencv2/core/core_c.h>
+
 #include <algorithm>
 #include <exception>
 #include <sstream>
 #include <utility>
 
-#include <opencv2/core/core_c.h>
-
 #include "checkers/StereolintInterface.h"
+#include "platform/ThreadAnnotations.h"
 #include "qc/FrameAssessment.h"
 #include "qc/FrameSignature.h"
-#include "platform/ThreadAnnotations.h"
 #include "util/StageTimes.h"
 
 namespace stereolint {
@@ -113,8 +113,8 @@ void Thread::run() {
         parts == FrameParts::All
             ? writeFrameFiles(frame.left, frame.right, frame.id, frame.size, frame.results,
                               frame.summary, frame.name, frame.resultPath)
-            : writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size,
-                              frame.results, frame.summary, frame.resultPath);
+            : writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size, frame.results,
+                              frame.summary, frame.resultPath);
   } catch (const cv::Exception& error) {
     frame.failure = describe(error);
   } catch (const std::exception& error) {

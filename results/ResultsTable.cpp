@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/AppendFile.h"
-
 #include "results/ResultKeys.h"
 #include "util/Constants.h"
 

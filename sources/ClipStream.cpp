@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-
 #include <opencv2/core.hpp>
 
 #include "sources/r3d/ClipReader.h"
@@ -33,8 +32,7 @@ std::string versionText(const DecoderVersion& version) {
 
 std::string loadFailure(const DecoderLoadReport& report) {
   std::string text = "Cannot load the decoding library REDR3D-x86.dll: status " +
-                     std::to_string(report.status) + " (" + decoderStatusText(report.status) +
-                     ")";
+                     std::to_string(report.status) + " (" + decoderStatusText(report.status) + ")";
   if (!report.reason.empty()) text += ": " + report.reason;
   text += "; folders tried:";
   for (const CandidateFolder& candidate : report.candidates) {
@@ -142,9 +140,9 @@ Expected<std::vector<std::unique_ptr<FrameStream>>> openClipStreams(
   for (size_t k = 0; k < (paths[1] == paths[0] ? 1U : 2U); ++k) {
     auto clip = std::make_unique<ClipReader>(paths[k]);
     if (!clip->isOpen() || clip->width() == 0 || clip->height() == 0 || clip->frameCount() == 0) {
-      return Failure{"Cannot open the clip " + paths[k] +
-                         (clip->isOpen() ? " (it holds no frames)" : ""),
-                     "R3D"};
+      return Failure{
+          "Cannot open the clip " + paths[k] + (clip->isOpen() ? " (it holds no frames)" : ""),
+          "R3D"};
     }
     clips.push_back(std::make_unique<ClipStream>(paths[k], session, std::move(clip)));
   }
@@ -164,9 +162,9 @@ Expected<std::vector<std::unique_ptr<FrameStream>>> openClipStreams(
   const std::uint64_t bytes = std::uint64_t{width} * height * 6;
   if (bytes > std::numeric_limits<std::uint32_t>::max() ||
       width > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
-    return Failure{"The frames of " + paths[0] + " (" + sizeText(width, height) +
-                       ") are too large to decode",
-                   "R3D"};
+    return Failure{
+        "The frames of " + paths[0] + " (" + sizeText(width, height) + ") are too large to decode",
+        "R3D"};
   }
   std::vector<std::unique_ptr<FrameStream>> streams;
   for (auto& clip : clips) {

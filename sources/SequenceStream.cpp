@@ -1,9 +1,7 @@
 #include "sources/SequenceStream.h"
 
-#include <filesystem>
-
 #include <cctype>
-
+#include <filesystem>
 #include <utility>
 
 #include "sources/ImageSequence.h"
@@ -21,7 +19,8 @@ const StreamWords kSequenceWords{"image sequence", "inputs", "Reading", "read", 
 // image take_0003.png: the file is truncated".
 std::string asReason(const std::string& failure) {
   std::string reason = ": " + failure;
-  if (reason.size() > 2 && reason[2] >= 'A' && reason[2] <= 'Z') reason[2] = static_cast<char>(reason[2] - 'A' + 'a');
+  if (reason.size() > 2 && reason[2] >= 'A' && reason[2] <= 'Z')
+    reason[2] = static_cast<char>(reason[2] - 'A' + 'a');
   return reason;
 }
 
@@ -29,7 +28,9 @@ class SequenceStream final : public FrameStream {
  public:
   SequenceStream(std::string name, SequenceFiles sequence, cv::Size firstSize,
                  std::vector<std::string> firstRemarks)
-      : input(std::move(name)), files(std::move(sequence.files)), size(firstSize),
+      : input(std::move(name)),
+        files(std::move(sequence.files)),
+        size(firstSize),
         notes(std::move(sequence.remarks)) {
     notes.insert(notes.end(), firstRemarks.begin(), firstRemarks.end());
   }
@@ -44,7 +45,8 @@ class SequenceStream final : public FrameStream {
       trimmed.pop_back();
     }
     std::string name = fileBaseName(trimmed);
-    if (std::filesystem::is_directory(trimmed)) name = trimmed.substr(trimmed.find_last_of("/\\") + 1);
+    if (std::filesystem::is_directory(trimmed))
+      name = trimmed.substr(trimmed.find_last_of("/\\") + 1);
     name = name.substr(0, name.find('%'));
     while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
     while (!name.empty() && std::string("._- ").find(name.back()) != std::string::npos) {

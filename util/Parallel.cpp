@@ -126,8 +126,9 @@ unsigned parallelThreads() {
 }
 
 void parallelFor(size_t count, const std::function<void(size_t)>& body) {
-  const size_t tickets =
-      parallelThreads() <= 1 ? 0 : std::min(Pool::instance().helpers(), count - std::min<size_t>(count, 1));
+  const size_t tickets = parallelThreads() <= 1 ? 0
+                                                : std::min(Pool::instance().helpers(),
+                                                           count - std::min<size_t>(count, 1));
   if (tickets == 0) {
     for (size_t i = 0; i < count; ++i) body(i);
     return;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -31,8 +30,8 @@ double valueOf(const std::string& text, const std::string& key) {
 class AlignmentRun : public ::testing::Test {
  protected:
   ProcessResult run(const std::vector<std::string>& inputs, const std::string& parameters = "") {
-    std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Alignment", "-t", "2",
-                                          "-r", "out/", "-i"};
+    std::vector<std::string> arguments = {"-m", "CONSOLE", "-d",   "Alignment", "-t",
+                                          "2",  "-r",      "out/", "-i"};
     arguments.insert(arguments.end(), inputs.begin(), inputs.end());
     if (!parameters.empty()) arguments.insert(arguments.end(), {"-p", parameters});
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
@@ -78,8 +77,7 @@ TEST_F(AlignmentRun, WritesItsPicturesWhenAsked) {
   const ProcessResult result = run({"left.png", "right.png"}, "PICTURES:TRUE");
   ASSERT_EQ(result.exitCode, 0) << result.err;
   for (const char* key : {"ANAGLYPH_BEFORE", "ANAGLYPH_AFTER", "CORRECT_RIGHT", "POINTS"}) {
-    EXPECT_FALSE(
-        cv::imread(folder.file("out/1_1_ALIGNMENT_" + std::string(key) + ".png")).empty())
+    EXPECT_FALSE(cv::imread(folder.file("out/1_1_ALIGNMENT_" + std::string(key) + ".png")).empty())
         << key;
   }
 }

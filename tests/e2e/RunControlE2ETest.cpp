@@ -3,12 +3,10 @@
 // Ctrl-C or a termination request, settings that would measure nothing, and
 // views too large for the image library. Each case runs the real binary
 // through a shell that sets the situation up.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
-
 #include <opencv2/imgcodecs.hpp>
 
 #include "support/FootageFiles.h"
@@ -70,10 +68,10 @@ TEST_F(RunControl, AWorkerThreadTheSystemRefusesEndsTheRunWithAnError) {
   }
   // LeakSanitizer, in the sanitizer build, needs a thread of its own at the
   // exit, which the limit refuses too.
-  const ProcessResult result = shell(
-      prefix + "bash -c " +
-      quoted("export ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\"; ulimit -u 1; exec " +
-             command()));
+  const ProcessResult result =
+      shell(prefix + "bash -c " +
+            quoted("export ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\"; ulimit -u 1; exec " +
+                   command()));
   EXPECT_EQ(result.exitCode, 255) << result.err;
   EXPECT_NE(result.err.find("Error: \n\t[runtime phase]: Thread::run - [frame]\n"
                             "\t[message      ]: take : 1 / 3 (320 x 240): the worker thread "
@@ -111,8 +109,9 @@ TEST_F(RunControl, AStopRequestLetsTheFramesInFlightFinish) {
                                        std::pair<std::string, std::string>{"TERM", "143"}}) {
     SCOPED_TRACE(signal);
     fs::remove_all(folder.file("out"));
-    const ProcessResult result = shell(command("take.avi", "2") + " > printed & pid=$!; sleep 1.5; kill -" +
-                                       signal + " $pid; wait $pid; echo $? > status");
+    const ProcessResult result =
+        shell(command("take.avi", "2") + " > printed & pid=$!; sleep 1.5; kill -" + signal +
+              " $pid; wait $pid; echo $? > status");
     EXPECT_EQ(test::readTextFile(folder.file("status")), status + "\n") << result.err;
     EXPECT_NE(result.err.find("Stopped by SIG" + signal + " after "), std::string::npos)
         << result.err;
@@ -138,7 +137,8 @@ TEST_F(RunControl, ReadingEndsWhenTheSelectionNamesNoLaterFrame) {
 
 TEST_F(RunControl, SettingsThatMeasureNothingAreNamed) {
   makeVideo(1);
-  const ProcessResult blanks = shell(command("take.avi", "1", "WIDTH:5, HEIGHT:5, HIERARCHY:VERTICAL"));
+  const ProcessResult blanks =
+      shell(command("take.avi", "1", "WIDTH:5, HEIGHT:5, HIERARCHY:VERTICAL"));
   EXPECT_EQ(blanks.exitCode, 0);
   EXPECT_NE(blanks.err.find("HIERARCHY names no step (found: nothing;"), std::string::npos)
       << blanks.err;

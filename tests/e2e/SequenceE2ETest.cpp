@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <opencv2/imgcodecs.hpp>
 
 #include "support/FootageFiles.h"
@@ -25,7 +24,7 @@ class Sequences : public ::testing::Test {
  protected:
   ProcessResult run(const std::vector<std::string>& inputs) {
     std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-t", "2",
-                                          "-r", "out/", "-p", kParameters, "-i"};
+                                          "-r", "out/",    "-p", kParameters,  "-i"};
     arguments.insert(arguments.end(), inputs.begin(), inputs.end());
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
   }
@@ -36,7 +35,8 @@ TEST_F(Sequences, APairOfNumberedDpxRunsIsReadFrameByFrame) {
   const auto pairs = test::shiftedPairs(3, {320, 240}, 4);
   for (size_t k = 0; k < pairs.size(); ++k) {
     const std::string number = std::to_string(1001 + k);
-    for (const auto& [eye, view] : {std::pair{"L", pairs[k].left}, std::pair{"R", pairs[k].right}}) {
+    for (const auto& [eye, view] :
+         {std::pair{"L", pairs[k].left}, std::pair{"R", pairs[k].right}}) {
       const std::string png = folder.file(std::string(eye) + ".png");
       ASSERT_TRUE(cv::imwrite(png, view));
       const ProcessResult made = test::runProcess(

@@ -80,9 +80,9 @@ void writeRow(std::ostream& stream, int id, int size, const Result& result, cons
 }
 
 // Appends the rows of `results` (all of one table) to that table.
-void appendRows(const Table& spec, int id, int size, const std::vector<const Result*>& results,
+void appendRows(const Table& layout, int id, int size, const std::vector<const Result*>& results,
                 const std::string& resultPath, WriteFailures& failures) {
-  const std::string path = resultPath + spec.name + constants().dot + kTableExtension;
+  const std::string path = resultPath + layout.name + constants().dot + kTableExtension;
   // Held open under its lock for all of the frame's rows: a run that finds
   // the table empty writes the header before another run can look.
   platform::AppendFile table;
@@ -91,7 +91,7 @@ void appendRows(const Table& spec, int id, int size, const std::vector<const Res
     failures.addFile(path, opened.reason);
     return;
   }
-  const std::string header = headerLine(spec);
+  const std::string header = headerLine(layout);
   if (table.size() > 0 && !startsWithLine(table.head(header.size()), header)) {
     failures.addFile(path, kForeignHeader);
     return;
@@ -110,7 +110,7 @@ void appendRows(const Table& spec, int id, int size, const std::vector<const Res
     } else if (table.lastByte() != '\n') {
       record << '\n';
     }
-    writeRow(record, id, size, *result, spec);
+    writeRow(record, id, size, *result, layout);
     const std::string text = record.str();
     const platform::FileOutcome appended = table.append(text.data(), text.size());
     if (!appended.done) failures.addFile(path, appended.reason);

@@ -33,6 +33,12 @@ int shownCount(const FrameStream& stream) {
   return count < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(count, INT_MAX));
 }
 
+// True for a method that measures in steps (HIERARCHY, feature tiles).
+bool usesSteps(const std::string& method) {
+  const Method* entry = findMethod(method);
+  return entry != nullptr && entry->measuresInSteps;
+}
+
 }  // namespace
 
 FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterface& checker,
@@ -42,8 +48,7 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       presenter(presenter),
       status(status),
       quality(options, status),
-      inSteps(findMethod(options.method) != nullptr &&
-              findMethod(options.method)->measuresInSteps) {}
+      inSteps(usesSteps(options.method)) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";

@@ -62,8 +62,8 @@ std::vector<Disparity> featureRecords(const MeasurementKind& kind, const Feature
 
 // The numbers of a step: the statistics of the calculation points (only when
 // there are any) and the TIME spent measuring.
-Result::KeyValues statisticsValues(const std::vector<Disparity>& points, size_t matchCount,
-                                   double elapsed) {
+Result::KeyValues statisticsValues(const std::vector<Disparity>& points, double medianValue,
+                                   size_t matchCount, double elapsed) {
   Result::KeyValues values;
   auto addValue = [&values](const char* key, double value) {
     values.push_back(std::make_unique<Result::KeyValue>(key, value));
@@ -74,7 +74,7 @@ Result::KeyValues statisticsValues(const std::vector<Disparity>& points, size_t 
     addValue(keys::kAverage, average(points));
     addValue(keys::kStandardDeviation, standardDeviation(points));
     addValue(keys::kAverageAbs, averageAbs(points));
-    addValue(keys::kMedian, median(points));
+    addValue(keys::kMedian, medianValue);
     addValue(keys::kMedianAbsoluteDeviation, medianAbsoluteDeviation(points));
     addValue(keys::kMaximumAbsolute, maximumAbsolute(points));
   }
@@ -120,7 +120,7 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
 
     points = calculationPoints(std::move(records));
     medianValue = median(points);
-    values = statisticsValues(points, matches->getMatches().size(), elapsed);
+    values = statisticsValues(points, medianValue, matches->getMatches().size(), elapsed);
   }
 
   const timing::ScopedStage drawing(timing::Stage::Drawing);

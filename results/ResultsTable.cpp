@@ -28,11 +28,17 @@ struct Table {
 // The steps' results share RESULTS.csv with its fixed columns; any other
 // result (the ALIGNMENT result, for one) has a table of its own name whose
 // columns are its own keys, in its order.
+bool isStepResult(const std::string& name) {
+  return name == keys::kVertical || name == keys::kRotation || name == keys::kScale;
+}
+
+std::string tableName(const Result& result) {
+  return isStepResult(result.getName()) ? kTableName : result.getName();
+}
+
 Table tableOf(const Result& result) {
   const std::string name = result.getName();
-  if (name == keys::kVertical || name == keys::kRotation || name == keys::kScale) {
-    return {kTableName, {keys::kValueKeys.begin(), keys::kValueKeys.end()}};
-  }
+  if (isStepResult(name)) return {kTableName, {keys::kValueKeys.begin(), keys::kValueKeys.end()}};
   Table table{name, {}};
   for (const Result::KeyValue* value : result.getKeyValues()) {
     table.columns.push_back(value->getKey());
@@ -127,7 +133,7 @@ WriteFailures appendResultsRows(int id, int size, const Results& results,
     const Table table = tableOf(*results[first]);
     std::vector<const Result*> rows;
     size_t next = first;
-    for (; next < results.size() && tableOf(*results[next]).name == table.name; ++next) {
+    for (; next < results.size() && tableName(*results[next]) == table.name; ++next) {
       rows.push_back(results[next].get());
     }
     appendRows(table, id, size, rows, resultPath, failures);

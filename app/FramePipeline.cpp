@@ -48,6 +48,7 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       presenter(presenter),
       status(status),
       quality(options, status),
+      eyes(status),
       inSteps(usesSteps(options.method)) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
@@ -59,6 +60,7 @@ int FramePipeline::run() {
   bool qualityFailed = false;
   if (prepare()) {
     readFrames();
+    quality.setEyeSync(eyes.finish());
     // The streams (and with them an R3D decoding library) are closed before
     // the last workers finish: the workers hold their own copies of the views.
     streams.clear();
@@ -140,6 +142,7 @@ bool FramePipeline::prepare() {
     return false;
   }
   warnWhenNoTileFits(view);
+  eyes.start(streams);
   frameCount = shownCount(first);
   if (words->isTake) {
     status.progress().start(frameCount, options.selection.countWithin(frameCount));
@@ -174,6 +177,7 @@ void FramePipeline::readFrames() {
       left = left(regions->first);
       right = right(regions->second);
     }
+    eyes.add(left, right);
     // The selection counts frames by their place in the take; the frame is
     // named by its own number (an image sequence's number from its file name).
     const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));

@@ -14,6 +14,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/EyeSyncCheck.h"
 #include "app/Presenter.h"
 #include "app/QcRun.h"
 #include "app/RunOptions.h"
@@ -75,6 +76,7 @@ class FramePipeline : public FrameCollector {
   Presenter& presenter;
   RunStatus& status;
   QcRun quality;
+  EyeSyncCheck eyes;
 
   InputStreams streams;
   const StreamWords* words = nullptr;

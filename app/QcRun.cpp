@@ -100,7 +100,8 @@ void QcRun::writeReport() {
        {"parameters", options.parameters},
        {"orientation", options.orientation}},
       session->limits(),
-      session->frames()};
+      session->frames(),
+      eyeSync};
   if (const auto problem =
           report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
     status.failedWarning(kQcPhase, *problem);

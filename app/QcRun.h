@@ -16,6 +16,7 @@
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"
 #include "app/Thread.h"
+#include "qc/EyeSync.h"
 #include "qc/QcSession.h"
 #include "qc/Timecode.h"
 
@@ -40,6 +41,9 @@ class QcRun {
   // INCONCLUSIVE), keeps or writes its held pictures, prints the lines of
   // the shots it completes.
   void collect(FrameWork& frame);
+
+  // Once reading ends: the eyes' timing, for the report.
+  void setEyeSync(const qc::EyeSync& sync) { eyeSync = sync; }
 
   // At the end of the run: completes the last shot, prints the take line
   // and writes the report (a file that cannot be written is a warning that
@@ -66,6 +70,7 @@ class QcRun {
   std::optional<double> frameRate;
   int frameCount = 0;
   std::map<int, HeldFrame> held;
+  qc::EyeSync eyeSync;
 };
 
 }  // namespace stereolint

@@ -79,6 +79,19 @@ std::string card(const std::string& label, const std::string& value) {
          "</div><div class=\"value\">" + escapeHtml(value) + "</div></div>";
 }
 
+// The eyes' timing of a pair of inputs, one line; nothing for one input.
+std::string eyesLine(const qc::EyeSync& sync) {
+  const std::string timing = qc::eyeSyncSentence(sync);
+  if (timing.empty()) return "";
+  std::string text = timing + ".";
+  if (sync.framesCompared > 0) {
+    text += " From the first " + plural(sync.framesCompared, "frame", "frames") + " of both eyes.";
+  }
+  const std::string lengths = qc::eyeLengthsSentence(sync);
+  if (!lengths.empty()) text += " " + lengths + ".";
+  return "<p class=\"eyes\">" + escapeHtml(text) + "</p>";
+}
+
 std::string headerSection(const Page& page) {
   const TakeInfo& take = page.content.take;
   std::string inputs;
@@ -95,6 +108,7 @@ std::string headerSection(const Page& page) {
           card("Shots", std::to_string(page.shots.size())) + card("Frame rate", rate) +
           card("Timecode", timecodeRange(page)) + card("Method", method.empty() ? "–" : method) +
           "</div>";
+  html += eyesLine(page.content.eyeSync);
   return html;
 }
 

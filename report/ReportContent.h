@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "qc/EyeSync.h"
 #include "qc/FrameRecord.h"
 #include "qc/QcLimits.h"
 #include "qc/Timecode.h"
@@ -42,6 +43,8 @@ struct ReportContent {
   qc::QcLimits limits;
   // Every analysed frame, in frame-number order, each number once.
   std::vector<qc::FrameRecord> frames;
+  // Whether the two eyes are in step (NotApplicable for one input).
+  qc::EyeSync eyeSync;
 
   // The timecode of the take (none without a frame rate).
   qc::Timecode timecode() const;

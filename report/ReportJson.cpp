@@ -1,6 +1,7 @@
 #include "report/ReportJson.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -97,6 +98,40 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
               {"inconclusive_frames", shot.inconclusiveFrames}};
 }
 
+// "behind": the late eye, or null when the eyes are in step or nothing was
+// measured.
+Json eyeSyncJson(const qc::EyeSync& sync) {
+  const bool measured = sync.status == qc::EyeSyncStatus::Measured;
+  Json behind = nullptr;
+  if (measured && sync.offset != 0) behind = sync.offset > 0 ? "right" : "left";
+  return Json{{"status", qc::eyeSyncStatusName(sync.status)},
+              {"offset", measured ? Json(std::abs(sync.offset)) : Json(nullptr)},
+              {"behind", behind},
+              {"confidence", measured ? Json(sync.confidence) : Json(nullptr)},
+              {"reason", sync.reason},
+              {"frames_compared", sync.framesCompared},
+              {"left_frames", orNull(sync.leftFrames)},
+              {"right_frames", orNull(sync.rightFrames)}};
+}
+
+qc::EyeSync eyeSyncFromJson(const Json& json) {
+  qc::EyeSync sync;
+  const auto status = qc::eyeSyncStatusFromName(json.at("status").get<std::string>());
+  if (!status) throw std::runtime_error("eye_sync has an unknown status");
+  sync.status = *status;
+  if (sync.status == qc::EyeSyncStatus::Measured) {
+    sync.offset = json.at("offset").get<int>();
+    if (json.at("behind") == "left") sync.offset = -sync.offset;
+    sync.confidence = json.at("confidence").get<double>();
+  }
+  sync.reason = json.at("reason").get<std::string>();
+  sync.framesCompared = json.at("frames_compared").get<int>();
+  if (!json.at("left_frames").is_null()) sync.leftFrames = json.at("left_frames").get<std::int64_t>();
+  if (!json.at("right_frames").is_null())
+    sync.rightFrames = json.at("right_frames").get<std::int64_t>();
+  return sync;
+}
+
 FrameRecord frameFromJson(const Json& json) {
   FrameRecord record;
   record.frame = json.at("frame").get<int>();
@@ -148,6 +183,8 @@ Expected<ReportContent> contentFromJson(const Json& json, const std::string& sou
   if (!limits) return Failure{source + " has limits that cannot be read: " + limits.error()};
   content.limits = limits.value();
   for (const Json& frame : json.at("frames")) content.frames.push_back(frameFromJson(frame));
+  // Reports written before the eyes' timing was measured lack the key.
+  if (json.contains("eye_sync")) content.eyeSync = eyeSyncFromJson(json.at("eye_sync"));
   return content;
 }
 
@@ -170,6 +207,7 @@ std::string reportJson(const ReportContent& content) {
   const Json document{{"schema", kReportSchema},
                       {"schema_version", kReportSchemaVersion},
                       {"take", takeJson(content.take, timecode)},
+                      {"eye_sync", eyeSyncJson(content.eyeSync)},
                       {"settings", settings},
                       {"limits", limitsJson(content.limits)},
                       {"verdict",

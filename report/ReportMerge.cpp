@@ -72,6 +72,13 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
     }
   }
   ReportContent merged = first.content;
+  // Every part reads its take from the first frame, so the parts' estimates
+  // differ only in how many frames they saw before their range ended: the
+  // one that saw the most is the whole take's.
+  for (const SourcedReport& report : reports) {
+    if (report.content.eyeSync.framesCompared > merged.eyeSync.framesCompared)
+      merged.eyeSync = report.content.eyeSync;
+  }
   merged.frames.clear();
   for (const auto& entry : frames) merged.frames.push_back(*entry.second.first);
   return merged;

@@ -1,0 +1,85 @@
+// The offset between the eyes, estimated from synthetic footage whose right
+// eye is late (or early) by a known number of frames.
+#include <gtest/gtest.h>
+
+#include "qc/EyeSync.h"
+#include "report/ReportJson.h"
+#include "report/ReportMerge.h"
+#include "QcTestData.h"
+#include "support/MovingFootage.h"
+
+namespace stereolint::qc {
+namespace {
+
+using test::Motion;
+
+EyeSync estimateOf(const std::vector<test::StereoPair>& pairs) {
+  EyeSyncEstimator estimator;
+  for (const auto& pair : pairs) estimator.add(pair.left, pair.right);
+  return estimator.estimate();
+}
+
+std::string described(const EyeSync& sync) {
+  return std::string(eyeSyncStatusName(sync.status)) + " offset " + std::to_string(sync.offset) +
+         " confidence " + std::to_string(sync.confidence) + " " + sync.reason;
+}
+
+TEST(EyeSync, FindsEveryOffsetWithinTheRangeInBothDirections) {
+  for (const Motion motion : {Motion::Pan, Motion::Objects}) {
+    for (int delay = -kMaxEyeOffset; delay <= kMaxEyeOffset; ++delay) {
+      const EyeSync sync = estimateOf(test::movingPairs(40, {192, 108}, delay, motion));
+      EXPECT_EQ(sync.status, EyeSyncStatus::Measured) << described(sync);
+      EXPECT_EQ(sync.offset, delay) << "motion " << static_cast<int>(motion) << ": " << described(sync);
+    }
+  }
+}
+TEST(EyeSync, AStillSceneCannotTell) {
+  const EyeSync sync = estimateOf(test::movingPairs(40, {192, 108}, 2, Motion::Still));
+  EXPECT_EQ(sync.status, EyeSyncStatus::CannotTell);
+  EXPECT_NE(sync.reason.find("barely moves"), std::string::npos) << sync.reason;
+}
+
+TEST(EyeSync, TooFewFramesCannotTell) {
+  const EyeSync sync = estimateOf(test::movingPairs(12, {192, 108}, 2, Motion::Pan));
+  EXPECT_EQ(sync.status, EyeSyncStatus::CannotTell);
+  EXPECT_NE(sync.reason.find("only 12 frames"), std::string::npos) << sync.reason;
+}
+
+TEST(EyeSync, ADifferenceOfExposureBetweenTheEyesDoesNotMatter) {
+  auto pairs = test::movingPairs(40, {192, 108}, -2, Motion::Pan);
+  for (auto& pair : pairs) pair.right.convertTo(pair.right, -1, 0.8, 30);
+  const EyeSync sync = estimateOf(pairs);
+  EXPECT_EQ(sync.offset, -2) << described(sync);
+}
+
+TEST(EyeSync, SixteenBitViewsReadAsTheirEightBitViews) {
+  auto pairs = test::movingPairs(30, {192, 108}, 3, Motion::Pan);
+  EyeSyncEstimator deep;
+  for (auto& pair : pairs) {
+    cv::Mat left16, right16;
+    pair.left.convertTo(left16, CV_16U, 257.0);
+    pair.right.convertTo(right16, CV_16U, 257.0);
+    deep.add(left16, right16);
+  }
+  EXPECT_EQ(deep.estimate().offset, 3) << described(deep.estimate());
+}
+
+TEST(EyeSync, TheEstimateReadsBackFromTheReportAndMergingKeepsTheFullerOne) {
+  report::ReportContent part1 = test::fourShotTake();
+  report::ReportContent part2 = part1;
+  part1.eyeSync = {EyeSyncStatus::CannotTell, 0, 0, "only 15 frames were read, 21 are needed", 15,
+                   40, 40};
+  part2.eyeSync = {EyeSyncStatus::Measured, -2, 0.87, "", 40, 40, 40};
+  for (const report::ReportContent& content : {part1, part2}) {
+    const auto read = report::readReportJson(report::reportJson(content), "report.json");
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(read.value().eyeSync, content.eyeSync) << eyeSyncSentence(content.eyeSync);
+  }
+  const auto merged = report::mergeReports({{"a/report.json", part1}, {"b/report.json", part2}});
+  ASSERT_TRUE(merged) << merged.error();
+  EXPECT_EQ(eyeSyncSentence(merged.value().eyeSync),
+            "The left eye is 2 frames behind the right (confidence 0.87)");
+}
+
+}  // namespace
+}  // namespace stereolint::qc

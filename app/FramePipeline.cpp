@@ -49,6 +49,7 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       status(status),
       quality(options, status),
       eyes(status),
+      overwrite(options, status),
       inSteps(usesSteps(options.method)) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
@@ -185,6 +186,7 @@ void FramePipeline::readFrames() {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
+      overwrite.beforeFrame(id, frameCount, left, right);
       auto worker =
           std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
       quality.prepareWorker(*worker);

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "app/EyeSyncCheck.h"
+#include "app/OverwriteCheck.h"
 #include "app/Presenter.h"
 #include "app/QcRun.h"
 #include "app/RunOptions.h"
@@ -77,6 +78,7 @@ class FramePipeline : public FrameCollector {
   RunStatus& status;
   QcRun quality;
   EyeSyncCheck eyes;
+  OverwriteCheck overwrite;
 
   InputStreams streams;
   const StreamWords* words = nullptr;

@@ -159,6 +159,10 @@ WriteFailures makeDirectories(const std::string& path) {
   return failures;
 }
 
+std::string frameFilePath(const std::string& resultPath, int id, int size, const std::string& name) {
+  return framePrefix(resultPath, id, size) + name;
+}
+
 WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                               cv::Mat summary, const std::string& /*name*/,
                               const std::string& resultPath) {

@@ -89,6 +89,10 @@ WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, con
                               cv::Mat summary, const std::string& name,
                               const std::string& resultPath);
 
+// The path of one of the frame's files: the frame prefix F and `name`, e.g.
+// "out/7_120_LEFT.png" for ("out/", 7, 120, "LEFT.png").
+std::string frameFilePath(const std::string& resultPath, int id, int size, const std::string& name);
+
 // Which of a frame's files writeFrameParts writes.
 enum class FrameParts {
   All,       // every file, as writeFrameFiles

@@ -5,6 +5,7 @@
 
 #include "app/Methods.h"
 #include "sources/InputKind.h"
+#include "sources/ViewSqueeze.h"
 #include "util/Constants.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
@@ -25,6 +26,7 @@ std::string Settings::*valueSetting(const std::string& word) {
   if (word == "-r") return &Settings::resultPath;
   if (word == "-p") return &Settings::parameters;
   if (word == "-s") return &Settings::sequence;
+  if (word == "--squeeze") return &Settings::squeeze;
   return nullptr;
 }
 
@@ -145,6 +147,9 @@ std::string usageText() {
   };
   std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
   for (const auto& [option, description] : options) addLine(text, option, description);
+  std::string factors;
+  for (const char* factor : kSqueezeFactors) factors += (factors.empty() ? "" : " | ") + std::string(factor);
+  addLine(text, ("--squeeze " + factors).c_str(), "-- stretch half-width or half-height views back, with -o, optional");
   addLine(text, "--qc", "-- quality control and report, optional");
   for (const QualityOption& option : kQualityOptions) {
     addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);

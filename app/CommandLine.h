@@ -21,6 +21,7 @@ struct Settings {
   std::string resultPath;             // -r  output prefix
   std::string parameters;             // -p  checker parameters
   std::string sequence;               // -s  frame selection
+  std::string squeeze;                // --squeeze  view squeeze factor, "" when not given
   // The word after the first input path when it was not taken as the
   // second input because it names no readable file (and is no option
   // word); empty otherwise. A misspelt second eye ends up here.

@@ -14,6 +14,7 @@
 #include "qc/FailOn.h"
 #include "results/ResultsTable.h"
 #include "sources/ViewRegions.h"
+#include "sources/ViewSqueeze.h"
 #include "util/Paths.h"
 #include "util/StageTimes.h"
 
@@ -134,7 +135,8 @@ bool FramePipeline::prepare() {
                                           ") is too small to cut into two views");
     return false;
   }
-  const cv::Size view = regions ? regions->first.size() : pictureSize;
+  const cv::Size view = unsqueezedSize(regions ? regions->first.size() : pictureSize,
+                                       options.orientation, options.squeeze);
   // The image library's remapping works on coordinates below SHRT_MAX.
   if (view.width >= SHRT_MAX || view.height >= SHRT_MAX) {
     status.error(phase(words->topic), "The views of " + first.path() + " (" + sizeText(view) +
@@ -186,6 +188,8 @@ void FramePipeline::readFrames() {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
+      left = unsqueezeView(left, options.orientation, options.squeeze);
+      right = unsqueezeView(right, options.orientation, options.squeeze);
       overwrite.beforeFrame(id, frameCount, left, right);
       auto worker =
           std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);

@@ -20,6 +20,10 @@ struct RunOptions {
   // "VERTICALLY" (side by side), "HORIZONTALLY" (one above the other) or ""
   // (each input is one whole view).
   std::string orientation;
+  // How many times each view is stretched back to display geometry: in
+  // width side by side, in height over-under (sources/ViewSqueeze.h); 1
+  // without --squeeze.
+  int squeeze = 1;
   std::string method;      // the disparity method's name
   int threads = 1;         // worker threads, at least 1
   std::string resultPath;  // the output prefix, used as it is
@@ -34,8 +38,8 @@ struct RunOptions {
 };
 
 // The run options of settings that checkSettings accepted, or the argument
-// error line of quality control options that cannot be used (e.g.
-// "--limits: Unknown limit ...").
+// error line of options that cannot be used (e.g. "--limits: Unknown limit
+// ...", "--squeeze: \"3\" is no squeeze factor; valid: 1, 2").
 Expected<RunOptions> runOptions(const Settings& settings);
 
 }  // namespace stereolint

@@ -29,6 +29,8 @@ TEST(UsageText, IsExactToTheByte) {
       "\t-r [PATH]                          -- output path, required\n"
       "\t-p [DISPARITY METHOD PARAMETERS]   -- parameters, optional\n"
       "\t-s [SEQUENCE]                      -- frames sequence, optional\n"
+      "\t--squeeze 1 | 2                    -- stretch half-width or half-height views back, with -o, "
+      "optional\n"
       "\t--qc                               -- quality control and report, optional\n"
       "\t--limits TEXT                      -- quality limits, optional, e.g. VERTICAL:0.3%/1%\n"
       "\t--pictures all | flagged | none    -- which frames' pictures are written, default all\n"

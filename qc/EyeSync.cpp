@@ -17,9 +17,9 @@ constexpr int kOffsets = 2 * kMaxEyeOffset + 1;
 constexpr int kMinCompared = 10;
 // The parallax common to the whole picture that the comparison takes up:
 // up to this many thumbnail columns either way (about 6 % of the width), in
-// steps of a quarter column.
+// steps of half a column.
 constexpr double kMaxParallax = 4.0;
-constexpr double kShiftStep = 0.25;
+constexpr double kShiftStep = 0.5;
 const cv::Rect kMiddle(5, 0, kEyeThumbnailWidth - 10, kEyeThumbnailHeight);
 
 double meanAbsDifference(const cv::Mat& a, const cv::Mat& b) { return cv::norm(a, b, cv::NORM_L1) / static_cast<double>(a.total()); }

@@ -101,10 +101,10 @@ std::string exifSegment(int orientation) {
 
 class InputFaults : public ::testing::Test {
  protected:
-  ProcessResult run(const std::string& input) {
+  ProcessResult run(const std::string& input, const std::string& prefix = "out/") {
     return test::runProcess(STEREOLINT_BINARY,
                             {"-m", "CONSOLE", "-d", "Stereolint", "-t", "2", "-p", kParameters,
-                             "-r", "out/", "-i", input, "-o", "VERTICALLY"},
+                             "-r", prefix, "-i", input, "-o", "VERTICALLY"},
                             {folder.path(), {}, {}});
   }
   // Runs the ffmpeg program in the test's folder; the test stops when it fails.
@@ -141,7 +141,9 @@ TEST_F(InputFaults, AVideoWhoseSizeChangesIsMeasuredUpToTheChange) {
   } cases[] = {{"grows", "640 x 278", "960 x 416"}, {"shrinks", "960 x 416", "640 x 278"}};
   for (const auto& take : cases) {
     SCOPED_TRACE(take.name);
-    const ProcessResult result = run(std::string(take.name) + ".mkv");
+    // Each take in its own folder: two takes of one length share file names.
+    const ProcessResult result =
+        run(std::string(take.name) + ".mkv", std::string(take.name) + "/");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const auto blocks = frameBlocks(result.out, take.name);
     ASSERT_EQ(blocks.size(), 4u) << result.out;

@@ -13,6 +13,7 @@ constexpr int kMargin = 48;
 // Where the camera looks at time t: an irregular path, so that no two
 // stretches of frames look alike.
 cv::Point cameraAt(int t, Motion motion) {
+  if (motion == Motion::SteadyPan) return {kMargin + 3 * t, kMargin};
   if (motion != Motion::Pan) return {kMargin, kMargin};
   const double x = kMargin + 3.0 * t + 8.0 * std::sin(t / 2.7);
   const double y = kMargin + 10.0 * std::sin(t / 4.1);

@@ -13,6 +13,7 @@ namespace stereolint::test {
 
 enum class Motion {
   Pan,      // the camera moves irregularly across and up and down the scene
+  SteadyPan,  // the camera moves sideways at a constant 3 columns a frame
   Objects,  // the camera stands still; a few patches move over the scene
   Still,    // nothing moves
 };

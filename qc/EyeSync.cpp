@@ -17,12 +17,22 @@ constexpr int kOffsets = 2 * kMaxEyeOffset + 1;
 constexpr int kMinCompared = 10;
 // The parallax common to the whole picture that the comparison takes up:
 // up to this many thumbnail columns either way (about 6 % of the width), in
-// steps of half a column.
+// steps of a quarter column.
 constexpr double kMaxParallax = 4.0;
-constexpr double kShiftStep = 0.5;
+constexpr double kShiftStep = 0.25;
 const cv::Rect kMiddle(5, 0, kEyeThumbnailWidth - 10, kEyeThumbnailHeight);
 
-double meanAbsDifference(const cv::Mat& a, const cv::Mat& b) { return cv::norm(a, b, cv::NORM_L1) / static_cast<double>(a.total()); }
+double meanAbsDifference(const cv::Mat& a, const cv::Mat& b) {
+  return cv::norm(a, b, cv::NORM_L1) / static_cast<double>(a.total());
+}
+
+// Squared differences, not absolute ones, compare the offsets: what the
+// eyes differ in anyway (parallax beyond the common shift, misalignment,
+// exposure) then adds the same amount to every offset, and the motion of a
+// wrong offset adds its own share on top instead of hiding in it.
+double meanSquaredDifference(const cv::Mat& a, const cv::Mat& b) {
+  return cv::norm(a, b, cv::NORM_L2SQR) / static_cast<double>(a.total());
+}
 
 std::string framesText(std::int64_t count) {
   return std::to_string(count) + (count == 1 ? " frame" : " frames");
@@ -38,30 +48,65 @@ cv::Mat shiftedMiddle(const cv::Mat& thumbnail, double columns) {
   return moved(kMiddle).clone();
 }
 
-// For each offset d, the mean difference of left frame t - d and right frame
-// t over t in [first, end), at the horizontal shift of the right eye that
-// suits that offset best. The shift takes up the parallax common to the
-// whole picture, which a sideways camera move would otherwise mistake for a
-// delay; only a move that changes speed or direction tells offsets apart.
-std::array<double, kOffsets> offsetErrors(const std::vector<cv::Mat>& lefts,
-                                          const std::vector<cv::Mat>& rights, int first, int end) {
+// How well each offset d matches the eyes: the mean difference of left frame
+// t - d and right frame t over t in [first, end), at the horizontal shift of
+// the right eye that suits that offset best. The shift takes up the parallax
+// common to the whole picture, which a sideways camera move would otherwise
+// mistake for a delay; only a move that changes speed or direction tells
+// offsets apart.
+struct OffsetFit {
   std::array<double, kOffsets> error;
-  error.fill(HUGE_VAL);
-  std::vector<cv::Mat> left(lefts.size());
-  for (size_t k = 0; k < lefts.size(); ++k) left[k] = lefts[k](kMiddle);
+  std::array<double, kOffsets> shift;
+};
+
+OffsetFit fitOffsets(const std::vector<cv::Mat>& lefts, const std::vector<cv::Mat>& rights,
+                     int first, int end) {
+  OffsetFit fit;
+  fit.error.fill(HUGE_VAL);
+  fit.shift.fill(0);
   std::vector<cv::Mat> right(rights.size());
   for (double shift = -kMaxParallax; shift <= kMaxParallax; shift += kShiftStep) {
-    for (int t = first; t < end; ++t) right[static_cast<size_t>(t)] = shiftedMiddle(rights[static_cast<size_t>(t)], shift);
+    for (int t = first; t < end; ++t) {
+      right[static_cast<size_t>(t)] = shiftedMiddle(rights[static_cast<size_t>(t)], shift);
+    }
     for (int d = -kMaxEyeOffset; d <= kMaxEyeOffset; ++d) {
       double sum = 0;
       for (int t = first; t < end; ++t) {
-        sum += meanAbsDifference(left[static_cast<size_t>(t - d)], right[static_cast<size_t>(t)]);
+        sum += meanSquaredDifference(lefts[static_cast<size_t>(t - d)](kMiddle),
+                                     right[static_cast<size_t>(t)]);
       }
-      double& best = error[static_cast<size_t>(d + kMaxEyeOffset)];
-      best = std::min(best, sum / (end - first));
+      const auto k = static_cast<size_t>(d + kMaxEyeOffset);
+      if (sum / (end - first) < fit.error[k]) {
+        fit.error[k] = sum / (end - first);
+        fit.shift[k] = shift;
+      }
     }
   }
-  return error;
+  return fit;
+}
+
+// The share of the frames in [first, end) whose own best offset, each
+// offset at its shift of `fit`, is `offset`: frames that move vote for the
+// offset that matches them, still frames scatter their votes.
+double shareOfVotes(const std::vector<cv::Mat>& lefts, const std::vector<cv::Mat>& rights,
+                    int first, int end, const OffsetFit& fit, int offset) {
+  int votes = 0;
+  for (int t = first; t < end; ++t) {
+    int chosen = 0;
+    double least = HUGE_VAL;
+    for (int d = -kMaxEyeOffset; d <= kMaxEyeOffset; ++d) {
+      const cv::Mat right =
+          shiftedMiddle(rights[static_cast<size_t>(t)], fit.shift[static_cast<size_t>(d + kMaxEyeOffset)]);
+      const double difference =
+          meanSquaredDifference(lefts[static_cast<size_t>(t - d)](kMiddle), right);
+      if (difference < least) {
+        least = difference;
+        chosen = d;
+      }
+    }
+    if (chosen == offset) ++votes;
+  }
+  return static_cast<double>(votes) / (end - first);
 }
 
 }  // namespace
@@ -164,32 +209,37 @@ EyeSync EyeSyncEstimator::estimate() const {
                   std::to_string(first + kMinCompared + kMaxEyeOffset) + " are needed";
     return sync;
   }
-  double motion = 0;
+  double motion = 0;  // mean absolute change between consecutive frames
+  double energy = 0;  // mean squared change
   for (int t = first; t < end; ++t) {
     const auto k = static_cast<size_t>(t);
     motion += meanAbsDifference(lefts[k], lefts[k - 1]) + meanAbsDifference(rights[k], rights[k - 1]);
+    energy += meanSquaredDifference(lefts[k], lefts[k - 1]) +
+              meanSquaredDifference(rights[k], rights[k - 1]);
   }
   motion /= 2.0 * (end - first);
+  energy /= 2.0 * (end - first);
   if (motion < kStillMotion) {
     sync.reason = "the picture barely moves in the " + std::to_string(count) + " frames compared";
     return sync;
   }
-  const std::array<double, kOffsets> error = offsetErrors(lefts, rights, first, end);
-  const auto best = static_cast<size_t>(std::min_element(error.begin(), error.end()) - error.begin());
-  double runnerUp = HUGE_VAL;
-  for (size_t k = 0; k < error.size(); ++k) {
-    if (k != best) runnerUp = std::min(runnerUp, error[k]);
-  }
-  // One frame off adds about one frame's motion to the difference when the
-  // eyes match exactly at the best offset; parallax makes it less.
-  const double confidence = std::clamp((runnerUp - error[best]) / motion, 0.0, 1.0);
-  if (confidence < kMinEyeSyncConfidence) {
+  const OffsetFit fit = fitOffsets(lefts, rights, first, end);
+  const int best = static_cast<int>(std::min_element(fit.error.begin(), fit.error.end()) -
+                                    fit.error.begin()) -
+                   kMaxEyeOffset;
+  const double confidence = shareOfVotes(lefts, rights, first, end, fit, best);
+  std::array<double, kOffsets> sorted = fit.error;
+  std::sort(sorted.begin(), sorted.end());
+  // A steady sideways pan fits every offset equally well at its own shift:
+  // the runner-up is then as good as the best, whatever the votes say.
+  const double margin = (sorted[1] - sorted[0]) / energy;
+  if (margin < kMinEyeSyncMargin || confidence < kMinEyeSyncConfidence) {
     sync.reason = "no offset matches the two eyes clearly in the " + std::to_string(count) +
                   " frames compared";
     return sync;
   }
   sync.status = EyeSyncStatus::Measured;
-  sync.offset = static_cast<int>(best) - kMaxEyeOffset;
+  sync.offset = best;
   sync.confidence = std::round(confidence * 100.0) / 100.0;
   return sync;
 }

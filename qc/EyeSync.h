@@ -7,10 +7,19 @@
 // softened by a blur of one thumbnail pixel, so that the parallax and a
 // difference of exposure between the eyes weigh little). For every offset d
 // from -kMaxEyeOffset to +kMaxEyeOffset the left thumbnail of frame t - d is
-// compared with the right thumbnail of frame t (mean absolute difference in
-// grey levels, over the same frames for every d). The offset whose pictures
-// agree best is the estimate; how much better it is than the runner-up, in
-// units of the motion between consecutive frames, is its confidence.
+// compared with the right thumbnail of frame t (mean squared difference,
+// over the same frames for every d), at the horizontal shift of the right
+// eye (up to 4 thumbnail columns, in quarter columns) that suits that offset
+// best: the shift takes up the parallax common to the picture, which a
+// sideways camera move would otherwise turn into a delay. The offset whose
+// pictures agree best is the estimate. Its confidence is the share of the
+// compared frames whose own best offset it is.
+//
+// No estimate ("cannot tell") is given for fewer than 21 frames, a picture
+// that barely moves, an estimate that fewer than a quarter of the frames
+// agree with, or a runner-up almost as good as the best (less than a tenth
+// of the squared change between consecutive frames worse), as a steady
+// sideways pan gives: every offset then fits at its own shift.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +41,12 @@ inline constexpr int kEyeThumbnailHeight = 36;
 // Below this mean change between consecutive thumbnails (grey levels, 0 to
 // 255) the picture is taken as still: no offset can be told from it.
 inline constexpr double kStillMotion = 0.3;
-// An estimate below this confidence is no estimate.
+// An estimate fewer than this share of the frames agree with is no
+// estimate.
 inline constexpr double kMinEyeSyncConfidence = 0.25;
+// Nor is one whose runner-up is worse by less than this share of the mean
+// squared change between consecutive thumbnails.
+inline constexpr double kMinEyeSyncMargin = 0.1;
 
 enum class EyeSyncStatus {
   NotApplicable,  // one input gives both views
@@ -51,9 +64,8 @@ struct EyeSync {
   // at frame t + 2 what the left eye shows at frame t; negative when the
   // left eye lags. 0 unless Measured.
   int offset = 0;
-  // From 0 to 1: how clearly the best offset beats the runner-up, relative
-  // to the motion between frames (1: the runner-up differs by a whole
-  // frame's motion). 0 unless Measured.
+  // From 0 to 1: the share of the compared frames whose own best offset is
+  // `offset`, rounded to hundredths. 0 unless Measured.
   double confidence = 0;
   // CannotTell: why, e.g. "the picture barely moves in the 120 frames
   // compared".

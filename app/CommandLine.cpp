@@ -147,9 +147,12 @@ std::string usageText() {
   };
   std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
   for (const auto& [option, description] : options) addLine(text, option, description);
-  std::string factors;
-  for (const char* factor : kSqueezeFactors) factors += (factors.empty() ? "" : " | ") + std::string(factor);
-  addLine(text, ("--squeeze " + factors).c_str(), "-- stretch half-width or half-height views back, with -o, optional");
+  std::string squeeze = "--squeeze";
+  for (const char* factor : kSqueezeFactors) {
+    squeeze += (squeeze == "--squeeze" ? " " : " | ") + std::string(factor);
+  }
+  addLine(text, squeeze.c_str(),
+          "-- stretch half-width or half-height views back, with -o, optional");
   addLine(text, "--qc", "-- quality control and report, optional");
   for (const QualityOption& option : kQualityOptions) {
     addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);

@@ -13,10 +13,9 @@
 // or the first input alone) neither measures nor prints anything.
 #pragma once
 
+#include <opencv2/core.hpp>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 #include "app/RunStatus.h"
 #include "qc/EyeSync.h"

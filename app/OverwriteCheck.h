@@ -16,10 +16,9 @@
 // under --pictures none) cannot tell; the next frame is looked at.
 #pragma once
 
+#include <opencv2/core.hpp>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"

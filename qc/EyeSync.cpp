@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-
 #include <opencv2/imgproc.hpp>
 
 namespace stereolint::qc {
@@ -95,8 +94,8 @@ double shareOfVotes(const std::vector<cv::Mat>& lefts, const std::vector<cv::Mat
     int chosen = 0;
     double least = HUGE_VAL;
     for (int d = -kMaxEyeOffset; d <= kMaxEyeOffset; ++d) {
-      const cv::Mat right =
-          shiftedMiddle(rights[static_cast<size_t>(t)], fit.shift[static_cast<size_t>(d + kMaxEyeOffset)]);
+      const cv::Mat right = shiftedMiddle(rights[static_cast<size_t>(t)],
+                                          fit.shift[static_cast<size_t>(d + kMaxEyeOffset)]);
       const double difference =
           meanSquaredDifference(lefts[static_cast<size_t>(t - d)](kMiddle), right);
       if (difference < least) {
@@ -134,8 +133,7 @@ std::optional<EyeSyncStatus> eyeSyncStatusFromName(const std::string& name) {
 bool EyeSync::operator==(const EyeSync& other) const {
   return status == other.status && offset == other.offset && confidence == other.confidence &&
          reason == other.reason && framesCompared == other.framesCompared &&
-         leftFrames == other.leftFrames &&
-         rightFrames == other.rightFrames;
+         leftFrames == other.leftFrames && rightFrames == other.rightFrames;
 }
 
 std::string eyeSyncSentence(const EyeSync& sync) {
@@ -165,8 +163,7 @@ std::string eyeLengthsSentence(const EyeSync& sync) {
 cv::Mat eyeThumbnail(const cv::Mat& view) {
   cv::Mat small;
   // Area averaging over the whole view; any depth and channel count.
-  cv::resize(view, small, cv::Size(kEyeThumbnailWidth, kEyeThumbnailHeight), 0, 0,
-             cv::INTER_AREA);
+  cv::resize(view, small, cv::Size(kEyeThumbnailWidth, kEyeThumbnailHeight), 0, 0, cv::INTER_AREA);
   const double scale = view.depth() == CV_16U ? 255.0 / 65535.0 : 1.0;
   small.convertTo(small, CV_32F, scale);
   cv::Mat grey;
@@ -213,7 +210,8 @@ EyeSync EyeSyncEstimator::estimate() const {
   double energy = 0;  // mean squared change
   for (int t = first; t < end; ++t) {
     const auto k = static_cast<size_t>(t);
-    motion += meanAbsDifference(lefts[k], lefts[k - 1]) + meanAbsDifference(rights[k], rights[k - 1]);
+    motion +=
+        meanAbsDifference(lefts[k], lefts[k - 1]) + meanAbsDifference(rights[k], rights[k - 1]);
     energy += meanSquaredDifference(lefts[k], lefts[k - 1]) +
               meanSquaredDifference(rights[k], rights[k - 1]);
   }
@@ -224,9 +222,9 @@ EyeSync EyeSyncEstimator::estimate() const {
     return sync;
   }
   const OffsetFit fit = fitOffsets(lefts, rights, first, end);
-  const int best = static_cast<int>(std::min_element(fit.error.begin(), fit.error.end()) -
-                                    fit.error.begin()) -
-                   kMaxEyeOffset;
+  const int best =
+      static_cast<int>(std::min_element(fit.error.begin(), fit.error.end()) - fit.error.begin()) -
+      kMaxEyeOffset;
   const double confidence = shareOfVotes(lefts, rights, first, end, fit, best);
   std::array<double, kOffsets> sorted = fit.error;
   std::sort(sorted.begin(), sorted.end());

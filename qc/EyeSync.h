@@ -23,11 +23,10 @@
 #pragma once
 
 #include <cstdint>
+#include <opencv2/core.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 namespace stereolint::qc {
 
@@ -106,7 +105,7 @@ class EyeSyncEstimator {
   EyeSync estimate() const;
 
  private:
-  std::vector<cv::Mat> lefts;   // CV_32F thumbnails
+  std::vector<cv::Mat> lefts;  // CV_32F thumbnails
   std::vector<cv::Mat> rights;
 };
 

@@ -5,9 +5,8 @@
 // and the frame count).
 #pragma once
 
-#include <string>
-
 #include <opencv2/core.hpp>
+#include <string>
 
 namespace stereolint {
 

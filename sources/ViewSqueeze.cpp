@@ -8,7 +8,8 @@ namespace stereolint {
 
 std::string squeezeFactorNames() {
   std::string names;
-  for (const char* factor : kSqueezeFactors) names += (names.empty() ? "" : ", ") + std::string(factor);
+  for (const char* factor : kSqueezeFactors)
+    names += (names.empty() ? "" : ", ") + std::string(factor);
   return names;
 }
 

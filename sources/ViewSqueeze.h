@@ -11,9 +11,8 @@
 #pragma once
 
 #include <array>
-#include <string>
-
 #include <opencv2/core.hpp>
+#include <string>
 
 #include "util/Expected.h"
 

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <fstream>
-
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 
@@ -31,7 +30,7 @@ class EyeSyncRuns : public ::testing::Test {
   // Every frame is read; only the last is analysed, to keep the run short.
   ProcessResult run(const std::vector<std::string>& inputs, std::vector<std::string> more = {}) {
     std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-t", "1",
-                                          "-r", "out/", "-p", kParameters, "-i"};
+                                          "-r", "out/",    "-p", kParameters,  "-i"};
     arguments.insert(arguments.end(), inputs.begin(), inputs.end());
     arguments.insert(arguments.end(), more.begin(), more.end());
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
@@ -67,7 +66,8 @@ TEST_F(EyeSyncRuns, ARightEyeThreeFramesLateIsReportedAndGoesIntoTheReport) {
 
 TEST_F(EyeSyncRuns, EyesInStepPrintNothingNew) {
   writeVideos(0);
-  const ProcessResult result = run({"left.avi", "right.avi"}, {"-s", std::to_string(kFrames) + ","});
+  const ProcessResult result =
+      run({"left.avi", "right.avi"}, {"-s", std::to_string(kFrames) + ","});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
 }

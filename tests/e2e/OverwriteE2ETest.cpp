@@ -30,9 +30,9 @@ class Overwrite : public ::testing::Test {
     ASSERT_TRUE(test::writeVideo(folder.file("B.avi"), test::sideBySideFrames(later), "MJPG"));
   }
   ProcessResult run(const std::string& input, std::vector<std::string> more = {}) {
-    std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-t", "2",
-                                          "-r", "out/",    "-p", kParameters,  "-o",
-                                          "VERTICALLY", "-i", input};
+    std::vector<std::string> arguments = {"-m", "CONSOLE",    "-d",   "Stereolint", "-t",
+                                          "2",  "-r",         "out/", "-p",         kParameters,
+                                          "-o", "VERTICALLY", "-i",   input};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
   }

@@ -38,7 +38,8 @@ cv::Mat halved(const StereoPair& pair, bool sideBySide) {
 StereoPair turnedAndEnlargedPair() {
   const int margin = 64;
   const cv::Mat canvas = test::texturedPicture(kView + cv::Size(2 * margin, 2 * margin));
-  const cv::Point2f centre(static_cast<float>(canvas.cols) / 2, static_cast<float>(canvas.rows) / 2);
+  const cv::Point2f centre(static_cast<float>(canvas.cols) / 2,
+                           static_cast<float>(canvas.rows) / 2);
   cv::Mat turned;
   cv::warpAffine(canvas, turned, cv::getRotationMatrix2D(centre, 1.0, 1.0 / 1.02), canvas.size(),
                  cv::INTER_LINEAR, cv::BORDER_REFLECT);
@@ -60,9 +61,11 @@ class Squeeze : public ::testing::Test {
                     std::vector<std::string> more = {}) {
     const std::string name = "take" + std::to_string(++runs) + ".png";
     EXPECT_TRUE(cv::imwrite(folder.file(name), picture));
-    std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-t", "1",
-                                          "-r", "out" + std::to_string(runs) + "/",
-                                          "-p", kParameters, "-i", name, "-o", orientation};
+    std::vector<std::string> arguments = {
+        "-m", "CONSOLE",   "-d", "Stereolint",
+        "-t", "1",         "-r", "out" + std::to_string(runs) + "/",
+        "-p", kParameters, "-i", name,
+        "-o", orientation};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
   }
@@ -88,18 +91,19 @@ TEST_F(Squeeze, HalfSideBySideAndOverUnderReadAsTheFullPairAndWriteTheUnsqueezed
 }
 
 TEST_F(Squeeze, AFactorOutsideTheListAndASqueezeWithoutOrientationAreRefused) {
-  const ProcessResult wrong = run(test::sideBySide(test::rotatedPair(kView, 1.0)), "VERTICALLY",
-                                  {"--squeeze", "3"});
+  const ProcessResult wrong =
+      run(test::sideBySide(test::rotatedPair(kView, 1.0)), "VERTICALLY", {"--squeeze", "3"});
   EXPECT_EQ(wrong.exitCode, 255);
   EXPECT_EQ(wrong.err,
             "--squeeze: \"3\" is no squeeze factor; valid: 1, 2\nHELP: Stereolint -h\n\n");
   const StereoPair pair = test::rotatedPair(kView, 1.0);
   ASSERT_TRUE(cv::imwrite(folder.file("l.png"), pair.left));
   ASSERT_TRUE(cv::imwrite(folder.file("r.png"), pair.right));
-  const ProcessResult whole = test::runProcess(
-      STEREOLINT_BINARY, {"-m", "CONSOLE", "-d", "Stereolint", "-t", "1", "-r", "out/", "-p",
-                          kParameters, "-i", "l.png", "r.png", "--squeeze", "2"},
-      {folder.path(), {}, {}});
+  const ProcessResult whole =
+      test::runProcess(STEREOLINT_BINARY,
+                       {"-m", "CONSOLE", "-d", "Stereolint", "-t", "1", "-r", "out/", "-p",
+                        kParameters, "-i", "l.png", "r.png", "--squeeze", "2"},
+                       {folder.path(), {}, {}});
   EXPECT_EQ(whole.exitCode, 255);
   EXPECT_NE(whole.err.find("--squeeze: needs -o"), std::string::npos) << whole.err;
 }

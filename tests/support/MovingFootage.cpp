@@ -1,7 +1,6 @@
 #include "support/MovingFootage.h"
 
 #include <cmath>
-
 #include <opencv2/imgproc.hpp>
 
 namespace stereolint::test {

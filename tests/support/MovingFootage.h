@@ -3,19 +3,18 @@
 // background, with the right eye delayed by a known number of frames.
 #pragma once
 
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 #include "support/SyntheticViews.h"
 
 namespace stereolint::test {
 
 enum class Motion {
-  Pan,      // the camera moves irregularly across and up and down the scene
+  Pan,        // the camera moves irregularly across and up and down the scene
   SteadyPan,  // the camera moves sideways at a constant 3 columns a frame
-  Objects,  // the camera stands still; a few patches move over the scene
-  Still,    // nothing moves
+  Objects,    // the camera stands still; a few patches move over the scene
+  Still,      // nothing moves
 };
 
 // `frames` pairs of `size`. The right view sees the scene `parallax`

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/Methods.h"
+#include "app/ShotScan.h"
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
@@ -141,10 +142,12 @@ bool FramePipeline::prepare() {
   }
   warnWhenNoTileFits(view);
   frameCount = shownCount(first);
+  if (!quality.start(frameCount, first.frameRate())) return false;
   if (words->isTake) {
-    status.progress().start(frameCount, options.selection.countWithin(frameCount));
+    if (!chooseSampling()) return false;
+    status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection));
   }
-  return quality.start(frameCount, first.frameRate());
+  return true;
 }
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
@@ -163,8 +166,8 @@ void FramePipeline::readFrames() {
   const std::string name = streams.front()->takeName();
   cv::Mat pictures[2];
   std::int64_t number = 0;
-  for (std::int64_t index = 0;
-       !workerRefused && platform::stopRequested() == 0 && readPictures(index, pictures, number);
+  for (std::int64_t index = 0; !workerRefused && platform::stopRequested() == 0 &&
+                               passUnsampled(index) && readPictures(index, pictures, number);
        ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
@@ -177,7 +180,7 @@ void FramePipeline::readFrames() {
     // The selection counts frames by their place in the take; the frame is
     // named by its own number (an image sequence's number from its file name).
     const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
-    if (!words->isTake || options.selection.contains(static_cast<int>(index + 1))) {
+    if (!words->isTake || analyses(index + 1)) {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
@@ -221,6 +224,56 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
     return false;
   }
   if (streams.size() == 1) pictures[1] = pictures[0];
+  return true;
+}
+
+bool FramePipeline::analyses(std::int64_t place) const {
+  return place <= INT_MAX && options.selection.contains(static_cast<int>(place)) &&
+         sampling.takes(place);
+}
+
+bool FramePipeline::chooseSampling() {
+  if (options.every > 1) sampling = FrameSampling::every(options.every);
+  if (options.perShot == 0) return true;
+  Expected<ShotPlan> plan = perShotPlaces(options, regions);
+  if (!plan) {
+    status.error(phase(plan.failure().topic), plan.error());
+    return false;
+  }
+  sampling = FrameSampling::places(std::move(plan.value().places));
+  quality.useCuts(plan.value().shotStarts);
+  return true;
+}
+
+bool FramePipeline::passUnsampled(std::int64_t& index) {
+  if (!words->isTake || sampling.takesAll()) return true;
+  const std::optional<std::int64_t> next = sampling.nextFrom(index + 1, options.selection);
+  if (!next) return false;
+  const std::int64_t count = *next - (index + 1);
+  if (count == 0) return true;
+  if (!skipPictures(index, count)) return false;
+  index += count;
+  return true;
+}
+
+bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
+  if (streams.front()->countIsExact() && index + count >= frameCount) return false;
+  for (size_t k = 0; k < streams.size(); ++k) {
+    FrameStream& stream = *streams[k];
+    std::int64_t passed = 0;
+    const StreamRead read = stream.skipAhead(count, passed);
+    if (passed == count) continue;
+    // As in readPictures: the first input's end is the take's end.
+    if (read.kind == StreamRead::Kind::End && k == 0 &&
+        !(stream.countIsExact() && index + passed < frameCount)) {
+      framesRead += static_cast<int>(passed);
+      return false;
+    }
+    framesRead += static_cast<int>(passed);
+    reportEarlyEnd(stream, index + passed, read.reason);
+    return false;
+  }
+  framesRead += static_cast<int>(count);
   return true;
 }
 

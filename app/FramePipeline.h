@@ -19,6 +19,7 @@
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"
 #include "app/Thread.h"
+#include "sources/FrameSampling.h"
 #include "sources/InputStreams.h"
 
 namespace stereolint {
@@ -60,6 +61,17 @@ class FramePipeline : public FrameCollector {
   // first stream's frame number; false at the end of the inputs, after
   // reporting an end that comes early.
   bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number);
+  // With --every or --per-shot: moves every stream past the pictures before
+  // the next one to analyse, so that `index` (from 0) is that one's. False
+  // when none is left, or the inputs ended or failed on the way (an early
+  // end reported as readPictures reports it).
+  bool passUnsampled(std::int64_t& index);
+  bool skipPictures(std::int64_t index, std::int64_t count);
+  // True when the picture at place `place` (from 1) of a take is analysed.
+  bool analyses(std::int64_t place) const;
+  // The sampling of --every, or of --per-shot from a reading pass of its
+  // own; false after reporting why the pass failed.
+  bool chooseSampling();
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
   // A frame of which no step measured anything gets a warning saying why.
@@ -80,6 +92,7 @@ class FramePipeline : public FrameCollector {
   const StreamWords* words = nullptr;
   cv::Size pictureSize;
   std::optional<std::pair<cv::Rect, cv::Rect>> regions;
+  FrameSampling sampling;
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;
   int framesSelected = 0;

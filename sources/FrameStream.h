@@ -106,6 +106,23 @@ class FrameStream {
   // can skip without decoding does so; `out.picture` may stay empty. The
   // default reads it.
   virtual StreamRead skip(StreamPicture& out) { return read(out); }
+
+  // Moves past the next `count` pictures (at least 1), whose pixels nobody
+  // needs, so that the next read() gives the one after them; `passed` says
+  // how many it moved past: `count`, or fewer when the input ended or
+  // failed there (the returned read then says which). A stream that can
+  // seek may jump instead of decoding what lies between. The default
+  // skips them one by one.
+  virtual StreamRead skipAhead(std::int64_t count, std::int64_t& passed) {
+    passed = 0;
+    StreamPicture unused;
+    while (passed < count) {
+      const StreamRead next = skip(unused);
+      if (next.kind != StreamRead::Kind::Picture) return next;
+      ++passed;
+    }
+    return StreamRead::picture();
+  }
 };
 
 }  // namespace stereolint

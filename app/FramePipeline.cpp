@@ -8,9 +8,11 @@
 
 #include "app/Methods.h"
 #include "app/ShotScan.h"
+#include "app/WorkerBudget.h"
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
+#include "platform/Memory.h"
 #include "platform/Signals.h"
 #include "qc/FailOn.h"
 #include "results/ResultsTable.h"
@@ -141,6 +143,7 @@ bool FramePipeline::prepare() {
     return false;
   }
   warnWhenNoTileFits(view);
+  budgetWorkers(view);
   frameCount = shownCount(first);
   if (!quality.start(frameCount, first.frameRate())) return false;
   if (words->isTake) {
@@ -160,6 +163,17 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
                      settings.heightText + "\" fits the views of " + options.inputs[0] + " (" +
                      std::to_string(view.width) + " x " + std::to_string(view.height) +
                      "): nothing can be measured");
+}
+
+void FramePipeline::budgetWorkers(cv::Size view) {
+  const Method* method = findMethod(options.method);
+  const WorkerBudget budget =
+      workerBudget(options.threads, view, method != nullptr ? method->bytesPerViewPixel : 0,
+                   platform::availableMemory());
+  workers = budget.workers;
+  if (words->isTake && budget.bounded()) {
+    status.warning(phase("threads"), boundedWorkersText(budget, view));
+  }
 }
 
 void FramePipeline::readFrames() {
@@ -189,7 +203,7 @@ void FramePipeline::readFrames() {
       quality.prepareWorker(*worker);
       workerRefused = !startWorker(std::move(worker));
     }
-    if (words->isTake) waitForFreeWorker(options.threads, *this);
+    if (words->isTake) waitForFreeWorker(workers, *this);
     // Reading stops when the selection names no later frame. A selection
     // that named none of the frames read goes on, to report what was read.
     if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;

@@ -74,6 +74,8 @@ class FramePipeline : public FrameCollector {
   bool chooseSampling();
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
+  // Sets `workers`: "-t", bounded by the memory available.
+  void budgetWorkers(cv::Size view);
   // A frame of which no step measured anything gets a warning saying why.
   void warnWhenNothingMeasured(const FrameWork& frame);
   // A failed write of the results to standard output (a full device, a
@@ -93,6 +95,7 @@ class FramePipeline : public FrameCollector {
   cv::Size pictureSize;
   std::optional<std::pair<cv::Rect, cv::Rect>> regions;
   FrameSampling sampling;
+  int workers = 1;     // "-t", or fewer when memory is short
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;
   int framesSelected = 0;

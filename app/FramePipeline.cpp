@@ -51,7 +51,9 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       presenter(presenter),
       status(status),
       quality(options, status),
-      inSteps(usesSteps(options.method)) {}
+      inSteps(usesSteps(options.method)),
+      summaryNeeded(options.mode == RunMode::Gui || !options.quality.enabled ||
+                    options.quality.pictures != qc::PictureMode::None) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -201,6 +203,7 @@ void FramePipeline::readFrames() {
       auto worker =
           std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
       quality.prepareWorker(*worker);
+      if (!summaryNeeded) worker->leaveSummaryUndrawn();
       workerRefused = !startWorker(std::move(worker));
     }
     if (words->isTake) waitForFreeWorker(workers, *this);

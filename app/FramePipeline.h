@@ -106,6 +106,9 @@ class FramePipeline : public FrameCollector {
   bool workerRefused = false;
   // The method measures in steps (HIERARCHY, feature tiles).
   const bool inSteps;
+  // Some frame's summary picture is written or shown: not so for a console
+  // run with --pictures none.
+  const bool summaryNeeded;
 };
 
 }  // namespace stereolint

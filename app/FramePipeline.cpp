@@ -182,8 +182,10 @@ void FramePipeline::readFrames() {
   const std::string name = streams.front()->takeName();
   cv::Mat pictures[2];
   std::int64_t number = 0;
-  for (std::int64_t index = 0; !workerRefused && platform::stopRequested() == 0 &&
-                               passUnsampled(index) && readPictures(index, pictures, number);
+  bool damaged = false;
+  for (std::int64_t index = 0;
+       !workerRefused && platform::stopRequested() == 0 && passUnsampled(index) &&
+       readPictures(index, pictures, number, damaged);
        ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
@@ -196,7 +198,7 @@ void FramePipeline::readFrames() {
     // The selection counts frames by their place in the take; the frame is
     // named by its own number (an image sequence's number from its file name).
     const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
-    if (!words->isTake || analyses(index + 1)) {
+    if (!damaged && (!words->isTake || analyses(index + 1))) {
       ++framesSelected;
       left = streams.front()->adjustView(left);
       right = streams.back()->adjustView(right);
@@ -213,12 +215,20 @@ void FramePipeline::readFrames() {
   }
 }
 
-bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number) {
+bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
+                                 bool& damaged) {
   if (streams.front()->countIsExact() && index >= frameCount) return false;
+  damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
     StreamPicture picture;
     const StreamRead read = stream.read(picture);
+    // The other eye is still read, to stay in step.
+    if (read.kind == StreamRead::Kind::Damaged) {
+      if (!words->isTake || analyses(index + 1)) reportDamaged(stream, read);
+      damaged = true;
+      continue;
+    }
     // The first input's end is the take's end, unless its count promised
     // more pictures.
     if (read.kind == StreamRead::Kind::End && k == 0 &&
@@ -306,6 +316,12 @@ void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index
                                      " stopped at frame " + std::to_string(index + 1) + " of " +
                                      std::to_string(frameCount) + detail);
   }
+}
+
+void FramePipeline::reportDamaged(const FrameStream& stream, const StreamRead& read) {
+  status.error(phase(words->topic), "Cannot " + std::string(words->read) + " frame " +
+                                        std::to_string(read.number) + " of " + stream.path() +
+                                        read.reason + "; the frame is not analysed");
 }
 
 void FramePipeline::reportEmptySelection() {

@@ -60,7 +60,11 @@ class FramePipeline : public FrameCollector {
   // Reads picture `index` (from 0) of every stream into `pictures`, and the
   // first stream's frame number; false at the end of the inputs, after
   // reporting an end that comes early.
-  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number);
+  // `damaged`: a stream passed over a picture it could not read (reported
+  // when the frame is to be analysed); the frame is then not analysed.
+  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
+                    bool& damaged);
+  void reportDamaged(const FrameStream& stream, const StreamRead& read);
   // With --every or --per-shot: moves every stream past the pictures before
   // the next one to analyse, so that `index` (from 0) is that one's. False
   // when none is left, or the inputs ended or failed on the way (an early

@@ -37,7 +37,9 @@ Expected<ShotPlan> perShotPlaces(
       if (stream.skip(picture).kind != StreamRead::Kind::Picture) break;
       continue;
     }
-    if (stream.read(picture).kind != StreamRead::Kind::Picture) break;
+    const StreamRead::Kind read = stream.read(picture).kind;
+    if (read == StreamRead::Kind::Damaged) continue;
+    if (read != StreamRead::Kind::Picture) break;
     const cv::Mat& frame = picture.picture;
     const bool cuttable = !regions || (regions->first.br().x <= frame.cols &&
                                        regions->first.br().y <= frame.rows);

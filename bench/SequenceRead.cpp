@@ -78,8 +78,10 @@ bool writeSequences(const fs::path& folder, const cv::Mat& canvas, const char* e
 }
 
 void readSequences(const fs::path& folder, const char* extension) {
-  auto streams = stereolint::openInputStreams(
-      {frameName(folder, "L", 1, extension), frameName(folder, "R", 1, extension)});
+  const auto pattern = [&](const char* eye) {
+    return (folder / ("take_" + std::string(eye) + ".%06d." + extension)).string();
+  };
+  auto streams = stereolint::openInputStreams({pattern("L"), pattern("R")});
   if (!streams) {
     std::printf("%-10s cannot be opened: %s\n", extension, streams.error().c_str());
     return;

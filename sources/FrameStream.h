@@ -22,15 +22,24 @@ struct StreamRead {
     Picture,  // `picture` holds the next picture
     End,      // the input has no more pictures
     Failed,   // the next picture cannot be read; `reason` says why
+    // The next picture cannot be read but later ones can (a damaged file
+    // of an image sequence): the stream has moved past it; `reason` says
+    // why and `number` names it.
+    Damaged,
   };
   Kind kind = Kind::End;
   // Why a read failed, as it ends the sentence that reports it, with its own
   // leading separator: " (status 3)", ": the file is truncated".
   std::string reason;
+  // The number of the picture a Damaged read passed over (see StreamPicture).
+  std::int64_t number = 0;
 
-  static StreamRead picture() { return {Kind::Picture, {}}; }
-  static StreamRead end() { return {Kind::End, {}}; }
-  static StreamRead failed(std::string why) { return {Kind::Failed, std::move(why)}; }
+  static StreamRead picture() { return {Kind::Picture, {}, 0}; }
+  static StreamRead end() { return {Kind::End, {}, 0}; }
+  static StreamRead failed(std::string why) { return {Kind::Failed, std::move(why), 0}; }
+  static StreamRead damaged(std::string why, std::int64_t number) {
+    return {Kind::Damaged, std::move(why), number};
+  }
 };
 
 // One picture of a stream and its place in the take.

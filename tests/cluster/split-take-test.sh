@@ -14,7 +14,8 @@
 #     measurement took, which no two runs share);
 #   - after a task's output and done-marker are deleted, --resume runs that
 #     task alone and the merge is the same again;
-#   - scripts/parallel-qc, on this machine, gives the same, and resumes too.
+#   - scripts/parallel-qc, on this machine, does the same with the alignment
+#     method (its table is ALIGNMENT.csv), and resumes a lost task.
 # Exits 77 (a skip for CTest) only when a service cannot start, saying which.
 set -euo pipefail
 binary=$(realpath "$1")
@@ -132,22 +133,55 @@ without_time() {
                     { if (t) $t = ""; print }' "$1"
 }
 
+# The merged results in MERGED against one run's in SINGLE: the report and
+# the table TABLE.
 same_results() {
-  local merged=$1 what=$2
+  local single=$1 merged=$2 table=$3 what=$4
   cmp "$single/report.json" "$merged/report.json" || fail "$what: report.json differs from one run's"
-  [[ -s "$single/RESULTS.csv" ]] || fail "the single run wrote no RESULTS.csv"
-  diff <(without_time "$single/RESULTS.csv") <(without_time "$merged/RESULTS.csv") >&2 ||
-    fail "$what: RESULTS.csv differs from one run's (TIME aside)"
+  [[ -s "$single/$table" ]] || fail "the single run wrote no $table"
+  diff <(without_time "$single/$table") <(without_time "$merged/$table") >&2 ||
+    fail "$what: $table differs from one run's (TIME aside)"
   [[ -s "$merged/report.html" ]] || fail "$what: no report.html"
 }
 
 # Deletes a task's output and done-marker and the merged results, as a task
 # that failed leaves them.
 lose_task() {
-  rm -rf "$1/parts/$2" "$1/parts/$2.done" "$1/report.json" "$1/RESULTS.csv"
+  rm -rf "$1/parts/$2" "$1/parts/$2.done" "$1"/report.* "$1"/*.csv
+}
+
+# --- the split and the table merge, without a cluster ----------------------
+check_split_and_tables() {
+  (
+    split_take_program=test
+    source "$source_dir/scripts/lib/split-take.sh"
+    [[ "$(split_take_ranges 10 4 3 | tr '\n' ' ')" == "001 1 3 002 4 6 003 7 8 004 9 10 " ]] ||
+      fail "10 frames in 4 tasks: $(split_take_ranges 10 4 3 | tr '\n' ' ')"
+    [[ "$(split_take_ranges 2 5 3 | tr '\n' ' ')" == "001 1 1 002 2 2 " ]] ||
+      fail "2 frames in 5 tasks: $(split_take_ranges 2 5 3 | tr '\n' ' ')"
+    (($(split_take_task_count 130000 0 5000) == 26)) || fail "130000 frames, 5000 a task"
+    # Parts whose rows came in the order their frames finished, the steps of
+    # a frame in their order.
+    local out=$scratch/tables header=",ID,SIZE,MEDIAN,TIME"
+    mkdir -p "$out/parts/001" "$out/parts/002"
+    printf '%s\n' "$header" "VERTICAL,2,12,-3,1" "ROTATION,2,12,0.1,1" "VERTICAL,1,12,-2,1" \
+      "ROTATION,1,12,0.2,1" >"$out/parts/001/RESULTS.csv"
+    printf '%s\n' "$header" "VERTICAL,10,12,-1,1" "ROTATION,10,12,0.3,1" "VERTICAL,9,12,-4,1" \
+      "ROTATION,9,12,0.4,1" >"$out/parts/002/RESULTS.csv"
+    split_take_merge_table "$out" RESULTS.csv
+    [[ "$(cut -d, -f1,2 "$out/RESULTS.csv" | tr '\n' ' ')" == \
+       ",ID VERTICAL,1 ROTATION,1 VERTICAL,2 ROTATION,2 VERTICAL,9 ROTATION,9 VERTICAL,10 ROTATION,10 " ]] ||
+      fail "the merged table is not in frame order: $(cat "$out/RESULTS.csv")"
+    echo "ALIGNMENT,1" >>"$out/parts/002/RESULTS.csv"
+    sed -i 1s/TIME/POINTS/ "$out/parts/002/RESULTS.csv"
+    split_take_merge_table "$out" RESULTS.csv 2>/dev/null && fail "parts of different headers were merged"
+    true
+  )
 }
 
 # --- the test --------------------------------------------------------------
+step "the split into ranges and the table merge"
+check_split_and_tables
 step "making the take"
 make_take
 step "starting munged, slurmctld, slurmd"
@@ -164,12 +198,13 @@ chmod +x bin/Stereolint
 ln -s "$(dirname "$binary")/../report/stereolint-report" bin/stereolint-report
 touch failing
 step "one run over the take"
-args=(-i take.mp4 -o VERTICALLY -d Stereolint -t 1 --pictures none
+# --fail-on reject: the REJECT shot ends a run, or a task of its frames, with
+# exit code 3, which the split takes for a success.
+args=(-i take.mp4 -o VERTICALLY -d Stereolint -t 1 --pictures none --fail-on reject
       -p "WIDTH:10,HEIGHT:10,DETECTOR:GridFAST,EXTRACTOR:ORB,MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL;ROTATION;SCALE")
-single=$scratch/single
 status=0
 "$binary" "${args[@]}" -m CONSOLE --qc -r single/ >single.log 2>&1 || status=$?
-((status == 0)) || fail "one run over the take ended with $status: $(tail -n 5 single.log)"
+((status == 3)) || fail "one run over the take ended with $status, not 3: $(tail -n 5 single.log)"
 grep -q '^Take REJECT: 3 shots (1 PASS, 1 FIX, 1 REJECT), 32 frames$' single.log ||
   fail "the take was meant to have three shots, PASS, FIX and REJECT: $(grep '^Take' single.log)"
 
@@ -187,15 +222,22 @@ step "slurm-qc --resume"
 "$source_dir/scripts/slurm-qc" --resume slurm --wait >>slurm.log 2>&1 ||
   fail "slurm-qc --resume failed: $(cat slurm.log)"
 grep -q '^array [0-9]* tasks 2$' slurm/job/jobs || fail "the resume did not run task 2 alone"
-same_results slurm "slurm-qc"
+same_results single slurm RESULTS.csv "slurm-qc"
+[[ "$(cat slurm/parts/001.done) $(cat slurm/parts/004.done)" == "0 3" ]] ||
+  fail "the done-markers hold the exit codes: $(cat slurm/parts/*.done)"
 
-step "parallel-qc --tasks 3"
-"$source_dir/scripts/parallel-qc" --tasks 3 --jobs 2 --binary "$binary" parallel -- "${args[@]}" \
+step "one run and parallel-qc --tasks 3 with the alignment method"
+# Two workers a task: a part's rows come in the order its frames finish.
+alignment=(-i take.mp4 -o VERTICALLY -d Alignment --pictures none)
+"$binary" "${alignment[@]}" -t 1 -m CONSOLE --qc -r single-alignment/ >single-alignment.log 2>&1 ||
+  fail "one run of the alignment method failed: $(tail -n 5 single-alignment.log)"
+"$source_dir/scripts/parallel-qc" --tasks 3 --jobs 1 --binary "$binary" parallel -- "${alignment[@]}" -t 2 \
   >parallel.log 2>&1 || fail "parallel-qc failed: $(cat parallel.log)"
-same_results parallel "parallel-qc"
+same_results single-alignment parallel ALIGNMENT.csv "parallel-qc"
 lose_task parallel 003
 step "parallel-qc --resume after task 3 is lost"
 "$source_dir/scripts/parallel-qc" --resume parallel >>parallel.log 2>&1 ||
   fail "parallel-qc --resume failed: $(cat parallel.log)"
-same_results parallel "parallel-qc --resume"
+grep -q "tasks 3, " parallel.log || fail "the resume did not run task 3 alone: $(cat parallel.log)"
+same_results single-alignment parallel ALIGNMENT.csv "parallel-qc --resume"
 echo "PASS: slurm-qc and parallel-qc merge into one run's results, resumed or not"

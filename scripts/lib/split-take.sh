@@ -66,6 +66,7 @@ split_take_count_frames() {
   local input=$1 lower=${1,,} count
   case "$lower" in
     *.mp4 | *.avi | *.mov | *.mkv)
+      [[ -f "$input" && -r "$input" ]] || { split_take_fail "cannot read the input $input"; return 1; }
       count=$(ffprobe -v error -select_streams v:0 -show_entries stream=nb_frames \
                 -of default=noprint_wrappers=1:nokey=1 "$input" 2>/dev/null | head -n 1)
       if ! [[ "$count" =~ ^[0-9]+$ ]] || ((count == 0)); then

@@ -153,7 +153,7 @@ lose_task() {
 # --- the split and the table merge, without a cluster ----------------------
 check_split_and_tables() {
   (
-    split_take_program=test
+    split_take_program=cluster-test
     source "$source_dir/scripts/lib/split-take.sh"
     [[ "$(split_take_ranges 10 4 3 | tr '\n' ' ')" == "001 1 3 002 4 6 003 7 8 004 9 10 " ]] ||
       fail "10 frames in 4 tasks: $(split_take_ranges 10 4 3 | tr '\n' ' ')"

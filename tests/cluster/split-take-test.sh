@@ -180,6 +180,9 @@ check_split_and_tables() {
 }
 
 # --- the test --------------------------------------------------------------
+# Each slurm-qc --wait is bounded, so that a job that never runs fails the
+# test and the services are still stopped (CTest's timeout would kill the
+# test without its clean-up).
 step "the split into ranges and the table merge"
 check_split_and_tables
 step "making the take"
@@ -209,7 +212,7 @@ grep -q '^Take REJECT: 3 shots (1 PASS, 1 FIX, 1 REJECT), 32 frames$' single.log
   fail "the take was meant to have three shots, PASS, FIX and REJECT: $(grep '^Take' single.log)"
 
 step "slurm-qc --tasks 4 --wait, task 2 failing"
-"$source_dir/scripts/slurm-qc" --tasks 4 --wait --binary bin/Stereolint slurm -- "${args[@]}" \
+timeout 90 "$source_dir/scripts/slurm-qc" --tasks 4 --wait --binary bin/Stereolint slurm -- "${args[@]}" \
   >slurm.log 2>&1 && fail "slurm-qc --wait succeeded with a failing task: $(cat slurm.log)"
 [[ "$(cat slurm/job/ranges)" == $'001 1 8\n002 9 16\n003 17 24\n004 25 32' ]] ||
   fail "unexpected ranges: $(cat slurm/job/ranges)"
@@ -219,7 +222,7 @@ grep -q "tasks 2 failed" slurm.log || fail "slurm-qc did not name the failed tas
 
 rm failing
 step "slurm-qc --resume"
-"$source_dir/scripts/slurm-qc" --resume slurm --wait >>slurm.log 2>&1 ||
+timeout 90 "$source_dir/scripts/slurm-qc" --resume slurm --wait >>slurm.log 2>&1 ||
   fail "slurm-qc --resume failed: $(cat slurm.log)"
 grep -q '^array [0-9]* tasks 2$' slurm/job/jobs || fail "the resume did not run task 2 alone"
 same_results single slurm RESULTS.csv "slurm-qc"

@@ -273,9 +273,11 @@ bool FramePipeline::chooseSampling() {
 }
 
 bool FramePipeline::passUnsampled(std::int64_t& index) {
-  if (!words->isTake || sampling.takesAll()) return true;
+  if (!words->isTake) return true;
   const std::optional<std::int64_t> next = sampling.nextFrom(index + 1, options.selection);
-  if (!next) return false;
+  // Without sampling, a take whose selection names no later frame is read
+  // on, so that an empty selection can say how far the take went.
+  if (!next) return sampling.takesAll();
   const std::int64_t count = *next - (index + 1);
   if (count == 0) return true;
   if (!skipPictures(index, count)) return false;
@@ -284,7 +286,11 @@ bool FramePipeline::passUnsampled(std::int64_t& index) {
 }
 
 bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
-  if (streams.front()->countIsExact() && index + count >= frameCount) return false;
+  // A take of known length that ends before: its frames count as passed.
+  if (streams.front()->countIsExact() && index + count >= frameCount) {
+    framesRead += static_cast<int>(std::max<std::int64_t>(frameCount - index, 0));
+    return false;
+  }
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
     std::int64_t passed = 0;

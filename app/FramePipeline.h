@@ -65,10 +65,12 @@ class FramePipeline : public FrameCollector {
   bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
                     bool& damaged);
   void reportDamaged(const FrameStream& stream, const StreamRead& read);
-  // With --every or --per-shot: moves every stream past the pictures before
-  // the next one to analyse, so that `index` (from 0) is that one's. False
-  // when none is left, or the inputs ended or failed on the way (an early
-  // end reported as readPictures reports it).
+  // Moves every stream past the pictures before the next one to analyse
+  // (frames outside the selection, and with --every or --per-shot those the
+  // sampling passes over), so that `index` (from 0) is that one's: a video
+  // jumps between key frames, a sequence skips its files unopened. False
+  // when none is left under a sampling, or the inputs ended or failed on
+  // the way (an early end reported as readPictures reports it).
   bool passUnsampled(std::int64_t& index);
   bool skipPictures(std::int64_t index, std::int64_t count);
   // True when the picture at place `place` (from 1) of a take is analysed.

@@ -189,24 +189,9 @@ void FramePipeline::readFrames() {
        ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
-    cv::Mat left = pictures[0];
-    cv::Mat right = pictures[1];
-    if (regions) {
-      left = left(regions->first);
-      right = right(regions->second);
-    }
-    // The selection counts frames by their place in the take; the frame is
-    // named by its own number (an image sequence's number from its file name).
-    const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
     if (!damaged && (!words->isTake || analyses(index + 1))) {
       ++framesSelected;
-      left = streams.front()->adjustView(left);
-      right = streams.back()->adjustView(right);
-      auto worker =
-          std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
-      quality.prepareWorker(*worker);
-      if (!summaryNeeded) worker->leaveSummaryUndrawn();
-      workerRefused = !startWorker(std::move(worker));
+      startFrame(pictures, number, name);
     }
     if (words->isTake) waitForFreeWorker(workers, *this);
     // Reading stops when the selection names no later frame. A selection
@@ -215,13 +200,36 @@ void FramePipeline::readFrames() {
   }
 }
 
+void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number,
+                               const std::string& name) {
+  cv::Mat left = pictures[0];
+  cv::Mat right = pictures[1];
+  if (regions) {
+    left = left(regions->first);
+    right = right(regions->second);
+  }
+  left = streams.front()->adjustView(left);
+  right = streams.back()->adjustView(right);
+  // The selection counts frames by their place in the take; the frame is
+  // named by its own number (an image sequence's number from its file name).
+  const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
+  auto worker =
+      std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
+  quality.prepareWorker(*worker);
+  if (!summaryNeeded) worker->leaveSummaryUndrawn();
+  workerRefused = !startWorker(std::move(worker));
+}
+
 bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
                                  bool& damaged) {
   if (streams.front()->countIsExact() && index >= frameCount) return false;
   damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
-    StreamPicture picture;
+    // The workers copied the views of the last frame: its picture is let go
+    // here so that the stream can decode the next one into the same buffer.
+    pictures[k].release();
+    StreamPicture& picture = decoded[k];
     const StreamRead read = stream.read(picture);
     // The other eye is still read, to stay in step.
     if (read.kind == StreamRead::Kind::Damaged) {

@@ -60,6 +60,8 @@ class FramePipeline : public FrameCollector {
   // Reads picture `index` (from 0) of every stream into `pictures`, and the
   // first stream's frame number; false at the end of the inputs, after
   // reporting an end that comes early.
+  // Cuts the views of a frame read and starts its worker.
+  void startFrame(const cv::Mat (&pictures)[2], std::int64_t number, const std::string& name);
   // `damaged`: a stream passed over a picture it could not read (reported
   // when the frame is to be analysed); the frame is then not analysed.
   bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
@@ -101,6 +103,9 @@ class FramePipeline : public FrameCollector {
   cv::Size pictureSize;
   std::optional<std::pair<cv::Rect, cv::Rect>> regions;
   FrameSampling sampling;
+  // The last picture read from each stream; a stream that can decodes the
+  // next one into its buffer.
+  StreamPicture decoded[2];
   int workers = 1;     // "-t", or fewer when memory is short
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;

@@ -1,5 +1,9 @@
 #include "platform/Memory.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -81,6 +85,17 @@ std::optional<std::uint64_t> availableMemory() {
   const auto group = groupAvailable();
   if (system && group) return std::min(*system, *group);
   return system ? system : group;
+}
+
+void keepFreedMemory() {
+#if defined(__GLIBC__)
+  // Blocks up to the largest size the library serves from its heaps
+  // (32 MiB: a 4K view in 8-bit colour) come from there, not from a mapping
+  // of their own; freed memory at the top of a heap stays unless more than
+  // 1 GiB of it gathers there.
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+#endif
 }
 
 }  // namespace stereolint::platform

@@ -11,4 +11,6 @@ std::optional<std::uint64_t> availableMemory() {
   return static_cast<std::uint64_t>(status.ullAvailPhys);
 }
 
+void keepFreedMemory() {}
+
 }  // namespace stereolint::platform

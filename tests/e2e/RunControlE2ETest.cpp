@@ -171,7 +171,7 @@ TEST_F(RunControl, ViewsTooLargeForTheImageLibraryAreRefusedBeforeTheWork) {
 
 TEST_F(RunControl, WorkersAreBoundedByTheMemoryOfTheProcessGroup) {
   makeVideo(4);
-  // The run goes into a new memory control group of its own with a 300 MiB
+  // The run goes into a new memory control group of its own with a 500 MiB
   // limit, as a batch scheduler would give a job (version 1 or 2).
   const std::string script = R"(
     v1=$(awk -F: '$2=="memory"{print $3}' /proc/self/cgroup)
@@ -184,7 +184,7 @@ TEST_F(RunControl, WorkersAreBoundedByTheMemoryOfTheProcessGroup) {
       exit 77
     fi
     group=$parent/stereolint-test-$$
-    mkdir "$group" 2>/dev/null && echo 300M > "$group/$limit" 2>/dev/null || exit 77
+    mkdir "$group" 2>/dev/null && echo 500M > "$group/$limit" 2>/dev/null || exit 77
     (echo $BASHPID > "$group/cgroup.procs" && exec )" +
                              command("take.avi", "40") + R"()
     status=$?

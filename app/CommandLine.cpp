@@ -58,6 +58,27 @@ const QualityOption* qualityOption(const std::string& word) {
   return nullptr;
 }
 
+// The options that choose which frames of a take are analysed.
+struct SamplingOption {
+  const char* word;
+  const char* value;
+  const char* description;
+  std::optional<std::string> Settings::*text;
+};
+
+const SamplingOption kSamplingOptions[] = {
+    {"--every", "N", "-- analyse every N-th frame of a take, optional", &Settings::every},
+    {"--per-shot", "K", "-- analyse K frames spread over each shot (with --qc), optional",
+     &Settings::perShot},
+};
+
+const SamplingOption* samplingOption(const std::string& word) {
+  for (const SamplingOption& option : kSamplingOptions) {
+    if (word == option.word) return &option;
+  }
+  return nullptr;
+}
+
 // What keeps incomplete settings from a run, for the line after "Wrong
 // application arguments": each missing option or unreadable input, e.g.
 // "Missing or unreadable: the input a.png (no readable file); -d (the
@@ -123,6 +144,9 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
     } else if (const QualityOption* option = qualityOption(word)) {
       settings.quality.*(option->text) =
           hasValue ? std::optional<std::string>(words[i + 1]) : std::nullopt;
+    } else if (const SamplingOption* sampling = samplingOption(word)) {
+      settings.*(sampling->text) =
+          hasValue ? std::optional<std::string>(words[i + 1]) : std::nullopt;
     }
   }
   return line;
@@ -155,6 +179,9 @@ std::string usageText() {
           "-- stretch half-width or half-height views back, with -o, optional");
   addLine(text, "--qc", "-- quality control and report, optional");
   for (const QualityOption& option : kQualityOptions) {
+    addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
+  }
+  for (const SamplingOption& option : kSamplingOptions) {
     addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
   }
   addLine(text, "-h", "-- console help");

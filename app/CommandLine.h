@@ -28,6 +28,9 @@ struct Settings {
   std::string unreadableSecond;
   // --qc and the quality control options, as given (see qc/QcOptions.h).
   qc::QcOptionTexts quality;
+  // Sampling of the frames of a take, as given: --every N, --per-shot K.
+  std::optional<std::string> every;
+  std::optional<std::string> perShot;
 };
 
 struct CommandLine {

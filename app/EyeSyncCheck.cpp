@@ -32,9 +32,20 @@ void EyeSyncCheck::start(const InputStreams& streams) {
   }
 }
 
-void EyeSyncCheck::add(const cv::Mat& left, const cv::Mat& right) {
+void EyeSyncCheck::add(std::int64_t place, const cv::Mat (&pictures)[2],
+                       const std::optional<std::pair<cv::Rect, cv::Rect>>& regions) {
   if (!active || reported) return;
-  estimator.add(left, right);
+  // The estimate needs consecutive frames; a gap ends the frames it sees.
+  if (estimator.frames() > 0 && place != lastPlace + 1) {
+    report();
+    return;
+  }
+  lastPlace = place;
+  if (regions) {
+    estimator.add(pictures[0](regions->first), pictures[1](regions->second));
+  } else {
+    estimator.add(pictures[0], pictures[1]);
+  }
   if (estimator.full()) report();
 }
 

@@ -14,7 +14,10 @@
 #pragma once
 
 #include <opencv2/core.hpp>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/RunStatus.h"
@@ -31,9 +34,13 @@ class EyeSyncCheck {
   // Once the inputs are open. The check is on for two inputs of a take
   // (videos, image sequences, clips); a pair of stills is one frame.
   void start(const InputStreams& streams);
-  // The views of each frame read, in take order; the report is made as
-  // soon as enough frames were seen.
-  void add(const cv::Mat& left, const cv::Mat& right);
+  // Each picture read, with its place in the take (from 0), in take order:
+  // the pictures of the two streams, cut by `regions` when they hold both
+  // views. Only the first run of consecutive places is compared: frames
+  // passed over (a selection that starts later, --every, a damaged picture)
+  // end it. The report is made as soon as enough frames were seen.
+  void add(std::int64_t place, const cv::Mat (&pictures)[2],
+           const std::optional<std::pair<cv::Rect, cv::Rect>>& regions);
   // Once reading ends: the report, unless made already, and the outcome
   // (NotApplicable for one input).
   const qc::EyeSync& finish();
@@ -44,6 +51,7 @@ class EyeSyncCheck {
   RunStatus& status;
   bool active = false;
   bool reported = false;
+  std::int64_t lastPlace = -1;
   qc::EyeSyncEstimator estimator;
   qc::EyeSync outcome;
 };

@@ -7,9 +7,12 @@
 #include <iostream>
 
 #include "app/Methods.h"
+#include "app/ShotScan.h"
+#include "app/WorkerBudget.h"
 #include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
 #include "checkers/ViewContent.h"
+#include "platform/Memory.h"
 #include "platform/Signals.h"
 #include "qc/FailOn.h"
 #include "results/ResultsTable.h"
@@ -51,7 +54,9 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       quality(options, status),
       eyes(status),
       overwrite(options, status),
-      inSteps(usesSteps(options.method)) {}
+      inSteps(usesSteps(options.method)),
+      summaryNeeded(options.mode == RunMode::Gui || !options.quality.enabled ||
+                    options.quality.pictures != qc::PictureMode::None) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -145,12 +150,15 @@ bool FramePipeline::prepare() {
     return false;
   }
   warnWhenNoTileFits(view);
+  budgetWorkers(view);
   eyes.start(streams);
   frameCount = shownCount(first);
+  if (!quality.start(frameCount, first.frameRate())) return false;
   if (words->isTake) {
-    status.progress().start(frameCount, options.selection.countWithin(frameCount));
+    if (!chooseSampling()) return false;
+    status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection));
   }
-  return quality.start(frameCount, first.frameRate());
+  return true;
 }
 
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
@@ -165,50 +173,78 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
                      "): nothing can be measured");
 }
 
+void FramePipeline::budgetWorkers(cv::Size view) {
+  const Method* method = findMethod(options.method);
+  const WorkerBudget budget =
+      workerBudget(options.threads, view, method != nullptr ? method->bytesPerViewPixel : 0,
+                   platform::availableMemory());
+  workers = budget.workers;
+  if (words->isTake && budget.bounded()) {
+    status.warning(phase("threads"), boundedWorkersText(budget, view));
+  }
+}
+
 void FramePipeline::readFrames() {
   const std::string name = streams.front()->takeName();
   cv::Mat pictures[2];
   std::int64_t number = 0;
+  bool damaged = false;
   for (std::int64_t index = 0;
-       !workerRefused && platform::stopRequested() == 0 && readPictures(index, pictures, number);
+       !workerRefused && platform::stopRequested() == 0 && passUnsampled(index) &&
+       readPictures(index, pictures, number, damaged);
        ++index) {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
-    cv::Mat left = pictures[0];
-    cv::Mat right = pictures[1];
-    if (regions) {
-      left = left(regions->first);
-      right = right(regions->second);
-    }
-    eyes.add(left, right);
-    // The selection counts frames by their place in the take; the frame is
-    // named by its own number (an image sequence's number from its file name).
-    const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
-    if (!words->isTake || options.selection.contains(static_cast<int>(index + 1))) {
+    if (!damaged) eyes.add(index, pictures, regions);
+    if (!damaged && (!words->isTake || analyses(index + 1))) {
       ++framesSelected;
-      left = streams.front()->adjustView(left);
-      right = streams.back()->adjustView(right);
-      left = unsqueezeView(left, options.orientation, options.squeeze);
-      right = unsqueezeView(right, options.orientation, options.squeeze);
-      overwrite.beforeFrame(id, frameCount, left, right);
-      auto worker =
-          std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
-      quality.prepareWorker(*worker);
-      workerRefused = !startWorker(std::move(worker));
+      startFrame(pictures, number, name);
     }
-    if (words->isTake) waitForFreeWorker(options.threads, *this);
+    if (words->isTake) waitForFreeWorker(workers, *this);
     // Reading stops when the selection names no later frame. A selection
     // that named none of the frames read goes on, to report what was read.
     if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;
   }
 }
 
-bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number) {
+void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number,
+                               const std::string& name) {
+  cv::Mat left = pictures[0];
+  cv::Mat right = pictures[1];
+  if (regions) {
+    left = left(regions->first);
+    right = right(regions->second);
+  }
+  left = unsqueezeView(streams.front()->adjustView(left), options.orientation, options.squeeze);
+  right = unsqueezeView(streams.back()->adjustView(right), options.orientation, options.squeeze);
+  // The selection counts frames by their place in the take; the frame is
+  // named by its own number (an image sequence's number from its file name).
+  const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
+  overwrite.beforeFrame(id, frameCount, left, right);
+  auto worker =
+      std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
+  quality.prepareWorker(*worker);
+  if (!summaryNeeded) worker->leaveSummaryUndrawn();
+  workerRefused = !startWorker(std::move(worker));
+}
+
+bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
+                                 bool& damaged) {
   if (streams.front()->countIsExact() && index >= frameCount) return false;
+  damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
-    StreamPicture picture;
+    // The workers copied the views of the last frame: its picture is let go
+    // here so that the stream can decode the next one into the same buffer.
+    pictures[k].release();
+    StreamPicture& picture = decoded[k];
     const StreamRead read = stream.read(picture);
+    // The other eye is still read, to stay in step.
+    if (read.kind == StreamRead::Kind::Damaged) {
+      if (!words->isTake || analyses(index + 1)) reportDamaged(stream, read);
+      damaged = true;
+      continue;
+    }
     // The first input's end is the take's end, unless its count promised
     // more pictures.
     if (read.kind == StreamRead::Kind::End && k == 0 &&
@@ -234,6 +270,62 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
   return true;
 }
 
+bool FramePipeline::analyses(std::int64_t place) const {
+  return place <= INT_MAX && options.selection.contains(static_cast<int>(place)) &&
+         sampling.takes(place);
+}
+
+bool FramePipeline::chooseSampling() {
+  if (options.every > 1) sampling = FrameSampling::every(options.every);
+  if (options.perShot == 0) return true;
+  Expected<ShotPlan> plan = perShotPlaces(options, regions);
+  if (!plan) {
+    status.error(phase(plan.failure().topic), plan.error());
+    return false;
+  }
+  sampling = FrameSampling::places(std::move(plan.value().places));
+  quality.useCuts(plan.value().shotStarts);
+  return true;
+}
+
+bool FramePipeline::passUnsampled(std::int64_t& index) {
+  if (!words->isTake) return true;
+  const std::optional<std::int64_t> next = sampling.nextFrom(index + 1, options.selection);
+  // Without sampling, a take whose selection names no later frame is read
+  // on, so that an empty selection can say how far the take went.
+  if (!next) return sampling.takesAll();
+  const std::int64_t count = *next - (index + 1);
+  if (count == 0) return true;
+  if (!skipPictures(index, count)) return false;
+  index += count;
+  return true;
+}
+
+bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
+  // A take of known length that ends before: its frames count as passed.
+  if (streams.front()->countIsExact() && index + count >= frameCount) {
+    framesRead += static_cast<int>(std::max<std::int64_t>(frameCount - index, 0));
+    return false;
+  }
+  for (size_t k = 0; k < streams.size(); ++k) {
+    FrameStream& stream = *streams[k];
+    std::int64_t passed = 0;
+    const StreamRead read = stream.skipAhead(count, passed);
+    if (passed == count) continue;
+    // As in readPictures: the first input's end is the take's end.
+    if (read.kind == StreamRead::Kind::End && k == 0 &&
+        !(stream.countIsExact() && index + passed < frameCount)) {
+      framesRead += static_cast<int>(passed);
+      return false;
+    }
+    framesRead += static_cast<int>(passed);
+    reportEarlyEnd(stream, index + passed, read.reason);
+    return false;
+  }
+  framesRead += static_cast<int>(count);
+  return true;
+}
+
 void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index,
                                    const std::string& detail) {
   // An input that gives no frame at all is as unreadable as one that cannot
@@ -246,6 +338,12 @@ void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index
                                      " stopped at frame " + std::to_string(index + 1) + " of " +
                                      std::to_string(frameCount) + detail);
   }
+}
+
+void FramePipeline::reportDamaged(const FrameStream& stream, const StreamRead& read) {
+  status.error(phase(words->topic), "Cannot " + std::string(words->read) + " frame " +
+                                        std::to_string(read.number) + " of " + stream.path() +
+                                        read.reason + "; the frame is not analysed");
 }
 
 void FramePipeline::reportEmptySelection() {

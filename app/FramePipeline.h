@@ -21,6 +21,7 @@
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"
 #include "app/Thread.h"
+#include "sources/FrameSampling.h"
 #include "sources/InputStreams.h"
 
 namespace stereolint {
@@ -61,9 +62,30 @@ class FramePipeline : public FrameCollector {
   // Reads picture `index` (from 0) of every stream into `pictures`, and the
   // first stream's frame number; false at the end of the inputs, after
   // reporting an end that comes early.
-  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number);
+  // Cuts the views of a frame read and starts its worker.
+  void startFrame(const cv::Mat (&pictures)[2], std::int64_t number, const std::string& name);
+  // `damaged`: a stream passed over a picture it could not read (reported
+  // when the frame is to be analysed); the frame is then not analysed.
+  bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
+                    bool& damaged);
+  void reportDamaged(const FrameStream& stream, const StreamRead& read);
+  // Moves every stream past the pictures before the next one to analyse
+  // (frames outside the selection, and with --every or --per-shot those the
+  // sampling passes over), so that `index` (from 0) is that one's: a video
+  // jumps between key frames, a sequence skips its files unopened. False
+  // when none is left under a sampling, or the inputs ended or failed on
+  // the way (an early end reported as readPictures reports it).
+  bool passUnsampled(std::int64_t& index);
+  bool skipPictures(std::int64_t index, std::int64_t count);
+  // True when the picture at place `place` (from 1) of a take is analysed.
+  bool analyses(std::int64_t place) const;
+  // The sampling of --every, or of --per-shot from a reading pass of its
+  // own; false after reporting why the pass failed.
+  bool chooseSampling();
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
+  // Sets `workers`: "-t", bounded by the memory available.
+  void budgetWorkers(cv::Size view);
   // A frame of which no step measured anything gets a warning saying why.
   void warnWhenNothingMeasured(const FrameWork& frame);
   // A failed write of the results to standard output (a full device, a
@@ -84,6 +106,11 @@ class FramePipeline : public FrameCollector {
   const StreamWords* words = nullptr;
   cv::Size pictureSize;
   std::optional<std::pair<cv::Rect, cv::Rect>> regions;
+  FrameSampling sampling;
+  // The last picture read from each stream; a stream that can decodes the
+  // next one into its buffer.
+  StreamPicture decoded[2];
+  int workers = 1;     // "-t", or fewer when memory is short
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;
   int framesSelected = 0;
@@ -94,6 +121,9 @@ class FramePipeline : public FrameCollector {
   bool workerRefused = false;
   // The method measures in steps (HIERARCHY, feature tiles).
   const bool inSteps;
+  // Some frame's summary picture is written or shown: not so for a console
+  // run with --pictures none.
+  const bool summaryNeeded;
 };
 
 }  // namespace stereolint

@@ -15,8 +15,8 @@ std::unique_ptr<StereolintInterface> make(const std::string& parameters) {
 }
 
 const Method kMethods[] = {
-    {"Stereolint", make<Stereolint>, checkParameters, true},
-    {"Alignment", make<AlignmentStereolint>, checkAlignmentParameters, false},
+    {"Stereolint", make<Stereolint>, checkParameters, true, 160},
+    {"Alignment", make<AlignmentStereolint>, checkAlignmentParameters, false, 32},
 };
 
 }  // namespace

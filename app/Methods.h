@@ -19,6 +19,12 @@ struct Method {
   // True for the method of steps (HIERARCHY, WIDTH, HEIGHT): a run warns
   // when no step is named or no feature tile fits the views.
   bool measuresInSteps;
+  // The memory one frame in flight takes at its peak, in bytes per pixel
+  // of one view (both views, their copies, the pictures drawn and the
+  // measuring's own buffers), as measured on side-by-side 1080p and 2160p
+  // footage with room to spare: what bounds the workers of a run (see
+  // WorkerBudget.h).
+  double bytesPerViewPixel;
 };
 
 // The method called `name` (exact, case-sensitive), or null.

@@ -36,6 +36,10 @@ bool QcRun::start(int count, std::optional<double> videoRate) {
   return true;
 }
 
+void QcRun::useCuts(const std::vector<int>& shotStarts) {
+  if (session) session->useCuts(shotStarts);
+}
+
 void QcRun::prepareWorker(Thread& worker) {
   if (!session) return;
   session->expect(worker.work().id);

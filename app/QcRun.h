@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -32,6 +33,10 @@ class QcRun {
   // False after reporting an error block: a start timecode whose frames do
   // not fit the rate.
   bool start(int frameCount, std::optional<double> videoRate);
+
+  // After start(): the shots start at these frame numbers (see
+  // qc::QcSession::useCuts).
+  void useCuts(const std::vector<int>& shotStarts);
 
   // For each selected frame, in take order, before its worker begins: the
   // session expects the frame, and the worker signs and judges it.

@@ -1,18 +1,60 @@
 #include "app/RunOptions.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 #include "sources/ViewSqueeze.h"
 #include "util/Numbers.h"
 
 namespace stereolint {
 
+namespace {
+
+// A count option's value: digits only, at least 1.
+Expected<int> countOf(const char* option, const std::string& text) {
+  const bool digits = !text.empty() && text.size() <= 9 &&
+                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits || std::stoi(text) < 1) {
+    return Failure{std::string(option) + ": \"" + text + "\" is not a whole number of at least 1"};
+  }
+  return std::stoi(text);
+}
+
+// --every and --per-shot, checked together: each alone, --per-shot with the
+// shots of quality control.
+Expected<std::pair<int, int>> readSampling(const Settings& settings) {
+  if (settings.every && settings.perShot) {
+    return Failure{"--every and --per-shot choose frames in different ways: give one of them"};
+  }
+  if (settings.perShot && !settings.quality.qc) {
+    return Failure{"--per-shot works with --qc only, whose shot detection it uses"};
+  }
+  std::pair<int, int> sampling{1, 0};
+  if (settings.every) {
+    Expected<int> every = countOf("--every", *settings.every);
+    if (!every) return every.failure();
+    sampling.first = every.value();
+  }
+  if (settings.perShot) {
+    Expected<int> perShot = countOf("--per-shot", *settings.perShot);
+    if (!perShot) return perShot.failure();
+    sampling.second = perShot.value();
+  }
+  return sampling;
+}
+
+}  // namespace
+
 Expected<RunOptions> runOptions(const Settings& settings) {
   Expected<qc::QcOptions> quality = qc::readQcOptions(settings.quality);
   if (!quality) return quality.failure();
   const Expected<int> squeeze = readSqueeze(settings.squeeze, settings.orientation);
   if (!squeeze) return Failure{"--squeeze: " + squeeze.error()};
+  Expected<std::pair<int, int>> sampling = readSampling(settings);
+  if (!sampling) return sampling.failure();
   RunOptions options;
+  std::tie(options.every, options.perShot) = sampling.value();
   options.quality = quality.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
   options.inputs = settings.inputs;

@@ -35,11 +35,17 @@ struct RunOptions {
   std::string unreadableSecond;
   // Quality control; `quality.enabled` is false without --qc.
   qc::QcOptions quality;
+  // Sampling of a take's selected frames: every N-th (1: all of them), or
+  // K frames spread over each shot (0: not asked). At most one is not at
+  // its default.
+  int every = 1;
+  int perShot = 0;
 };
 
 // The run options of settings that checkSettings accepted, or the argument
-// error line of options that cannot be used (e.g. "--limits: Unknown limit
-// ...", "--squeeze: \"3\" is no squeeze factor; valid: 1, 2").
+// error line of quality control, squeeze or sampling options that cannot be
+// used (e.g. "--limits: Unknown limit ...", "--squeeze: \"3\" is no squeeze
+// factor; valid: 1, 2", "--every: \"0\" is not a whole number of at least 1").
 Expected<RunOptions> runOptions(const Settings& settings);
 
 }  // namespace stereolint

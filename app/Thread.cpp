@@ -103,7 +103,7 @@ void Thread::run() {
   if (quality) frame.signature = qc::frameSignature(frame.left);
   try {
     frame.results = checker->compute(nullptr, frame.left, frame.right);
-    {
+    if (drawSummary) {
       const timing::ScopedStage drawing(timing::Stage::Drawing);
       frame.summary = checker->visualize(frame.results);
     }

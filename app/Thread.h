@@ -74,6 +74,10 @@ class Thread : public QThread {
   // `quality` must outlive the worker.
   void checkQuality(const qc::QcOptions& quality);
 
+  // Before begin(): the checker's summary picture is not drawn, for a run
+  // that neither writes nor shows it (`work().summary` stays empty).
+  void leaveSummaryUndrawn() { drawSummary = false; }
+
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.
   // An error of the image library (or any other exception) is kept as the
@@ -88,6 +92,7 @@ class Thread : public QThread {
   const qc::QcOptions* quality = nullptr;
   FrameWork frame;
   bool notStarted = false;
+  bool drawSummary = true;
 };
 
 // Receives each finished worker's frame on the main thread.

@@ -81,19 +81,27 @@ void setProgram(const std::string& path) { programPath() = path; }
 
 ProgramRun runStereolint(const std::string& input, const std::string& output, int threads,
                          bool pinToOneCore) {
+  return runProgram({"-m", "CONSOLE", "-i", input, "-o", "VERTICALLY", "-d", "Stereolint", "-t",
+                     std::to_string(threads), "-r", output, "-p", kBenchParameters},
+                    output, pinToOneCore);
+}
+
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& output,
+                      bool pinToOneCore) {
   const std::string timings = output + ".timings";
   std::remove(timings.c_str());
-  const std::string threadText = std::to_string(threads);
+  std::vector<char*> words = {const_cast<char*>(program().c_str())};
+  for (const std::string& argument : arguments) words.push_back(const_cast<char*>(argument.c_str()));
+  words.push_back(nullptr);
   std::fflush(stdout);  // the child must not print what this process buffered
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
+    if (std::freopen("/dev/null", "w", stderr) == nullptr) _exit(126);
     if (pinToOneCore) pinToFirstAllowedCore();
     setenv("STEREOLINT_TIMINGS", timings.c_str(), 1);
-    execl(program().c_str(), program().c_str(), "-m", "CONSOLE", "-i", input.c_str(), "-o",
-          "VERTICALLY", "-d", "Stereolint", "-t", threadText.c_str(), "-r", output.c_str(), "-p",
-          kBenchParameters, static_cast<char*>(nullptr));
+    execv(program().c_str(), words.data());
     _exit(127);
   }
   ProgramRun run;

@@ -34,6 +34,12 @@ void setProgram(const std::string& path);
 ProgramRun runStereolint(const std::string& input, const std::string& output, int threads,
                          bool pinToOneCore = false);
 
+// Runs the program with `arguments` (the words after its path), its stage
+// timers written beside `output` (a result prefix), its console output
+// discarded.
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& output,
+                      bool pinToOneCore = false);
+
 // The benchmark's parameters: the three checkers in hierarchy on corrected
 // views, distributions on, ORB features in 10 % tiles.
 extern const char* const kBenchParameters;

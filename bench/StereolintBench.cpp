@@ -1,7 +1,7 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
-//                    [--alignment] [--encoded]
+//                    [--qc] [--every] [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -25,7 +25,11 @@
 // the program (an earlier one, to compare; its stage columns stay 0 when it
 // has no stage timers). --decode, also only when asked, times decoding a
 // 1080p H.264 video (N frames, at least 48) with the program's frame stream
-// against the image library's video reader.
+// against the image library's video reader, and reading a pair of 2,000-frame
+// DPX sequences against the same frames as PNG. --qc times numbers-only quality
+// control at 1080p and 4K per view, --every a 2,000-frame take sampled with
+// --every 24 (both only when asked), and --long adds memory over a
+// 10,000-frame numbers-only run (see QcBench.h).
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +45,8 @@
 #include "IoFloor.h"
 #include "LoopScaling.h"
 #include "ProgramRun.h"
+#include "QcBench.h"
+#include "SequenceRead.h"
 
 namespace {
 
@@ -151,9 +157,9 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
 int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
-  bool alignment = false, encoded = false, decode = false;
+  bool alignment = false, encoded = false, decode = false, qc = false, sampling = false;
   const auto choose = [&](bool& section) {
-    if (!chosen) videos = stills = loops = longRun = alignment = decode = false;
+    if (!chosen) videos = stills = loops = longRun = alignment = decode = qc = sampling = false;
     chosen = true;
     section = true;
   };
@@ -174,15 +180,19 @@ int main(int argc, char** argv) {
       encoded = true;
     } else if (std::strcmp(argv[i], "--decode") == 0) {
       choose(decode);
+    } else if (std::strcmp(argv[i], "--qc") == 0) {
+      choose(qc);
+    } else if (std::strcmp(argv[i], "--every") == 0) {
+      choose(sampling);
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
-                   "[--decode] [--alignment [--encoded]]\n",
+                   "[--decode] [--qc] [--every] [--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (loops && !videos && !stills && !longRun && !alignment && !decode) {
+  if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling) {
     bench::printLoopScaling();
     return 0;
   }
@@ -196,9 +206,13 @@ int main(int argc, char** argv) {
   if (videos) printVideos(folder, canvas, frames);
   if (stills) printStills(folder, canvas);
   if (loops) bench::printLoopScaling();
+  if (qc) bench::printQcSpeed(folder, canvas, frames);
   if (longRun) printLongRun(folder, canvas);
+  if (longRun) bench::printLongQc(folder, canvas);
+  if (sampling) bench::printSampling(folder, canvas);
   if (alignment) bench::printAlignmentComparison(folder.string(), encoded);
   if (decode) bench::printDecodeSpeed(folder, canvas, std::max(frames, 48));
+  if (decode) bench::printSequenceReading(folder, canvas);
   fs::remove_all(folder);
   return 0;
 }

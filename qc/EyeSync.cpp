@@ -202,7 +202,8 @@ EyeSync EyeSyncEstimator::estimate() const {
   const int first = kMaxEyeOffset + 1;
   const int end = count - kMaxEyeOffset;
   if (end - first < kMinCompared) {
-    sync.reason = "only " + framesText(count) + (count == 1 ? " was" : " were") + " read, " +
+    sync.reason = "only " + std::to_string(count) + " consecutive " +
+                  (count == 1 ? "frame was" : "frames were") + " read, " +
                   std::to_string(first + kMinCompared + kMaxEyeOffset) + " are needed";
     return sync;
   }

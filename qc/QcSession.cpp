@@ -16,6 +16,10 @@ void QcSession::expect(int frame) {
   expected.push_back(frame);
 }
 
+void QcSession::useCuts(const std::vector<int>& shotStarts) {
+  knownStarts.emplace(shotStarts.begin(), shotStarts.end());
+}
+
 SessionUpdate QcSession::add(FrameRecord record) {
   SessionUpdate update;
   const int frame = record.frame;
@@ -47,8 +51,13 @@ void QcSession::walk(SessionUpdate& update) {
 
 void QcSession::step(int frame, SessionUpdate& update) {
   const FrameRecord& record = records.at(frame);
-  if (!openShot.empty() && isCut(records.at(openShot.back()).signature, record.signature))
-    closeShot(update);
+  if (!openShot.empty()) {
+    const int before = openShot.back();
+    const bool cut =
+        knownStarts ? knownStarts->upper_bound(before) != knownStarts->upper_bound(frame)
+                    : isCut(records.at(before).signature, record.signature);
+    if (cut) closeShot(update);
+  }
   openShot.push_back(frame);
   const FrameAssessment& assessment = assessments.at(frame);
   const bool held = decidePictures(pictures, assessment.verdict) == PictureDecision::Hold;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -53,6 +54,13 @@ class QcSession {
   // call after finish(), do nothing.
   void expect(int frame);
 
+  // Takes the cuts from a reading pass over every frame (--per-shot), not
+  // from the signatures of the frames added: a shot starts at each of
+  // `shotStarts` (frame numbers), and a cut lies between two consecutive
+  // added frames when a start lies after the first and at or before the
+  // second. Called before the first add().
+  void useCuts(const std::vector<int>& shotStarts);
+
   SessionUpdate add(FrameRecord record);
   // Walks what is left, skipping frames that never came, and completes the
   // last shot. Later calls of add() and finish() do nothing.
@@ -83,6 +91,7 @@ class QcSession {
   int openWorst = 0;  // the open shot's worst conclusive frame so far; 0: none
   bool finished = false;
   std::vector<Shot> completed;
+  std::optional<std::set<int>> knownStarts;  // useCuts
 };
 
 // The shots of a whole set of frames: a session over them in frame-number

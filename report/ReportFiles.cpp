@@ -12,6 +12,7 @@
 #include "report/HtmlReport.h"
 #include "report/ReportJson.h"
 #include "results/ResultWriters.h"
+#include "util/Paths.h"
 
 namespace stereolint::report {
 
@@ -33,6 +34,9 @@ std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame
   for (const std::string& prefix : prefixes) {
     const std::string path = prefix + std::to_string(frame) + "_" + std::to_string(frameCount) +
                              "_SUMMARY.png";
+    // A frame whose pictures were not written has no summary: asking the
+    // image library would only make it complain on standard error.
+    if (!fileExists(path)) continue;
     try {
       cv::Mat picture = cv::imread(path, cv::IMREAD_COLOR);
       if (picture.empty()) continue;

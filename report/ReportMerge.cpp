@@ -1,6 +1,7 @@
 #include "report/ReportMerge.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -72,12 +73,23 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
     }
   }
   ReportContent merged = first.content;
-  // Every part reads its take from the first frame, so the parts' estimates
-  // differ only in how many frames they saw before their range ended: the
-  // one that saw the most is the whole take's.
+  // Each part estimates the eyes' timing from the first frames of its own
+  // range: the estimate of more frames wins, and of as many, the one from
+  // earlier in the take, which a single run over the whole take makes too.
+  const auto firstFrame = [](const ReportContent& content) {
+    int frame = INT_MAX;
+    for (const qc::FrameRecord& record : content.frames) frame = std::min(frame, record.frame);
+    return frame;
+  };
+  int chosenFirst = firstFrame(first.content);
   for (const SourcedReport& report : reports) {
-    if (report.content.eyeSync.framesCompared > merged.eyeSync.framesCompared)
-      merged.eyeSync = report.content.eyeSync;
+    const qc::EyeSync& sync = report.content.eyeSync;
+    const int start = firstFrame(report.content);
+    if (sync.framesCompared > merged.eyeSync.framesCompared ||
+        (sync.framesCompared == merged.eyeSync.framesCompared && start < chosenFirst)) {
+      merged.eyeSync = sync;
+      chosenFirst = start;
+    }
   }
   merged.frames.clear();
   for (const auto& entry : frames) merged.frames.push_back(*entry.second.first);

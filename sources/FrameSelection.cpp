@@ -25,6 +25,17 @@ int FrameSelection::last() const {
   return last;
 }
 
+int FrameSelection::nextFrom(int id) const {
+  if (selectsAll()) return id;
+  int next = 0;
+  for (const Interval& interval : intervals) {
+    if (interval.last < id) continue;
+    const int first = std::max(interval.first, id);
+    if (next == 0 || first < next) next = first;
+  }
+  return next;
+}
+
 int FrameSelection::countWithin(int total) const {
   if (selectsAll()) return std::max(total, 0);
   // Intervals may overlap: count each frame once.

@@ -24,6 +24,10 @@ class FrameSelection {
   // every frame.
   int last() const;
 
+  // The first frame at or after `id` that it names; 0 when it names none
+  // from there on. With every frame selected, `id` itself.
+  int nextFrom(int id) const;
+
   // How many of the frames 1 to `total` it selects.
   int countWithin(int total) const;
 

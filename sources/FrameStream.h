@@ -22,15 +22,24 @@ struct StreamRead {
     Picture,  // `picture` holds the next picture
     End,      // the input has no more pictures
     Failed,   // the next picture cannot be read; `reason` says why
+    // The next picture cannot be read but later ones can (a damaged file
+    // of an image sequence): the stream has moved past it; `reason` says
+    // why and `number` names it.
+    Damaged,
   };
   Kind kind = Kind::End;
   // Why a read failed, as it ends the sentence that reports it, with its own
   // leading separator: " (status 3)", ": the file is truncated".
   std::string reason;
+  // The number of the picture a Damaged read passed over (see StreamPicture).
+  std::int64_t number = 0;
 
-  static StreamRead picture() { return {Kind::Picture, {}}; }
-  static StreamRead end() { return {Kind::End, {}}; }
-  static StreamRead failed(std::string why) { return {Kind::Failed, std::move(why)}; }
+  static StreamRead picture() { return {Kind::Picture, {}, 0}; }
+  static StreamRead end() { return {Kind::End, {}, 0}; }
+  static StreamRead failed(std::string why) { return {Kind::Failed, std::move(why), 0}; }
+  static StreamRead damaged(std::string why, std::int64_t number) {
+    return {Kind::Damaged, std::move(why), number};
+  }
 };
 
 // One picture of a stream and its place in the take.
@@ -106,6 +115,23 @@ class FrameStream {
   // can skip without decoding does so; `out.picture` may stay empty. The
   // default reads it.
   virtual StreamRead skip(StreamPicture& out) { return read(out); }
+
+  // Moves past the next `count` pictures (at least 1), whose pixels nobody
+  // needs, so that the next read() gives the one after them; `passed` says
+  // how many it moved past: `count`, or fewer when the input ended or
+  // failed there (the returned read then says which). A stream that can
+  // seek may jump instead of decoding what lies between. The default
+  // skips them one by one.
+  virtual StreamRead skipAhead(std::int64_t count, std::int64_t& passed) {
+    passed = 0;
+    StreamPicture unused;
+    while (passed < count) {
+      const StreamRead next = skip(unused);
+      if (next.kind != StreamRead::Kind::Picture) return next;
+      ++passed;
+    }
+    return StreamRead::picture();
+  }
 };
 
 }  // namespace stereolint

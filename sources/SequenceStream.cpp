@@ -24,6 +24,10 @@ std::string asReason(const std::string& failure) {
   return reason;
 }
 
+std::string sizeText(cv::Size size) {
+  return std::to_string(size.width) + " x " + std::to_string(size.height);
+}
+
 class SequenceStream final : public FrameStream {
  public:
   SequenceStream(std::string name, SequenceFiles sequence, cv::Size firstSize,
@@ -64,8 +68,15 @@ class SequenceStream final : public FrameStream {
   StreamRead read(StreamPicture& out) override {
     if (next >= files.size()) return StreamRead::end();
     const SequenceFile& file = files[next++];
+    // The files of a sequence stand alone: a damaged or odd-sized one costs
+    // its own frame only.
     Expected<Picture> picture = readPictureFile(file.path);
-    if (!picture) return StreamRead::failed(asReason(picture.error()));
+    if (!picture) return StreamRead::damaged(asReason(picture.error()), file.number);
+    if (picture->pixels.size() != size) {
+      return StreamRead::damaged(": " + file.path + " measures " + sizeText(picture->pixels.size()) +
+                                     ", not " + sizeText(size) + " as the first file",
+                                 file.number);
+    }
     out.picture = picture->pixels;
     out.number = file.number;
     return StreamRead::picture();

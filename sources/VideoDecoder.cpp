@@ -118,4 +118,11 @@ bool VideoDecoder::seekBefore(std::int64_t timestamp) {
   return true;
 }
 
+std::optional<std::int64_t> VideoDecoder::keyFrameAtOrBefore(std::int64_t timestamp) const {
+  const AVIndexEntry* entry = avformat_index_get_entry_from_timestamp(
+      file->streams[streamIndex], timestamp, AVSEEK_FLAG_BACKWARD);
+  if (entry == nullptr || (entry->flags & AVINDEX_KEYFRAME) == 0) return std::nullopt;
+  return entry->timestamp;
+}
+
 }  // namespace stereolint::libav

@@ -3,7 +3,9 @@
 // conversion.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "sources/LibavHandles.h"
@@ -47,6 +49,12 @@ class VideoDecoder {
   // base) and forgets what the codec holds, so next() decodes from there.
   // False when the file cannot seek; the position is then unchanged.
   bool seekBefore(std::int64_t timestamp);
+
+  // The timestamp of the key frame at or before `timestamp` in the file's
+  // own index (a container's table of key frames), or nothing when the file
+  // has no index entry there: where seekBefore would land without reading
+  // the file.
+  std::optional<std::int64_t> keyFrameAtOrBefore(std::int64_t timestamp) const;
 
  private:
   VideoDecoder() = default;

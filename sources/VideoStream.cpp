@@ -83,6 +83,29 @@ class LibavVideoStream final : public VideoStream {
     return next;
   }
 
+  // Jumps when a key frame lies between the next frame and the target, so
+  // that less is decoded than by going frame by frame; else skips frame by
+  // frame. A jump lands on the target, placed by its timestamp as seekTo
+  // places it (or on the first frame after it when the file lacks it).
+  StreamRead skipAhead(std::int64_t pictures, std::int64_t& passed) override {
+    const std::int64_t target = delivered + pictures + 1;
+    if (pictures > 1 && count && target <= *count && keyFrameBetween(delivered + 1, target)) {
+      const timing::ScopedStage decoding(timing::Stage::Decoding);
+      switch (jump(target)) {
+        case Jump::Landed:
+          passed = pictures;
+          return StreamRead::picture();
+        case Jump::Lost:
+          passed = 0;
+          return StreamRead::failed(": FFmpeg cannot find frame " + std::to_string(target) +
+                                    " by its timestamp");
+        case Jump::Unmoved:
+          break;
+      }
+    }
+    return FrameStream::skipAhead(pictures, passed);
+  }
+
   bool seekTo(std::int64_t frameNumber) override;
 
   // Decodes the first frame, which then waits for read(), and takes the
@@ -114,6 +137,20 @@ class LibavVideoStream final : public VideoStream {
       if (*turn != 180) size = {size.height, size.width};
     }
   }
+
+  enum class Jump {
+    Landed,   // the target (or the first frame after it) waits for read()
+    Unmoved,  // the file cannot seek or place frames; nothing changed
+    Lost,     // the seek went through, but no frame at or after the target came
+  };
+  // Seeks to the key frame before frame `frameNumber` (1-based) and decodes
+  // up to it.
+  Jump jump(std::int64_t frameNumber);
+  // The timestamp of frame `frameNumber` (1-based) by the declared rate.
+  std::int64_t timestampOf(std::int64_t frameNumber) const;
+  // True when the file's index holds a key frame after frame `next` and at
+  // or before frame `target`: jumping there decodes less than going on.
+  bool keyFrameBetween(std::int64_t next, std::int64_t target) const;
 
   // Decodes the next frame unless opening or seekTo left one waiting, and
   // numbers it.
@@ -157,25 +194,37 @@ std::optional<std::int64_t> LibavVideoStream::placeOf(const AVFrame& frame) cons
   return static_cast<std::int64_t>(std::llround(seconds * *rate));
 }
 
-bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
+std::int64_t LibavVideoStream::timestampOf(std::int64_t frameNumber) const {
   const AVStream& stream = decoder->stream();
-  if (!rate || frameNumber < 1 || stream.time_base.num <= 0) return false;
   const std::int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
   const double seconds = static_cast<double>(frameNumber - 1) / *rate;
-  const auto timestamp =
-      start + static_cast<std::int64_t>(std::llround(seconds / av_q2d(stream.time_base)));
-  if (!decoder->seekBefore(timestamp)) return false;
+  return start + static_cast<std::int64_t>(std::llround(seconds / av_q2d(stream.time_base)));
+}
+
+bool LibavVideoStream::keyFrameBetween(std::int64_t next, std::int64_t target) const {
+  if (!rate || decoder->stream().time_base.num <= 0) return false;
+  const std::optional<std::int64_t> key = decoder->keyFrameAtOrBefore(timestampOf(target));
+  return key && *key > timestampOf(next);
+}
+
+LibavVideoStream::Jump LibavVideoStream::jump(std::int64_t frameNumber) {
+  if (!rate || frameNumber < 1 || decoder->stream().time_base.num <= 0) return Jump::Unmoved;
+  if (!decoder->seekBefore(timestampOf(frameNumber))) return Jump::Unmoved;
   waiting.reset();
   for (;;) {
-    if (decoder->next() != VideoDecoder::Outcome::Frame) return false;
+    if (decoder->next() != VideoDecoder::Outcome::Frame) return Jump::Lost;
     const auto place = placeOf(decoder->frame());
-    if (!place) return false;
+    if (!place) return Jump::Lost;
     if (*place + 1 >= frameNumber) {
       delivered = *place;
       waiting = VideoDecoder::Outcome::Frame;
-      return *place + 1 == frameNumber;
+      return Jump::Landed;
     }
   }
+}
+
+bool LibavVideoStream::seekTo(std::int64_t frameNumber) {
+  return jump(frameNumber) == Jump::Landed && delivered + 1 == frameNumber;
 }
 
 }  // namespace

@@ -128,6 +128,25 @@ bool fitLeastSquares(const std::vector<PointPair>& pairs, cv::Point2d centre,
   return all.size() >= 4 && solve(pairs, all, centre, model);
 }
 
+std::optional<FitPrecision> fitPrecision(const std::vector<PointPair>& pairs, cv::Point2d centre,
+                                         double sigma) {
+  const double length = normalisingLength(centre);
+  cv::Matx44d normal = cv::Matx44d::zeros();
+  for (const PointPair& pair : pairs) {
+    double row[4];
+    systemRow(pair, centre, length, row);
+    for (int r = 0; r < 4; ++r) {
+      for (int c = 0; c < 4; ++c) normal(r, c) += row[r] * row[c];
+    }
+  }
+  cv::Matx44d inverse;
+  if (pairs.size() < 4 || cv::invert(normal, inverse, cv::DECOMP_CHOLESKY) == 0) return std::nullopt;
+  FitPrecision precision;
+  precision.offset = sigma * std::sqrt(std::max(inverse(0, 0), 0.0));
+  precision.roll = sigma * std::sqrt(std::max(inverse(1, 1), 0.0)) / length;
+  return precision;
+}
+
 bool fitRobust(const std::vector<PointPair>& pairs, cv::Point2d centre, double threshold,
                DisparityModel& model, std::vector<bool>& inliers) {
   inliers.assign(pairs.size(), false);

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <opencv2/core.hpp>
 #include <vector>
 
@@ -61,6 +62,18 @@ bool fitLeastSquares(const std::vector<PointPair>& pairs, cv::Point2d centre,
 // than 4 pairs are given or no sample gives a model.
 bool fitRobust(const std::vector<PointPair>& pairs, cv::Point2d centre, double threshold,
                DisparityModel& model, std::vector<bool>& inliers);
+
+// How precisely a least-squares fit through `pairs` pins the model down,
+// for residuals of spread `sigma` rows: the standard errors of its offset
+// (rows) and of its roll term (rows per pixel, about radians of rotation),
+// from the covariance sigma^2 (A^T A)^-1 of the system. Nothing when the
+// system is singular.
+struct FitPrecision {
+  double offset = 0;
+  double roll = 0;
+};
+std::optional<FitPrecision> fitPrecision(const std::vector<PointPair>& pairs, cv::Point2d centre,
+                                         double sigma);
 
 // dy measured minus dy modelled for one pair, rows.
 double residual(const DisparityModel& model, const PointPair& pair);

@@ -35,6 +35,14 @@ constexpr double kMaxAmbiguousShare = 1.0;
 // of the view width and height (matches within a strip a sixth of the view
 // wide fall short).
 constexpr double kMinSpread = 0.05;
+// The standard errors the fit may leave on the offset (rows) and on the
+// rotation (degrees): two frames of one rig measured to these agree within
+// about 0.3 rows and 0.05 degrees. Points crowded on a part of the view
+// (a calibration target in a corner) pin the turn down poorly even when
+// they fit well.
+constexpr double kMaxOffsetError = 0.2;
+constexpr double kMaxRotationError = 0.04;
+constexpr double kPi = 3.14159265358979323846;
 // A pair counts as the same picture when this share of its inliers sit at
 // the same place in both views, within kSamePlace pixels.
 constexpr double kSameShare = 0.98;
@@ -198,6 +206,16 @@ std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
     return "POINTS CLUSTERED";
   }
   if (m.residual > kMaxResidual) return "RESIDUAL TOO LARGE";
+  std::vector<PointPair> used;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (m.inliers[i]) used.push_back(m.pairs[i]);
+  }
+  const std::optional<FitPrecision> precision =
+      fitPrecision(used, cv::Point2d(size.width / 2.0, size.height / 2.0), m.residual);
+  if (!precision || precision->offset > kMaxOffsetError ||
+      precision->roll * 180 / kPi > kMaxRotationError) {
+    return "FIT UNCERTAIN";
+  }
   return std::string();
 }
 

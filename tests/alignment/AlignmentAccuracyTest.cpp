@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <opencv2/core/utility.hpp>
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "AlignmentTestViews.h"
@@ -167,6 +168,32 @@ TEST_F(AlignmentAccuracy, RepetitivePatternGivesNoConfidentWrongAnswer) {
     EXPECT_NEAR(m.vertical, -3.0, 0.1);
   }
   EXPECT_NE(m.status, AlignmentStatus::Identical);
+}
+
+// The image library's calibration pairs: one rig, a chessboard with
+// 20-30 % horizontal parallax. Pairs that read OK agree with each other as
+// pairs of one rig must; the others say they are unsure.
+TEST(AlignmentOnARig, PairsOfOneRigAgreeOrSayTheyAreUnsure) {
+  const std::string folder = "/usr/share/doc/opencv-doc/examples/data/";
+  std::vector<std::pair<std::string, AlignmentMeasurement>> confident;
+  int pairs = 0;
+  for (const char* number : {"01", "02", "03", "04", "05", "06", "07", "08", "09", "11", "12",
+                             "13", "14"}) {
+    const cv::Mat left = cv::imread(folder + "left" + number + ".jpg", cv::IMREAD_COLOR);
+    const cv::Mat right = cv::imread(folder + "right" + number + ".jpg", cv::IMREAD_COLOR);
+    if (left.empty() || right.empty()) continue;
+    ++pairs;
+    const AlignmentMeasurement m = measureAlignment(left, right, AlignmentOptions{});
+    if (m.status == AlignmentStatus::Ok) confident.emplace_back(number, m);
+  }
+  if (pairs == 0) GTEST_SKIP() << "opencv-doc's calibration pairs are not installed";
+  for (const auto& [first, a] : confident) {
+    for (const auto& [second, b] : confident) {
+      EXPECT_NEAR(a.vertical, b.vertical, 0.3) << "pairs " << first << " and " << second;
+      EXPECT_NEAR(a.rotationDegrees, b.rotationDegrees, 0.05) << "pairs " << first << " and "
+                                                              << second;
+    }
+  }
 }
 
 }  // namespace

@@ -169,8 +169,8 @@ TEST_F(Footage, PairOfVideosOfDifferentLengthEndsWithTheShorter) {
             "Warning: \n\t[runtime phase]: ConsoleApplication::run - [eyes]\n"
             "\t[message      ]: The right eye has 3 frames, the left 4\n"
             "Warning: \n\t[runtime phase]: ConsoleApplication::run - [eyes]\n"
-            "\t[message      ]: Whether the eyes are in step cannot be told: only 3 frames were "
-            "read, 21 are needed\n");
+            "\t[message      ]: Whether the eyes are in step cannot be told: only 3 consecutive "
+            "frames were read, 21 are needed\n");
   EXPECT_EQ(filesIn("out").count("3_4_SUMMARY.png"), 1u) << "size is the first input's count";
   EXPECT_EQ(filesIn("out").count("4_4_SUMMARY.png"), 0u);
 }

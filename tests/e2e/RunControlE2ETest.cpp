@@ -169,5 +169,35 @@ TEST_F(RunControl, ViewsTooLargeForTheImageLibraryAreRefusedBeforeTheWork) {
   EXPECT_FALSE(fs::exists(folder.file("out/1_1_LEFT.png")));
 }
 
+TEST_F(RunControl, WorkersAreBoundedByTheMemoryOfTheProcessGroup) {
+  makeVideo(4);
+  // The run goes into a new memory control group of its own with a 500 MiB
+  // limit, as a batch scheduler would give a job (version 1 or 2).
+  const std::string script = R"(
+    v1=$(awk -F: '$2=="memory"{print $3}' /proc/self/cgroup)
+    v2=$(awk -F: '$1=="0"{print $3}' /proc/self/cgroup)
+    if [ -n "$v1" ] && [ -d "/sys/fs/cgroup/memory$v1" ]; then
+      parent=/sys/fs/cgroup/memory$v1; limit=memory.limit_in_bytes
+    elif [ -f "/sys/fs/cgroup$v2/cgroup.controllers" ]; then
+      parent=/sys/fs/cgroup$v2; limit=memory.max
+    else
+      exit 77
+    fi
+    group=$parent/stereolint-test-$$
+    mkdir "$group" 2>/dev/null && echo 500M > "$group/$limit" 2>/dev/null || exit 77
+    (echo $BASHPID > "$group/cgroup.procs" && exec )" +
+                             command("take.avi", "40") + R"()
+    status=$?
+    rmdir "$group"
+    exit $status)";
+  const ProcessResult result = shell(script);
+  if (result.exitCode == 77) GTEST_SKIP() << "no memory control group can be made here";
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("workers, not the 40 asked: a frame of 320 x 240 views takes about "),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(tableRows().size(), 5u) << "every frame is still analysed";
+}
+
 }  // namespace
 }  // namespace stereolint

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <opencv2/imgcodecs.hpp>
 
 #include "support/FootageFiles.h"
@@ -77,6 +78,41 @@ TEST_F(Sequences, APatternThatMatchesNoFileIsRefusedNamingIt) {
   const ProcessResult result = run({"none_%04d.png", "-o", "VERTICALLY"});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_NE(result.err.find("none_%04d.png"), std::string::npos) << result.err;
+}
+
+}  // namespace
+}  // namespace stereolint
+
+namespace stereolint {
+namespace {
+
+TEST_F(Sequences, ADamagedOrOddSizedFileCostsItsOwnFrameOnly) {
+  const auto frames = test::sideBySideFrames(test::shiftedPairs(5, {160, 120}, 2));
+  for (int k = 1; k <= 5; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f_%04d.png", k);
+    if (k == 2) {
+      std::ofstream(folder.file(name)) << "not a picture";
+    } else if (k == 4) {
+      ASSERT_TRUE(cv::imwrite(folder.file(name), cv::Mat(60, 80, CV_8UC3, cv::Scalar::all(90))));
+    } else {
+      ASSERT_TRUE(cv::imwrite(folder.file(name), frames[static_cast<size_t>(k - 1)]));
+    }
+  }
+  const ProcessResult result = run({"f_%04d.png", "-o", "VERTICALLY"});
+  EXPECT_EQ(result.exitCode, 255) << "a frame that cannot be read fails the run";
+  EXPECT_NE(result.err.find("Cannot read frame 2 of f_%04d.png: "), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("f_0002.png"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("Cannot read frame 4 of f_%04d.png: f_0004.png measures 80 x 60, "
+                            "not 320 x 120 as the first file; the frame is not analysed"),
+            std::string::npos)
+      << result.err;
+  for (const int frame : {1, 3, 5}) {
+    EXPECT_TRUE(fs::exists(folder.file("out/" + std::to_string(frame) + "_5_RESULT.txt")))
+        << "frame " << frame;
+  }
+  EXPECT_EQ(test::readLines(folder.file("out/RESULTS.csv")).size(), 4u);
 }
 
 }  // namespace

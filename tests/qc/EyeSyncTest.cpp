@@ -107,7 +107,7 @@ TEST(EyeSync, ASteadySidewaysPanCannotTellRatherThanMistakeParallaxForDelay) {
 TEST(EyeSync, TooFewFramesCannotTell) {
   const EyeSync sync = estimateOf(test::movingPairs(12, {192, 108}, 2, Motion::Pan));
   EXPECT_EQ(sync.status, EyeSyncStatus::CannotTell);
-  EXPECT_NE(sync.reason.find("only 12 frames"), std::string::npos) << sync.reason;
+  EXPECT_NE(sync.reason.find("only 12 consecutive frames"), std::string::npos) << sync.reason;
 }
 
 TEST(EyeSync, ADifferenceOfExposureBetweenTheEyesDoesNotMatter) {

@@ -38,6 +38,9 @@ TEST(UsageText, IsExactToTheByte) {
       "\t--start-timecode HH:MM:SS:FF       -- timecode of frame 1, optional\n"
       "\t--fail-on fix | reject             -- exit code 3 at or beyond that shot verdict, "
       "optional\n"
+      "\t--every N                          -- analyse every N-th frame of a take, optional\n"
+      "\t--per-shot K                       -- analyse K frames spread over each shot (with "
+      "--qc), optional\n"
       "\t-h                                 -- console help\n"
       "\n";
   EXPECT_EQ(usageText(), expected);

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "app/ShotScan.h"
+#include "sources/FrameSampling.h"
 #include "sources/FrameSelection.h"
 #include "util/Numbers.h"
 
@@ -73,6 +75,55 @@ TEST(ParseSequence, AgreesWithTheFrameListItStandsFor) {
       EXPECT_EQ(selection.contains(id), listed) << '"' << text << "\" at " << id;
     }
   }
+}
+
+}  // namespace
+}  // namespace stereolint
+
+namespace stereolint {
+namespace {
+
+std::vector<std::int64_t> sampledAmong(const FrameSampling& sampling, const std::string& text,
+                                       std::int64_t to) {
+  std::vector<std::int64_t> places;
+  const FrameSelection selection = parseSequence(text);
+  for (auto place = sampling.nextFrom(1, selection); place && *place <= to;
+       place = sampling.nextFrom(*place + 1, selection)) {
+    places.push_back(*place);
+  }
+  return places;
+}
+
+TEST(FrameSampling, EveryNthFrameCountsFromTheTakesFirstFrameWhateverTheSelection) {
+  using Places = std::vector<std::int64_t>;
+  const FrameSampling every = FrameSampling::every(24);
+  EXPECT_EQ(sampledAmong(every, "", 100), (Places{1, 25, 49, 73, 97}));
+  // A range split over two runs analyses the same frames as one run.
+  EXPECT_EQ(sampledAmong(every, "10-80", 100), (Places{25, 49, 73}));
+  EXPECT_EQ(sampledAmong(every, "1-48", 100), (Places{1, 25}));
+  EXPECT_EQ(sampledAmong(every, "49-100", 100), (Places{49, 73, 97}));
+  EXPECT_EQ(sampledAmong(every, "2,26,27", 100), (Places{}));
+  EXPECT_EQ(every.countWithin(100, parseSequence("10-80")), 3);
+  EXPECT_TRUE(FrameSampling::every(1).takesAll());
+  EXPECT_FALSE(every.takesAll());
+}
+
+TEST(FrameSampling, ChosenPlacesMeetTheSelection) {
+  using Places = std::vector<std::int64_t>;
+  const FrameSampling chosen = FrameSampling::places({40, 6, 16, 6, 90});
+  EXPECT_EQ(sampledAmong(chosen, "", 100), (Places{6, 16, 40, 90}));
+  EXPECT_EQ(sampledAmong(chosen, "10-50", 100), (Places{16, 40}));
+  EXPECT_EQ(chosen.countWithin(50, parseSequence("")), 3);
+  EXPECT_FALSE(chosen.takes(7));
+}
+
+TEST(SpreadOverShot, TakesTheMiddlesOfEqualParts) {
+  using Places = std::vector<std::int64_t>;
+  Places shot;
+  for (std::int64_t place = 101; place <= 200; ++place) shot.push_back(place);
+  EXPECT_EQ(spreadOverShot(shot, 2), (Places{126, 176}));
+  EXPECT_EQ(spreadOverShot(shot, 1), (Places{151}));
+  EXPECT_EQ(spreadOverShot(Places{5, 6, 7}, 4), (Places{5, 6, 7}));
 }
 
 }  // namespace

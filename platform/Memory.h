@@ -1,0 +1,27 @@
+// How much memory the program may still take without pushing the machine
+// into swapping or its process group (a cgroup, as batch schedulers give a
+// job) into the out-of-memory killer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace stereolint::platform {
+
+// Bytes available to this process now: the system's estimate of memory
+// available without swapping (Linux: MemAvailable of /proc/meminfo;
+// Windows: the available physical memory), or, when the process runs in a
+// control group with a memory limit, what that limit leaves if it is less.
+// Nothing when the system does not say.
+std::optional<std::uint64_t> availableMemory();
+
+// Asks the C library to keep the memory of freed pictures for the next
+// frame's rather than hand it back to the system: a frame's views and
+// buffers are allocated and freed anew for every frame, and memory handed
+// back comes again as fresh pages to fault in and clear, which costs as
+// much as the decoding at 4K. Resident memory then stays at the run's peak,
+// which is flat from frame to frame. Called once at start-up; does nothing
+// where the C library has no such setting.
+void keepFreedMemory();
+
+}  // namespace stereolint::platform

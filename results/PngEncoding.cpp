@@ -1,0 +1,151 @@
+#include "results/PngEncoding.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+
+#include <libdeflate.h>
+#include <opencv2/imgcodecs.hpp>
+
+namespace stereolint {
+
+namespace {
+
+constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr unsigned char kSubFilter = 1;
+constexpr int kFastestLevel = 1;
+// PNG allows chunks of up to 2^31 - 1 bytes; the compressed pixels are cut
+// into IDAT chunks of at most this many.
+constexpr size_t kLargestChunk = size_t{1} << 30;
+
+// PNG's colour types.
+constexpr unsigned char kGrey = 0, kTruecolour = 2, kTruecolourAlpha = 6;
+
+void putWord(std::vector<unsigned char>& bytes, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    bytes.push_back(static_cast<unsigned char>(value >> shift));
+  }
+}
+
+void appendChunk(std::vector<unsigned char>& bytes, const char* type, const unsigned char* data,
+                 size_t size) {
+  putWord(bytes, static_cast<std::uint32_t>(size));
+  const size_t start = bytes.size();
+  bytes.insert(bytes.end(), type, type + 4);
+  if (size > 0) bytes.insert(bytes.end(), data, data + size);
+  // The checksum covers the chunk's type and data.
+  putWord(bytes, libdeflate_crc32(0, bytes.data() + start, size + 4));
+}
+
+// The channel of the matrix that holds PNG channel `c`: PNG puts red first
+// where the image library puts blue first.
+int sourceChannel(int c, int channels) { return channels >= 3 && c != 1 && c != 3 ? 2 - c : c; }
+
+// Row `y` of the picture in PNG's sample order and byte order (16-bit
+// samples most significant byte first), without its filter byte.
+void pngRow(const cv::Mat& picture, int y, unsigned char* out) {
+  const int channels = picture.channels();
+  const size_t samples = static_cast<size_t>(picture.cols) * static_cast<size_t>(channels);
+  int order[4] = {0, 1, 2, 3};
+  for (int c = 0; c < channels; ++c) order[c] = sourceChannel(c, channels);
+  if (picture.depth() == CV_8U) {
+    const unsigned char* in = picture.ptr<unsigned char>(y);
+    if (channels == 1) {
+      std::memcpy(out, in, samples);
+      return;
+    }
+    for (size_t pixel = 0; pixel < samples; pixel += static_cast<size_t>(channels)) {
+      for (int c = 0; c < channels; ++c) out[pixel + c] = in[pixel + order[c]];
+    }
+    return;
+  }
+  const std::uint16_t* in = picture.ptr<std::uint16_t>(y);
+  for (size_t pixel = 0; pixel < samples; pixel += static_cast<size_t>(channels)) {
+    for (int c = 0; c < channels; ++c) {
+      const std::uint16_t value = in[pixel + order[c]];
+      out[2 * (pixel + c)] = static_cast<unsigned char>(value >> 8);
+      out[2 * (pixel + c) + 1] = static_cast<unsigned char>(value & 0xff);
+    }
+  }
+}
+
+// Every row behind its filter byte, filtered with "Sub": each byte less the
+// byte one pixel to its left (bytes of the first pixel stay as they are).
+std::vector<unsigned char> filteredRows(const cv::Mat& picture) {
+  const size_t pixelBytes = picture.elemSize();
+  const size_t rowBytes = static_cast<size_t>(picture.cols) * pixelBytes;
+  std::vector<unsigned char> rows((rowBytes + 1) * static_cast<size_t>(picture.rows));
+  for (int y = 0; y < picture.rows; ++y) {
+    unsigned char* row = rows.data() + (rowBytes + 1) * static_cast<size_t>(y);
+    row[0] = kSubFilter;
+    unsigned char* samples = row + 1;
+    pngRow(picture, y, samples);
+    // From the right, so that each byte is taken from its unfiltered neighbour.
+    for (size_t i = rowBytes; i-- > pixelBytes;) {
+      samples[i] = static_cast<unsigned char>(samples[i] - samples[i - pixelBytes]);
+    }
+  }
+  return rows;
+}
+
+struct FreeCompressor {
+  void operator()(libdeflate_compressor* compressor) const {
+    libdeflate_free_compressor(compressor);
+  }
+};
+
+// The zlib stream of `data`; empty when libdeflate cannot have its memory.
+std::vector<unsigned char> zlibStream(const std::vector<unsigned char>& data) {
+  const std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(
+      libdeflate_alloc_compressor(kFastestLevel));
+  if (!compressor) return {};
+  std::vector<unsigned char> stream(
+      libdeflate_zlib_compress_bound(compressor.get(), data.size()));
+  const size_t size = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(),
+                                               stream.data(), stream.size());
+  stream.resize(size);
+  return stream;
+}
+
+bool encodeOwn(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
+  const std::vector<unsigned char> stream = zlibStream(filteredRows(picture));
+  if (stream.empty()) return false;
+
+  const int channels = picture.channels();
+  std::vector<unsigned char> header;
+  putWord(header, static_cast<std::uint32_t>(picture.cols));
+  putWord(header, static_cast<std::uint32_t>(picture.rows));
+  header.push_back(picture.depth() == CV_16U ? 16 : 8);
+  header.push_back(channels == 1 ? kGrey : channels == 3 ? kTruecolour : kTruecolourAlpha);
+  header.insert(header.end(), {0, 0, 0});  // deflate, adaptive filtering, no interlace
+
+  bytes.clear();
+  bytes.reserve(stream.size() + 128);
+  bytes.insert(bytes.end(), std::begin(kSignature), std::end(kSignature));
+  appendChunk(bytes, "IHDR", header.data(), header.size());
+  for (size_t at = 0; at < stream.size(); at += kLargestChunk) {
+    appendChunk(bytes, "IDAT", stream.data() + at, std::min(kLargestChunk, stream.size() - at));
+  }
+  appendChunk(bytes, "IEND", nullptr, 0);
+  return true;
+}
+
+}  // namespace
+
+bool encodePng(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
+  const int channels = picture.channels();
+  const bool own = !picture.empty() && (picture.depth() == CV_8U || picture.depth() == CV_16U) &&
+                   (channels == 1 || channels == 3 || channels == 4);
+  if (own) return encodeOwn(picture, bytes);
+  try {
+    return cv::imencode(".png", picture, bytes);
+  } catch (const cv::Exception&) {
+    // The library throws rather than declines for some pictures (an empty
+    // matrix, two channels); for the caller that is a picture PNG cannot hold.
+    return false;
+  }
+}
+
+}  // namespace stereolint

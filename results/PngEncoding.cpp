@@ -6,7 +6,8 @@
 #include <iterator>
 #include <memory>
 
-#include <libdeflate.h>
+#include <isa-l/crc.h>
+#include <isa-l/igzip_lib.h>
 #include <opencv2/imgcodecs.hpp>
 
 namespace stereolint {
@@ -15,10 +16,11 @@ namespace {
 
 constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 constexpr unsigned char kSubFilter = 1;
-constexpr int kFastestLevel = 1;
 // PNG allows chunks of up to 2^31 - 1 bytes; the compressed pixels are cut
 // into IDAT chunks of at most this many.
 constexpr size_t kLargestChunk = size_t{1} << 30;
+// Larger pictures take the image library's writer (ISA-L counts in 32 bits).
+constexpr size_t kLargestOwnPicture = size_t{1} << 31;
 
 // PNG's colour types.
 constexpr unsigned char kGrey = 0, kTruecolour = 2, kTruecolourAlpha = 6;
@@ -36,7 +38,7 @@ void appendChunk(std::vector<unsigned char>& bytes, const char* type, const unsi
   bytes.insert(bytes.end(), type, type + 4);
   if (size > 0) bytes.insert(bytes.end(), data, data + size);
   // The checksum covers the chunk's type and data.
-  putWord(bytes, libdeflate_crc32(0, bytes.data() + start, size + 4));
+  putWord(bytes, crc32_gzip_refl(0, bytes.data() + start, size + 4));
 }
 
 // The channel of the matrix that holds PNG channel `c`: PNG puts red first
@@ -90,27 +92,42 @@ std::vector<unsigned char> filteredRows(const cv::Mat& picture) {
   return rows;
 }
 
-struct FreeCompressor {
-  void operator()(libdeflate_compressor* compressor) const {
-    libdeflate_free_compressor(compressor);
-  }
-};
+// The zlib stream of `data`, compressed at ISA-L's level 1; empty when
+// the library refuses (it does not for a complete input and its own
+// level buffer).
+std::vector<unsigned char> zlibStream(std::vector<unsigned char>& data) {
+  isal_zstream stream;
+  isal_deflate_init(&stream);
+  std::vector<unsigned char> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
+  stream.level = 1;
+  stream.level_buf = levelBuffer.data();
+  stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
+  stream.gzip_flag = IGZIP_ZLIB;
+  stream.end_of_stream = 1;
+  stream.next_in = data.data();
+  // encodePng hands pictures of 2 GiB and more to the image library, so the
+  // library's 32-bit counts hold every size met here.
+  stream.avail_in = static_cast<std::uint32_t>(data.size());
 
-// The zlib stream of `data`; empty when libdeflate cannot have its memory.
-std::vector<unsigned char> zlibStream(const std::vector<unsigned char>& data) {
-  const std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(
-      libdeflate_alloc_compressor(kFastestLevel));
-  if (!compressor) return {};
-  std::vector<unsigned char> stream(
-      libdeflate_zlib_compress_bound(compressor.get(), data.size()));
-  const size_t size = libdeflate_zlib_compress(compressor.get(), data.data(), data.size(),
-                                               stream.data(), stream.size());
-  stream.resize(size);
-  return stream;
+  // Deflate's stored blocks bound the output for data that does not
+  // compress; more room is added should the library ask for it.
+  std::vector<unsigned char> out(data.size() + data.size() / 16 + 4096);
+  size_t written = 0;
+  for (;;) {
+    stream.next_out = out.data() + written;
+    stream.avail_out = static_cast<std::uint32_t>(out.size() - written);
+    if (isal_deflate(&stream) != COMP_OK) return {};
+    written = out.size() - stream.avail_out;
+    if (stream.internal_state.state == ZSTATE_END) break;
+    out.resize(out.size() + out.size() / 2);
+  }
+  out.resize(written);
+  return out;
 }
 
 bool encodeOwn(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
-  const std::vector<unsigned char> stream = zlibStream(filteredRows(picture));
+  std::vector<unsigned char> rows = filteredRows(picture);
+  const std::vector<unsigned char> stream = zlibStream(rows);
   if (stream.empty()) return false;
 
   const int channels = picture.channels();
@@ -137,7 +154,8 @@ bool encodeOwn(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
 bool encodePng(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
   const int channels = picture.channels();
   const bool own = !picture.empty() && (picture.depth() == CV_8U || picture.depth() == CV_16U) &&
-                   (channels == 1 || channels == 3 || channels == 4);
+                   (channels == 1 || channels == 3 || channels == 4) &&
+                   picture.total() * picture.elemSize() < kLargestOwnPicture;
   if (own) return encodeOwn(picture, bytes);
   try {
     return cv::imencode(".png", picture, bytes);

@@ -11,8 +11,8 @@ namespace {
 
 // Keypoints and matches that make a hard picture for bands: thousands of
 // crossing lines (nearly level ones, steep ones, ones across the whole
-// picture), circles sitting on band borders at every sixteenth of a pixel
-// and on the edges of the views, and points outside the views.
+// picture), circles on and around the rows where bands meet, in steps of
+// 3/16 pixel, circles on the seam of the views, and points outside the views.
 struct Scene {
   cv::Mat left, right;
   std::vector<cv::KeyPoint> leftKeypoints, rightKeypoints;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
-#include <memory>
 
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
@@ -21,6 +20,8 @@ constexpr unsigned char kSubFilter = 1;
 constexpr size_t kLargestChunk = size_t{1} << 30;
 // Larger pictures take the image library's writer (ISA-L counts in 32 bits).
 constexpr size_t kLargestOwnPicture = size_t{1} << 31;
+// Filtered rows are handed to the compressor in bands of about this size.
+constexpr size_t kBandBytes = size_t{1} << 20;
 
 // PNG's colour types.
 constexpr unsigned char kGrey = 0, kTruecolour = 2, kTruecolourAlpha = 6;
@@ -73,29 +74,25 @@ void pngRow(const cv::Mat& picture, int y, unsigned char* out) {
   }
 }
 
-// Every row behind its filter byte, filtered with "Sub": each byte less the
+// Row `y` behind its filter byte, filtered with "Sub": each byte less the
 // byte one pixel to its left (bytes of the first pixel stay as they are).
-std::vector<unsigned char> filteredRows(const cv::Mat& picture) {
+void filteredRow(const cv::Mat& picture, int y, unsigned char* row) {
   const size_t pixelBytes = picture.elemSize();
   const size_t rowBytes = static_cast<size_t>(picture.cols) * pixelBytes;
-  std::vector<unsigned char> rows((rowBytes + 1) * static_cast<size_t>(picture.rows));
-  for (int y = 0; y < picture.rows; ++y) {
-    unsigned char* row = rows.data() + (rowBytes + 1) * static_cast<size_t>(y);
-    row[0] = kSubFilter;
-    unsigned char* samples = row + 1;
-    pngRow(picture, y, samples);
-    // From the right, so that each byte is taken from its unfiltered neighbour.
-    for (size_t i = rowBytes; i-- > pixelBytes;) {
-      samples[i] = static_cast<unsigned char>(samples[i] - samples[i - pixelBytes]);
-    }
+  row[0] = kSubFilter;
+  unsigned char* samples = row + 1;
+  pngRow(picture, y, samples);
+  // From the right, so that each byte is taken from its unfiltered neighbour.
+  for (size_t i = rowBytes; i-- > pixelBytes;) {
+    samples[i] = static_cast<unsigned char>(samples[i] - samples[i - pixelBytes]);
   }
-  return rows;
 }
 
-// The zlib stream of `data`, compressed at ISA-L's level 1; empty when
-// the library refuses (it does not for a complete input and its own
-// level buffer).
-std::vector<unsigned char> zlibStream(std::vector<unsigned char>& data) {
+// The zlib stream of the filtered rows, compressed at ISA-L's level 1 a
+// band of rows at a time, so that no filtered copy of the whole picture is
+// held: memory grows only with the compressed bytes. False when the
+// library refuses, which it does not for its own level buffer.
+bool zlibStream(const cv::Mat& picture, std::vector<unsigned char>& out) {
   isal_zstream stream;
   isal_deflate_init(&stream);
   std::vector<unsigned char> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
@@ -103,32 +100,40 @@ std::vector<unsigned char> zlibStream(std::vector<unsigned char>& data) {
   stream.level_buf = levelBuffer.data();
   stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
   stream.gzip_flag = IGZIP_ZLIB;
-  stream.end_of_stream = 1;
-  stream.next_in = data.data();
-  // encodePng hands pictures of 2 GiB and more to the image library, so the
-  // library's 32-bit counts hold every size met here.
-  stream.avail_in = static_cast<std::uint32_t>(data.size());
 
-  // Deflate's stored blocks bound the output for data that does not
-  // compress; more room is added should the library ask for it.
-  std::vector<unsigned char> out(data.size() + data.size() / 16 + 4096);
+  const size_t rowBytes = static_cast<size_t>(picture.cols) * picture.elemSize() + 1;
+  const int bandRows = static_cast<int>(std::max<size_t>(1, kBandBytes / rowBytes));
+  std::vector<unsigned char> band(rowBytes * static_cast<size_t>(bandRows));
+  out.assign(kBandBytes, 0);
   size_t written = 0;
-  for (;;) {
-    stream.next_out = out.data() + written;
-    stream.avail_out = static_cast<std::uint32_t>(out.size() - written);
-    if (isal_deflate(&stream) != COMP_OK) return {};
-    written = out.size() - stream.avail_out;
-    if (stream.internal_state.state == ZSTATE_END) break;
-    out.resize(out.size() + out.size() / 2);
+  for (int top = 0; top < picture.rows; top += bandRows) {
+    const int count = std::min(bandRows, picture.rows - top);
+    for (int r = 0; r < count; ++r) {
+      filteredRow(picture, top + r, band.data() + rowBytes * static_cast<size_t>(r));
+    }
+    stream.next_in = band.data();
+    // encodePng hands pictures of 2 GiB and more to the image library, so
+    // the library's 32-bit counts hold every size met here.
+    stream.avail_in = static_cast<std::uint32_t>(rowBytes * static_cast<size_t>(count));
+    stream.end_of_stream = top + count >= picture.rows ? 1 : 0;
+    // The library keeps the history it needs, so the band's buffer is
+    // free for the next rows once all its bytes are taken.
+    do {
+      if (written == out.size()) out.resize(2 * out.size());
+      stream.next_out = out.data() + written;
+      stream.avail_out = static_cast<std::uint32_t>(out.size() - written);
+      if (isal_deflate(&stream) != COMP_OK) return false;
+      written = out.size() - stream.avail_out;
+    } while (stream.avail_in > 0 ||
+             (stream.end_of_stream != 0 && stream.internal_state.state != ZSTATE_END));
   }
   out.resize(written);
-  return out;
+  return true;
 }
 
 bool encodeOwn(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
-  std::vector<unsigned char> rows = filteredRows(picture);
-  const std::vector<unsigned char> stream = zlibStream(rows);
-  if (stream.empty()) return false;
+  std::vector<unsigned char> stream;
+  if (!zlibStream(picture, stream)) return false;
 
   const int channels = picture.channels();
   std::vector<unsigned char> header;

@@ -46,6 +46,16 @@ TEST(EncodePng, DecodesToTheImageLibrarysPixelsForEveryDepthAndChannelCount) {
   }
 }
 
+TEST(EncodePng, NoiseLargerThanTheCompressorsBandsComesBackWhole) {
+  // Several bands of rows, and more compressed bytes than the first buffer holds.
+  cv::Mat noise(400, 700, CV_16UC4);
+  cv::randu(noise, 0, 65536);
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(encodePng(noise, bytes));
+  EXPECT_GT(bytes.size(), size_t{2} << 20);
+  expectSamePixels(decoded(bytes), noise, "16-bit noise");
+}
+
 TEST(EncodePng, TakesPartsOfLargerPicturesAsTheyAre) {
   const cv::Mat whole = testPicture(CV_16UC3, {90, 40});
   const cv::Mat part = whole(cv::Rect(7, 3, 61, 30));

@@ -1,11 +1,12 @@
 #include "checkers/Pictures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include <opencv2/features2d.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "checkers/MatchesDrawing.h"
 #include "checkers/Statistics.h"
 
 namespace stereolint {
@@ -43,10 +44,9 @@ cv::Mat circlesPicture(const cv::Mat& view, const std::vector<Disparity>& values
 }
 
 cv::Mat matchesPicture(const cv::Mat& left, const cv::Mat& right, const FeatureMatches& matches) {
-  cv::Mat picture;
-  cv::drawMatches(left, matches.getLeftKeypoints(), right, matches.getRightKeypoints(),
-                  matches.getMatches(), picture);
-  return picture;
+  return drawMatchesInBands(left, matches.getLeftKeypoints(), right, matches.getRightKeypoints(),
+                            matches.getMatches(),
+                            matchesBandRows(std::max(left.rows, right.rows)));
 }
 
 }  // namespace stereolint

@@ -23,7 +23,8 @@ cv::Mat anaglyph(const cv::Mat& left, const cv::Mat& right);
 cv::Mat circlesPicture(const cv::Mat& view, const std::vector<Disparity>& values);
 
 // Both views side by side with every keypoint and a line of a random colour
-// for each match.
+// for each match: cv::drawMatches' picture, drawn in bands on the machine's
+// cores (checkers/MatchesDrawing.h).
 cv::Mat matchesPicture(const cv::Mat& left, const cv::Mat& right, const FeatureMatches& matches);
 
 }  // namespace stereolint

@@ -7,11 +7,10 @@
 #include <sstream>
 #include <system_error>
 
-#include <opencv2/imgcodecs.hpp>
-
-#include "util/Parallel.h"
 #include "platform/Platform.h"
+#include "results/PngEncoding.h"
 #include "util/Constants.h"
+#include "util/Parallel.h"
 
 namespace stereolint {
 
@@ -38,19 +37,6 @@ std::string withExtension(const std::string& stem, const char* extension) {
   return stem + constants().dot + extension;
 }
 
-// The picture's PNG bytes, or nothing when the library declines it (an
-// empty matrix, a depth PNG cannot hold).
-bool encodePicture(const cv::Mat& picture, std::vector<uchar>& bytes) {
-  try {
-    return cv::imencode(std::string(constants().dot) + kPictureExtension, picture, bytes);
-  } catch (const cv::Exception&) {
-    // The library throws rather than declines for some pictures; for the
-    // frame that is one missing file, and the other files are still worth
-    // writing.
-    return false;
-  }
-}
-
 // One file of a frame: its path and either a picture or a text.
 struct FrameFile {
   std::string path;
@@ -62,7 +48,7 @@ struct FrameFile {
 platform::FileOutcome writeFile(const FrameFile& file) {
   if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
   std::vector<uchar> bytes;
-  if (!encodePicture(file.picture, bytes)) {
+  if (!encodePng(file.picture, bytes)) {
     return platform::FileOutcome::failure("the picture cannot be stored as PNG");
   }
   return platform::writeWholeFile(file.path, bytes.data(), bytes.size());

@@ -12,7 +12,7 @@
 //                                       "7_120_VERTICAL_CIRCLES.png"
 //   F + "SUMMARY.png"                   the checker's summary picture
 //
-// Pictures are PNG files with the library's default compression; 16-bit
+// Pictures are PNG files (encodePng, results/PngEncoding.h); 16-bit
 // matrices become 16-bit PNG files, 8-bit ones 8-bit files. A later run with
 // the same prefix, id and size replaces the files.
 //

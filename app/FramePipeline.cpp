@@ -27,10 +27,6 @@ namespace {
 
 const char* const kFramesPhase = "ConsoleApplication::run - [frames]";
 
-std::string sizeText(cv::Size size) {
-  return std::to_string(size.width) + " x " + std::to_string(size.height);
-}
-
 // The announced frame count as SIZE shows it: within int, never negative.
 int shownCount(const FrameStream& stream) {
   const std::int64_t count = stream.frameCountHint().value_or(0);
@@ -169,7 +165,7 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
   status.warning(phase("parameters"),
                  "No tile of WIDTH \"" + settings.widthText + "\" and HEIGHT \"" +
                      settings.heightText + "\" fits the views of " + options.inputs[0] + " (" +
-                     std::to_string(view.width) + " x " + std::to_string(view.height) +
+                     sizeText(view) +
                      "): nothing can be measured");
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sources/FrameStream.h"
+
 namespace stereolint {
 
 namespace {
@@ -30,7 +32,7 @@ std::string boundedWorkersText(const WorkerBudget& budget, cv::Size view) {
   const auto mib = [](std::uint64_t bytes) { return std::to_string((bytes + kMiB - 1) / kMiB); };
   return "Running " + std::to_string(budget.workers) + (budget.workers == 1 ? " worker" : " workers") +
          ", not the " + std::to_string(budget.asked) + " asked: a frame of " +
-         std::to_string(view.width) + " x " + std::to_string(view.height) +
+         sizeText(view) +
          " views takes about " + mib(budget.perFrame) + " MiB and " +
          mib(budget.available.value_or(0)) + " MiB of memory is available";
 }

@@ -44,14 +44,6 @@ int decodeWithCapture(const std::string& video) {
   return frames;
 }
 
-int decodeWithStream(const std::string& video) {
-  auto stream = stereolint::openVideoStream(video);
-  if (!stream) return 0;
-  stereolint::StreamPicture picture;
-  int frames = 0;
-  while (stream.value()->read(picture).kind == stereolint::StreamRead::Kind::Picture) ++frames;
-  return frames;
-}
 
 void printMedian(const char* reader, std::vector<DecodeRun> runs) {
   std::sort(runs.begin(), runs.end(),
@@ -63,6 +55,15 @@ void printMedian(const char* reader, std::vector<DecodeRun> runs) {
 }
 
 }  // namespace
+
+int decodeWithStream(const std::string& video) {
+  auto stream = stereolint::openVideoStream(video);
+  if (!stream) return 0;
+  stereolint::StreamPicture picture;
+  int frames = 0;
+  while (stream.value()->read(picture).kind == stereolint::StreamRead::Kind::Picture) ++frames;
+  return frames;
+}
 
 void printDecodeSpeed(const std::filesystem::path& folder, const cv::Mat& canvas, int frames) {
   const std::string video = (folder / "decode-1080p.mp4").string();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include <opencv2/core.hpp>
 
@@ -13,5 +14,9 @@ namespace bench {
 // reader's median milliseconds per frame (wall clock) and the processor
 // time it took, over all threads, per frame.
 void printDecodeSpeed(const std::filesystem::path& folder, const cv::Mat& canvas, int frames);
+
+// Decodes `video` whole with the program's own frame stream; the number of
+// frames it gave.
+int decodeWithStream(const std::string& video);
 
 }  // namespace bench

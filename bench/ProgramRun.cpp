@@ -124,6 +124,20 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
   return run;
 }
 
+std::string peakByPart(const std::vector<double>& residentMiB, size_t parts) {
+  std::string text;
+  for (size_t part = 0; part < parts && !residentMiB.empty(); ++part) {
+    const auto begin =
+        residentMiB.begin() + static_cast<std::ptrdiff_t>(part * residentMiB.size() / parts);
+    const auto end =
+        residentMiB.begin() + static_cast<std::ptrdiff_t>((part + 1) * residentMiB.size() / parts);
+    char figure[32];
+    std::snprintf(figure, sizeof figure, " %.0f", begin < end ? *std::max_element(begin, end) : 0.0);
+    text += figure;
+  }
+  return text;
+}
+
 double median(std::vector<double> values) {
   if (values.empty()) return 0;
   const size_t middle = values.size() / 2;

@@ -44,6 +44,11 @@ ProgramRun runProgram(const std::vector<std::string>& arguments, const std::stri
 // views, distributions on, ORB features in 10 % tiles.
 extern const char* const kBenchParameters;
 
+// The highest of `residentMiB` (samples in time order) in each of `parts`
+// equal parts of the run, as " 588 529 570 559": flat when nothing
+// accumulates from frame to frame.
+std::string peakByPart(const std::vector<double>& residentMiB, size_t parts);
+
 // The median of a list; 0 for an empty one.
 double median(std::vector<double> values);
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "BenchFootage.h"
+#include "DecodeSpeed.h"
 #include "ProgramRun.h"
-#include "sources/VideoStream.h"
 
 namespace bench {
 
@@ -30,17 +30,6 @@ void printQcRun(const char* label, int threads, int frames, const ProgramRun& ru
   std::printf("%-30s %3d %7d %9.2f %6.2f %9.1f%s\n", label, threads, frames,
               frames / run.wallSeconds, run.coresBusy(), run.peakMiB,
               run.status == 0 ? "" : "  (exit status not 0)");
-}
-
-// Seconds to decode every frame of `video` with the program's own reader.
-double decodeSeconds(const std::string& video, int& frames) {
-  const auto start = std::chrono::steady_clock::now();
-  frames = 0;
-  if (auto stream = stereolint::openVideoStream(video)) {
-    stereolint::StreamPicture picture;
-    while (stream.value()->read(picture).kind == stereolint::StreamRead::Kind::Picture) ++frames;
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -82,8 +71,10 @@ void printSampling(const fs::path& folder, const cv::Mat& canvas) {
     std::printf("cannot be encoded as H.264 here\n\n");
     return;
   }
-  int decoded = 0;
-  const double decoding = decodeSeconds(video, decoded);
+  const auto start = std::chrono::steady_clock::now();
+  const int decoded = decodeWithStream(video);
+  const double decoding =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%-30s %9s %9s %12s\n", "run", "analysed", "seconds", "take frames/s");
   std::printf("%-30s %9d %9.1f %12.1f\n", "decoding alone", 0, decoding, decoded / decoding);
   for (const char* every : {"1", "24"}) {
@@ -111,13 +102,8 @@ void printLongQc(const fs::path& folder, const cv::Mat& canvas) {
   const std::string output = (folder / "long-qc-out").string() + "/";
   const ProgramRun run = runQc(video, output, 2);
   printQcRun("10,000 frames", 2, kFrames, run);
-  std::printf("%-30s peak MiB by tenth of the run:", "");
-  const std::vector<double>& samples = run.residentMiB;
-  for (size_t part = 0; part < 10 && !samples.empty(); ++part) {
-    const auto begin = samples.begin() + static_cast<std::ptrdiff_t>(part * samples.size() / 10);
-    const auto end = samples.begin() + static_cast<std::ptrdiff_t>((part + 1) * samples.size() / 10);
-    std::printf(" %.0f", begin < end ? *std::max_element(begin, end) : 0.0);
-  }
+  std::printf("%-30s peak MiB by tenth of the run:%s", "",
+              peakByPart(run.residentMiB, 10).c_str());
   std::printf("\n\n");
   fs::remove_all(folder / "long-qc-out");
   fs::remove(video);

@@ -147,16 +147,8 @@ void printLongRun(const fs::path& folder, const cv::Mat& canvas) {
   if (!bench::writeSideBySideVideo(video, canvas, cv::Size(1920, 1080), 200)) return;
   const bench::ProgramRun run = bench::runStereolint(video, (folder / "long").string() + "/", 2);
   printRun("1080p, 200 frames", 2, 200, run);
-  // The highest resident memory of each quarter of the run: flat when
-  // nothing accumulates from frame to frame.
-  const std::vector<double>& samples = run.residentMiB;
-  std::printf("%-22s peak MiB by quarter of the run:", "");
-  for (size_t q = 0; q < 4 && !samples.empty(); ++q) {
-    const auto begin = samples.begin() + static_cast<std::ptrdiff_t>(q * samples.size() / 4);
-    const auto end = samples.begin() + static_cast<std::ptrdiff_t>((q + 1) * samples.size() / 4);
-    std::printf(" %.0f", begin < end ? *std::max_element(begin, end) : 0.0);
-  }
-  std::printf("\n");
+  std::printf("%-22s peak MiB by quarter of the run:%s\n", "",
+              bench::peakByPart(run.residentMiB, 4).c_str());
 }
 
 }  // namespace

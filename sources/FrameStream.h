@@ -51,6 +51,11 @@ struct StreamPicture {
   std::int64_t number = 0;
 };
 
+// A picture size as messages write it: "1920 x 1080" (width x height).
+inline std::string sizeText(cv::Size size) {
+  return std::to_string(size.width) + " x " + std::to_string(size.height);
+}
+
 // How messages about one kind of input speak of it.
 struct StreamWords {
   const char* noun;     // "image", "video", "clip": "Cannot read any frame of the video a.mp4"

@@ -24,10 +24,6 @@ std::string asReason(const std::string& failure) {
   return reason;
 }
 
-std::string sizeText(cv::Size size) {
-  return std::to_string(size.width) + " x " + std::to_string(size.height);
-}
-
 class SequenceStream final : public FrameStream {
  public:
   SequenceStream(std::string name, SequenceFiles sequence, cv::Size firstSize,

@@ -76,23 +76,31 @@ TileMatches matchTile(const AlgorithmNames& names, const cv::Mat& leftTile,
   // state between calls (a trained index, a grid's own detector), and a
   // tile must not depend on the ones before it.
   TileMatches tile;
-  const cv::Ptr<cv::Feature2D> detector = createDetector(names.detector);
-  detector->detect(leftTile, tile.left);
-  detector->detect(rightTile, tile.right);
-
   cv::Mat leftDescriptors, rightDescriptors;
-  const cv::Ptr<cv::Feature2D> extractor = createExtractor(names.extractor);
-  extractor->compute(leftTile, tile.left, leftDescriptors);
-  extractor->compute(rightTile, tile.right, rightDescriptors);
+  int descriptorSize = 0;
+  if (describesInOneCall(names.detector, names.extractor)) {
+    const cv::Ptr<cv::Feature2D> algorithm = createDetector(names.detector);
+    algorithm->detectAndCompute(leftTile, cv::noArray(), tile.left, leftDescriptors);
+    algorithm->detectAndCompute(rightTile, cv::noArray(), tile.right, rightDescriptors);
+    descriptorSize = algorithm->descriptorSize();
+  } else {
+    const cv::Ptr<cv::Feature2D> detector = createDetector(names.detector);
+    detector->detect(leftTile, tile.left);
+    detector->detect(rightTile, tile.right);
+    const cv::Ptr<cv::Feature2D> extractor = createExtractor(names.extractor);
+    extractor->compute(leftTile, tile.left, leftDescriptors);
+    extractor->compute(rightTile, tile.right, rightDescriptors);
+    descriptorSize = extractor->descriptorSize();
+  }
   if (leftDescriptors.cols != rightDescriptors.cols) return tile;
   tile.used = true;
 
   if (!leftDescriptors.empty() && !rightDescriptors.empty()) {
-    const cv::Ptr<cv::DescriptorMatcher> matcher = createMatcher(names.matcher);
-    std::vector<cv::DMatch> forward, backward;
-    matcher->match(leftDescriptors, rightDescriptors, forward);
-    matcher->match(rightDescriptors, leftDescriptors, backward);
-    const float half = static_cast<float>(extractor->descriptorSize() / 2);
+    const std::vector<cv::DMatch> forward =
+        matchDescriptors(names.matcher, leftDescriptors, rightDescriptors);
+    const std::vector<cv::DMatch> backward =
+        matchDescriptors(names.matcher, rightDescriptors, leftDescriptors);
+    const float half = static_cast<float>(descriptorSize / 2);
     tile.matches = crossCheckedMatches(forward, backward, half);
   }
   for (cv::KeyPoint& keypoint : tile.left) keypoint.pt += origin;

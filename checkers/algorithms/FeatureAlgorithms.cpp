@@ -4,6 +4,7 @@
 
 #include "checkers/algorithms/DenseDetector.h"
 #include "checkers/algorithms/GridAdaptedDetector.h"
+#include "checkers/algorithms/HammingMatcher.h"
 #include "checkers/algorithms/OpponentColorExtractor.h"
 #include "checkers/algorithms/PyramidAdaptedDetector.h"
 
@@ -18,6 +19,7 @@ constexpr unsigned kMatch = 1u << static_cast<unsigned>(AlgorithmRole::Matcher);
 unsigned roleBit(AlgorithmRole role) { return 1u << static_cast<unsigned>(role); }
 
 using Feature2DFactory = cv::Ptr<cv::Feature2D> (*)();
+using DescriptorMatch = std::vector<cv::DMatch> (*)(const cv::Mat&, const cv::Mat&);
 
 struct AlgorithmEntry {
   const char* name;
@@ -27,6 +29,14 @@ struct AlgorithmEntry {
   // creates by name, and for names this build lacks.
   Feature2DFactory create;
   bool available;
+  // Detectors that also extract: whether one detectAndCompute call gives
+  // the keypoints and descriptors of detect followed by compute on a fresh
+  // object (a test holds every entry marked so to it).
+  bool describesInOneCall = false;
+  // Matchers: a faster search giving the image library's matches exactly,
+  // for the descriptor types it accepts (null: the library's own).
+  DescriptorMatch match = nullptr;
+  int matchType = -1;
 };
 
 cv::Ptr<cv::Feature2D> gftt(bool harris) {
@@ -36,7 +46,7 @@ cv::Ptr<cv::Feature2D> gftt(bool harris) {
 // clang-format off
 const AlgorithmEntry kAlgorithms[] = {
     {"FAST",       kDetect,            [] { return cv::Ptr<cv::Feature2D>(cv::FastFeatureDetector::create(10, true)); }, true},
-    {"ORB",        kDetect | kExtract, [] { return cv::Ptr<cv::Feature2D>(cv::ORB::create(500, 1.2f, 8, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31)); }, true},
+    {"ORB",        kDetect | kExtract, [] { return cv::Ptr<cv::Feature2D>(cv::ORB::create(500, 1.2f, 8, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31)); }, true, true},
     {"BRISK",      kDetect | kExtract, [] { return cv::Ptr<cv::Feature2D>(cv::BRISK::create(30, 3, 1.0f)); }, true},
     {"MSER",       kDetect,            [] { return cv::Ptr<cv::Feature2D>(cv::MSER::create(5, 60, 14400, 0.25, 0.2, 200, 1.01, 0.003, 5)); }, true},
     {"GFTT",       kDetect,            [] { return gftt(false); }, true},
@@ -54,7 +64,7 @@ const AlgorithmEntry kAlgorithms[] = {
     {"BruteForce",            kMatch, nullptr, true},
     {"BruteForce-L1",         kMatch, nullptr, true},
     {"BruteForce-SL2",        kMatch, nullptr, true},
-    {"BruteForce-Hamming",    kMatch, nullptr, true},
+    {"BruteForce-Hamming",    kMatch, nullptr, true, false, matchByHamming, CV_8UC1},
     {"BruteForce-Hamming(2)", kMatch, nullptr, true},
     {"FlannBased",            kMatch, nullptr, true},
 };
@@ -199,6 +209,33 @@ cv::Ptr<cv::DescriptorMatcher> createMatcher(const std::string& name) {
                                        *algorithmNameProblem(AlgorithmRole::Matcher, name));
   }
   return cv::DescriptorMatcher::create(entry->name);
+}
+
+std::vector<cv::DMatch> matchDescriptors(const std::string& matcherName, const cv::Mat& query,
+                                         const cv::Mat& train) {
+  const AlgorithmEntry* entry = findEntry(AlgorithmRole::Matcher, matcherName);
+  if (entry != nullptr && entry->match != nullptr && query.type() == entry->matchType &&
+      train.type() == entry->matchType && query.cols == train.cols) {
+    return entry->match(query, train);
+  }
+  std::vector<cv::DMatch> matches;
+  createMatcher(matcherName)->match(query, train, matches);
+  return matches;
+}
+
+bool describesInOneCall(const std::string& detector, const std::string& extractor) {
+  if (detector != extractor) return false;
+  const AlgorithmEntry* entry = findEntry(AlgorithmRole::Detector, detector);
+  return entry != nullptr && entry->available && entry->describesInOneCall &&
+         (entry->roles & kExtract) != 0;
+}
+
+std::vector<std::string> oneCallDetectorNames() {
+  std::vector<std::string> names;
+  for (const AlgorithmEntry& entry : kAlgorithms) {
+    if (entry.describesInOneCall && entry.available) names.emplace_back(entry.name);
+  }
+  return names;
 }
 
 std::vector<std::string> algorithmNames(AlgorithmRole role) {

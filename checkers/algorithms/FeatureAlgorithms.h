@@ -35,6 +35,21 @@ cv::Ptr<cv::Feature2D> createDetector(const std::string& name);
 cv::Ptr<cv::Feature2D> createExtractor(const std::string& name);
 cv::Ptr<cv::DescriptorMatcher> createMatcher(const std::string& name);
 
+// What createMatcher(matcherName)->match(query, train, matches) gives, with
+// a faster search of the same result where the table has one for the
+// descriptors' type (BruteForce-Hamming on 8-bit descriptors). Errors are
+// the image library's.
+std::vector<cv::DMatch> matchDescriptors(const std::string& matcherName, const cv::Mat& query,
+                                         const cv::Mat& train);
+
+// True when the detector and extractor names are one plain name (no
+// prefixes) whose algorithm gives, in one detectAndCompute call, exactly
+// the keypoints and descriptors of detect and then compute: ORB. The
+// caller may then build the image pyramid once instead of twice.
+bool describesInOneCall(const std::string& detector, const std::string& extractor);
+// Every name describesInOneCall accepts, for the test that holds them to it.
+std::vector<std::string> oneCallDetectorNames();
+
 // The plain names that fill `role` in this build, in table order (prefixes
 // not included).
 std::vector<std::string> algorithmNames(AlgorithmRole role);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "checkers/algorithms/FeatureAlgorithms.h"
@@ -57,9 +58,30 @@ std::vector<cv::Rect> featureTiles(int widthPercent, int heightPercent, cv::Size
 
 namespace {
 
+// The algorithms of a matching and the shortcuts it takes. The shortcuts
+// give exactly the features and matches of the plain calls; the
+// straightforward run (STEREOLINT_SERIAL) takes none, to compare.
 struct AlgorithmNames {
   std::string detector, extractor, matcher;
+  bool oneCall = false;       // detectAndCompute instead of detect and compute
+  bool fastMatching = false;  // matchDescriptors' own searches
 };
+
+AlgorithmNames namesAndShortcuts(const CheckerOptions& options) {
+  AlgorithmNames names{options.detector, options.extractor, options.matcher};
+  const bool shortcuts = !work::serialRequested();
+  names.oneCall = shortcuts && describesInOneCall(names.detector, names.extractor);
+  names.fastMatching = shortcuts;
+  return names;
+}
+
+std::vector<cv::DMatch> matchOneWay(const AlgorithmNames& names, const cv::Mat& query,
+                                    const cv::Mat& train) {
+  if (names.fastMatching) return matchDescriptors(names.matcher, query, train);
+  std::vector<cv::DMatch> matches;
+  createMatcher(names.matcher)->match(query, train, matches);
+  return matches;
+}
 
 // What one tile contributes: keypoints in view coordinates and matches
 // indexing the tile's own keypoint lists. A tile whose views give
@@ -70,36 +92,45 @@ struct TileMatches {
   std::vector<cv::DMatch> matches;
 };
 
-TileMatches matchTile(const AlgorithmNames& names, const cv::Mat& leftTile,
-                      const cv::Mat& rightTile, cv::Point2f origin) {
-  // Algorithms are made afresh for every tile: detectors and matchers keep
-  // state between calls (a trained index, a grid's own detector), and a
-  // tile must not depend on the ones before it.
-  TileMatches tile;
-  cv::Mat leftDescriptors, rightDescriptors;
-  int descriptorSize = 0;
-  if (describesInOneCall(names.detector, names.extractor)) {
+// Finds and describes the features of both views of a tile; a side whose
+// `known` flag is set is taken as given (one-call algorithms only).
+// Returns the descriptor size in bytes.
+//
+// Algorithms are made afresh for every tile: detectors and matchers keep
+// state between calls (a trained index, a grid's own detector), and a
+// tile must not depend on the ones before it.
+int describeTile(const AlgorithmNames& names, const cv::Mat& leftTile, const cv::Mat& rightTile,
+                 TileFeatures& left, TileFeatures& right, bool leftKnown, bool rightKnown) {
+  if (names.oneCall) {
     const cv::Ptr<cv::Feature2D> algorithm = createDetector(names.detector);
-    algorithm->detectAndCompute(leftTile, cv::noArray(), tile.left, leftDescriptors);
-    algorithm->detectAndCompute(rightTile, cv::noArray(), tile.right, rightDescriptors);
-    descriptorSize = algorithm->descriptorSize();
-  } else {
-    const cv::Ptr<cv::Feature2D> detector = createDetector(names.detector);
-    detector->detect(leftTile, tile.left);
-    detector->detect(rightTile, tile.right);
-    const cv::Ptr<cv::Feature2D> extractor = createExtractor(names.extractor);
-    extractor->compute(leftTile, tile.left, leftDescriptors);
-    extractor->compute(rightTile, tile.right, rightDescriptors);
-    descriptorSize = extractor->descriptorSize();
+    if (!leftKnown) {
+      algorithm->detectAndCompute(leftTile, cv::noArray(), left.keypoints, left.descriptors);
+    }
+    if (!rightKnown) {
+      algorithm->detectAndCompute(rightTile, cv::noArray(), right.keypoints, right.descriptors);
+    }
+    return algorithm->descriptorSize();
   }
-  if (leftDescriptors.cols != rightDescriptors.cols) return tile;
-  tile.used = true;
+  CV_Assert(!leftKnown && !rightKnown);
+  const cv::Ptr<cv::Feature2D> detector = createDetector(names.detector);
+  detector->detect(leftTile, left.keypoints);
+  detector->detect(rightTile, right.keypoints);
+  const cv::Ptr<cv::Feature2D> extractor = createExtractor(names.extractor);
+  extractor->compute(leftTile, left.keypoints, left.descriptors);
+  extractor->compute(rightTile, right.keypoints, right.descriptors);
+  return extractor->descriptorSize();
+}
 
-  if (!leftDescriptors.empty() && !rightDescriptors.empty()) {
-    const std::vector<cv::DMatch> forward =
-        matchDescriptors(names.matcher, leftDescriptors, rightDescriptors);
-    const std::vector<cv::DMatch> backward =
-        matchDescriptors(names.matcher, rightDescriptors, leftDescriptors);
+TileMatches matchTile(const AlgorithmNames& names, const TileFeatures& left,
+                      const TileFeatures& right, int descriptorSize, cv::Point2f origin) {
+  TileMatches tile;
+  if (left.descriptors.cols != right.descriptors.cols) return tile;
+  tile.used = true;
+  tile.left = left.keypoints;
+  tile.right = right.keypoints;
+  if (!left.descriptors.empty() && !right.descriptors.empty()) {
+    const std::vector<cv::DMatch> forward = matchOneWay(names, left.descriptors, right.descriptors);
+    const std::vector<cv::DMatch> backward = matchOneWay(names, right.descriptors, left.descriptors);
     const float half = static_cast<float>(descriptorSize / 2);
     tile.matches = crossCheckedMatches(forward, backward, half);
   }
@@ -108,24 +139,55 @@ TileMatches matchTile(const AlgorithmNames& names, const cv::Mat& leftTile,
   return tile;
 }
 
+bool samePixels(const cv::Mat& a, const cv::Mat& b) {
+  if (a.size() != b.size() || a.type() != b.type()) return false;
+  const size_t rowBytes = static_cast<size_t>(a.cols) * a.elemSize();
+  for (int y = 0; y < a.rows; ++y) {
+    if (std::memcmp(a.ptr(y), b.ptr(y), rowBytes) != 0) return false;
+  }
+  return true;
+}
+
+// Whether the memo holds features of this very matching, for views with
+// the pixels it keeps.
+bool memoApplies(const FeatureMemo& memo, const AlgorithmNames& names,
+                 const std::vector<cv::Rect>& tiles) {
+  return names.oneCall && memo.detector == names.detector && memo.extractor == names.extractor &&
+         memo.tiles == tiles && memo.left.size() == tiles.size() &&
+         memo.right.size() == tiles.size();
+}
+
 }  // namespace
 
 std::unique_ptr<FeatureMatches> matchFeatures(const StereolintInterface& checker, cv::Mat left,
-                                              cv::Mat right) {
+                                              cv::Mat right, FeatureMemo* memo) {
   const timing::ScopedStage matching(timing::Stage::Matching);
   const CheckerOptions& options = checker.options();
-  const AlgorithmNames names{options.detector, options.extractor, options.matcher};
+  const AlgorithmNames names = namesAndShortcuts(options);
 
   // Tiles are independent of each other: they are matched side by side and
   // joined in tile order, which gives the lists a loop over the tiles gives.
   const std::vector<cv::Rect> tiles =
       featureTiles(options.widthPercent, options.heightPercent, left.size(), right.size());
+  const bool applies = memo != nullptr && memoApplies(*memo, names, tiles);
+  const bool leftKnown = applies && samePixels(memo->leftView, left);
+  const bool rightKnown = applies && samePixels(memo->rightView, right);
+  std::vector<TileFeatures> leftFeatures =
+      leftKnown ? std::move(memo->left) : std::vector<TileFeatures>(tiles.size());
+  std::vector<TileFeatures> rightFeatures =
+      rightKnown ? std::move(memo->right) : std::vector<TileFeatures>(tiles.size());
   std::vector<TileMatches> tileMatches(tiles.size());
   work::parallelFor(tiles.size(), [&](size_t t) {
     const cv::Rect& tile = tiles[t];
-    tileMatches[t] = matchTile(names, left(tile), right(tile),
+    const int descriptorSize = describeTile(names, left(tile), right(tile), leftFeatures[t],
+                                            rightFeatures[t], leftKnown, rightKnown);
+    tileMatches[t] = matchTile(names, leftFeatures[t], rightFeatures[t], descriptorSize,
                                cv::Point2f(static_cast<float>(tile.x), static_cast<float>(tile.y)));
   });
+  if (memo != nullptr && names.oneCall) {
+    *memo = {left,  right, names.detector, names.extractor, tiles, std::move(leftFeatures),
+             std::move(rightFeatures)};
+  }
 
   std::vector<cv::KeyPoint> allLeft, allRight;
   std::vector<cv::DMatch> allMatches;

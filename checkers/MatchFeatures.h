@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -30,6 +32,29 @@ std::vector<cv::Rect> featureTiles(int widthPercent, int heightPercent, cv::Size
 std::vector<cv::DMatch> crossCheckedMatches(const std::vector<cv::DMatch>& forward,
                                             const std::vector<cv::DMatch>& backward, float half);
 
+// One view's features in one tile, in the tile's own coordinates.
+struct TileFeatures {
+  std::vector<cv::KeyPoint> keypoints;
+  cv::Mat descriptors;
+};
+
+// The tile features of the last matchFeatures call that was given this
+// memo. Steps hand their corrected views to the next step, and a view its
+// step left as it was (the left view, corrected by a neutral amount; both
+// views when steps do not pass corrections on) has the features it had:
+// the next matching takes them from here instead of finding them again.
+// They are taken only when the pixels, the tiles and the algorithm names are
+// all the same and the algorithm describes in one call (whose results depend
+// on the tile alone), so matches come out exactly as without the memo. The
+// views share the pixels they were given, which must not change while the
+// memo is in use.
+struct FeatureMemo {
+  cv::Mat leftView, rightView;
+  std::string detector, extractor;
+  std::vector<cv::Rect> tiles;
+  std::vector<TileFeatures> left, right;  // one per tile
+};
+
 // Detects, describes and matches features of the two 8-bit views tile by
 // tile, with the algorithms named by the checker's DETECTOR, EXTRACTOR and
 // MATCHER parameters and the tile steps of its WIDTH and HEIGHT parameters.
@@ -37,8 +62,9 @@ std::vector<cv::DMatch> crossCheckedMatches(const std::vector<cv::DMatch>& forwa
 // the tile's smallest in both directions and at most half the descriptor
 // size. Keypoints of every processed tile are listed, matched or not, in
 // whole-view coordinates; a tile whose two descriptor matrices differ in
-// width adds nothing. Errors of the image library propagate.
+// width adds nothing. Errors of the image library propagate. With a memo,
+// features are taken from it where it allows, and kept in it.
 std::unique_ptr<FeatureMatches> matchFeatures(const StereolintInterface& checker, cv::Mat left,
-                                              cv::Mat right);
+                                              cv::Mat right, FeatureMemo* memo = nullptr);
 
 }  // namespace stereolint

@@ -91,11 +91,11 @@ void prepareViews(cv::Mat& left, cv::Mat& right) {
 
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
                       const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                      CorrectedViews* corrected) {
+                      CorrectedViews* corrected, FeatureMemo* memo) {
   prepareViews(left, right);
   std::unique_ptr<FeatureMatches> ownMatches;
   if (matches == nullptr) {
-    ownMatches = matchFeatures(checker, left, right);
+    ownMatches = matchFeatures(checker, left, right, memo);
     matches = ownMatches.get();
   }
 

@@ -9,6 +9,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "checkers/MatchFeatures.h"
 #include "checkers/PairwiseMeasures.h"
 #include "checkers/StereolintInterface.h"
 
@@ -57,10 +58,11 @@ struct CorrectedViews {
 // "CORRECT_LEFT" (the left view through `correct` with the neutral amount),
 // "CORRECT_RIGHT" (the right view through `correct` with the median),
 // "ANAGLYPH_AFTER", "MATCHES". With `matches` null the checker matches the
-// views itself. When `corrected` is given, it receives the corrected views.
+// views itself, with `memo` when given (see FeatureMemo). When
+// `corrected` is given, it receives the corrected views.
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
                       const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                      CorrectedViews* corrected = nullptr);
+                      CorrectedViews* corrected = nullptr, FeatureMemo* memo = nullptr);
 
 // A checker of one measurement (vertical, rotation or scale): what it
 // measures per feature and how it corrects a view are its own; the course
@@ -72,10 +74,12 @@ class SingleStereolint : public StereolintInterface {
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override {
     return measure(matches, std::move(left), std::move(right), nullptr);
   }
-  // compute, also handing back the corrected views when `corrected` is given.
+  // compute, also handing back the corrected views when `corrected` is
+  // given, and matching with `memo` when given.
   Results measure(const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                  CorrectedViews* corrected) const {
-    return measureSingle(*this, kind(), matches, std::move(left), std::move(right), corrected);
+                  CorrectedViews* corrected, FeatureMemo* memo = nullptr) const {
+    return measureSingle(*this, kind(), matches, std::move(left), std::move(right), corrected,
+                         memo);
   }
   // A 200 x 200 black picture, whatever the list.
   cv::Mat visualize(const Results& results) const override;

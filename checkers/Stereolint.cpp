@@ -42,10 +42,12 @@ cv::Mat Stereolint::correct(cv::Mat view, double /*amount*/) const { return view
 Results Stereolint::compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const {
   prepareViews(left, right);
   Results results;
+  // Views a step leaves as they were keep their features for the next step.
+  FeatureMemo memo;
   for (const Step item : options().steps) {
     const std::unique_ptr<SingleStereolint> step = createStep(item, getParameters());
     CorrectedViews corrected;
-    Results stepResults = step->measure(matches, left, right, &corrected);
+    Results stepResults = step->measure(matches, left, right, &corrected, &memo);
     if (options().recurrency) {
       left = corrected.left;
       right = corrected.right;

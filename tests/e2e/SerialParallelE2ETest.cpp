@@ -1,8 +1,10 @@
 // A run spread over the cores gives exactly what the straightforward run
 // gives: the same console text and, byte for byte, the same files. The
 // straightforward run (STEREOLINT_SERIAL=1, one worker) matches tiles one
-// after the other, measures one feature at a time with the definitions and
-// writes one file after the other.
+// after the other with the image library's plain calls (detect, then
+// compute, then its matcher; nothing kept from step to step), measures one
+// feature at a time with the definitions and writes one file after the
+// other.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -81,9 +83,11 @@ std::map<std::string, std::string> outputFiles(const fs::path& folder) {
 class SerialParallel : public ::testing::Test {
  protected:
   // Runs the input both ways and expects the same console text and files.
-  void expectSameBothWays(const std::vector<std::string>& input, int threads) {
-    const test::ProcessResult serial = run(input, "1", "serial/", true);
-    const test::ProcessResult parallel = run(input, std::to_string(threads), "parallel/", false);
+  void expectSameBothWays(const std::vector<std::string>& input, int threads,
+                          const std::string& parameters = kParameters) {
+    const test::ProcessResult serial = run(input, "1", "serial/", true, parameters);
+    const test::ProcessResult parallel =
+        run(input, std::to_string(threads), "parallel/", false, parameters);
     ASSERT_EQ(0, serial.exitCode) << serial.err;
     ASSERT_EQ(0, parallel.exitCode) << parallel.err;
     EXPECT_EQ(sortedBlocks(test::maskTimes(serial.out)), sortedBlocks(test::maskTimes(parallel.out)));
@@ -100,12 +104,12 @@ class SerialParallel : public ::testing::Test {
   }
 
   test::ProcessResult run(std::vector<std::string> input, const std::string& threads,
-                          const std::string& output, bool serial) {
+                          const std::string& output, bool serial, const std::string& parameters) {
     std::vector<std::string> arguments = {"-m", "CONSOLE", "-d", "Stereolint", "-i"};
     arguments.insert(arguments.end(), input.begin(), input.end());
     for (const std::string& word : {std::string("-o"), std::string("VERTICALLY"),
                                     std::string("-t"), threads, std::string("-r"), output,
-                                    std::string("-p"), kParameters}) {
+                                    std::string("-p"), parameters}) {
       arguments.push_back(word);
     }
     test::ProcessOptions options{folder.path(), {}, {"STEREOLINT_SERIAL"}};
@@ -116,9 +120,8 @@ class SerialParallel : public ::testing::Test {
   test::TempFolder folder;
 };
 
-TEST_F(SerialParallel, VideoOfMisalignedViews) {
-  // Views turned, scaled and moved, so that every checker measures
-  // something; three frames on two workers.
+// Views turned, scaled and moved, so that every checker measures something.
+void writeMisalignedTake(const std::string& path) {
   std::vector<cv::Mat> frames;
   for (unsigned seed = 1; seed <= 3; ++seed) {
     const cv::Mat left = test::texturedPicture(cv::Size(360, 270), seed);
@@ -130,8 +133,22 @@ TEST_F(SerialParallel, VideoOfMisalignedViews) {
     cv::hconcat(left, right, both);
     frames.push_back(both);
   }
-  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), frames, "MJPG"));
+  ASSERT_TRUE(test::writeVideo(path, frames, "MJPG"));
+}
+
+TEST_F(SerialParallel, VideoOfMisalignedViews) {
+  // Three frames on two workers; each step hands its corrected views on,
+  // the left one unchanged.
+  writeMisalignedTake(folder.file("take.avi"));
   expectSameBothWays({"take.avi"}, 2);
+}
+
+TEST_F(SerialParallel, StepsThatKeepTheirViews) {
+  // Without RECURRENCY every step measures the views as read.
+  writeMisalignedTake(folder.file("take.avi"));
+  std::string parameters = kParameters;
+  parameters.replace(parameters.find("RECURRENCY:TRUE"), 15, "RECURRENCY:FALSE");
+  expectSameBothWays({"take.avi"}, 2, parameters);
 }
 
 TEST_F(SerialParallel, ViewsThatAgreeExactly) {

@@ -96,6 +96,19 @@ FrameParts Thread::partsToWrite() {
   return frame.pictures == qc::PictureDecision::Write ? FrameParts::All : FrameParts::Text;
 }
 
+void Thread::writeWithSummaryLast() {
+  // The pictures the summary is not drawn from are written and let go
+  // before it is drawn, so that a frame never holds every picture and its
+  // summary at once: at 4K that is a third of the frame's memory.
+  const auto draw = [this](const Results& sources) {
+    const timing::ScopedStage drawing(timing::Stage::Drawing);
+    return checker->visualize(sources);
+  };
+  frame.writeFailures = writeFrameFilesSummaryLast(
+      frame.left, frame.right, frame.id, frame.size, frame.results,
+      checker->visualizeSources(frame.results), draw, frame.summary, frame.resultPath);
+}
+
 void Thread::run() {
   const timing::ScopedFrame frameTime;
   // The signature first: a frame that fails still has its picture, which
@@ -103,18 +116,18 @@ void Thread::run() {
   if (quality) frame.signature = qc::frameSignature(frame.left);
   try {
     frame.results = checker->compute(nullptr, frame.left, frame.right);
-    if (drawSummary) {
-      const timing::ScopedStage drawing(timing::Stage::Drawing);
-      frame.summary = checker->visualize(frame.results);
-    }
     const FrameParts parts = partsToWrite();
-    const timing::ScopedStage writing(timing::Stage::Writing);
-    frame.writeFailures =
-        parts == FrameParts::All
-            ? writeFrameFiles(frame.left, frame.right, frame.id, frame.size, frame.results,
-                              frame.summary, frame.name, frame.resultPath)
-            : writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size, frame.results,
-                              frame.summary, frame.resultPath);
+    if (drawSummary && parts == FrameParts::All) {
+      writeWithSummaryLast();
+    } else {
+      if (drawSummary) {
+        const timing::ScopedStage drawing(timing::Stage::Drawing);
+        frame.summary = checker->visualize(frame.results);
+      }
+      const timing::ScopedStage writing(timing::Stage::Writing);
+      frame.writeFailures = writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size,
+                                            frame.results, frame.summary, frame.resultPath);
+    }
   } catch (const cv::Exception& error) {
     frame.failure = describe(error);
   } catch (const std::exception& error) {

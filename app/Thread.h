@@ -87,6 +87,9 @@ class Thread : public QThread {
  private:
   // The files to write once the frame is measured.
   FrameParts partsToWrite();
+  // Draws the summary and writes every file of the frame, the pictures the
+  // summary does not need first.
+  void writeWithSummaryLast();
 
   const StereolintInterface* checker;
   const qc::QcOptions* quality = nullptr;

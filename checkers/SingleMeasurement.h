@@ -83,6 +83,9 @@ class SingleStereolint : public StereolintInterface {
   }
   // A 200 x 200 black picture, whatever the list.
   cv::Mat visualize(const Results& results) const override;
+  std::vector<PictureName> visualizeSources(const Results& /*results*/) const override {
+    return {};
+  }
 
  protected:
   virtual const MeasurementKind& kind() const = 0;

@@ -59,4 +59,8 @@ Results Stereolint::compute(const FeatureMatches* matches, cv::Mat left, cv::Mat
 
 cv::Mat Stereolint::visualize(const Results& results) const { return summaryPicture(results); }
 
+std::vector<PictureName> Stereolint::visualizeSources(const Results& results) const {
+  return summarySources(results);
+}
+
 }  // namespace stereolint

@@ -27,6 +27,7 @@ class Stereolint : public StereolintInterface {
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
   // The summary grid (see SummaryPicture.h).
   cv::Mat visualize(const Results& results) const override;
+  std::vector<PictureName> visualizeSources(const Results& results) const override;
 };
 
 // The first picture called `key` in the first result that has one, among

@@ -9,6 +9,10 @@ StereolintInterface::StereolintInterface(std::string parameters)
 
 StereolintInterface::~StereolintInterface() = default;
 
+std::vector<PictureName> StereolintInterface::visualizeSources(const Results& results) const {
+  return pictureNames(results);
+}
+
 std::string StereolintInterface::getParameter(const std::string& key) const {
   return parameterValue(parameters, key);
 }

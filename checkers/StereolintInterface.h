@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -44,6 +45,10 @@ class StereolintInterface {
 
   // One picture summarising `results`; never modifies them.
   virtual cv::Mat visualize(const Results& results) const = 0;
+  // The pictures of `results` that visualize draws from: it draws the same
+  // summary from results holding only these. Every picture unless a checker
+  // knows better; callers may let the others go before the summary is drawn.
+  virtual std::vector<PictureName> visualizeSources(const Results& results) const;
 
   // The value of `key`: the text after the first ":" of the first entry whose
   // name (the text before its first ":", or the whole entry when it has none)

@@ -30,7 +30,49 @@ struct Tile {
   const char* label;
 };
 
+const std::vector<Tile>& tiles() {
+  static const std::vector<const char*> lastFirst = {keys::kScale, keys::kRotation,
+                                                     keys::kVertical};
+  static const std::vector<Tile> list = {
+      {keys::kCircles, {keys::kVertical}, 0, 0, 1, 1, "VERTICAL"},
+      {keys::kCircles, {keys::kRotation}, 1, 0, 1, 1, "ROTATION"},
+      {keys::kCircles, {keys::kScale}, 2, 0, 1, 1, "SCALE"},
+      {keys::kAnaglyphAfter, lastFirst, 0, 1, 2, 2, "ANAGLYPH"},
+      {keys::kCorrectLeft, lastFirst, 2, 1, 1, 1, "LEFT"},
+      {keys::kCorrectRight, lastFirst, 2, 2, 1, 1, "RIGHT"},
+  };
+  return list;
+}
+
+// The result whose picture fills `tile`, or null when none has it.
+const char* tileSource(const Results& results, const Tile& tile) {
+  for (const char* name : tile.names) {
+    if (!findImage(results, tile.key, name).empty()) return name;
+  }
+  return nullptr;
+}
+
+// The name of the result whose CORRECT_LEFT sets the tile size.
+std::string baseSource(const Results& results) {
+  for (const auto& result : results) {
+    for (const Result::KeyImage* image : result->getKeyImages()) {
+      if (image->getKey() == keys::kCorrectLeft) return result->getName();
+    }
+  }
+  return {};
+}
+
 }  // namespace
+
+std::vector<PictureName> summarySources(const Results& results) {
+  std::vector<PictureName> sources;
+  const std::string base = baseSource(results);
+  if (!base.empty()) sources.push_back({base, keys::kCorrectLeft});
+  for (const Tile& tile : tiles()) {
+    if (const char* name = tileSource(results, tile)) sources.push_back({name, tile.key});
+  }
+  return sources;
+}
 
 cv::Mat summaryPicture(const Results& results) {
   if (results.empty()) return messagePicture();
@@ -40,22 +82,10 @@ cv::Mat summaryPicture(const Results& results) {
   const int C = base.cols;
   cv::Mat grid(3 * R, 3 * C, base.type(), cv::Scalar(240, 240, 240));
 
-  const std::vector<const char*> lastFirst = {keys::kScale, keys::kRotation, keys::kVertical};
-  const Tile tiles[] = {
-      {keys::kCircles, {keys::kVertical}, 0, 0, 1, 1, "VERTICAL"},
-      {keys::kCircles, {keys::kRotation}, 1, 0, 1, 1, "ROTATION"},
-      {keys::kCircles, {keys::kScale}, 2, 0, 1, 1, "SCALE"},
-      {keys::kAnaglyphAfter, lastFirst, 0, 1, 2, 2, "ANAGLYPH"},
-      {keys::kCorrectLeft, lastFirst, 2, 1, 1, 1, "LEFT"},
-      {keys::kCorrectRight, lastFirst, 2, 2, 1, 1, "RIGHT"},
-  };
-  for (const Tile& tile : tiles) {
-    cv::Mat source;
-    for (const char* name : tile.names) {
-      source = findImage(results, tile.key, name);
-      if (!source.empty()) break;
-    }
-    if (source.empty()) continue;
+  for (const Tile& tile : tiles()) {
+    const char* name = tileSource(results, tile);
+    if (name == nullptr) continue;
+    cv::Mat source = findImage(results, tile.key, name);
     const cv::Rect area(tile.x * C, tile.y * R, tile.width * C, tile.height * R);
     if (tile.width == 2) {
       cv::Mat resized;

@@ -1,6 +1,8 @@
 // The summary grid of one frame's results.
 #pragma once
 
+#include <vector>
+
 #include <opencv2/core.hpp>
 
 #include "results/Result.h"
@@ -22,5 +24,9 @@ namespace stereolint {
 // arguments ..." centred. A picture whose size or type does not fit its tile
 // raises cv::Exception.
 cv::Mat summaryPicture(const Results& results);
+
+// The pictures summaryPicture draws from: the CORRECT_LEFT that sets the
+// tile size and the picture of every tile that is placed.
+std::vector<PictureName> summarySources(const Results& results);
 
 }  // namespace stereolint

@@ -1,5 +1,6 @@
 #include "results/Result.h"
 
+#include <algorithm>
 #include <limits>
 #include <ostream>
 #include <utility>
@@ -47,6 +48,36 @@ std::vector<const Result::KeyImage*> Result::getKeyImages() const {
   list.reserve(keyImages.size());
   for (const auto& entry : keyImages) list.push_back(entry.get());
   return list;
+}
+
+std::vector<PictureName> pictureNames(const Results& results) {
+  std::vector<PictureName> names;
+  for (const auto& result : results) {
+    for (const Result::KeyImage* image : result->getKeyImages()) {
+      names.push_back({result->getName(), image->getKey()});
+    }
+  }
+  return names;
+}
+
+Results keepingPictures(const Results& results, const std::vector<PictureName>& kept) {
+  Results copies;
+  for (const auto& result : results) {
+    Result::KeyValues values;
+    for (const Result::KeyValue* value : result->getKeyValues()) {
+      values.push_back(std::make_unique<Result::KeyValue>(*value));
+    }
+    Result::KeyImages images;
+    for (const Result::KeyImage* image : result->getKeyImages()) {
+      const PictureName name{result->getName(), image->getKey()};
+      if (std::find(kept.begin(), kept.end(), name) != kept.end()) {
+        images.push_back(std::make_unique<Result::KeyImage>(image->getKey(), image->getImage()));
+      }
+    }
+    copies.push_back(
+        std::make_unique<Result>(result->getName(), std::move(values), std::move(images)));
+  }
+  return copies;
 }
 
 }  // namespace stereolint

@@ -77,4 +77,21 @@ std::ostream& operator<<(std::ostream& out, const Result::KeyValue& entry);
 // the list owns the results.
 using Results = std::vector<std::unique_ptr<Result>>;
 
+// One picture of a frame's results: the name of its result and its key,
+// e.g. {"SCALE", "CORRECT_LEFT"}.
+struct PictureName {
+  std::string result;
+  std::string key;
+  bool operator==(const PictureName& other) const {
+    return result == other.result && key == other.key;
+  }
+};
+
+// Every picture of `results`, in list order.
+std::vector<PictureName> pictureNames(const Results& results);
+
+// New results with the names and values of `results` and only the pictures
+// listed in `kept`, in their places; the pictures share their pixels.
+Results keepingPictures(const Results& results, const std::vector<PictureName>& kept);
+
 }  // namespace stereolint

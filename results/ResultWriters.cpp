@@ -11,6 +11,7 @@
 #include "results/PngEncoding.h"
 #include "util/Constants.h"
 #include "util/Parallel.h"
+#include "util/StageTimes.h"
 
 namespace stereolint {
 
@@ -54,24 +55,38 @@ platform::FileOutcome writeFile(const FrameFile& file) {
   return platform::writeWholeFile(file.path, bytes.data(), bytes.size());
 }
 
-// Encodes and writes the files side by side (PNG compression is most of the
-// cost of a frame's output) and lists the failures in the files' order.
+// Encodes and writes the files at positions `which` side by side (PNG
+// compression is most of the cost of a frame's output), each picture let go
+// once its file is written, and keeps each file's outcome at its position.
 // The largest pictures go first, so that no thread is left with a large
 // one at the end while the others wait.
-void writeFiles(const std::vector<FrameFile>& files, WriteFailures& failures) {
-  std::vector<size_t> order(files.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+void writeChosenFiles(std::vector<FrameFile>& files, std::vector<size_t> which,
+                      std::vector<platform::FileOutcome>& outcomes) {
+  std::stable_sort(which.begin(), which.end(), [&](size_t a, size_t b) {
     return files[a].picture.total() * files[a].picture.elemSize() >
            files[b].picture.total() * files[b].picture.elemSize();
   });
-  std::vector<platform::FileOutcome> outcomes(files.size());
-  work::parallelFor(order.size(), [&](size_t k) {
-    outcomes[order[k]] = writeFile(files[order[k]]);
+  work::parallelFor(which.size(), [&](size_t k) {
+    FrameFile& file = files[which[k]];
+    outcomes[which[k]] = writeFile(file);
+    file.picture.release();
   });
+}
+
+// The failures among the outcomes, in the files' order.
+void addFailures(const std::vector<FrameFile>& files,
+                 const std::vector<platform::FileOutcome>& outcomes, WriteFailures& failures) {
   for (size_t k = 0; k < files.size(); ++k) {
     if (!outcomes[k].done) failures.addFile(files[k].path, outcomes[k].reason);
   }
+}
+
+void writeFiles(std::vector<FrameFile>& files, WriteFailures& failures) {
+  std::vector<size_t> all(files.size());
+  std::iota(all.begin(), all.end(), size_t{0});
+  std::vector<platform::FileOutcome> outcomes(files.size());
+  writeChosenFiles(files, std::move(all), outcomes);
+  addFailures(files, outcomes, failures);
 }
 
 FrameFile pictureFile(std::string path, cv::Mat picture) {
@@ -142,6 +157,46 @@ WriteFailures makeDirectories(const std::string& path) {
       failures.addFolder(folder, made.done ? "it is not a folder" : made.reason);
     }
   }
+  return failures;
+}
+
+WriteFailures writeFrameFilesSummaryLast(cv::Mat left, cv::Mat right, int id, int size,
+                                         Results& results,
+                                         const std::vector<PictureName>& summarySources,
+                                         const std::function<cv::Mat(const Results&)>& drawSummary,
+                                         cv::Mat& summary, const std::string& resultPath) {
+  WriteFailures failures = makeDirectories(resultPath);
+  const std::string prefix = framePrefix(resultPath, id, size);
+  std::vector<FrameFile> files;
+  files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
+  files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
+  files.push_back(resultTextFile(id, size, results, resultPath));
+  const size_t firstPicture = files.size();
+  for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
+    files.push_back(std::move(file));
+  }
+
+  // The file list now holds the only other reference to each picture the
+  // summary does not use, so writing it frees its memory.
+  const std::vector<PictureName> names = pictureNames(results);
+  std::vector<size_t> early, late = {0, 1, 2};
+  for (size_t k = 0; k < names.size(); ++k) {
+    const bool source =
+        std::find(summarySources.begin(), summarySources.end(), names[k]) != summarySources.end();
+    (source ? late : early).push_back(firstPicture + k);
+  }
+  results = keepingPictures(results, summarySources);
+  std::vector<platform::FileOutcome> outcomes(files.size() + 1);
+  {
+    const timing::ScopedStage writing(timing::Stage::Writing);
+    writeChosenFiles(files, early, outcomes);
+  }
+  summary = drawSummary(results);
+  files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
+  late.push_back(files.size() - 1);
+  const timing::ScopedStage writing(timing::Stage::Writing);
+  writeChosenFiles(files, late, outcomes);
+  addFailures(files, outcomes, failures);
   return failures;
 }
 

@@ -31,6 +31,7 @@
 #pragma once
 
 #include <opencv2/core.hpp>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,20 @@ WriteFailures makeDirectories(const std::string& path);
 WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                               cv::Mat summary, const std::string& name,
                               const std::string& resultPath);
+
+// writeFrameFiles for a frame whose summary is still to be drawn, holding
+// fewer of its pictures at once: the result pictures not named in
+// `summarySources` are written first, each let go as soon as it is written
+// (`results` becomes the same results without them), then `drawSummary`
+// draws the summary from the results left, which it receives, and every
+// other file is written. The files, their bytes and the failures (in
+// writeFrameFiles' order) are those of writeFrameFiles with that summary,
+// which `summary` receives.
+WriteFailures writeFrameFilesSummaryLast(cv::Mat left, cv::Mat right, int id, int size,
+                                         Results& results,
+                                         const std::vector<PictureName>& summarySources,
+                                         const std::function<cv::Mat(const Results&)>& drawSummary,
+                                         cv::Mat& summary, const std::string& resultPath);
 
 // The path of one of the frame's files: the frame prefix F and `name`, e.g.
 // "out/7_120_LEFT.png" for ("out/", 7, 120, "LEFT.png").

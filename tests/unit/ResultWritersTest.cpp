@@ -147,6 +147,58 @@ TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
   EXPECT_TRUE(storedAs(out + "1_1_VERTICAL_MATCHES.png", picture(CV_8UC3, 7)));
 }
 
+// The summary drawn last, from what is left once the other pictures are
+// written: the same files and failures as writing everything at once.
+TEST(WriteFrameFilesSummaryLast, WritesTheFilesAndFailuresOfTheWholeFrame) {
+  test::TempFolder folder;
+  const std::string whole = folder.path() + "/whole/", late = folder.path() + "/late/";
+  const auto frameResults = [] {
+    Results results;
+    results.push_back(makeResult("VERTICAL", {{"MEDIAN", 2}},
+                                 {{"CIRCLES", picture(CV_8UC3, 10)},
+                                  {"MATCHES", picture(CV_8UC3, 11)},
+                                  {"CORRECT_LEFT", cv::Mat()}}));
+    results.push_back(makeResult("SCALE", {{"MEDIAN", 1.01}},
+                                 {{"CIRCLES", picture(CV_8UC3, 20)},
+                                  {"MATCHES", picture(CV_8UC3, 21)}}));
+    return results;
+  };
+  const std::vector<PictureName> sources = {{"VERTICAL", "CORRECT_LEFT"}, {"SCALE", "CIRCLES"}};
+  const cv::Mat view = picture(CV_8UC3, 50);
+  for (const std::string& out : {whole, late}) fs::create_directories(out + "2_4_RESULT.txt");
+
+  const Results all = frameResults();
+  std::vector<PictureName> seenBySummary;
+  const auto draw = [&](const Results& left) {
+    seenBySummary = pictureNames(left);
+    return picture(CV_8UC3, static_cast<double>(left.size()));
+  };
+  const WriteFailures expected =
+      writeFrameFiles(view, view, 2, 4, all, draw(all), "", whole);
+  Results results = frameResults();
+  cv::Mat summary;
+  const WriteFailures failures =
+      writeFrameFilesSummaryLast(view, view, 2, 4, results, sources, draw, summary, late);
+
+  EXPECT_EQ(seenBySummary, sources) << "the summary sees its own pictures, nothing else";
+  EXPECT_EQ(pictureNames(results), sources);
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[1]->getKeyValues()[0]->getValue(), 1.01) << "values are all kept";
+  EXPECT_TRUE(storedAs(late + "2_4_SUMMARY.png", summary));
+
+  const auto relative = [](std::vector<WriteFailure> list, const std::string& out) {
+    for (WriteFailure& failure : list) failure.path = failure.path.substr(out.size());
+    return list;
+  };
+  EXPECT_EQ(relative(failures.files, late), relative(expected.files, whole));
+  ASSERT_EQ(failures.files.size(), 2u) << "RESULT.txt, then the empty CORRECT_LEFT";
+  for (const auto& entry : fs::directory_iterator(whole)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_directory()) continue;
+    EXPECT_EQ(test::readTextFile(whole + name), test::readTextFile(late + name)) << name;
+  }
+}
+
 TEST(WriteFrameFiles, ConcurrentWritersOfOneFrameLeaveOneWholeFileEach) {
   // Two runs into one prefix: each file ends as one writer's whole content,
   // never a mix, and no temporary file is left.

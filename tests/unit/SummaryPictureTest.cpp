@@ -108,5 +108,31 @@ TEST(SummaryPicture, APictureOfTheWrongSizeIsAnError) {
   EXPECT_THROW(summaryPicture(results), cv::Exception);
 }
 
+TEST(SummaryPicture, IsTheSameDrawnFromItsSourcesAlone) {
+  using namespace keys;
+  const cv::Size tile(60, 40);
+  const auto step = [&](const char* name, int shade, bool circles) {
+    std::vector<std::pair<const char*, int>> pictures = {
+        {kAnaglyphBefore, shade}, {kCorrectLeft, shade + 1}, {kCorrectRight, shade + 2},
+        {kAnaglyphAfter, shade + 3}, {kMatches, shade + 4}};
+    if (circles) pictures.emplace_back(kCircles, shade + 5);
+    return resultWith(name, tile, pictures);
+  };
+  const std::vector<std::vector<const char*>> hierarchies = {
+      {kVertical, kRotation, kScale}, {kVertical}, {kScale, kVertical}, {kRotation}};
+  for (const auto& names : hierarchies) {
+    for (bool circles : {true, false}) {
+      Results results;
+      int shade = 10;
+      for (const char* name : names) results.push_back(step(name, shade += 20, circles));
+      const Results sourcesOnly = keepingPictures(results, summarySources(results));
+      EXPECT_EQ(cv::norm(summaryPicture(sourcesOnly), summaryPicture(results), cv::NORM_INF), 0)
+          << names.size() << " steps, circles " << circles;
+      // The first CORRECT_LEFT, three CIRCLES and the last step's three.
+      EXPECT_LE(pictureNames(sourcesOnly).size(), 7u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace stereolint

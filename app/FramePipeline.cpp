@@ -60,6 +60,9 @@ std::string FramePipeline::phase(const std::string& topic) const {
 
 int FramePipeline::run() {
   warnAboutSettings();
+  // Only runs that draw no summary keep freed memory: those that write
+  // every picture hold too much at once on too many threads.
+  if (!summaryNeeded) platform::keepFreedMemory();
   bool qualityFailed = false;
   if (prepare()) {
     readFrames();

@@ -20,8 +20,10 @@ std::optional<std::uint64_t> availableMemory();
 // buffers are allocated and freed anew for every frame, and memory handed
 // back comes again as fresh pages to fault in and clear, which costs as
 // much as the decoding at 4K. Resident memory then stays at the run's peak,
-// which is flat from frame to frame. Called once at start-up; does nothing
-// where the C library has no such setting.
+// which is flat from frame to frame. Meant for runs that write no pictures:
+// where many large pictures come and go on several threads at once, each
+// thread's heap keeps its own peak and resident memory grows by their sum.
+// Does nothing where the C library has no such setting.
 void keepFreedMemory();
 
 }  // namespace stereolint::platform

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -55,6 +56,18 @@ FileOutcome makeDirectory(const std::string& path);
 // `path` stays as it was, and the outcome carries the system's reason. So a
 // reader never sees half a picture under a result's name.
 FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size);
+
+// Hands the next piece of a file's content to writeWholeFileFrom; false
+// once a write has failed (later pieces are then dropped).
+using FileAppend = std::function<bool(const void* data, size_t size)>;
+
+// writeWholeFile for content made piece by piece, so that it is never held
+// whole: `produce` appends it in order and returns "", or why it cannot
+// make the content (then no file is kept and the outcome carries that
+// reason). Every guarantee of writeWholeFile holds; the system's reason for
+// a failed write comes before the producer's.
+FileOutcome writeWholeFileFrom(const std::string& path,
+                               const std::function<std::string(const FileAppend&)>& produce);
 
 // Opaque handle of a loaded dynamic library; nullptr means "not loaded".
 using ModuleHandle = void*;

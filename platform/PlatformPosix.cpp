@@ -124,19 +124,34 @@ FileOutcome makeDirectory(const std::string& path) {
 }
 
 FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size) {
+  return writeWholeFileFrom(path, [&](const FileAppend& append) {
+    append(data, size);
+    return std::string();
+  });
+}
+
+FileOutcome writeWholeFileFrom(const std::string& path,
+                               const std::function<std::string(const FileAppend&)>& produce) {
   std::string partial;
   const int file = createTemporaryBeside(path, partial);
   if (file < 0) return FileOutcome::failure(systemErrorText(errno));
-  int error = writeAll(file, data, size);
+  int error = 0;
+  const FileAppend append = [&](const void* data, size_t size) {
+    if (error == 0) error = writeAll(file, data, size);
+    return error == 0;
+  };
+  const std::string refused = produce(append);
   // close() reports the errors of delayed writes (a full disk on network
   // file systems), so its result counts too.
   if (close(file) != 0 && error == 0) error = errno;
   // rename() replaces whatever entry has the name, a symbolic link
   // included, and never follows it.
-  if (error == 0 && rename(partial.c_str(), path.c_str()) == 0) return FileOutcome::success();
-  if (error == 0) error = errno;
+  if (error == 0 && refused.empty() && rename(partial.c_str(), path.c_str()) == 0) {
+    return FileOutcome::success();
+  }
+  if (error == 0 && refused.empty()) error = errno;
   unlink(partial.c_str());
-  return FileOutcome::failure(systemErrorText(error));
+  return FileOutcome::failure(error != 0 ? systemErrorText(error) : refused);
 }
 
 ModuleHandle openModule(const std::string& path) {

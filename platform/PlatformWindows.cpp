@@ -82,26 +82,40 @@ FileOutcome makeDirectory(const std::string& path) {
 }
 
 FileOutcome writeWholeFile(const std::string& path, const void* data, size_t size) {
+  return writeWholeFileFrom(path, [&](const FileAppend& append) {
+    append(data, size);
+    return std::string();
+  });
+}
+
+FileOutcome writeWholeFileFrom(const std::string& path,
+                               const std::function<std::string(const FileAppend&)>& produce) {
   std::string partial;
   const int file = createTemporaryBeside(path, partial);
   if (file < 0) return FileOutcome::failure(systemErrorText(errno));
   int error = 0;
-  const auto* bytes = static_cast<const char*>(data);
-  while (error == 0 && size > 0) {
-    const unsigned chunk = static_cast<unsigned>(std::min<size_t>(size, 1u << 30));
-    const int count = _write(file, bytes, chunk);
-    if (count <= 0) error = count < 0 ? errno : ENOSPC;
-    if (count > 0) {
-      bytes += count;
-      size -= static_cast<size_t>(count);
+  const FileAppend append = [&](const void* data, size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (error == 0 && size > 0) {
+      const unsigned chunk = static_cast<unsigned>(std::min<size_t>(size, 1u << 30));
+      const int count = _write(file, bytes, chunk);
+      if (count <= 0) error = count < 0 ? errno : ENOSPC;
+      if (count > 0) {
+        bytes += count;
+        size -= static_cast<size_t>(count);
+      }
     }
-  }
+    return error == 0;
+  };
+  const std::string refused = produce(append);
   if (_close(file) != 0 && error == 0) error = errno;
-  if (error == 0 &&
+  if (error == 0 && refused.empty() &&
       MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
     return FileOutcome::success();
   }
-  const std::string reason = error != 0 ? systemErrorText(error) : lastSystemErrorText();
+  const std::string reason = error != 0       ? systemErrorText(error)
+                             : !refused.empty() ? refused
+                                                : lastSystemErrorText();
   std::remove(partial.c_str());
   return FileOutcome::failure(reason);
 }

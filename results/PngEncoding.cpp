@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
@@ -15,9 +14,9 @@ namespace {
 
 constexpr unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
 constexpr unsigned char kSubFilter = 1;
-// PNG allows chunks of up to 2^31 - 1 bytes; the compressed pixels are cut
-// into IDAT chunks of at most this many.
-constexpr size_t kLargestChunk = size_t{1} << 30;
+// The compressed pixels go out in IDAT chunks of this many bytes (the last
+// one shorter), each as soon as it is full.
+constexpr size_t kChunkBytes = size_t{1} << 20;
 // Larger pictures take the image library's writer (ISA-L counts in 32 bits).
 constexpr size_t kLargestOwnPicture = size_t{1} << 31;
 // Filtered rows are handed to the compressor in bands of about this size.
@@ -26,20 +25,20 @@ constexpr size_t kBandBytes = size_t{1} << 20;
 // PNG's colour types.
 constexpr unsigned char kGrey = 0, kTruecolour = 2, kTruecolourAlpha = 6;
 
-void putWord(std::vector<unsigned char>& bytes, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    bytes.push_back(static_cast<unsigned char>(value >> shift));
-  }
+void putWord(unsigned char* at, std::uint32_t value) {
+  for (int k = 0; k < 4; ++k) at[k] = static_cast<unsigned char>(value >> (24 - 8 * k));
 }
 
-void appendChunk(std::vector<unsigned char>& bytes, const char* type, const unsigned char* data,
-                 size_t size) {
-  putWord(bytes, static_cast<std::uint32_t>(size));
-  const size_t start = bytes.size();
-  bytes.insert(bytes.end(), type, type + 4);
-  if (size > 0) bytes.insert(bytes.end(), data, data + size);
-  // The checksum covers the chunk's type and data.
-  putWord(bytes, crc32_gzip_refl(0, bytes.data() + start, size + 4));
+// Hands the chunk `type` holding `data` to the sink: length, type, data and
+// the checksum of type and data.
+bool sendChunk(const PngSink& sink, const char* type, const unsigned char* data, size_t size) {
+  unsigned char head[8];
+  putWord(head, static_cast<std::uint32_t>(size));
+  std::memcpy(head + 4, type, 4);
+  unsigned char tail[4];
+  const std::uint32_t typeCrc = crc32_gzip_refl(0, head + 4, 4);
+  putWord(tail, size > 0 ? crc32_gzip_refl(typeCrc, data, size) : typeCrc);
+  return sink(head, sizeof head) && (size == 0 || sink(data, size)) && sink(tail, sizeof tail);
 }
 
 // The channel of the matrix that holds PNG channel `c`: PNG puts red first
@@ -89,10 +88,11 @@ void filteredRow(const cv::Mat& picture, int y, unsigned char* row) {
 }
 
 // The zlib stream of the filtered rows, compressed at ISA-L's level 1 a
-// band of rows at a time, so that no filtered copy of the whole picture is
-// held: memory grows only with the compressed bytes. False when the
-// library refuses, which it does not for its own level buffer.
-bool zlibStream(const cv::Mat& picture, std::vector<unsigned char>& out) {
+// band of rows at a time and sent in IDAT chunks as they fill, so that
+// neither a filtered copy of the picture nor its compressed bytes are held
+// whole. False when the sink refuses bytes or the library refuses, which it
+// does not for its own level buffer.
+bool sendPixels(const cv::Mat& picture, const PngSink& sink) {
   isal_zstream stream;
   isal_deflate_init(&stream);
   std::vector<unsigned char> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
@@ -104,8 +104,9 @@ bool zlibStream(const cv::Mat& picture, std::vector<unsigned char>& out) {
   const size_t rowBytes = static_cast<size_t>(picture.cols) * picture.elemSize() + 1;
   const int bandRows = static_cast<int>(std::max<size_t>(1, kBandBytes / rowBytes));
   std::vector<unsigned char> band(rowBytes * static_cast<size_t>(bandRows));
-  out.assign(kBandBytes, 0);
-  size_t written = 0;
+  std::vector<unsigned char> chunk(kChunkBytes);
+  stream.next_out = chunk.data();
+  stream.avail_out = static_cast<std::uint32_t>(chunk.size());
   for (int top = 0; top < picture.rows; top += bandRows) {
     const int count = std::min(bandRows, picture.rows - top);
     for (int r = 0; r < count; ++r) {
@@ -119,49 +120,49 @@ bool zlibStream(const cv::Mat& picture, std::vector<unsigned char>& out) {
     // The library keeps the history it needs, so the band's buffer is
     // free for the next rows once all its bytes are taken.
     do {
-      if (written == out.size()) out.resize(2 * out.size());
-      stream.next_out = out.data() + written;
-      stream.avail_out = static_cast<std::uint32_t>(out.size() - written);
+      if (stream.avail_out == 0) {
+        if (!sendChunk(sink, "IDAT", chunk.data(), chunk.size())) return false;
+        stream.next_out = chunk.data();
+        stream.avail_out = static_cast<std::uint32_t>(chunk.size());
+      }
       if (isal_deflate(&stream) != COMP_OK) return false;
-      written = out.size() - stream.avail_out;
     } while (stream.avail_in > 0 ||
              (stream.end_of_stream != 0 && stream.internal_state.state != ZSTATE_END));
   }
-  out.resize(written);
-  return true;
-}
-
-bool encodeOwn(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
-  std::vector<unsigned char> stream;
-  if (!zlibStream(picture, stream)) return false;
-
-  const int channels = picture.channels();
-  std::vector<unsigned char> header;
-  putWord(header, static_cast<std::uint32_t>(picture.cols));
-  putWord(header, static_cast<std::uint32_t>(picture.rows));
-  header.push_back(picture.depth() == CV_16U ? 16 : 8);
-  header.push_back(channels == 1 ? kGrey : channels == 3 ? kTruecolour : kTruecolourAlpha);
-  header.insert(header.end(), {0, 0, 0});  // deflate, adaptive filtering, no interlace
-
-  bytes.clear();
-  bytes.reserve(stream.size() + 128);
-  bytes.insert(bytes.end(), std::begin(kSignature), std::end(kSignature));
-  appendChunk(bytes, "IHDR", header.data(), header.size());
-  for (size_t at = 0; at < stream.size(); at += kLargestChunk) {
-    appendChunk(bytes, "IDAT", stream.data() + at, std::min(kLargestChunk, stream.size() - at));
-  }
-  appendChunk(bytes, "IEND", nullptr, 0);
-  return true;
+  const size_t last = chunk.size() - stream.avail_out;
+  return last == 0 || sendChunk(sink, "IDAT", chunk.data(), last);
 }
 
 }  // namespace
 
-bool encodePng(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
+bool streamsPng(const cv::Mat& picture) {
   const int channels = picture.channels();
-  const bool own = !picture.empty() && (picture.depth() == CV_8U || picture.depth() == CV_16U) &&
-                   (channels == 1 || channels == 3 || channels == 4) &&
-                   picture.total() * picture.elemSize() < kLargestOwnPicture;
-  if (own) return encodeOwn(picture, bytes);
+  return !picture.empty() && (picture.depth() == CV_8U || picture.depth() == CV_16U) &&
+         (channels == 1 || channels == 3 || channels == 4) &&
+         picture.total() * picture.elemSize() < kLargestOwnPicture;
+}
+
+bool streamPng(const cv::Mat& picture, const PngSink& sink) {
+  if (!streamsPng(picture)) return false;
+  const int channels = picture.channels();
+  unsigned char header[13];
+  putWord(header, static_cast<std::uint32_t>(picture.cols));
+  putWord(header + 4, static_cast<std::uint32_t>(picture.rows));
+  header[8] = picture.depth() == CV_16U ? 16 : 8;
+  header[9] = channels == 1 ? kGrey : channels == 3 ? kTruecolour : kTruecolourAlpha;
+  header[10] = header[11] = header[12] = 0;  // deflate, adaptive filtering, no interlace
+  return sink(kSignature, sizeof kSignature) && sendChunk(sink, "IHDR", header, sizeof header) &&
+         sendPixels(picture, sink) && sendChunk(sink, "IEND", nullptr, 0);
+}
+
+bool encodePng(const cv::Mat& picture, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  if (streamsPng(picture)) {
+    return streamPng(picture, [&bytes](const unsigned char* data, size_t size) {
+      bytes.insert(bytes.end(), data, data + size);
+      return true;
+    });
+  }
   try {
     return cv::imencode(".png", picture, bytes);
   } catch (const cv::Exception&) {

@@ -15,6 +15,8 @@
 // time. The bytes differ from the image library's; the pixels do not.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -25,5 +27,20 @@ namespace stereolint {
 // returns false when PNG cannot hold it: an empty matrix, a channel count
 // other than 1, 3 or 4, or a picture the image library declines.
 bool encodePng(const cv::Mat& picture, std::vector<unsigned char>& bytes);
+
+// True when `picture` is 8- or 16-bit, of 1, 3 or 4 channels and under
+// 2 GiB: the pictures encodePng compresses itself, which streamPng can
+// hand out piece by piece.
+bool streamsPng(const cv::Mat& picture);
+
+// Takes the next bytes of a PNG file; false when it cannot (the encoding
+// then stops).
+using PngSink = std::function<bool(const unsigned char* data, size_t size)>;
+
+// The bytes encodePng gives for a picture streamsPng accepts, handed to
+// `sink` in order: the header, then the compressed pixels a megabyte chunk
+// at a time, so that the file is never held whole. False when streamsPng
+// refuses the picture or the sink refuses bytes.
+bool streamPng(const cv::Mat& picture, const PngSink& sink);
 
 }  // namespace stereolint

@@ -46,11 +46,23 @@ struct FrameFile {
   bool isText = false;
 };
 
+constexpr const char* kNotPng = "the picture cannot be stored as PNG";
+
 platform::FileOutcome writeFile(const FrameFile& file) {
   if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
+  // Pictures go to the file as they are compressed: a frame's largest
+  // pictures would otherwise be held twice, raw and compressed.
+  if (streamsPng(file.picture)) {
+    return platform::writeWholeFileFrom(file.path, [&](const platform::FileAppend& append) {
+      const bool sent = streamPng(file.picture, [&](const unsigned char* data, size_t size) {
+        return append(data, size);
+      });
+      return sent ? std::string() : std::string(kNotPng);
+    });
+  }
   std::vector<uchar> bytes;
   if (!encodePng(file.picture, bytes)) {
-    return platform::FileOutcome::failure("the picture cannot be stored as PNG");
+    return platform::FileOutcome::failure(kNotPng);
   }
   return platform::writeWholeFile(file.path, bytes.data(), bytes.size());
 }

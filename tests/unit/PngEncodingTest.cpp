@@ -1,5 +1,7 @@
 #include "results/PngEncoding.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <opencv2/imgcodecs.hpp>
@@ -54,6 +56,24 @@ TEST(EncodePng, NoiseLargerThanTheCompressorsBandsComesBackWhole) {
   ASSERT_TRUE(encodePng(noise, bytes));
   EXPECT_GT(bytes.size(), size_t{2} << 20);
   expectSamePixels(decoded(bytes), noise, "16-bit noise");
+}
+
+TEST(StreamPng, HandsOutTheFileInPiecesAndStopsWhenTheSinkRefuses) {
+  cv::Mat noise(400, 700, CV_16UC4);
+  cv::randu(noise, 0, 65536);
+  std::vector<unsigned char> streamed;
+  size_t largestPiece = 0;
+  ASSERT_TRUE(streamPng(noise, [&](const unsigned char* data, size_t size) {
+    largestPiece = std::max(largestPiece, size);
+    streamed.insert(streamed.end(), data, data + size);
+    return true;
+  }));
+  EXPECT_LE(largestPiece, size_t{1} << 20) << "no piece holds the whole file";
+  expectSamePixels(decoded(streamed), noise, "streamed noise");
+
+  int calls = 0;
+  EXPECT_FALSE(streamPng(noise, [&](const unsigned char*, size_t) { return ++calls < 5; }));
+  EXPECT_EQ(calls, 5) << "nothing more is sent once the sink refuses";
 }
 
 TEST(EncodePng, TakesPartsOfLargerPicturesAsTheyAre) {

@@ -60,9 +60,13 @@ std::string FramePipeline::phase(const std::string& topic) const {
 
 int FramePipeline::run() {
   warnAboutSettings();
-  // Only runs that draw no summary keep freed memory: those that write
-  // every picture hold too much at once on too many threads.
-  if (!summaryNeeded) platform::keepFreedMemory();
+  // Runs that draw no summary keep freed memory for the next frame; those
+  // that write every picture hold too much at once on too many threads.
+  if (summaryNeeded) {
+    platform::returnLargeBlocks();
+  } else {
+    platform::keepFreedMemory();
+  }
   bool qualityFailed = false;
   if (prepare()) {
     readFrames();
@@ -224,6 +228,7 @@ void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number
       std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
   quality.prepareWorker(*worker);
   if (!summaryNeeded) worker->leaveSummaryUndrawn();
+  if (options.mode != RunMode::Gui) worker->letPicturesGoOnceWritten();
   workerRefused = !startWorker(std::move(worker));
 }
 

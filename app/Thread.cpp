@@ -107,6 +107,10 @@ void Thread::writeWithSummaryLast() {
   frame.writeFailures = writeFrameFilesSummaryLast(
       frame.left, frame.right, frame.id, frame.size, frame.results,
       checker->visualizeSources(frame.results), draw, frame.summary, frame.resultPath);
+  if (!keepPictures) {
+    frame.results = keepingPictures(frame.results, {});
+    frame.summary.release();
+  }
 }
 
 void Thread::run() {

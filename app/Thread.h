@@ -77,6 +77,10 @@ class Thread : public QThread {
   // Before begin(): the checker's summary picture is not drawn, for a run
   // that neither writes nor shows it (`work().summary` stays empty).
   void leaveSummaryUndrawn() { drawSummary = false; }
+  // Before begin(): once the worker has written every file of its frame, it
+  // lets the pictures and the summary go (`work()` keeps the views and the
+  // values), for a run that does not show them.
+  void letPicturesGoOnceWritten() { keepPictures = false; }
 
  protected:
   // On the worker's thread: compute, visualize, then the frame's own files.
@@ -96,6 +100,7 @@ class Thread : public QThread {
   FrameWork frame;
   bool notStarted = false;
   bool drawSummary = true;
+  bool keepPictures = true;
 };
 
 // Receives each finished worker's frame on the main thread.

@@ -98,4 +98,12 @@ void keepFreedMemory() {
 #endif
 }
 
+void returnLargeBlocks() {
+#if defined(__GLIBC__)
+  // A fixed threshold also stops the library from raising it after each
+  // large block freed, which would bring those blocks back into its heaps.
+  mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
+#endif
+}
+
 }  // namespace stereolint::platform

@@ -13,4 +13,6 @@ std::optional<std::uint64_t> availableMemory() {
 
 void keepFreedMemory() {}
 
+void returnLargeBlocks() {}
+
 }  // namespace stereolint::platform

@@ -38,33 +38,36 @@ std::string withExtension(const std::string& stem, const char* extension) {
   return stem + constants().dot + extension;
 }
 
-// One file of a frame: its path and either a picture or a text.
+// One file of a frame: its path and either a picture (possibly one drawn
+// only when written) or a text.
 struct FrameFile {
   std::string path;
-  cv::Mat picture;
+  Result::KeyImage picture;
   std::string text;
   bool isText = false;
 };
 
 constexpr const char* kNotPng = "the picture cannot be stored as PNG";
 
-platform::FileOutcome writeFile(const FrameFile& file) {
-  if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
+platform::FileOutcome writePicture(const std::string& path, const cv::Mat& picture) {
   // Pictures go to the file as they are compressed: a frame's largest
   // pictures would otherwise be held twice, raw and compressed.
-  if (streamsPng(file.picture)) {
-    return platform::writeWholeFileFrom(file.path, [&](const platform::FileAppend& append) {
-      const bool sent = streamPng(file.picture, [&](const unsigned char* data, size_t size) {
+  if (streamsPng(picture)) {
+    return platform::writeWholeFileFrom(path, [&](const platform::FileAppend& append) {
+      const bool sent = streamPng(picture, [&](const unsigned char* data, size_t size) {
         return append(data, size);
       });
       return sent ? std::string() : std::string(kNotPng);
     });
   }
   std::vector<uchar> bytes;
-  if (!encodePng(file.picture, bytes)) {
-    return platform::FileOutcome::failure(kNotPng);
-  }
-  return platform::writeWholeFile(file.path, bytes.data(), bytes.size());
+  if (!encodePng(picture, bytes)) return platform::FileOutcome::failure(kNotPng);
+  return platform::writeWholeFile(path, bytes.data(), bytes.size());
+}
+
+platform::FileOutcome writeFile(const FrameFile& file) {
+  if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
+  return writePicture(file.path, file.picture.getImage());
 }
 
 // Encodes and writes the files at positions `which` side by side (PNG
@@ -75,13 +78,12 @@ platform::FileOutcome writeFile(const FrameFile& file) {
 void writeChosenFiles(std::vector<FrameFile>& files, std::vector<size_t> which,
                       std::vector<platform::FileOutcome>& outcomes) {
   std::stable_sort(which.begin(), which.end(), [&](size_t a, size_t b) {
-    return files[a].picture.total() * files[a].picture.elemSize() >
-           files[b].picture.total() * files[b].picture.elemSize();
+    return files[a].picture.byteSize() > files[b].picture.byteSize();
   });
   work::parallelFor(which.size(), [&](size_t k) {
     FrameFile& file = files[which[k]];
     outcomes[which[k]] = writeFile(file);
-    file.picture.release();
+    file.picture = Result::KeyImage(std::string(), cv::Mat());
   });
 }
 
@@ -101,8 +103,12 @@ void writeFiles(std::vector<FrameFile>& files, WriteFailures& failures) {
   addFailures(files, outcomes, failures);
 }
 
-FrameFile pictureFile(std::string path, cv::Mat picture) {
+FrameFile pictureFile(std::string path, Result::KeyImage picture) {
   return {std::move(path), std::move(picture), std::string(), false};
+}
+
+FrameFile pictureFile(std::string path, cv::Mat picture) {
+  return pictureFile(std::move(path), Result::KeyImage(std::string(), std::move(picture)));
 }
 
 std::string resultText(const Results& results) {
@@ -121,8 +127,8 @@ std::string resultText(const Results& results) {
 }
 
 FrameFile resultTextFile(int id, int size, const Results& results, const std::string& resultPath) {
-  return {withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension), cv::Mat(),
-          resultText(results), true};
+  return {withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension),
+          Result::KeyImage(std::string(), cv::Mat()), resultText(results), true};
 }
 
 std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& results,
@@ -133,7 +139,7 @@ std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& resul
     for (const Result::KeyImage* entry : result->getKeyImages()) {
       const std::string stem =
           prefix + result->getName() + constants().underscore + entry->getKey();
-      files.push_back(pictureFile(withExtension(stem, kPictureExtension), entry->getImage()));
+      files.push_back(pictureFile(withExtension(stem, kPictureExtension), *entry));
     }
   }
   return files;

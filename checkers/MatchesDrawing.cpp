@@ -1,7 +1,6 @@
 #include "checkers/MatchesDrawing.h"
 
 #include <algorithm>
-#include <memory>
 #include <mutex>
 
 #include <opencv2/imgproc.hpp>
@@ -148,14 +147,16 @@ int matchesBandRows(int pictureRows) {
   return std::max(1, (pictureRows + bands - 1) / bands);
 }
 
-namespace {
-
-cv::Mat drawMarks(const cv::Mat& left, const cv::Mat& right, const std::vector<Mark>& list,
-                  int bandRows) {
+cv::Mat drawMatchesInBands(const cv::Mat& left, const std::vector<cv::KeyPoint>& leftKeypoints,
+                           const cv::Mat& right, const std::vector<cv::KeyPoint>& rightKeypoints,
+                           const std::vector<cv::DMatch>& matches, int bandRows) {
+  CV_Assert(left.type() == CV_8UC3 && right.type() == CV_8UC3 && bandRows > 0);
   const cv::Size size(left.cols + right.cols, std::max(left.rows, right.rows));
   cv::Mat picture(size, CV_8UC3, cv::Scalar::all(0));
   left.copyTo(picture(cv::Rect(cv::Point(0, 0), left.size())));
   right.copyTo(picture(cv::Rect(cv::Point(left.cols, 0), right.size())));
+  const std::vector<Mark> list = marks(leftKeypoints, rightKeypoints, matches, left.cols, size.width);
+
   if (bandRows >= size.height) {
     drawBand(list, picture, left.size(), right.size(), 0, size.height);
     return picture;
@@ -172,26 +173,6 @@ cv::Mat drawMarks(const cv::Mat& left, const cv::Mat& right, const std::vector<M
     canvases.giveBack(canvas);
   });
   return picture;
-}
-
-}  // namespace
-
-std::function<cv::Mat()> sketchMatches(const cv::Mat& left,
-                                       const std::vector<cv::KeyPoint>& leftKeypoints,
-                                       const cv::Mat& right,
-                                       const std::vector<cv::KeyPoint>& rightKeypoints,
-                                       const std::vector<cv::DMatch>& matches, int bandRows) {
-  CV_Assert(left.type() == CV_8UC3 && right.type() == CV_8UC3 && bandRows > 0);
-  const int width = left.cols + right.cols;
-  auto list = std::make_shared<const std::vector<Mark>>(
-      marks(leftKeypoints, rightKeypoints, matches, left.cols, width));
-  return [left, right, list, bandRows] { return drawMarks(left, right, *list, bandRows); };
-}
-
-cv::Mat drawMatchesInBands(const cv::Mat& left, const std::vector<cv::KeyPoint>& leftKeypoints,
-                           const cv::Mat& right, const std::vector<cv::KeyPoint>& rightKeypoints,
-                           const std::vector<cv::DMatch>& matches, int bandRows) {
-  return sketchMatches(left, leftKeypoints, right, rightKeypoints, matches, bandRows)();
 }
 
 }  // namespace stereolint

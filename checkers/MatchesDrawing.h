@@ -25,7 +25,6 @@
 // scratch and are never copied.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -47,17 +46,5 @@ int matchesBandRows(int pictureRows);
 cv::Mat drawMatchesInBands(const cv::Mat& left, const std::vector<cv::KeyPoint>& leftKeypoints,
                            const cv::Mat& right, const std::vector<cv::KeyPoint>& rightKeypoints,
                            const std::vector<cv::DMatch>& matches, int bandRows);
-
-// The same picture drawn later: the circles, lines and colours are listed
-// now (the colours drawn from the calling thread's generator, as
-// drawMatchesInBands draws them), and every call of the returned function,
-// on any thread, draws the picture drawMatchesInBands would have drawn at
-// this point. The views are kept, sharing their pixels, which must not
-// change meanwhile; the keypoint and match lists are not.
-std::function<cv::Mat()> sketchMatches(const cv::Mat& left,
-                                       const std::vector<cv::KeyPoint>& leftKeypoints,
-                                       const cv::Mat& right,
-                                       const std::vector<cv::KeyPoint>& rightKeypoints,
-                                       const std::vector<cv::DMatch>& matches, int bandRows);
 
 }  // namespace stereolint

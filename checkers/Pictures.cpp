@@ -44,20 +44,9 @@ cv::Mat circlesPicture(const cv::Mat& view, const std::vector<Disparity>& values
 }
 
 cv::Mat matchesPicture(const cv::Mat& left, const cv::Mat& right, const FeatureMatches& matches) {
-  return sketchMatches(left, matches.getLeftKeypoints(), right, matches.getRightKeypoints(),
-                       matches.getMatches(), matchesBandRows(std::max(left.rows, right.rows)))();
-}
-
-std::function<cv::Mat()> matchesPictureLater(const cv::Mat& left, const cv::Mat& right,
-                                             const FeatureMatches& matches) {
-  // Drawn in one pass: the writers draw it beside the frame's other files,
-  // and bands would each take a canvas the size of the whole picture.
-  return sketchMatches(left, matches.getLeftKeypoints(), right, matches.getRightKeypoints(),
-                       matches.getMatches(), std::max(left.rows, right.rows));
-}
-
-cv::Size matchesPictureSize(const cv::Mat& left, const cv::Mat& right) {
-  return {left.cols + right.cols, std::max(left.rows, right.rows)};
+  return drawMatchesInBands(left, matches.getLeftKeypoints(), right, matches.getRightKeypoints(),
+                            matches.getMatches(),
+                            matchesBandRows(std::max(left.rows, right.rows)));
 }
 
 }  // namespace stereolint

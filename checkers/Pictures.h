@@ -2,7 +2,6 @@
 // 3-channel 8-bit views (blue, green, red) and return new pictures.
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -27,12 +26,5 @@ cv::Mat circlesPicture(const cv::Mat& view, const std::vector<Disparity>& values
 // for each match: cv::drawMatches' picture, drawn in bands on the machine's
 // cores (checkers/MatchesDrawing.h).
 cv::Mat matchesPicture(const cv::Mat& left, const cv::Mat& right, const FeatureMatches& matches);
-
-// matchesPicture drawn when the returned function is called: its colours
-// are taken from the calling thread's generator now (see sketchMatches).
-std::function<cv::Mat()> matchesPictureLater(const cv::Mat& left, const cv::Mat& right,
-                                             const FeatureMatches& matches);
-// The size of the matches picture of two views.
-cv::Size matchesPictureSize(const cv::Mat& left, const cv::Mat& right);
 
 }  // namespace stereolint

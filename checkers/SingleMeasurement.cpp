@@ -125,13 +125,11 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
 
   const timing::ScopedStage drawing(timing::Stage::Drawing);
   const bool distribution = checker.options().distribution;
-  cv::Mat circles, correctLeft, correctRight, anaglyphAfter;
-  std::function<cv::Mat()> matchLines;
+  cv::Mat circles, correctLeft, correctRight, anaglyphAfter, matchLines;
   // The matches picture takes its line colours from this thread's random
-  // generator, which earlier pictures of the frame have drawn from, so its
-  // colours are taken here; the other pictures take nothing random and are
-  // drawn beside it. The picture itself, the size of both views, is drawn
-  // only when it is written.
+  // generator, which earlier pictures of the frame have drawn from, so it
+  // is drawn here; the other pictures take nothing random and are drawn
+  // beside it.
   work::runBeside(
       [&] {
         if (distribution) circles = circlesPicture(left, points);
@@ -139,13 +137,12 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
         correctRight = checker.correct(right, medianValue);
         anaglyphAfter = anaglyph(correctLeft, correctRight);
       },
-      [&] { matchLines = matchesPictureLater(left, right, *matches); });
+      [&] { matchLines = matchesPicture(left, right, *matches); });
   if (distribution) addImage(keys::kCircles, circles);
   addImage(keys::kCorrectLeft, correctLeft);
   addImage(keys::kCorrectRight, correctRight);
   addImage(keys::kAnaglyphAfter, anaglyphAfter);
-  images.push_back(std::make_unique<Result::KeyImage>(
-      keys::kMatches, matchesPictureSize(left, right), CV_8UC3, std::move(matchLines)));
+  addImage(keys::kMatches, matchLines);
 
   if (corrected != nullptr) *corrected = {correctLeft, correctRight};
 

@@ -27,18 +27,9 @@ std::ostream& operator<<(std::ostream& out, const Result::KeyValue& entry) {
 Result::KeyImage::KeyImage(std::string key, cv::Mat image)
     : key(std::move(key)), image(std::move(image)) {}
 
-Result::KeyImage::KeyImage(std::string key, cv::Size size, int type, std::function<cv::Mat()> draw)
-    : key(std::move(key)),
-      drawnBytes(static_cast<size_t>(size.area()) * CV_ELEM_SIZE(type)),
-      draw(std::move(draw)) {}
-
 std::string Result::KeyImage::getKey() const { return key; }
 
-cv::Mat Result::KeyImage::getImage() const { return draw ? draw() : image; }
-
-size_t Result::KeyImage::byteSize() const {
-  return draw ? drawnBytes : image.total() * image.elemSize();
-}
+cv::Mat Result::KeyImage::getImage() const { return image; }
 
 Result::Result(std::string name, KeyValues keyValues, KeyImages keyImages)
     : name(std::move(name)), keyValues(std::move(keyValues)), keyImages(std::move(keyImages)) {}
@@ -80,7 +71,7 @@ Results keepingPictures(const Results& results, const std::vector<PictureName>& 
     for (const Result::KeyImage* image : result->getKeyImages()) {
       const PictureName name{result->getName(), image->getKey()};
       if (std::find(kept.begin(), kept.end(), name) != kept.end()) {
-        images.push_back(std::make_unique<Result::KeyImage>(*image));
+        images.push_back(std::make_unique<Result::KeyImage>(image->getKey(), image->getImage()));
       }
     }
     copies.push_back(

@@ -9,7 +9,6 @@
 // handed it over.
 #pragma once
 
-#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -44,23 +43,12 @@ class Result {
   class KeyImage {
    public:
     KeyImage(std::string key, cv::Mat image);
-    // A picture drawn only when asked for, by `draw`, which gives the same
-    // pixels of `size` and `type` on every call and may be called on any
-    // thread: for a large picture that is only written, which then takes
-    // memory only while it is being written.
-    KeyImage(std::string key, cv::Size size, int type, std::function<cv::Mat()> draw);
-
     std::string getKey() const;
-    // The picture; drawn anew by every call for a picture drawn when asked.
     cv::Mat getImage() const;
-    // The picture's size in bytes, known without drawing it.
-    size_t byteSize() const;
 
    private:
     std::string key;
     cv::Mat image;
-    size_t drawnBytes = 0;
-    std::function<cv::Mat()> draw;
   };
 
   using KeyValues = std::vector<std::unique_ptr<KeyValue>>;

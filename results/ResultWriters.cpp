@@ -38,36 +38,33 @@ std::string withExtension(const std::string& stem, const char* extension) {
   return stem + constants().dot + extension;
 }
 
-// One file of a frame: its path and either a picture (possibly one drawn
-// only when written) or a text.
+// One file of a frame: its path and either a picture or a text.
 struct FrameFile {
   std::string path;
-  Result::KeyImage picture;
+  cv::Mat picture;
   std::string text;
   bool isText = false;
 };
 
 constexpr const char* kNotPng = "the picture cannot be stored as PNG";
 
-platform::FileOutcome writePicture(const std::string& path, const cv::Mat& picture) {
+platform::FileOutcome writeFile(const FrameFile& file) {
+  if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
   // Pictures go to the file as they are compressed: a frame's largest
   // pictures would otherwise be held twice, raw and compressed.
-  if (streamsPng(picture)) {
-    return platform::writeWholeFileFrom(path, [&](const platform::FileAppend& append) {
-      const bool sent = streamPng(picture, [&](const unsigned char* data, size_t size) {
+  if (streamsPng(file.picture)) {
+    return platform::writeWholeFileFrom(file.path, [&](const platform::FileAppend& append) {
+      const bool sent = streamPng(file.picture, [&](const unsigned char* data, size_t size) {
         return append(data, size);
       });
       return sent ? std::string() : std::string(kNotPng);
     });
   }
   std::vector<uchar> bytes;
-  if (!encodePng(picture, bytes)) return platform::FileOutcome::failure(kNotPng);
-  return platform::writeWholeFile(path, bytes.data(), bytes.size());
-}
-
-platform::FileOutcome writeFile(const FrameFile& file) {
-  if (file.isText) return platform::writeWholeFile(file.path, file.text.data(), file.text.size());
-  return writePicture(file.path, file.picture.getImage());
+  if (!encodePng(file.picture, bytes)) {
+    return platform::FileOutcome::failure(kNotPng);
+  }
+  return platform::writeWholeFile(file.path, bytes.data(), bytes.size());
 }
 
 // Encodes and writes the files at positions `which` side by side (PNG
@@ -78,12 +75,13 @@ platform::FileOutcome writeFile(const FrameFile& file) {
 void writeChosenFiles(std::vector<FrameFile>& files, std::vector<size_t> which,
                       std::vector<platform::FileOutcome>& outcomes) {
   std::stable_sort(which.begin(), which.end(), [&](size_t a, size_t b) {
-    return files[a].picture.byteSize() > files[b].picture.byteSize();
+    return files[a].picture.total() * files[a].picture.elemSize() >
+           files[b].picture.total() * files[b].picture.elemSize();
   });
   work::parallelFor(which.size(), [&](size_t k) {
     FrameFile& file = files[which[k]];
     outcomes[which[k]] = writeFile(file);
-    file.picture = Result::KeyImage(std::string(), cv::Mat());
+    file.picture.release();
   });
 }
 
@@ -103,12 +101,8 @@ void writeFiles(std::vector<FrameFile>& files, WriteFailures& failures) {
   addFailures(files, outcomes, failures);
 }
 
-FrameFile pictureFile(std::string path, Result::KeyImage picture) {
-  return {std::move(path), std::move(picture), std::string(), false};
-}
-
 FrameFile pictureFile(std::string path, cv::Mat picture) {
-  return pictureFile(std::move(path), Result::KeyImage(std::string(), std::move(picture)));
+  return {std::move(path), std::move(picture), std::string(), false};
 }
 
 std::string resultText(const Results& results) {
@@ -127,8 +121,8 @@ std::string resultText(const Results& results) {
 }
 
 FrameFile resultTextFile(int id, int size, const Results& results, const std::string& resultPath) {
-  return {withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension),
-          Result::KeyImage(std::string(), cv::Mat()), resultText(results), true};
+  return {withExtension(framePrefix(resultPath, id, size) + kResultText, kTextExtension), cv::Mat(),
+          resultText(results), true};
 }
 
 std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& results,
@@ -139,7 +133,7 @@ std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& resul
     for (const Result::KeyImage* entry : result->getKeyImages()) {
       const std::string stem =
           prefix + result->getName() + constants().underscore + entry->getKey();
-      files.push_back(pictureFile(withExtension(stem, kPictureExtension), *entry));
+      files.push_back(pictureFile(withExtension(stem, kPictureExtension), entry->getImage()));
     }
   }
   return files;

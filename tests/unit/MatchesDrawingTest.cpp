@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <thread>
-
 #include <opencv2/features2d.hpp>
 
 #include "support/SyntheticViews.h"
@@ -93,22 +90,6 @@ TEST(MatchesDrawing, BandsOfAnyHeightGiveTheOnePassPicture) {
         << "bands of " << bandRows << " rows";
   }
   EXPECT_EQ(differingPixels(banded(scene, matchesBandRows(241), 4), onePass), 0);
-}
-
-TEST(MatchesDrawing, ASketchDrawnLaterElsewhereGivesThePictureOfItsTime) {
-  const Scene scene = hardScene();
-  const cv::Mat now = banded(scene, 241, 6);
-  const unsigned next = cv::theRNG()(1000);
-
-  cv::theRNG().state = 6;
-  const std::function<cv::Mat()> later = sketchMatches(
-      scene.left, scene.leftKeypoints, scene.right, scene.rightKeypoints, scene.matches, 30);
-  EXPECT_EQ(cv::theRNG()(1000), next) << "the colours are taken at the sketch";
-  cv::theRNG()(1000);  // the generator moves on before the picture is drawn
-  cv::Mat fromAnotherThread;
-  std::thread([&] { fromAnotherThread = later(); }).join();
-  EXPECT_EQ(differingPixels(fromAnotherThread, now), 0);
-  EXPECT_EQ(differingPixels(later(), now), 0) << "and again";
 }
 
 TEST(MatchesDrawing, NoMatchesGiveTheViewsWithTheirKeypointsOnly) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -146,25 +145,6 @@ TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
                                       {out + "1_1_SUMMARY.png", noPng}}));
   EXPECT_TRUE(storedAs(out + "1_1_RIGHT.png", view));
   EXPECT_TRUE(storedAs(out + "1_1_VERTICAL_MATCHES.png", picture(CV_8UC3, 7)));
-}
-
-TEST(WriteFrameFiles, APictureDrawnWhenAskedIsDrawnOnceToBeWritten) {
-  test::TempFolder folder;
-  const std::string out = folder.path() + "/";
-  std::atomic<int> draws{0};
-  Result::KeyImages images;
-  images.push_back(std::make_unique<Result::KeyImage>("MATCHES", cv::Size(4, 3), CV_8UC3, [&] {
-    ++draws;
-    return picture(CV_8UC3, 77);
-  }));
-  Results results;
-  results.push_back(std::make_unique<Result>("VERTICAL", Result::KeyValues{}, std::move(images)));
-  EXPECT_EQ(results[0]->getKeyImages()[0]->byteSize(), 36u) << "known before it is drawn";
-  EXPECT_EQ(draws, 0);
-  const cv::Mat view = picture(CV_8UC3, 5);
-  ASSERT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "", out).empty());
-  EXPECT_EQ(draws, 1);
-  EXPECT_TRUE(storedAs(out + "1_1_VERTICAL_MATCHES.png", picture(CV_8UC3, 77)));
 }
 
 // The summary drawn last, from what is left once the other pictures are

@@ -83,7 +83,8 @@ class Thread : public QThread {
   void letPicturesGoOnceWritten() { keepPictures = false; }
 
  protected:
-  // On the worker's thread: compute, visualize, then the frame's own files.
+  // On the worker's thread: compute, then the frame's own files and its
+  // summary, drawn once the pictures it is not drawn from are written.
   // An error of the image library (or any other exception) is kept as the
   // failure instead of leaving the thread, which would end the process.
   void run() override;

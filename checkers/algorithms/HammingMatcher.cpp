@@ -31,8 +31,10 @@ PackedRows packRows(const cv::Mat& descriptors) {
 }
 
 #if defined(__GNUC__)
+#define STEREOLINT_ALWAYS_INLINE inline __attribute__((always_inline))
 inline int bitCount(std::uint64_t x) { return __builtin_popcountll(static_cast<unsigned long long>(x)); }
 #else
+#define STEREOLINT_ALWAYS_INLINE inline
 inline int bitCount(std::uint64_t x) {
   x = x - ((x >> 1) & 0x5555555555555555ULL);
   x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
@@ -41,18 +43,11 @@ inline int bitCount(std::uint64_t x) {
 }
 #endif
 
-// The baseline x86-64 target has no bit-count instruction, though nearly
-// every processor does: the search is compiled twice and the loader picks
-// the version the processor runs. Distances are exact integers either way.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
-#define STEREOLINT_BIT_COUNT_CLONES __attribute__((target_clones("popcnt", "default")))
-#else
-#define STEREOLINT_BIT_COUNT_CLONES
-#endif
-
-// The zero padding of the tail word counts no bits.
-STEREOLINT_BIT_COUNT_CLONES
-std::vector<cv::DMatch> nearestRows(const PackedRows& query, const PackedRows& train) {
+// The search, inlined into each caller so that the caller's instruction set
+// decides how bits are counted. The zero padding of the tail word counts no
+// bits.
+STEREOLINT_ALWAYS_INLINE std::vector<cv::DMatch> nearestRowsInline(const PackedRows& query,
+                                                                   const PackedRows& train) {
   std::vector<cv::DMatch> matches;
   matches.reserve(static_cast<size_t>(query.rows));
   const size_t stride = query.stride;
@@ -74,13 +69,40 @@ std::vector<cv::DMatch> nearestRows(const PackedRows& query, const PackedRows& t
   return matches;
 }
 
+std::vector<cv::DMatch> nearestRows(const PackedRows& query, const PackedRows& train) {
+  return nearestRowsInline(query, train);
+}
+
+// The baseline x86-64 target has no bit-count instruction, though nearly
+// every processor does: the search is compiled once more for processors
+// that have it, and chosen at the first call. Distances are exact integers
+// either way. (A choice by the loader, through an indirect function, would
+// run before the sanitizers' run-time is ready.)
+#if defined(__GNUC__) && defined(__x86_64__)
+__attribute__((target("popcnt"))) std::vector<cv::DMatch> nearestRowsPopcnt(
+    const PackedRows& query, const PackedRows& train) {
+  return nearestRowsInline(query, train);
+}
+
+using Search = std::vector<cv::DMatch> (*)(const PackedRows&, const PackedRows&);
+
+Search fastestSearch() {
+  static const Search search = __builtin_cpu_supports("popcnt") ? nearestRowsPopcnt : nearestRows;
+  return search;
+}
+#else
+using Search = std::vector<cv::DMatch> (*)(const PackedRows&, const PackedRows&);
+
+Search fastestSearch() { return nearestRows; }
+#endif
+
 }  // namespace
 
 std::vector<cv::DMatch> matchByHamming(const cv::Mat& query, const cv::Mat& train) {
   CV_Assert(query.type() == CV_8UC1 && train.type() == CV_8UC1);
   if (query.empty() || train.empty()) return {};
   CV_Assert(query.cols == train.cols);
-  return nearestRows(packRows(query), packRows(train));
+  return fastestSearch()(packRows(query), packRows(train));
 }
 
 }  // namespace stereolint

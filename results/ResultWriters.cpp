@@ -139,6 +139,32 @@ std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& resul
   return files;
 }
 
+// The frame's files of `parts` in their order, the summary left out: LEFT
+// and RIGHT, RESULT.txt, then the result pictures.
+std::vector<FrameFile> filesBeforeSummary(FrameParts parts, const cv::Mat& left,
+                                          const cv::Mat& right, int id, int size,
+                                          const Results& results, const std::string& resultPath) {
+  const std::string prefix = framePrefix(resultPath, id, size);
+  std::vector<FrameFile> files;
+  const bool pictures = parts != FrameParts::Text;
+  if (pictures) {
+    files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
+    files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
+  }
+  if (parts != FrameParts::Pictures) files.push_back(resultTextFile(id, size, results, resultPath));
+  if (pictures) {
+    for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
+      files.push_back(std::move(file));
+    }
+  }
+  return files;
+}
+
+FrameFile summaryFile(int id, int size, const cv::Mat& summary, const std::string& resultPath) {
+  return pictureFile(withExtension(framePrefix(resultPath, id, size) + kSummary, kPictureExtension),
+                     summary);
+}
+
 }  // namespace
 
 void WriteFailures::addFolder(const std::string& folder, const std::string& reason) {
@@ -178,20 +204,16 @@ WriteFailures writeFrameFilesSummaryLast(cv::Mat left, cv::Mat right, int id, in
                                          const std::function<cv::Mat(const Results&)>& drawSummary,
                                          cv::Mat& summary, const std::string& resultPath) {
   WriteFailures failures = makeDirectories(resultPath);
-  const std::string prefix = framePrefix(resultPath, id, size);
-  std::vector<FrameFile> files;
-  files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
-  files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
-  files.push_back(resultTextFile(id, size, results, resultPath));
-  const size_t firstPicture = files.size();
-  for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
-    files.push_back(std::move(file));
-  }
+  std::vector<FrameFile> files =
+      filesBeforeSummary(FrameParts::All, left, right, id, size, results, resultPath);
 
-  // The file list now holds the only other reference to each picture the
-  // summary does not use, so writing it frees its memory.
+  // The result pictures close the list, in the order of their names. The
+  // list now holds the only other reference to each picture the summary
+  // does not use, so writing it frees its memory.
   const std::vector<PictureName> names = pictureNames(results);
-  std::vector<size_t> early, late = {0, 1, 2};
+  const size_t firstPicture = files.size() - names.size();
+  std::vector<size_t> early, late;
+  for (size_t k = 0; k < firstPicture; ++k) late.push_back(k);
   for (size_t k = 0; k < names.size(); ++k) {
     const bool source =
         std::find(summarySources.begin(), summarySources.end(), names[k]) != summarySources.end();
@@ -204,7 +226,7 @@ WriteFailures writeFrameFilesSummaryLast(cv::Mat left, cv::Mat right, int id, in
     writeChosenFiles(files, early, outcomes);
   }
   summary = drawSummary(results);
-  files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
+  files.push_back(summaryFile(id, size, summary, resultPath));
   late.push_back(files.size() - 1);
   const timing::ScopedStage writing(timing::Stage::Writing);
   writeChosenFiles(files, late, outcomes);
@@ -225,22 +247,10 @@ WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, con
 WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int id, int size,
                               const Results& results, cv::Mat summary,
                               const std::string& resultPath) {
-  const bool text = parts != FrameParts::Pictures;
-  const bool pictures = parts != FrameParts::Text;
   WriteFailures failures = makeDirectories(resultPath);
-  const std::string prefix = framePrefix(resultPath, id, size);
-  std::vector<FrameFile> files;
-  if (pictures) {
-    files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
-    files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
-  }
-  if (text) files.push_back(resultTextFile(id, size, results, resultPath));
-  if (pictures) {
-    for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
-      files.push_back(std::move(file));
-    }
-    files.push_back(pictureFile(withExtension(prefix + kSummary, kPictureExtension), summary));
-  }
+  std::vector<FrameFile> files =
+      filesBeforeSummary(parts, left, right, id, size, results, resultPath);
+  if (parts != FrameParts::Text) files.push_back(summaryFile(id, size, summary, resultPath));
   writeFiles(files, failures);
   return failures;
 }

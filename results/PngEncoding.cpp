@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
@@ -87,49 +88,55 @@ void filteredRow(const cv::Mat& picture, int y, unsigned char* row) {
   }
 }
 
-// The zlib stream of the filtered rows, compressed at ISA-L's level 1 a
-// band of rows at a time and sent in IDAT chunks as they fill, so that
-// neither a filtered copy of the picture nor its compressed bytes are held
-// whole. False when the sink refuses bytes or the library refuses, which it
-// does not for its own level buffer.
+// The zlib stream of the filtered rows, compressed a band of rows at a time
+// and sent in IDAT chunks as they fill, so that neither a filtered copy of
+// the picture nor its compressed bytes are held whole. False when the sink
+// refuses bytes or the library refuses, which it does not for its own level
+// buffer.
+//
+// ISA-L's level 3: its levels 1 and 2 choose matches differently depending
+// on where in memory the compressor's state lies, so one picture could give
+// different files from run to run. Level 3 gives the same bytes wherever it
+// lies. The state (80 KB) is on the heap rather than a worker's stack.
 bool sendPixels(const cv::Mat& picture, const PngSink& sink) {
-  isal_zstream stream;
-  isal_deflate_init(&stream);
-  std::vector<unsigned char> levelBuffer(ISAL_DEF_LVL1_DEFAULT);
-  stream.level = 1;
-  stream.level_buf = levelBuffer.data();
-  stream.level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
-  stream.gzip_flag = IGZIP_ZLIB;
+  const auto stream = std::make_unique<isal_zstream>();
+  isal_deflate_init(stream.get());
+  std::vector<unsigned char> levelBuffer(ISAL_DEF_LVL3_DEFAULT);
+  stream->level = 3;
+  stream->level_buf = levelBuffer.data();
+  stream->level_buf_size = static_cast<std::uint32_t>(levelBuffer.size());
+  stream->gzip_flag = IGZIP_ZLIB;
 
   const size_t rowBytes = static_cast<size_t>(picture.cols) * picture.elemSize() + 1;
-  const int bandRows = static_cast<int>(std::max<size_t>(1, kBandBytes / rowBytes));
+  const int bandRows = static_cast<int>(
+      std::min<size_t>(picture.rows, std::max<size_t>(1, kBandBytes / rowBytes)));
   std::vector<unsigned char> band(rowBytes * static_cast<size_t>(bandRows));
   std::vector<unsigned char> chunk(kChunkBytes);
-  stream.next_out = chunk.data();
-  stream.avail_out = static_cast<std::uint32_t>(chunk.size());
+  stream->next_out = chunk.data();
+  stream->avail_out = static_cast<std::uint32_t>(chunk.size());
   for (int top = 0; top < picture.rows; top += bandRows) {
     const int count = std::min(bandRows, picture.rows - top);
     for (int r = 0; r < count; ++r) {
       filteredRow(picture, top + r, band.data() + rowBytes * static_cast<size_t>(r));
     }
-    stream.next_in = band.data();
+    stream->next_in = band.data();
     // encodePng hands pictures of 2 GiB and more to the image library, so
     // the library's 32-bit counts hold every size met here.
-    stream.avail_in = static_cast<std::uint32_t>(rowBytes * static_cast<size_t>(count));
-    stream.end_of_stream = top + count >= picture.rows ? 1 : 0;
+    stream->avail_in = static_cast<std::uint32_t>(rowBytes * static_cast<size_t>(count));
+    stream->end_of_stream = top + count >= picture.rows ? 1 : 0;
     // The library keeps the history it needs, so the band's buffer is
     // free for the next rows once all its bytes are taken.
     do {
-      if (stream.avail_out == 0) {
+      if (stream->avail_out == 0) {
         if (!sendChunk(sink, "IDAT", chunk.data(), chunk.size())) return false;
-        stream.next_out = chunk.data();
-        stream.avail_out = static_cast<std::uint32_t>(chunk.size());
+        stream->next_out = chunk.data();
+        stream->avail_out = static_cast<std::uint32_t>(chunk.size());
       }
-      if (isal_deflate(&stream) != COMP_OK) return false;
-    } while (stream.avail_in > 0 ||
-             (stream.end_of_stream != 0 && stream.internal_state.state != ZSTATE_END));
+      if (isal_deflate(stream.get()) != COMP_OK) return false;
+    } while (stream->avail_in > 0 ||
+             (stream->end_of_stream != 0 && stream->internal_state.state != ZSTATE_END));
   }
-  const size_t last = chunk.size() - stream.avail_out;
+  const size_t last = chunk.size() - stream->avail_out;
   return last == 0 || sendChunk(sink, "IDAT", chunk.data(), last);
 }
 

@@ -25,9 +25,10 @@ KeyJudgement judgeMagnitude(double magnitude, double pass, double fix) {
   return {verdict, ratio(magnitude, pass)};
 }
 
-std::optional<KeyJudgement> judgeParallax(const FrameRecord& record, const LimitPair& budget) {
-  const auto& nearValue = record.values[measureIndex(Measure::NearParallax)];
-  const auto& farValue = record.values[measureIndex(Measure::FarParallax)];
+std::optional<KeyJudgement> judgeBudget(const FrameRecord& record, Measure nearSide,
+                                        Measure farSide, const LimitPair& budget) {
+  const auto& nearValue = record.values[measureIndex(nearSide)];
+  const auto& farValue = record.values[measureIndex(farSide)];
   if (!nearValue && !farValue) return std::nullopt;
   const double nearLimit = budget.first.amount;
   const double farLimit = budget.second.amount;
@@ -43,32 +44,27 @@ std::optional<KeyJudgement> judgeParallax(const FrameRecord& record, const Limit
   return KeyJudgement{Verdict::Reject, severity};
 }
 
-std::optional<KeyJudgement> judgeKey(LimitKey key, const FrameRecord& record,
-                                     const QcLimits& limits) {
-  const LimitPair& pair = limits.of(key);
-  const int height = record.viewSize.height;
-  auto value = [&](Measure measure) { return record.values[measureIndex(measure)]; };
-  switch (key) {
-    case LimitKey::Vertical:
-      if (!value(Measure::Vertical)) return std::nullopt;
-      return judgeMagnitude(std::fabs(*value(Measure::Vertical)), pair.first.inRows(height),
-                            pair.second.inRows(height));
-    case LimitKey::Rotation:
-      if (!value(Measure::Rotation)) return std::nullopt;
-      return judgeMagnitude(std::fabs(*value(Measure::Rotation)), pair.first.amount,
-                            pair.second.amount);
-    case LimitKey::Scale:
-      if (!value(Measure::Scale)) return std::nullopt;
-      return judgeMagnitude(std::fabs(*value(Measure::Scale) - 1.0) * 100.0, pair.first.amount,
-                            pair.second.amount);
-    case LimitKey::Keystone:
-      if (!value(Measure::Keystone)) return std::nullopt;
-      return judgeMagnitude(std::fabs(*value(Measure::Keystone)), pair.first.inRows(height),
-                            pair.second.inRows(height));
-    case LimitKey::Parallax:
-      return judgeParallax(record, pair);
+// The measures judged under `owner`'s limit: a near and a far side for a
+// depth budget, else the owner alone.
+std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
+                                       const QcLimits& limits) {
+  const LimitPair& pair = limits.of(owner);
+  const MeasureInfo& info = measureInfo(owner);
+  if (isBudget(owner)) {
+    std::optional<Measure> nearSide, farSide;
+    for (Measure measure : measuresUnder(owner))
+      (measureInfo(measure).rule == LimitRule::BudgetNear ? nearSide : farSide) = measure;
+    return judgeBudget(record, nearSide.value_or(owner), farSide.value_or(owner), pair);
   }
-  return std::nullopt;
+  const std::optional<double>& value = record.values[measureIndex(owner)];
+  if (!value) return std::nullopt;
+  const int height = record.viewSize.height;
+  if (info.rule == LimitRule::RowsOrHeight)
+    return judgeMagnitude(std::fabs(*value), pair.first.inRows(height), pair.second.inRows(height));
+  // Degrees and % from one: the distance from perfect in the limit's own unit.
+  const double magnitude = info.rule == LimitRule::PercentFromOne ? std::fabs(*value - 1.0) * 100.0
+                                                                  : std::fabs(*value);
+  return judgeMagnitude(magnitude, pair.first.amount, pair.second.amount);
 }
 
 // Why nothing the frame's values say can be trusted, or "".
@@ -89,15 +85,15 @@ FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
   if (!assessment.reason.empty()) return assessment;
   bool judged = false;
   Verdict verdict = Verdict::Pass;
-  for (const LimitKeyInfo& info : limitKeyTable()) {
-    const std::optional<KeyJudgement> judgement = judgeKey(info.key, record, limits);
+  for (Measure owner : limitOwners()) {
+    const std::optional<KeyJudgement> judgement = judgeLimit(owner, record, limits);
     if (!judgement) continue;
-    assessment.byKey[static_cast<size_t>(info.key)] = judgement->verdict;
+    assessment.byLimit[measureIndex(owner)] = judgement->verdict;
     const bool worse = !judged || static_cast<int>(judgement->verdict) > static_cast<int>(verdict) ||
                        (judgement->verdict == verdict && judgement->severity > assessment.severity);
     if (worse) {
       verdict = judgement->verdict;
-      assessment.worstKey = info.key;
+      assessment.worstLimit = owner;
     }
     assessment.severity = std::max(assessment.severity, judgement->severity);
     judged = true;
@@ -110,22 +106,24 @@ FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
   return assessment;
 }
 
-Measure decidingMeasure(LimitKey key, const FrameRecord& record, const QcLimits& limits) {
-  switch (key) {
-    case LimitKey::Vertical: return Measure::Vertical;
-    case LimitKey::Rotation: return Measure::Rotation;
-    case LimitKey::Scale: return Measure::Scale;
-    case LimitKey::Keystone: return Measure::Keystone;
-    case LimitKey::Parallax: break;
+Measure decidingMeasure(Measure owner, const FrameRecord& record, const QcLimits& limits) {
+  const std::vector<Measure> judged = measuresUnder(owner);
+  if (judged.size() < 2) return owner;
+  // A depth budget: the side further beyond its limit, or the side measured.
+  const LimitPair& budget = limits.of(owner);
+  std::optional<Measure> worst;
+  double worstExcess = 0;
+  for (Measure measure : judged) {
+    const std::optional<double>& value = record.values[measureIndex(measure)];
+    if (!value) continue;
+    const bool nearSide = measureInfo(measure).rule == LimitRule::BudgetNear;
+    const double excess = nearSide ? budget.first.amount - *value : *value - budget.second.amount;
+    if (!worst || excess >= worstExcess) {
+      worst = measure;
+      worstExcess = excess;
+    }
   }
-  const auto& nearValue = record.values[measureIndex(Measure::NearParallax)];
-  const auto& farValue = record.values[measureIndex(Measure::FarParallax)];
-  if (!nearValue) return Measure::FarParallax;
-  if (!farValue) return Measure::NearParallax;
-  const LimitPair& budget = limits.of(LimitKey::Parallax);
-  const double nearExcess = budget.first.amount - *nearValue;
-  const double farExcess = *farValue - budget.second.amount;
-  return nearExcess > farExcess ? Measure::NearParallax : Measure::FarParallax;
+  return worst.value_or(judged.back());
 }
 
 }  // namespace stereolint::qc

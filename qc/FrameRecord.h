@@ -8,7 +8,7 @@
 #include <opencv2/core.hpp>
 
 #include "qc/FrameSignature.h"
-#include "qc/Measure.h"
+#include "results/Measures.h"
 #include "results/Result.h"
 
 namespace stereolint::qc {

@@ -9,26 +9,6 @@ namespace stereolint::qc {
 
 namespace {
 
-// Defaults follow common stereo delivery practice (see the README section on
-// quality control): about a third of a percent of the height of vertical
-// offset, a tenth of a degree of rotation and a third of a percent of scale
-// difference pass unnoticed; up to 1 % (0.5° for rotation) can be corrected
-// in post at the cost of a small crop; a depth budget of 1 % of the width in
-// front of the screen and 2 % behind it.
-constexpr std::array<LimitKeyInfo, kLimitKeyCount> kTable = {{
-    {LimitKey::Vertical, "VERTICAL", LimitUnit::RowsOrHeightPercent, "0.3%/1%",
-     "pass/fix vertical offset: rows, or % of the view height"},
-    {LimitKey::Rotation, "ROTATION", LimitUnit::Degrees, "0.1/0.5",
-     "pass/fix rotation: degrees"},
-    {LimitKey::Scale, "SCALE", LimitUnit::PercentFromOne, "0.3%/1%",
-     "pass/fix magnification difference: % from equal size"},
-    {LimitKey::Keystone, "KEYSTONE", LimitUnit::RowsOrHeightPercent, "0.3%/1%",
-     "pass/fix keystone (vertical offset difference at the corners): rows, or % of the view "
-     "height"},
-    {LimitKey::Parallax, "PARALLAX", LimitUnit::WidthPercent, "-1%/2%",
-     "near/far depth budget: % of the view width, negative in front of the screen"},
-}};
-
 constexpr const char* kExample = "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,PARALLAX:-1%/2%";
 
 std::string withExample(const std::string& message) {
@@ -47,7 +27,7 @@ std::string formatNumber(double value) {
   return std::string(buffer, result.ptr);
 }
 
-Expected<LimitAmount> readAmount(const LimitKeyInfo& info, std::string_view word,
+Expected<LimitAmount> readAmount(const MeasureInfo& info, std::string_view word,
                                  std::string_view item) {
   std::string_view number = trimmed(word);
   bool percent = false;
@@ -62,25 +42,25 @@ Expected<LimitAmount> readAmount(const LimitKeyInfo& info, std::string_view word
       !std::isfinite(amount))
     return Failure{withExample("Cannot read \"" + std::string(word) + "\" in the limit \"" +
                                std::string(item) + "\" as a number")};
-  if (percent && info.unit == LimitUnit::Degrees)
-    return Failure{withExample(std::string(info.name) +
+  if (percent && info.rule == LimitRule::Degrees)
+    return Failure{withExample(std::string(info.limitKey) +
                                " limits are degrees and take no \"%\", as in \"" +
                                std::string(item) + "\"")};
-  if (amount < 0 && info.key != LimitKey::Parallax)
-    return Failure{withExample(std::string(info.name) + " limits cannot be negative, as in \"" +
+  if (amount < 0 && !isBudget(info.measure))
+    return Failure{withExample(std::string(info.limitKey) + " limits cannot be negative, as in \"" +
                                std::string(item) + "\"")};
-  return LimitAmount{amount, percent && info.unit == LimitUnit::RowsOrHeightPercent};
+  return LimitAmount{amount, percent && info.rule == LimitRule::RowsOrHeight};
 }
 
-std::optional<std::string> pairProblem(const LimitKeyInfo& info, const LimitPair& pair,
+std::optional<std::string> pairProblem(const MeasureInfo& info, const LimitPair& pair,
                                        std::string_view item) {
-  const std::string name = info.name;
+  const std::string name = info.limitKey;
   if (pair.first.percent != pair.second.percent)
     return withExample(name + " limits must be both in rows or both in %, as in \"" +
                        std::string(item) + "\" they are not");
   if (pair.first.amount > pair.second.amount) {
-    if (info.key == LimitKey::Parallax)
-      return withExample("The near limit of PARALLAX lies beyond its far limit in \"" +
+    if (isBudget(info.measure))
+      return withExample("The near limit of " + name + " lies beyond its far limit in \"" +
                          std::string(item) + "\"");
     return withExample("The pass limit of " + name + " is above its fix limit in \"" +
                        std::string(item) + "\"");
@@ -88,13 +68,13 @@ std::optional<std::string> pairProblem(const LimitKeyInfo& info, const LimitPair
   return std::nullopt;
 }
 
-Expected<LimitPair> readItem(const LimitKeyInfo& info, std::string_view values,
+Expected<LimitPair> readItem(const MeasureInfo& info, std::string_view values,
                              std::string_view item) {
   const size_t slash = values.find('/');
   if (slash == std::string_view::npos || values.find('/', slash + 1) != std::string_view::npos)
     return Failure{withExample("The limit \"" + std::string(item) + "\" needs two numbers, " +
-                               (info.key == LimitKey::Parallax ? "NEAR/FAR" : "PASS/FIX") +
-                               ", as in " + info.name + ":" + info.defaults)};
+                               (isBudget(info.measure) ? "NEAR/FAR" : "PASS/FIX") + ", as in " +
+                               info.limitKey + ":" + info.limitDefaults)};
   Expected<LimitAmount> first = readAmount(info, values.substr(0, slash), item);
   if (!first) return Failure{first.error()};
   Expected<LimitAmount> second = readAmount(info, values.substr(slash + 1), item);
@@ -104,9 +84,9 @@ Expected<LimitPair> readItem(const LimitKeyInfo& info, std::string_view values,
   return pair;
 }
 
-const LimitKeyInfo* findKey(std::string_view name) {
-  for (const LimitKeyInfo& info : kTable)
-    if (name == info.name) return &info;
+const MeasureInfo* findKey(std::string_view name) {
+  for (Measure owner : limitOwners())
+    if (name == measureInfo(owner).limitKey) return &measureInfo(owner);
   return nullptr;
 }
 
@@ -123,29 +103,28 @@ std::vector<std::string_view> splitItems(std::string_view text) {
 
 }  // namespace
 
-const std::array<LimitKeyInfo, kLimitKeyCount>& limitKeyTable() { return kTable; }
-
-const LimitKeyInfo& limitKeyInfo(LimitKey key) { return kTable[static_cast<size_t>(key)]; }
-
 const char* limitsExample() { return kExample; }
 
 std::string limitKeyNames() {
   std::string names;
-  for (const LimitKeyInfo& info : kTable) names += (names.empty() ? "" : ", ") + std::string(info.name);
+  for (Measure owner : limitOwners())
+    names += (names.empty() ? "" : ", ") + std::string(measureInfo(owner).limitKey);
   return names;
 }
 
 QcLimits defaultLimits() {
   QcLimits limits;
-  for (const LimitKeyInfo& info : kTable)
-    limits.of(info.key) = readItem(info, info.defaults, info.defaults).value();
+  for (Measure owner : limitOwners()) {
+    const MeasureInfo& info = measureInfo(owner);
+    limits.of(owner) = readItem(info, info.limitDefaults, info.limitDefaults).value();
+  }
   return limits;
 }
 
 Expected<QcLimits> parseLimits(std::string_view text) {
   if (trimmed(text).empty()) return Failure{withExample("The limits text is empty")};
   QcLimits limits = defaultLimits();
-  std::array<bool, kLimitKeyCount> named{};
+  std::array<bool, kMeasureCount> named{};
   for (std::string_view rawItem : splitItems(text)) {
     const std::string_view item = trimmed(rawItem);
     if (item.empty())
@@ -155,23 +134,23 @@ Expected<QcLimits> parseLimits(std::string_view text) {
       return Failure{withExample("Cannot read the limit \"" + std::string(item) +
                                  "\": write KEY:PASS/FIX")};
     const std::string_view name = trimmed(item.substr(0, colon));
-    const LimitKeyInfo* info = findKey(name);
+    const MeasureInfo* info = findKey(name);
     if (info == nullptr)
       return Failure{"Unknown limit \"" + std::string(name) + "\"; the limits are " +
                      limitKeyNames() + ". Example: " + kExample};
-    if (named[static_cast<size_t>(info->key)])
+    if (named[measureIndex(info->measure)])
       return Failure{withExample("The limit " + std::string(name) + " is given twice")};
-    named[static_cast<size_t>(info->key)] = true;
+    named[measureIndex(info->measure)] = true;
     Expected<LimitPair> pair = readItem(*info, item.substr(colon + 1), item);
     if (!pair) return Failure{pair.error()};
-    limits.of(info->key) = pair.value();
+    limits.of(info->measure) = pair.value();
   }
   return limits;
 }
 
-std::string limitPairText(LimitKey key, const LimitPair& pair) {
-  const bool alwaysPercent = limitKeyInfo(key).unit == LimitUnit::PercentFromOne ||
-                             limitKeyInfo(key).unit == LimitUnit::WidthPercent;
+std::string limitPairText(Measure owner, const LimitPair& pair) {
+  const bool alwaysPercent = measureInfo(owner).rule != LimitRule::RowsOrHeight &&
+                             measureInfo(owner).rule != LimitRule::Degrees;
   auto amountText = [&](const LimitAmount& amount) {
     return formatNumber(amount.amount) + (amount.percent || alwaysPercent ? "%" : "");
   };
@@ -180,9 +159,9 @@ std::string limitPairText(LimitKey key, const LimitPair& pair) {
 
 std::string limitsText(const QcLimits& limits) {
   std::string text;
-  for (const LimitKeyInfo& info : kTable)
-    text += (text.empty() ? "" : ",") + std::string(info.name) + ":" +
-            limitPairText(info.key, limits.of(info.key));
+  for (Measure owner : limitOwners())
+    text += (text.empty() ? "" : ",") + std::string(measureInfo(owner).limitKey) + ":" +
+            limitPairText(owner, limits.of(owner));
   return text;
 }
 

@@ -1,5 +1,6 @@
-// The limits quality control judges against: one table of keys feeds the
-// parser, its messages and the README list.
+// The limits quality control judges against. The keys, their units and
+// defaults come from the table of measures (results/Measures.h), which also
+// feeds the README list.
 //
 // Text form, e.g. "VERTICAL:0.3%/1%,ROTATION:0.1/0.5": comma-separated
 // KEY:FIRST/SECOND items; keys that are not named keep their defaults.
@@ -17,31 +18,14 @@
 #include <string>
 #include <string_view>
 
+#include "results/Measures.h"
 #include "util/Expected.h"
 
 namespace stereolint::qc {
 
-enum class LimitKey { Vertical, Rotation, Scale, Keystone, Parallax };
-inline constexpr int kLimitKeyCount = 5;
-
-enum class LimitUnit {
-  RowsOrHeightPercent,  // a plain number is rows; with "%" it is % of the view height
-  Degrees,
-  PercentFromOne,       // % difference of a ratio from 1
-  WidthPercent,         // % of the view width
-};
-
-// One row of the table of keys.
-struct LimitKeyInfo {
-  LimitKey key;
-  const char* name;         // as written in the text, e.g. "VERTICAL"
-  LimitUnit unit;
-  const char* defaults;     // the default FIRST/SECOND text, e.g. "0.3%/1%"
-  const char* meaning;      // one line for people: what the two numbers mean
-};
-
-const std::array<LimitKeyInfo, kLimitKeyCount>& limitKeyTable();
-const LimitKeyInfo& limitKeyInfo(LimitKey key);
+// A limit is kept by the measure that owns it (see limitOwners() in
+// results/Measures.h): VERTICAL, ROTATION, SCALE, KEYSTONE, and NEAR
+// PARALLAX for the PARALLAX budget.
 
 // One number of a limit. `percent` is only ever true for a
 // RowsOrHeightPercent key written with "%"; the other units keep their one
@@ -67,10 +51,12 @@ struct LimitPair {
 };
 
 struct QcLimits {
-  std::array<LimitPair, kLimitKeyCount> pairs;
+  // Indexed by measure; only a limit owner's entry is used.
+  std::array<LimitPair, kMeasureCount> pairs;
 
-  const LimitPair& of(LimitKey key) const { return pairs[static_cast<size_t>(key)]; }
-  LimitPair& of(LimitKey key) { return pairs[static_cast<size_t>(key)]; }
+  // The limit `measure` is judged under.
+  const LimitPair& of(Measure measure) const { return pairs[measureIndex(limitOwner(measure))]; }
+  LimitPair& of(Measure measure) { return pairs[measureIndex(limitOwner(measure))]; }
   bool operator==(const QcLimits& other) const { return pairs == other.pairs; }
 };
 
@@ -85,8 +71,8 @@ QcLimits defaultLimits();
 // limit above its fix limit, a near limit beyond the far one.
 Expected<QcLimits> parseLimits(std::string_view text);
 
-// "FIRST/SECOND" of one key as parseLimits reads it back, e.g. "0.3%/1%".
-std::string limitPairText(LimitKey key, const LimitPair& pair);
+// "FIRST/SECOND" of one limit as parseLimits reads it back, e.g. "0.3%/1%".
+std::string limitPairText(Measure owner, const LimitPair& pair);
 // Every key in table order, e.g. "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,…".
 std::string limitsText(const QcLimits& limits);
 

@@ -64,10 +64,11 @@ Expected<QcOptions> readQcOptions(const QcOptionTexts& texts) {
 
 std::string limitKeysUsage() {
   std::string text;
-  for (const LimitKeyInfo& info : limitKeyTable()) {
-    std::string name = info.name;
+  for (Measure owner : limitOwners()) {
+    const MeasureInfo& info = measureInfo(owner);
+    std::string name = info.limitKey;
     name.resize(10, ' ');
-    text += "  " + name + info.meaning + " (default " + info.defaults + ")\n";
+    text += "  " + name + info.limitMeaning + " (default " + info.limitDefaults + ")\n";
   }
   return text;
 }

@@ -15,17 +15,6 @@ double median(std::vector<double> values) {
   return (values[middle - 1] + values[middle]) / 2.0;
 }
 
-// How far a value lies from perfect, larger is worse, in the sense of
-// MeasureSummary::worst.
-double distanceFromPerfect(Measure measure, double value) {
-  switch (measure) {
-    case Measure::Scale: return std::fabs(value - 1.0);
-    case Measure::NearParallax: return -value;
-    case Measure::FarParallax: return value;
-    default: return std::fabs(value);
-  }
-}
-
 std::optional<MeasureSummary> summarizeMeasure(Measure measure,
                                                const std::vector<JudgedFrame>& conclusive) {
   std::vector<double> values;
@@ -95,8 +84,8 @@ Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcL
   shot.inconclusiveFrames = shot.frameCount - static_cast<int>(conclusive.size());
   if (worst != nullptr) {
     shot.worstFrame = worst->record->frame;
-    if (worst->assessment.worstKey) {
-      const Measure measure = decidingMeasure(*worst->assessment.worstKey, *worst->record, limits);
+    if (worst->assessment.worstLimit) {
+      const Measure measure = decidingMeasure(*worst->assessment.worstLimit, *worst->record, limits);
       shot.worstMeasure = measure;
       shot.worstValue = worst->record->values[measureIndex(measure)].value_or(0);
     }

@@ -8,7 +8,7 @@
 
 #include "qc/FrameAssessment.h"
 #include "qc/FrameRecord.h"
-#include "qc/Measure.h"
+#include "results/Measures.h"
 #include "qc/Verdict.h"
 
 namespace stereolint::qc {

@@ -1,4 +1,4 @@
-// The plots of the HTML report: one per limit key that any frame measured.
+// The plots of the HTML report: one per limit whose measures any frame has.
 #pragma once
 
 #include <string>
@@ -11,7 +11,7 @@
 namespace stereolint::report {
 
 struct KeyPlot {
-  qc::LimitKey key;
+  Measure owner;      // the owner of the limit plotted (see limitOwners())
   std::string svg;   // the <svg> element
   std::string unit;  // the unit of its values, e.g. "rows"
   std::string note;  // one line saying what is plotted and where the bands lie
@@ -23,7 +23,7 @@ struct KeyPlot {
 // order. VERTICAL and KEYSTONE are plotted in rows (bands given in % of the
 // height use the first frame's height), ROTATION in degrees, SCALE as %
 // difference from equal size, PARALLAX as its near and far values against
-// the depth budget. Each point is coloured by the verdict of its own key, so
+// the depth budget. Each point is coloured by the verdict of its own limit, so
 // a plot shows which measure puts a frame out.
 std::vector<KeyPlot> reportPlots(const ReportContent& content,
                                  const std::vector<qc::FrameAssessment>& assessments,

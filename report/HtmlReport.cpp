@@ -128,7 +128,7 @@ std::string plotsSection(const Page& page) {
     for (const auto& [name, colour] : plot.lines)
       lines += " <span class=\"line\" style=\"--c:" + colour + "\">" + escapeHtml(name) + "</span>";
     html += "<section class=\"plot-block\"><h3>" +
-            std::string(qc::limitKeyInfo(plot.key).name) + " <span class=\"unit\">" +
+            std::string(measureInfo(plot.owner).limitKey) + " <span class=\"unit\">" +
             escapeHtml(plot.unit) + "</span>" + lines + "</h3><p class=\"note\">" +
             escapeHtml(plot.note) + "</p>" + plot.svg + "</section>";
   }
@@ -145,10 +145,10 @@ std::string framesText(const Shot& shot, const qc::Timecode& timecode) {
 std::string measuresText(const Shot& shot) {
   std::string text;
   for (const qc::MeasureSummary& summary : shot.measures)
-    text += (text.empty() ? "" : "<br>") + std::string(qc::measureName(summary.measure)) + " " +
-            escapeHtml(qc::formatMeasureValue(summary.measure, summary.median)) +
+    text += (text.empty() ? "" : "<br>") + std::string(measureName(summary.measure)) + " " +
+            escapeHtml(formatMeasureValue(summary.measure, summary.median)) +
             " <span class=\"muted\">(worst " +
-            escapeHtml(qc::formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
+            escapeHtml(formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
   return text.empty() ? "–" : text;
 }
 
@@ -206,11 +206,12 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
             std::to_string(shotNumber.at(record.frame));
     if (auto code = page.timecode.of(record.frame)) html += " · " + *code;
     html += "</span>";
-    if (assessment.worstKey) {
-      const qc::Measure measure = qc::decidingMeasure(*assessment.worstKey, record, page.content.limits);
-      if (const auto& value = record.values[qc::measureIndex(measure)])
-        html += "<br><span class=\"what\">" + std::string(qc::measureName(measure)) + " " +
-                escapeHtml(qc::formatMeasureValue(measure, *value)) + "</span>";
+    if (assessment.worstLimit) {
+      const Measure measure =
+          qc::decidingMeasure(*assessment.worstLimit, record, page.content.limits);
+      if (const auto& value = record.values[measureIndex(measure)])
+        html += "<br><span class=\"what\">" + std::string(measureName(measure)) + " " +
+                escapeHtml(formatMeasureValue(measure, *value)) + "</span>";
     }
     html += "</figcaption></figure>";
   }
@@ -248,10 +249,12 @@ std::string settingsSection(const Page& page) {
   for (const auto& [name, value] : page.content.settings)
     html += "<tr><td>" + escapeHtml(name) + "</td><td><code>" + escapeHtml(value.empty() ? "–" : value) +
             "</code></td></tr>";
-  for (const qc::LimitKeyInfo& info : qc::limitKeyTable())
-    html += "<tr><td>" + std::string(info.name) + " limits</td><td><code>" +
-            escapeHtml(qc::limitPairText(info.key, page.content.limits.of(info.key))) +
-            "</code> <span class=\"muted\">" + escapeHtml(info.meaning) + "</span></td></tr>";
+  for (Measure owner : limitOwners()) {
+    const MeasureInfo& info = measureInfo(owner);
+    html += "<tr><td>" + std::string(info.limitKey) + " limits</td><td><code>" +
+            escapeHtml(qc::limitPairText(owner, page.content.limits.of(owner))) +
+            "</code> <span class=\"muted\">" + escapeHtml(info.limitMeaning) + "</span></td></tr>";
+  }
   html += "<tr><td>Frame count of the input</td><td>" + std::to_string(page.content.take.frameCount) +
           "</td></tr>";
   return html + "</tbody></table>";

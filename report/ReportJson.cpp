@@ -14,7 +14,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 using qc::FrameRecord;
-using qc::Measure;
 using qc::Shot;
 using qc::Verdict;
 
@@ -41,20 +40,21 @@ Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
 
 Json limitsJson(const qc::QcLimits& limits) {
   Json json{{"text", qc::limitsText(limits)}};
-  for (const qc::LimitKeyInfo& info : qc::limitKeyTable()) {
-    const std::string pair = qc::limitPairText(info.key, limits.of(info.key));
+  for (Measure owner : limitOwners()) {
+    const MeasureInfo& info = measureInfo(owner);
+    const std::string pair = qc::limitPairText(owner, limits.of(owner));
     const size_t slash = pair.find('/');
-    const bool parallax = info.key == qc::LimitKey::Parallax;
-    json[info.name] = Json{{parallax ? "near" : "pass", pair.substr(0, slash)},
+    const bool parallax = isBudget(owner);
+    json[info.limitKey] = Json{{parallax ? "near" : "pass", pair.substr(0, slash)},
                            {parallax ? "far" : "fix", pair.substr(slash + 1)}};
   }
   return json;
 }
 
-Json valuesJson(const qc::MeasureValues& values) {
+Json valuesJson(const MeasureValues& values) {
   Json json = Json::object();
-  for (Measure measure : qc::kAllMeasures)
-    if (const auto& value = values[qc::measureIndex(measure)]) json[qc::measureName(measure)] = *value;
+  for (Measure measure : kAllMeasures)
+    if (const auto& value = values[measureIndex(measure)]) json[measureName(measure)] = *value;
   return json;
 }
 
@@ -79,7 +79,7 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
 Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
   Json measures = Json::object();
   for (const qc::MeasureSummary& summary : shot.measures)
-    measures[qc::measureName(summary.measure)] = Json{
+    measures[measureName(summary.measure)] = Json{
         {"median", summary.median}, {"worst", summary.worst}, {"worst_frame", summary.worstFrame}};
   return Json{{"shot", shot.number},
               {"first_frame", shot.firstFrame},
@@ -90,7 +90,7 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
               {"verdict", qc::verdictName(shot.verdict)},
               {"reason", shot.reason},
               {"worst_frame", orNull(shot.worstFrame)},
-              {"worst_measure", shot.worstMeasure ? Json(qc::measureName(*shot.worstMeasure))
+              {"worst_measure", shot.worstMeasure ? Json(measureName(*shot.worstMeasure))
                                                   : Json(nullptr)},
               {"worst_value", shot.worstMeasure ? Json(shot.worstValue) : Json(nullptr)},
               {"measures", measures},
@@ -137,9 +137,9 @@ FrameRecord frameFromJson(const Json& json) {
   record.frame = json.at("frame").get<int>();
   record.viewSize = cv::Size(json.at("width").get<int>(), json.at("height").get<int>());
   for (const auto& [name, value] : json.at("values").items()) {
-    const std::optional<Measure> measure = qc::measureFromName(name);
+    const std::optional<Measure> measure = measureFromName(name);
     if (!measure) throw std::runtime_error("unknown measure \"" + name + "\"");
-    record.values[qc::measureIndex(*measure)] = value.get<double>();
+    record.values[measureIndex(*measure)] = value.get<double>();
   }
   if (!json.at("points").is_null()) record.points = json.at("points").get<int>();
   record.status = json.at("status").get<std::string>();

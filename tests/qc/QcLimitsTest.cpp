@@ -28,9 +28,9 @@ TEST(QcLimits, NamedKeysReplaceTheirDefaultsOnly) {
   ASSERT_TRUE(limits.ok()) << limits.error();
   EXPECT_EQ(limitsText(limits.value()),
             "VERTICAL:2/6,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1.5%/3%");
-  const LimitPair& vertical = limits.value().of(LimitKey::Vertical);
+  const LimitPair& vertical = limits.value().of(Measure::Vertical);
   EXPECT_DOUBLE_EQ(vertical.first.inRows(1080), 2.0) << "a plain number is rows";
-  EXPECT_DOUBLE_EQ(defaultLimits().of(LimitKey::Vertical).second.inRows(1080), 10.8)
+  EXPECT_DOUBLE_EQ(defaultLimits().of(Measure::Vertical).second.inRows(1080), 10.8)
       << "1 % of 1080 rows";
 }
 
@@ -78,11 +78,12 @@ TEST(QcLimits, TheReadmeListsEveryKeyWithItsDefaults) {
   const size_t section = all.find("### Limits");
   ASSERT_NE(section, std::string::npos);
   const std::string readme = all.substr(section);
-  for (const LimitKeyInfo& info : limitKeyTable()) {
-    const size_t row = readme.find(std::string("| `") + info.name + "` |");
-    ASSERT_NE(row, std::string::npos) << info.name;
+  for (Measure owner : limitOwners()) {
+    const MeasureInfo& info = measureInfo(owner);
+    const size_t row = readme.find(std::string("| `") + info.limitKey + "` |");
+    ASSERT_NE(row, std::string::npos) << info.limitKey;
     const std::string line = readme.substr(row, readme.find('\n', row) - row);
-    EXPECT_NE(line.find(std::string("`") + info.defaults + "`"), std::string::npos) << line;
+    EXPECT_NE(line.find(std::string("`") + info.limitDefaults + "`"), std::string::npos) << line;
   }
 }
 

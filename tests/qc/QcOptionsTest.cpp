@@ -24,7 +24,7 @@ TEST(QcOptions, EveryOptionIsReadOnceIntoItsType) {
   texts.failOn = "reject";
   const Expected<QcOptions> options = readQcOptions(texts);
   ASSERT_TRUE(options.ok()) << options.error();
-  EXPECT_EQ(limitPairText(LimitKey::Rotation, options.value().limits.of(LimitKey::Rotation)), "0.2/1");
+  EXPECT_EQ(limitPairText(Measure::Rotation, options.value().limits.of(Measure::Rotation)), "0.2/1");
   EXPECT_EQ(options.value().pictures, PictureMode::Flagged);
   EXPECT_NEAR(*options.value().framesPerSecond, 23.976, 0.001);
   EXPECT_EQ(options.value().failOn, Verdict::Reject);

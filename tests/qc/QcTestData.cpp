@@ -48,9 +48,9 @@ qc::FrameRecord measuredFrame(int frame, const cv::Mat& leftView, double vertica
   qc::FrameRecord record;
   record.frame = frame;
   record.viewSize = cv::Size(1920, 1080);
-  record.values[qc::measureIndex(qc::Measure::Vertical)] = verticalRows;
-  record.values[qc::measureIndex(qc::Measure::Rotation)] = rotationDegrees;
-  record.values[qc::measureIndex(qc::Measure::Scale)] = scale;
+  record.values[measureIndex(Measure::Vertical)] = verticalRows;
+  record.values[measureIndex(Measure::Rotation)] = rotationDegrees;
+  record.values[measureIndex(Measure::Scale)] = scale;
   record.points = 200;
   record.signature = qc::frameSignature(leftView);
   return record;

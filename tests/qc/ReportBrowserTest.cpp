@@ -52,9 +52,9 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   take.settings = {{"method", "Alignment"}, {"parameters", ""}};
   for (qc::FrameRecord& record : take.frames) {
     const double wobble = 0.02 * (record.frame % 5);
-    record.values[qc::measureIndex(qc::Measure::Keystone)] = 0.6 + wobble;
-    record.values[qc::measureIndex(qc::Measure::NearParallax)] = -0.7 - wobble;
-    record.values[qc::measureIndex(qc::Measure::FarParallax)] =
+    record.values[measureIndex(Measure::Keystone)] = 0.6 + wobble;
+    record.values[measureIndex(Measure::NearParallax)] = -0.7 - wobble;
+    record.values[measureIndex(Measure::FarParallax)] =
         sceneOf(record.frame) == 1 ? 2.1 + wobble : 1.4 + wobble;
   }
   // STEREOLINT_KEEP_REPORT names a folder where the page is written to be
@@ -70,9 +70,10 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   const test::ProcessResult dom = runChromium(folder, {"--dump-dom", page});
   ASSERT_EQ(dom.exitCode, 0) << dom.err;
   EXPECT_EQ(dom.err.find("Uncaught"), std::string::npos) << dom.err;
-  for (const qc::LimitKeyInfo& key : qc::limitKeyTable())
-    EXPECT_EQ(count(dom.out, std::string("<svg class=\"plot\" data-measure=\"") + key.name + "\""), 1u)
-        << key.name;
+  for (Measure owner : limitOwners()) {
+    const std::string key = measureInfo(owner).limitKey;
+    EXPECT_EQ(count(dom.out, "<svg class=\"plot\" data-measure=\"" + key + "\""), 1u) << key;
+  }
   EXPECT_NE(dom.out.find("A012C003"), std::string::npos);
   EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
   EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";

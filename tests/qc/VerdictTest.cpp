@@ -49,8 +49,8 @@ TEST(FrameVerdict, TheMostSevereMeasureDecides) {
       assessFrame(frameOf({{Measure::Vertical, 1}, {Measure::Rotation, 0.7}, {Measure::Scale, 1.005}}),
                   defaultLimits());
   EXPECT_EQ(assessment.verdict, Verdict::Reject);
-  ASSERT_TRUE(assessment.worstKey);
-  EXPECT_EQ(*assessment.worstKey, LimitKey::Rotation);
+  ASSERT_TRUE(assessment.worstLimit);
+  EXPECT_EQ(*assessment.worstLimit, Measure::Rotation);
 }
 
 TEST(FrameVerdict, ParallaxOutsideTheBudgetIsFixableWhenItsRangeFits) {
@@ -149,7 +149,7 @@ TEST(RecordFromResults, TheAlignmentMethodGivesEveryMeasureAndItsStatus) {
   EXPECT_EQ(record.status, "OK");
   const FrameAssessment assessment = assessFrame(record, defaultLimits());
   EXPECT_EQ(assessment.verdict, Verdict::Fix) << "far parallax 2.3 % beyond a 2 % budget, a range that fits";
-  EXPECT_EQ(decidingMeasure(*assessment.worstKey, record, defaultLimits()), Measure::FarParallax);
+  EXPECT_EQ(decidingMeasure(*assessment.worstLimit, record, defaultLimits()), Measure::FarParallax);
 
   Results doubtful;
   doubtful.push_back(alignmentResult("INCONCLUSIVE repetitive pattern", 1.0));

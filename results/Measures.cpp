@@ -1,0 +1,132 @@
+#include "results/Measures.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace stereolint {
+
+namespace {
+
+// Default limits follow common stereo delivery practice (see the README
+// section on quality control): about a third of a percent of the height of
+// vertical offset, a tenth of a degree of rotation and a third of a percent
+// of scale difference pass unnoticed; up to 1 % (0.5° for rotation) can be
+// corrected in post at the cost of a small crop; a depth budget of 1 % of
+// the width in front of the screen and 2 % behind it.
+constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
+    {Measure::Vertical, "VERTICAL", "rows", "left row minus right row",
+     kStepsMethod | kAlignmentMethod, LimitRule::RowsOrHeight, "VERTICAL", "0.3%/1%",
+     "pass/fix vertical offset: rows, or % of the view height",
+     {"rows", "Vertical offset, left row minus right row", "#3d5a80"}},
+    {Measure::Rotation, "ROTATION", "°", "turns the right view back, anticlockwise positive",
+     kStepsMethod | kAlignmentMethod, LimitRule::Degrees, "ROTATION", "0.1/0.5",
+     "pass/fix rotation: degrees",
+     {"degrees", "Rotation of the right view against the left", "#3d5a80"}},
+    {Measure::Scale, "SCALE", "ratio", "left over right, 1 = equal size",
+     kStepsMethod | kAlignmentMethod, LimitRule::PercentFromOne, "SCALE", "0.3%/1%",
+     "pass/fix magnification difference: % from equal size",
+     {"% size difference", "Magnification difference, % from equal size", "#3d5a80"}},
+    {Measure::Keystone, "KEYSTONE", "rows", "rows added at the bottom-right corner",
+     kAlignmentMethod, LimitRule::RowsOrHeight, "KEYSTONE", "0.3%/1%",
+     "pass/fix keystone (vertical offset difference at the corners): rows, or % of the view "
+     "height",
+     {"rows", "Keystone, difference of vertical offset at the corners", "#3d5a80"}},
+    {Measure::NearParallax, "NEAR PARALLAX", "% of width", "negative in front of the screen",
+     kAlignmentMethod, LimitRule::BudgetNear, "PARALLAX", "-1%/2%",
+     "near/far depth budget: % of the view width, negative in front of the screen",
+     {"% of width", "Nearest and farthest parallax, % of the view width", "#7b4fa0"}},
+    {Measure::FarParallax, "FAR PARALLAX", "% of width", "positive behind the screen",
+     kAlignmentMethod, LimitRule::BudgetFar, "PARALLAX", nullptr, nullptr,
+     {"% of width", "Nearest and farthest parallax, % of the view width", "#2b7bb9"}},
+}};
+
+std::vector<Measure> makeLimitOwners() {
+  std::vector<Measure> owners;
+  for (const MeasureInfo& info : kTable)
+    if (info.limitDefaults != nullptr) owners.push_back(info.measure);
+  return owners;
+}
+
+}  // namespace
+
+const std::array<MeasureInfo, kMeasureCount>& measureTable() { return kTable; }
+
+const MeasureInfo& measureInfo(Measure measure) { return kTable[measureIndex(measure)]; }
+
+const char* measureName(Measure measure) { return measureInfo(measure).key; }
+
+const char* measureUnit(Measure measure) { return measureInfo(measure).unit; }
+
+std::optional<Measure> measureFromName(std::string_view name) {
+  for (const MeasureInfo& info : kTable)
+    if (name == info.key) return info.measure;
+  return std::nullopt;
+}
+
+const std::vector<Measure>& limitOwners() {
+  static const std::vector<Measure> owners = makeLimitOwners();
+  return owners;
+}
+
+Measure limitOwner(Measure measure) {
+  const std::string_view key = measureInfo(measure).limitKey;
+  for (Measure owner : limitOwners())
+    if (key == measureInfo(owner).limitKey) return owner;
+  return measure;
+}
+
+std::vector<Measure> measuresUnder(Measure owner) {
+  std::vector<Measure> measures;
+  for (const MeasureInfo& info : kTable)
+    if (limitOwner(info.measure) == owner) measures.push_back(info.measure);
+  return measures;
+}
+
+bool isBudget(Measure measure) {
+  const LimitRule rule = measureInfo(measure).rule;
+  return rule == LimitRule::BudgetNear || rule == LimitRule::BudgetFar;
+}
+
+double distanceFromPerfect(Measure measure, double value) {
+  switch (measureInfo(measure).rule) {
+    case LimitRule::PercentFromOne: return std::fabs(value - 1.0);
+    case LimitRule::BudgetNear: return -value;
+    case LimitRule::BudgetFar: return value;
+    case LimitRule::RowsOrHeight:
+    case LimitRule::Degrees: break;
+  }
+  return std::fabs(value);
+}
+
+double plottedValue(Measure measure, double value) {
+  return measureInfo(measure).rule == LimitRule::PercentFromOne ? (value - 1.0) * 100.0 : value;
+}
+
+std::string formatMeasureValue(Measure measure, double value) {
+  char text[64];
+  switch (measureInfo(measure).rule) {
+    case LimitRule::Degrees: std::snprintf(text, sizeof text, "%.3f°", value); break;
+    case LimitRule::PercentFromOne:
+      std::snprintf(text, sizeof text, "%+.2f %%", (value - 1.0) * 100.0);
+      break;
+    case LimitRule::BudgetNear:
+    case LimitRule::BudgetFar: std::snprintf(text, sizeof text, "%.2f %% of width", value); break;
+    case LimitRule::RowsOrHeight: std::snprintf(text, sizeof text, "%.2f rows", value); break;
+  }
+  return text;
+}
+
+const std::vector<std::string>& blockColumns(std::string_view blockName) {
+  static const std::vector<std::string> none;
+  static const std::vector<std::string> alignment = [] {
+    std::vector<std::string> columns;
+    for (const MeasureInfo& info : kTable)
+      if ((info.methods & kAlignmentMethod) != 0) columns.emplace_back(info.key);
+    for (const char* field : {kPointsField, kResidualField, kStatusField, kTimeField})
+      columns.emplace_back(field);
+    return columns;
+  }();
+  return blockName == kAlignmentBlock ? alignment : none;
+}
+
+}  // namespace stereolint

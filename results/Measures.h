@@ -1,0 +1,121 @@
+// The table of measures: every quantity a method reports about a frame, with
+// what it means, how it is judged, shown and named.
+//
+// One entry per measure feeds the method blocks' table columns, the parsing
+// of the quality-control limits, the judging of frames and shots, the
+// console line of a shot, report.json, report.html and the README's list of
+// limits. A new measure is one entry here (and its enum value) plus its
+// computation in a method.
+//
+// Units of a frame's value:
+//   VERTICAL       rows, left row minus right row (either sign)
+//   ROTATION       degrees that turn the right view back, anticlockwise positive
+//   SCALE          ratio of vertical separations, left over right (1 = equal)
+//   KEYSTONE       rows the x·y term adds at the bottom-right and top-left corners
+//   NEAR PARALLAX  % of the view width, 2nd percentile; negative in front of the screen
+//   FAR PARALLAX   % of the view width, 98th percentile; positive behind the screen
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stereolint {
+
+enum class Measure { Vertical, Rotation, Scale, Keystone, NearParallax, FarParallax };
+
+inline constexpr int kMeasureCount = 6;
+inline constexpr std::array<Measure, kMeasureCount> kAllMeasures = {
+    Measure::Vertical, Measure::Rotation,     Measure::Scale,
+    Measure::Keystone, Measure::NearParallax, Measure::FarParallax};
+
+inline std::size_t measureIndex(Measure measure) { return static_cast<std::size_t>(measure); }
+
+// One value per measure; a measure the method does not report is empty.
+using MeasureValues = std::array<std::optional<double>, kMeasureCount>;
+
+// The methods that give a measure (a bit set).
+enum MethodBit : unsigned {
+  kStepsMethod = 1u,      // the method of steps, each step's MEDIAN
+  kAlignmentMethod = 2u,  // the joint fit, its ALIGNMENT block
+};
+
+// How a limit reads and how a value is judged against it.
+enum class LimitRule {
+  RowsOrHeight,    // |value| in rows; a limit is rows, or % of the view height with "%"
+  Degrees,         // |value| in degrees; a limit takes no "%"
+  PercentFromOne,  // |value - 1| × 100 against % limits ("%" optional)
+  BudgetNear,      // the near side of a depth budget in % of the view width
+  BudgetFar,       // the far side of the same budget (it shares the near side's limit)
+};
+
+// How the report plots a measure.
+struct PlotLook {
+  const char* axis;    // the axis unit, e.g. "rows"
+  const char* title;   // one line for people, e.g. "Vertical offset, left row minus right row"
+  const char* colour;  // the line's colour, e.g. "#3d5a80"
+};
+
+struct MeasureInfo {
+  Measure measure;
+  const char* key;    // console label, table column and JSON name, e.g. "NEAR PARALLAX"
+  const char* unit;   // the unit of a value, for people: "rows", "°", "ratio", "% of width"
+  const char* sign;   // the sign convention, for people
+  unsigned methods;   // MethodBit of the methods that give it
+  LimitRule rule;
+  // The limit the measure is judged under: its --limits key, the default
+  // FIRST/SECOND text and what the two numbers mean. A measure judged under
+  // another's limit (FAR PARALLAX under PARALLAX) repeats the key and has no
+  // defaults of its own.
+  const char* limitKey;
+  const char* limitDefaults;
+  const char* limitMeaning;
+  PlotLook plot;
+};
+
+const std::array<MeasureInfo, kMeasureCount>& measureTable();
+const MeasureInfo& measureInfo(Measure measure);
+
+// The measure's key: "VERTICAL", …, "FAR PARALLAX".
+const char* measureName(Measure measure);
+std::optional<Measure> measureFromName(std::string_view name);
+const char* measureUnit(Measure measure);
+
+// The measures that own a limit, in table order: VERTICAL, ROTATION, SCALE,
+// KEYSTONE, NEAR PARALLAX (the PARALLAX budget).
+const std::vector<Measure>& limitOwners();
+// The measure that owns the limit `measure` is judged under.
+Measure limitOwner(Measure measure);
+// The measures judged under `owner`'s limit, in table order.
+std::vector<Measure> measuresUnder(Measure owner);
+
+// True for a side of a depth budget (NEAR or FAR PARALLAX).
+bool isBudget(Measure measure);
+
+// How far a value lies from perfect, larger is worse: |value| (SCALE
+// |value - 1|), -value for a budget's near side, value for its far side.
+double distanceFromPerfect(Measure measure, double value);
+// The value as a plot shows it: SCALE as % difference from 1, the others as they are.
+double plottedValue(Measure measure, double value);
+
+// A value as people read it, with its unit: "2.10 rows", "0.125°",
+// "+0.42 %" (SCALE as % difference from 1), "-1.20 % of width".
+std::string formatMeasureValue(Measure measure, double value);
+
+// The lines of a method's own block and the columns of its table, in
+// order: the measures the method gives, then its own fields. For the
+// alignment method: VERTICAL … FAR PARALLAX, POINTS, RESIDUAL, STATUS, TIME.
+// Empty for a block this table does not describe.
+const std::vector<std::string>& blockColumns(std::string_view blockName);
+
+// The alignment method's block name and its fields after the measures.
+inline constexpr const char* kAlignmentBlock = "ALIGNMENT";
+inline constexpr const char* kPointsField = "POINTS";
+inline constexpr const char* kResidualField = "RESIDUAL";
+inline constexpr const char* kStatusField = "STATUS";
+inline constexpr const char* kTimeField = "TIME";
+
+}  // namespace stereolint

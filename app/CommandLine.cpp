@@ -5,6 +5,7 @@
 
 #include "app/Methods.h"
 #include "sources/InputKind.h"
+#include "sources/ViewRegions.h"
 #include "sources/ViewSqueeze.h"
 #include "util/Constants.h"
 #include "util/Numbers.h"
@@ -204,8 +205,7 @@ std::optional<std::string> checkSettings(const Settings& settings) {
                          "\": a whole number of at least 1 is needed");
   }
   const std::string& orientation = settings.orientation;
-  if (!orientation.empty() && orientation != constants().vertically &&
-      orientation != constants().horizontally) {
+  if (!orientationFromWord(orientation)) {
     return argumentError("Wrong frame orientation \"" + orientation + "\": " +
                          constants().vertically + " or " + constants().horizontally + " is needed");
   }

@@ -9,9 +9,7 @@
 #include "app/Methods.h"
 #include "app/ShotScan.h"
 #include "app/WorkerBudget.h"
-#include "checkers/MatchFeatures.h"
 #include "checkers/StereolintInterface.h"
-#include "checkers/ViewContent.h"
 #include "platform/Memory.h"
 #include "platform/Signals.h"
 #include "qc/FailOn.h"
@@ -33,12 +31,6 @@ int shownCount(const FrameStream& stream) {
   return count < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(count, INT_MAX));
 }
 
-// True for a method that measures in steps (HIERARCHY, feature tiles).
-bool usesSteps(const std::string& method) {
-  const Method* entry = findMethod(method);
-  return entry != nullptr && entry->measuresInSteps;
-}
-
 }  // namespace
 
 FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterface& checker,
@@ -50,7 +42,7 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
       quality(options, status),
       eyes(status),
       overwrite(options, status),
-      inSteps(usesSteps(options.method)),
+      inSteps(options.method != nullptr && options.method->measuresInSteps),
       summaryNeeded(options.mode == RunMode::Gui || !options.quality.enabled ||
                     options.quality.pictures != qc::PictureMode::None) {}
 
@@ -106,6 +98,10 @@ void FramePipeline::warnAboutSettings() {
                    "HIERARCHY names no step (found: " + (found.empty() ? "nothing" : found) +
                        "; the steps are VERTICAL, ROTATION and SCALE; keys are read with their "
                        "blanks, so write no blank after a comma): nothing is measured");
+  }
+  for (const std::string& note : options.readingNotes) status.warning(phase("threads"), note);
+  if (inSteps && settings.measures()) {
+    for (const std::string& note : settings.readingNotes) status.warning(phase("parameters"), note);
   }
   if (!options.unreadableSecond.empty()) {
     status.warning(phase("input"), "The second input " + options.unreadableSecond +
@@ -167,7 +163,7 @@ bool FramePipeline::prepare() {
 void FramePipeline::warnWhenNoTileFits(cv::Size view) {
   const CheckerOptions& settings = checker.options();
   if (!inSteps || !settings.measures()) return;
-  if (!featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty()) return;
+  if (checker.anyTileFits(view)) return;
   noTileFits = true;
   status.warning(phase("parameters"),
                  "No tile of WIDTH \"" + settings.widthText + "\" and HEIGHT \"" +
@@ -177,9 +173,9 @@ void FramePipeline::warnWhenNoTileFits(cv::Size view) {
 }
 
 void FramePipeline::budgetWorkers(cv::Size view) {
-  const Method* method = findMethod(options.method);
   const WorkerBudget budget =
-      workerBudget(options.threads, view, method != nullptr ? method->bytesPerViewPixel : 0,
+      workerBudget(options.threads, view,
+                   options.method != nullptr ? options.method->bytesPerViewPixel : 0,
                    platform::availableMemory());
   workers = budget.workers;
   if (words->isTake && budget.bounded()) {
@@ -371,12 +367,12 @@ void FramePipeline::collect(FrameWork& frame) {
   {
     const timing::ScopedStage writing(timing::Stage::Writing);
     status.outputFailed(writeCollectedResults(frame.left, frame.right, frame.id, frame.size,
-                                              frame.results, frame.name, frame.resultPath));
+                                              frame.outcome.results, frame.name, frame.resultPath));
   }
   ++framesCollected;
   warnWhenNothingMeasured(frame);
   status.progress().clear();
-  presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.results,
+  presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.outcome.results,
                            frame.summary, frame.name);
   quality.collect(frame);
   checkConsoleOutput();
@@ -384,11 +380,7 @@ void FramePipeline::collect(FrameWork& frame) {
 
 void FramePipeline::warnWhenNothingMeasured(const FrameWork& frame) {
   if (!inSteps || !checker.options().measures() || noTileFits) return;
-  for (const auto& result : frame.results) {
-    // A step that measured has more than its TIME.
-    if (result->getKeyValues().size() > 1) return;
-  }
-  const std::string because = featurelessViews(frame.left, frame.right);
+  const std::string& because = frame.outcome.featureless;
   if (because.empty()) return;
   // The first such frame is named; a black shot of many frames is summed up
   // at the end instead of flooding the console.

@@ -56,7 +56,7 @@ void QcRun::collect(FrameWork& frame) {
   // worst one.
   if (update.accepted && frame.failure.empty() &&
       frame.pictures == qc::PictureDecision::Hold) {
-    held[frame.id] = HeldFrame{frame.left,   frame.right, frame.summary, std::move(frame.results),
+    held[frame.id] = HeldFrame{frame.left,   frame.right, frame.summary, std::move(frame.outcome.results),
                                frame.size, frame.resultPath};
   }
   apply(update);
@@ -100,9 +100,9 @@ void QcRun::writeReport() {
       report::takeOf(inputs, frameCount, frameRate, start),
       // What changes the measures only: runs over parts of a take, with
       // other threads or output folders, merge into one report.
-      {{"method", options.method},
+      {{"method", options.methodName},
        {"parameters", options.parameters},
-       {"orientation", options.orientation}},
+       {"orientation", orientationWord(options.orientation)}},
       session->limits(),
       session->frames(),
       eyeSync};

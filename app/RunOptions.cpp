@@ -4,6 +4,7 @@
 #include <tuple>
 #include <utility>
 
+#include "sources/ViewRegions.h"
 #include "sources/ViewSqueeze.h"
 #include "util/Numbers.h"
 
@@ -13,12 +14,11 @@ namespace {
 
 // A count option's value: digits only, at least 1.
 Expected<int> countOf(const char* option, const std::string& text) {
-  const bool digits = !text.empty() && text.size() <= 9 &&
-                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (!digits || std::stoi(text) < 1) {
+  const std::optional<int> count = wholeNumber(text);
+  if (!count || *count < 1) {
     return Failure{std::string(option) + ": \"" + text + "\" is not a whole number of at least 1"};
   }
-  return std::stoi(text);
+  return *count;
 }
 
 // --every and --per-shot, checked together: each alone, --per-shot with the
@@ -49,7 +49,9 @@ Expected<std::pair<int, int>> readSampling(const Settings& settings) {
 Expected<RunOptions> runOptions(const Settings& settings) {
   Expected<qc::QcOptions> quality = qc::readQcOptions(settings.quality);
   if (!quality) return quality.failure();
-  const Expected<int> squeeze = readSqueeze(settings.squeeze, settings.orientation);
+  const std::optional<Orientation> orientation = orientationFromWord(settings.orientation);
+  if (!orientation) return Failure{"-o: \"" + settings.orientation + "\" is no frame orientation"};
+  const Expected<int> squeeze = readSqueeze(settings.squeeze, *orientation);
   if (!squeeze) return Failure{"--squeeze: " + squeeze.error()};
   Expected<std::pair<int, int>> sampling = readSampling(settings);
   if (!sampling) return sampling.failure();
@@ -58,10 +60,13 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   options.quality = quality.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
   options.inputs = settings.inputs;
-  options.orientation = settings.orientation;
+  options.orientation = *orientation;
   options.squeeze = squeeze.value();
-  options.method = settings.method;
+  options.methodName = settings.method;
+  options.method = findMethod(settings.method);
   options.threads = std::max(1, leadingInteger(settings.threads));
+  if (std::string note = atoiReadingNote("-t", settings.threads); !note.empty())
+    options.readingNotes.push_back(std::move(note));
   options.resultPath = settings.resultPath;
   options.parameters = settings.parameters;
   options.sequence = settings.sequence;

@@ -3,10 +3,13 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Methods.h"
 #include "qc/QcOptions.h"
 #include "sources/FrameSelection.h"
+#include "sources/ViewRegions.h"
 #include "util/Expected.h"
 
 namespace stereolint {
@@ -17,14 +20,16 @@ struct RunOptions {
   RunMode mode = RunMode::Gui;
   // First and second input path; the same path twice for one stereo file.
   std::array<std::string, 2> inputs;
-  // "VERTICALLY" (side by side), "HORIZONTALLY" (one above the other) or ""
-  // (each input is one whole view).
-  std::string orientation;
+  // How one picture holds both views (Whole: each input is one view).
+  Orientation orientation = Orientation::Whole;
   // How many times each view is stretched back to display geometry: in
   // width side by side, in height over-under (sources/ViewSqueeze.h); 1
   // without --squeeze.
   int squeeze = 1;
-  std::string method;      // the disparity method's name
+  std::string methodName;  // the disparity method as given
+  // Its entry in the table of methods; null for a name the table does not
+  // hold, which the run reports when it starts.
+  const Method* method = nullptr;
   int threads = 1;         // worker threads, at least 1
   std::string resultPath;  // the output prefix, used as it is
   std::string parameters;  // the checker parameters text
@@ -40,6 +45,9 @@ struct RunOptions {
   // its default.
   int every = 1;
   int perShot = 0;
+  // How values read like atoi were taken when other characters followed
+  // their digits (`-t: "2x" is read as 2`), for the run to warn about.
+  std::vector<std::string> readingNotes;
 };
 
 // The run options of settings that checkSettings accepted, or the argument

@@ -27,13 +27,12 @@ int runAnalysis(const RunOptions& options) {
   RunStatus status;
   const std::unique_ptr<Presenter> presenter = createPresenter(options.mode, status);
   // The one checker serves every worker of the run.
-  const std::unique_ptr<StereolintInterface> checker =
-      createChecker(options.method, options.parameters);
-  if (!checker) {
+  if (options.method == nullptr) {
     status.error("ConsoleApplication::run - [method]",
-                 "Unknown disparity method \"" + options.method + "\"; valid: " + methodNames());
+                 "Unknown disparity method \"" + options.methodName + "\"; valid: " + methodNames());
     return -1;
   }
+  const std::unique_ptr<StereolintInterface> checker = options.method->create(options.parameters);
   FramePipeline pipeline(options, *checker, *presenter, status);
   return pipeline.run();
 }
@@ -58,8 +57,8 @@ int startStereolint(const std::vector<std::string>& words) {
   const RunOptions& options = read.value();
   // An unknown method is reported when the run starts; its parameters are
   // checked as the method of steps reads them.
-  const Method* method = findMethod(options.method);
-  const auto check = method != nullptr ? method->checkParameters : checkParameters;
+  const auto check =
+      options.method != nullptr ? options.method->checkParameters : checkParameters;
   if (const auto problem = check(options.parameters)) {
     std::cerr << argumentError(*problem) << std::flush;
     return -1;

@@ -90,7 +90,7 @@ void Thread::checkQuality(const qc::QcOptions& options) { quality = &options; }
 
 FrameParts Thread::partsToWrite() {
   if (!quality) return FrameParts::All;
-  frame.record = qc::recordFromResults(frame.id, frame.results, frame.left.size(), frame.signature);
+  frame.record = qc::recordFromOutcome(frame.id, frame.outcome, frame.left.size(), frame.signature);
   const qc::Verdict verdict = qc::assessFrame(*frame.record, quality->limits).verdict;
   frame.pictures = qc::decidePictures(quality->pictures, verdict);
   return frame.pictures == qc::PictureDecision::Write ? FrameParts::All : FrameParts::Text;
@@ -105,10 +105,10 @@ void Thread::writeWithSummaryLast() {
     return checker->visualize(sources);
   };
   frame.writeFailures = writeFrameFilesSummaryLast(
-      frame.left, frame.right, frame.id, frame.size, frame.results,
-      checker->visualizeSources(frame.results), draw, frame.summary, frame.resultPath);
+      frame.left, frame.right, frame.id, frame.size, frame.outcome.results,
+      checker->visualizeSources(frame.outcome.results), draw, frame.summary, frame.resultPath);
   if (!keepPictures) {
-    frame.results = keepingPictures(frame.results, {});
+    frame.outcome.results = keepingPictures(frame.outcome.results, {});
     frame.summary.release();
   }
 }
@@ -119,18 +119,18 @@ void Thread::run() {
   // places it between the cuts.
   if (quality) frame.signature = qc::frameSignature(frame.left);
   try {
-    frame.results = checker->compute(nullptr, frame.left, frame.right);
+    frame.outcome = checker->measureFrame(frame.left, frame.right);
     const FrameParts parts = partsToWrite();
     if (drawSummary && parts == FrameParts::All) {
       writeWithSummaryLast();
     } else {
       if (drawSummary) {
         const timing::ScopedStage drawing(timing::Stage::Drawing);
-        frame.summary = checker->visualize(frame.results);
+        frame.summary = checker->visualize(frame.outcome.results);
       }
       const timing::ScopedStage writing(timing::Stage::Writing);
       frame.writeFailures = writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size,
-                                            frame.results, frame.summary, frame.resultPath);
+                                            frame.outcome.results, frame.summary, frame.resultPath);
     }
   } catch (const cv::Exception& error) {
     frame.failure = describe(error);

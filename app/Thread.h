@@ -20,7 +20,7 @@
 #include "qc/FrameRecord.h"
 #include "qc/PictureFilter.h"
 #include "qc/QcOptions.h"
-#include "results/Result.h"
+#include "results/FrameOutcome.h"
 #include "results/ResultWriters.h"
 
 namespace stereolint {
@@ -35,7 +35,7 @@ struct FrameWork {
   int size = 0;                 // the frame count of the first input
   std::string name;             // base name of the first input
   std::string resultPath;       // the output prefix
-  Results results;              // what the checker returned
+  FrameOutcome outcome;         // what the checker found, with its results
   cv::Mat summary;              // the checker's summary picture
   std::string failure;          // why the frame could not be analysed; empty when it was
   WriteFailures writeFailures;  // files the worker could not write

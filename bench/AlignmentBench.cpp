@@ -122,7 +122,7 @@ Measured measureCase(const cv::Mat& left, const cv::Mat& right, const Case& c,
   const stereolint::AlignmentMeasurement a = stereolint::measureAlignment(l, r, {});
   timing.cpuMs.push_back(threadCpuMs() - cpu);
   timing.wallMs.push_back(a.milliseconds);
-  m.tools[0] = {a.status == stereolint::AlignmentStatus::Ok, a.vertical, a.rotationDegrees,
+  m.tools[0] = {a.status == stereolint::FrameStatus::Ok, a.vertical, a.rotationDegrees,
                 a.scale};
   if (hugin) {
     cv::imwrite(folder + "/left.tif", l);

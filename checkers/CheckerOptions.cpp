@@ -1,6 +1,7 @@
 #include "checkers/CheckerOptions.h"
 
 #include <string_view>
+#include <utility>
 
 #include "results/ResultKeys.h"
 #include "util/Numbers.h"
@@ -65,6 +66,11 @@ CheckerOptions readCheckerOptions(const std::string& parameters) {
   options.heightText = value("HEIGHT");
   options.widthPercent = leadingInteger(options.widthText);
   options.heightPercent = leadingInteger(options.heightText);
+  for (const auto& [key, text] : {std::pair{"WIDTH", &options.widthText},
+                                  std::pair{"HEIGHT", &options.heightText}}) {
+    if (std::string note = atoiReadingNote(key, *text); !note.empty())
+      options.readingNotes.push_back(std::move(note));
+  }
   options.detector = value("DETECTOR");
   options.extractor = value("EXTRACTOR");
   options.matcher = value("MATCHER");

@@ -38,6 +38,10 @@ struct CheckerOptions {
   std::vector<std::string> hierarchy;
   std::vector<Step> steps;
 
+  // How WIDTH and HEIGHT were taken when other characters followed their
+  // digits (`WIDTH: "10%" is read as 10`), for the run to warn about.
+  std::vector<std::string> readingNotes;
+
   // True when at least one step runs, i.e. something is measured.
   bool measures() const { return !steps.empty(); }
 };

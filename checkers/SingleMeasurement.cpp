@@ -91,7 +91,7 @@ void prepareViews(cv::Mat& left, cv::Mat& right) {
 
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
                       const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                      CorrectedViews* corrected, FeatureMemo* memo) {
+                      StepOutput* output, FeatureMemo* memo) {
   prepareViews(left, right);
   std::unique_ptr<FeatureMatches> ownMatches;
   if (matches == nullptr) {
@@ -144,7 +144,10 @@ Results measureSingle(const StereolintInterface& checker, const MeasurementKind&
   addImage(keys::kAnaglyphAfter, anaglyphAfter);
   addImage(keys::kMatches, matchLines);
 
-  if (corrected != nullptr) *corrected = {correctLeft, correctRight};
+  if (output != nullptr) {
+    *output = {correctLeft, correctRight, std::nullopt, static_cast<int>(points.size())};
+    if (!points.empty()) output->median = medianValue;
+  }
 
   Results results;
   results.push_back(std::make_unique<Result>(kind.resultName, std::move(values), std::move(images)));

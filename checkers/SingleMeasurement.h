@@ -5,6 +5,7 @@
 // feature, their `correct`, the neutral amount and the result name.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -45,10 +46,14 @@ struct MeasurementKind {
 // are, sharing their pixels.
 void prepareViews(cv::Mat& left, cv::Mat& right);
 
-// The views as a step corrected them: its CORRECT_LEFT and CORRECT_RIGHT.
-struct CorrectedViews {
+// What a step hands on besides its result: the views as it corrected them
+// (its CORRECT_LEFT and CORRECT_RIGHT), its MEDIAN (empty when it had no
+// calculation points) and the number of calculation points.
+struct StepOutput {
   cv::Mat left;
   cv::Mat right;
+  std::optional<double> median;
+  int points = 0;
 };
 
 // Runs one single measurement on the pair and returns its one result:
@@ -58,11 +63,11 @@ struct CorrectedViews {
 // "CORRECT_LEFT" (the left view through `correct` with the neutral amount),
 // "CORRECT_RIGHT" (the right view through `correct` with the median),
 // "ANAGLYPH_AFTER", "MATCHES". With `matches` null the checker matches the
-// views itself, with `memo` when given (see FeatureMemo). When
-// `corrected` is given, it receives the corrected views.
+// views itself, with `memo` when given (see FeatureMemo). When `output` is
+// given, it receives the corrected views, the median and the points.
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,
                       const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                      CorrectedViews* corrected = nullptr, FeatureMemo* memo = nullptr);
+                      StepOutput* output = nullptr, FeatureMemo* memo = nullptr);
 
 // A checker of one measurement (vertical, rotation or scale): what it
 // measures per feature and how it corrects a view are its own; the course
@@ -74,12 +79,11 @@ class SingleStereolint : public StereolintInterface {
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override {
     return measure(matches, std::move(left), std::move(right), nullptr);
   }
-  // compute, also handing back the corrected views when `corrected` is
-  // given, and matching with `memo` when given.
-  Results measure(const FeatureMatches* matches, cv::Mat left, cv::Mat right,
-                  CorrectedViews* corrected, FeatureMemo* memo = nullptr) const {
-    return measureSingle(*this, kind(), matches, std::move(left), std::move(right), corrected,
-                         memo);
+  // compute, also handing back what the step found when `output` is given,
+  // and matching with `memo` when given.
+  Results measure(const FeatureMatches* matches, cv::Mat left, cv::Mat right, StepOutput* output,
+                  FeatureMemo* memo = nullptr) const {
+    return measureSingle(*this, kind(), matches, std::move(left), std::move(right), output, memo);
   }
   // A 200 x 200 black picture, whatever the list.
   cv::Mat visualize(const Results& results) const override;

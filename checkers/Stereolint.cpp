@@ -1,10 +1,14 @@
 #include "checkers/Stereolint.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "checkers/RotationStereolint.h"
 #include "checkers/ScaleStereolint.h"
 #include "checkers/SingleMeasurement.h"
 #include "checkers/SummaryPicture.h"
 #include "checkers/VerticalStereolint.h"
+#include "checkers/ViewContent.h"
 #include "results/ResultKeys.h"
 
 namespace stereolint {
@@ -21,6 +25,15 @@ std::unique_ptr<SingleStereolint> createStep(Step step, const std::string& param
       return std::make_unique<ScaleStereolint>(parameters);
   }
   return nullptr;
+}
+
+Measure stepMeasure(Step step) {
+  switch (step) {
+    case Step::Vertical: return Measure::Vertical;
+    case Step::Rotation: return Measure::Rotation;
+    case Step::Scale: return Measure::Scale;
+  }
+  return Measure::Vertical;
 }
 
 }  // namespace
@@ -40,21 +53,47 @@ Stereolint::Stereolint(std::string parameters) : StereolintInterface(std::move(p
 cv::Mat Stereolint::correct(cv::Mat view, double /*amount*/) const { return view.clone(); }
 
 Results Stereolint::compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const {
+  return measureSteps(matches, std::move(left), std::move(right)).results;
+}
+
+FrameOutcome Stereolint::measureFrame(cv::Mat left, cv::Mat right) const {
+  return measureSteps(nullptr, std::move(left), std::move(right));
+}
+
+FrameOutcome Stereolint::measureSteps(const FeatureMatches* matches, cv::Mat left,
+                                      cv::Mat right) const {
+  const cv::Mat givenLeft = left, givenRight = right;
   prepareViews(left, right);
-  Results results;
+  FrameOutcome outcome;
+  outcome.status = FrameStatus::Ok;
   // Views a step leaves as they were keep their features for the next step.
   FeatureMemo memo;
   for (const Step item : options().steps) {
     const std::unique_ptr<SingleStereolint> step = createStep(item, getParameters());
-    CorrectedViews corrected;
-    Results stepResults = step->measure(matches, left, right, &corrected, &memo);
+    StepOutput output;
+    Results stepResults = step->measure(matches, left, right, &output, &memo);
     if (options().recurrency) {
-      left = corrected.left;
-      right = corrected.right;
+      left = output.left;
+      right = output.right;
     }
-    for (auto& result : stepResults) results.push_back(std::move(result));
+    for (auto& result : stepResults) outcome.results.push_back(std::move(result));
+    if (output.points > 0)
+      outcome.points = outcome.points ? std::min(*outcome.points, output.points) : output.points;
+    if (output.median && std::isfinite(*output.median)) {
+      outcome.values[measureIndex(stepMeasure(item))] = output.median;
+    } else if (outcome.status == FrameStatus::Ok) {
+      outcome.status = FrameStatus::Inconclusive;
+      outcome.reason = Inconclusive::StepFoundNoPoints;
+      outcome.reasonSubject = stepName(item);
+    }
   }
-  return results;
+  if (outcome.results.empty()) {
+    outcome.status = FrameStatus::Inconclusive;
+    outcome.reason = Inconclusive::NoMeasurement;
+  } else if (!outcome.points) {
+    outcome.featureless = featurelessViews(givenLeft, givenRight);
+  }
+  return outcome;
 }
 
 cv::Mat Stereolint::visualize(const Results& results) const { return summaryPicture(results); }

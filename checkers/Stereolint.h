@@ -25,9 +25,19 @@ class Stereolint : public StereolintInterface {
   // The steps' results, concatenated in step order; empty when HIERARCHY
   // names no step.
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
+  // Each step's MEDIAN is its measure (VERTICAL, ROTATION, SCALE) and the
+  // fewest calculation points of the steps that had any are the points. A
+  // step that matched nothing makes the frame INCONCLUSIVE (the first such
+  // step is named); so does a HIERARCHY that names no step.
+  FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const override;
   // The summary grid (see SummaryPicture.h).
   cv::Mat visualize(const Results& results) const override;
   std::vector<PictureName> visualizeSources(const Results& results) const override;
+
+ private:
+  // Every step on the pair, each given `matches` (null: each step matches
+  // the views it measures).
+  FrameOutcome measureSteps(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const;
 };
 
 // The first picture called `key` in the first result that has one, among

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "checkers/MatchFeatures.h"
+
 namespace stereolint {
 
 StereolintInterface::StereolintInterface(std::string parameters)
@@ -11,6 +13,17 @@ StereolintInterface::~StereolintInterface() = default;
 
 std::vector<PictureName> StereolintInterface::visualizeSources(const Results& results) const {
   return pictureNames(results);
+}
+
+FrameOutcome StereolintInterface::measureFrame(cv::Mat left, cv::Mat right) const {
+  FrameOutcome outcome;
+  outcome.reason = Inconclusive::NoMeasurement;
+  outcome.results = compute(nullptr, std::move(left), std::move(right));
+  return outcome;
+}
+
+bool StereolintInterface::anyTileFits(cv::Size view) const {
+  return !featureTiles(settings.widthPercent, settings.heightPercent, view, view).empty();
 }
 
 std::string StereolintInterface::getParameter(const std::string& key) const {

@@ -22,6 +22,7 @@
 
 #include "checkers/CheckerOptions.h"
 #include "checkers/FeatureMatches.h"
+#include "results/FrameOutcome.h"
 #include "results/Result.h"
 
 namespace stereolint {
@@ -43,6 +44,13 @@ class StereolintInterface {
   // Errors of the image library propagate as cv::Exception.
   virtual Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const = 0;
 
+  // Measures the pair as compute(nullptr, left, right) does, typed: the
+  // measures, the points they rest on and whether they can be trusted, with
+  // compute's results in `results`. Errors of the image library propagate
+  // as cv::Exception. A checker that says nothing typed returns its results
+  // as INCONCLUSIVE, no measurement.
+  virtual FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const;
+
   // One picture summarising `results`; never modifies them.
   virtual cv::Mat visualize(const Results& results) const = 0;
   // The pictures of `results` that visualize draws from: it draws the same
@@ -58,6 +66,10 @@ class StereolintInterface {
   std::string getParameter(const std::string& key) const;
 
   const std::string& getParameters() const { return parameters; }
+
+  // True when the WIDTH and HEIGHT of options() give at least one feature
+  // tile in views of `view` pixels, so that the steps can measure anything.
+  bool anyTileFits(cv::Size view) const;
 
   // The parameters as typed settings, read once when the checker is made.
   const CheckerOptions& options() const { return settings; }

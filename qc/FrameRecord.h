@@ -9,7 +9,7 @@
 
 #include "qc/FrameSignature.h"
 #include "results/Measures.h"
-#include "results/Result.h"
+#include "results/FrameOutcome.h"
 
 namespace stereolint::qc {
 
@@ -20,8 +20,9 @@ struct FrameRecord {
   // The fewest matched points any measure rests on; empty when the method
   // does not say.
   std::optional<int> points;
-  // The method's own status word when it gives one ("OK", "IDENTICAL").
-  std::string status;
+  // The method's status; empty for a frame that failed or a record read
+  // from a report that had none.
+  std::optional<FrameStatus> status;
   // Why the frame cannot be judged whatever its values: the method said so,
   // a measure found no points, the frame failed. Empty otherwise.
   std::string inconclusiveReason;
@@ -33,17 +34,10 @@ struct FrameRecord {
 // Frames whose measures rest on fewer points than this are INCONCLUSIVE.
 inline constexpr int kMinimumPoints = 8;
 
-// The record of a frame from its method's results:
-//   - the Alignment method's result "ALIGNMENT": VERTICAL, ROTATION, SCALE,
-//     KEYSTONE, NEAR PARALLAX, FAR PARALLAX, POINTS and STATUS ("OK",
-//     "IDENTICAL" or "INCONCLUSIVE <reason>");
-//   - else the Stereolint method's results "VERTICAL", "ROTATION", "SCALE":
-//     MEDIAN is the measure and CALCULATION POINTS the points; a result
-//     without MEDIAN (a step that matched nothing) makes the frame
-//     inconclusive.
-// No result at all makes the frame inconclusive. Values that are not finite
-// are left out.
-FrameRecord recordFromResults(int frame, const Results& results, cv::Size viewSize,
+// The record of a frame from its method's outcome: its measures (those
+// that are finite), points and status; an inconclusive outcome gives its
+// reason in words (outcome.reasonText()).
+FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size viewSize,
                               FrameSignature signature);
 
 // The record of a frame that could not be analysed (an unreadable picture,

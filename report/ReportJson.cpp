@@ -70,7 +70,7 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
               {"height", record.viewSize.height},
               {"values", valuesJson(record.values)},
               {"points", orNull(record.points)},
-              {"status", record.status},
+              {"status", record.status ? frameStatusName(*record.status) : ""},
               {"contrast", signature.contrast >= 0 ? Json(signature.contrast) : Json(nullptr)},
               {"signature", signature.known() ? Json(base64Encode(signature.thumbnail))
                                               : Json(nullptr)}};
@@ -142,7 +142,7 @@ FrameRecord frameFromJson(const Json& json) {
     record.values[measureIndex(*measure)] = value.get<double>();
   }
   if (!json.at("points").is_null()) record.points = json.at("points").get<int>();
-  record.status = json.at("status").get<std::string>();
+  record.status = frameStatusFromName(json.at("status").get<std::string>());
   // The verdict's reason reads back as the record's own: judged again, the
   // frame gets the same verdict and reason.
   if (json.at("verdict").get<std::string>() == qc::verdictName(Verdict::Inconclusive))

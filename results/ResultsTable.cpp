@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/AppendFile.h"
+#include "results/Measures.h"
 #include "results/ResultKeys.h"
 #include "util/Constants.h"
 
@@ -27,7 +28,10 @@ struct Table {
 
 // The steps' results share RESULTS.csv with its fixed columns; any other
 // result (the ALIGNMENT result, for one) has a table of its own name whose
-// columns are its own keys, in its order.
+// columns are its block's, from the table of measures, so that a frame with
+// fewer values (a black frame, one whose fit found no points) leaves empty
+// fields instead of a row under another header. A result the measure table
+// does not describe takes its own keys, in its order.
 bool isStepResult(const std::string& name) {
   return name == keys::kVertical || name == keys::kRotation || name == keys::kScale;
 }
@@ -39,7 +43,8 @@ std::string tableName(const Result& result) {
 Table tableOf(const Result& result) {
   const std::string name = result.getName();
   if (isStepResult(name)) return {kTableName, {keys::kValueKeys.begin(), keys::kValueKeys.end()}};
-  Table table{name, {}};
+  Table table{name, blockColumns(name)};
+  if (!table.columns.empty()) return table;
   for (const Result::KeyValue* value : result.getKeyValues()) {
     table.columns.push_back(value->getKey());
   }

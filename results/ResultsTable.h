@@ -5,7 +5,10 @@
 // "RESULTS.csv" (the prefix used as it is, as for the frame files), as
 // described below. Any other result has a table of its own name, e.g.
 // "ALIGNMENT.csv", whose header is an empty field, "ID", "SIZE" and the
-// result's own keys in its order, and whose rows follow the same rules. It is only ever appended to, one row per write (the
+// columns of its block in the table of measures (blockColumns in
+// Measures.h; for a block not described there, the result's own keys in
+// its order), and whose rows follow the same rules: a value the frame does
+// not have is an empty field. It is only ever appended to, one row per write (the
 // header goes in the same write as the first row), and never truncated, so
 // a second run into the same prefix adds its rows below the first run's,
 // and a run killed at any moment, or a disk that fills up, leaves only

@@ -1,7 +1,16 @@
-// Which reader an input takes, decided from the file extensions alone.
+// Which reader an input takes, decided from the file extensions alone, and
+// the table of input kinds: each kind's extensions and its opener. A new
+// kind of input is one FrameStream implementation and one entry there.
 #pragma once
 
+#include <array>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "sources/FrameStream.h"
+#include "util/Constants.h"
+#include "util/Expected.h"
 
 namespace stereolint {
 
@@ -14,6 +23,22 @@ enum class InputKind {
   SEQUENCE = 4,     // numbered picture files, one frame each
 };
 
+// The streams of the inputs: one per distinct path, in input order. When
+// both inputs name the same file, the one stream gives both views.
+using InputStreams = std::vector<std::unique_ptr<FrameStream>>;
+
+struct InputKindEntry {
+  InputKind kind;
+  // The upper-case extensions of the kind, in Constants (empty for
+  // sequences, which are recognised by their names; see namesSequence).
+  const std::vector<std::string> Constants::*extensions;
+  // Opens both inputs of the kind; see openInputStreams.
+  Expected<InputStreams> (*open)(const std::array<std::string, 2>& inputs);
+};
+
+// Every kind a run reads, in the order extensions are looked up.
+const std::array<InputKindEntry, 4>& inputKindTable();
+
 // True when `path` names an image sequence: a folder of pictures, a printf
 // pattern ("take_L.%06d.dpx"), or the first file of a numbered run of DPX or
 // EXR pictures, the formats delivered frame by frame ("take_L.001001.dpx"
@@ -24,8 +49,8 @@ bool namesSequence(const std::string& path);
 // The kind of a pair of inputs (the same path twice for a single stereo
 // file). Both extensions are compared after upper-casing (fileExtension), so
 // "take.mov" and "take.MoV" are one kind, while "a.png" and "b.jpg" are
-// UNSUPPORTED. The shared extension is looked up in the R3D, video and image
-// lists of Constants, in that order. A path without a dot has an empty
+// UNSUPPORTED. The shared extension is looked up in the kinds' lists in
+// table order: R3D, video, image. A path without a dot has an empty
 // extension, which no list holds; a dot in a folder name makes the folder's
 // tail the extension ("clips.v2/take" gives "V2/TAKE"), which no list holds
 // either.

@@ -1,7 +1,6 @@
-// Choosing how to read the inputs of a run: the kind of input comes from the
-// file extensions (see InputKind.h), and each kind has one opener in the
-// table of InputStreams.cpp. A new kind of input is one FrameStream
-// implementation and one line there.
+// Opening the inputs of a run: the kind of input comes from the file
+// extensions, and each kind has its opener, in the table of input kinds
+// (see InputKind.h).
 #pragma once
 
 #include <array>
@@ -9,14 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "sources/FrameStream.h"
+#include "sources/InputKind.h"
 #include "util/Expected.h"
 
 namespace stereolint {
-
-// The streams of the inputs: one per distinct path, in input order. When
-// both inputs name the same file, the one stream gives both views.
-using InputStreams = std::vector<std::unique_ptr<FrameStream>>;
 
 // Opens the inputs. Failures: an extension that no kind reads, or two
 // inputs of different kinds (topic "extension"), and whatever the kind's

@@ -8,6 +8,16 @@
 
 namespace stereolint {
 
+// How one picture holds both views (-o): side by side ("VERTICALLY", cut by
+// a vertical line), one above the other ("HORIZONTALLY"), or not at all
+// (no -o: each input is one whole view).
+enum class Orientation { Whole, SideBySide, OverUnder };
+
+// The orientation of an -o word ("" is Whole); nothing for any other word.
+std::optional<Orientation> orientationFromWord(const std::string& word);
+// The -o word of an orientation: "VERTICALLY", "HORIZONTALLY" or "".
+const std::string& orientationWord(Orientation orientation);
+
 // The rectangles (x, y, width, height in pixels, origin at the top-left
 // corner) of the left view (first) and the right view (second) in a frame of
 // `width` by `height` pixels:
@@ -34,6 +44,9 @@ namespace stereolint {
 // command line rejects such words before a run starts, so a run never sees
 // them.
 std::optional<std::pair<cv::Rect, cv::Rect>> viewRegions(const std::string& orientation, int width,
+                                                         int height);
+// The same for an orientation already read: no regions for Whole.
+std::optional<std::pair<cv::Rect, cv::Rect>> viewRegions(Orientation orientation, int width,
                                                          int height);
 
 // False when cutting by `regions` leaves a view without pixels: a frame one

@@ -13,7 +13,7 @@ std::string squeezeFactorNames() {
   return names;
 }
 
-Expected<int> readSqueeze(const std::string& text, const std::string& orientation) {
+Expected<int> readSqueeze(const std::string& text, Orientation orientation) {
   if (text.empty()) return 1;
   int factor = 0;
   for (const char* name : kSqueezeFactors) {
@@ -22,7 +22,7 @@ Expected<int> readSqueeze(const std::string& text, const std::string& orientatio
   if (factor == 0) {
     return Failure{"\"" + text + "\" is no squeeze factor; valid: " + squeezeFactorNames()};
   }
-  if (factor != 1 && orientation.empty()) {
+  if (factor != 1 && orientation == Orientation::Whole) {
     return Failure{"needs -o: it stretches the views of a side-by-side (-o " +
                    constants().vertically + ") or over-under (-o " + constants().horizontally +
                    ") picture back to display geometry"};
@@ -30,13 +30,16 @@ Expected<int> readSqueeze(const std::string& text, const std::string& orientatio
   return factor;
 }
 
-cv::Size unsqueezedSize(cv::Size cut, const std::string& orientation, int factor) {
-  if (orientation == constants().vertically) return {cut.width * factor, cut.height};
-  if (orientation == constants().horizontally) return {cut.width, cut.height * factor};
+cv::Size unsqueezedSize(cv::Size cut, Orientation orientation, int factor) {
+  switch (orientation) {
+    case Orientation::SideBySide: return {cut.width * factor, cut.height};
+    case Orientation::OverUnder: return {cut.width, cut.height * factor};
+    case Orientation::Whole: break;
+  }
   return cut;
 }
 
-cv::Mat unsqueezeView(const cv::Mat& view, const std::string& orientation, int factor) {
+cv::Mat unsqueezeView(const cv::Mat& view, Orientation orientation, int factor) {
   const cv::Size size = unsqueezedSize(view.size(), orientation, factor);
   if (size == view.size()) return view;
   cv::Mat stretched;

@@ -14,6 +14,7 @@
 #include <opencv2/core.hpp>
 #include <string>
 
+#include "sources/ViewRegions.h"
 #include "util/Expected.h"
 
 namespace stereolint {
@@ -27,17 +28,16 @@ inline constexpr std::array<const char*, 2> kSqueezeFactors = {"1", "2"};
 std::string squeezeFactorNames();
 
 // The factor of a --squeeze text (`text` empty: the option was not given,
-// factor 1) for a run cut by `orientation` ("VERTICALLY", "HORIZONTALLY" or
-// ""). Failures, in words that follow "--squeeze: ": a text that is not one
+// factor 1) for a run cut by `orientation`. Failures, in words that follow "--squeeze: ": a text that is not one
 // of kSqueezeFactors (repeated back with the valid ones), and a squeeze
 // without an orientation (whole views are not squeezed).
-Expected<int> readSqueeze(const std::string& text, const std::string& orientation);
+Expected<int> readSqueeze(const std::string& text, Orientation orientation);
 
 // The size of a view of `cut` once unsqueezed.
-cv::Size unsqueezedSize(cv::Size cut, const std::string& orientation, int factor);
+cv::Size unsqueezedSize(cv::Size cut, Orientation orientation, int factor);
 
 // The view stretched back to display geometry (bilinear); the view itself
 // (no copy) for factor 1 or no orientation.
-cv::Mat unsqueezeView(const cv::Mat& view, const std::string& orientation, int factor);
+cv::Mat unsqueezeView(const cv::Mat& view, Orientation orientation, int factor);
 
 }  // namespace stereolint

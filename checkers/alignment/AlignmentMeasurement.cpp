@@ -53,19 +53,21 @@ double elapsedMs(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
-// The reason a pair cannot be measured from its sizes alone, or "".
-std::string sizeProblem(const cv::Mat& left, const cv::Mat& right) {
-  if (left.empty() || right.empty()) return "EMPTY VIEW";
-  if (left.size() != right.size()) return "VIEWS DIFFER IN SIZE";
-  if (left.cols < kMinimumSide || left.rows < kMinimumSide) return "VIEW TOO SMALL";
-  return std::string();
+using Problem = std::optional<Inconclusive>;
+
+// The reason a pair cannot be measured from its sizes alone, or nothing.
+Problem sizeProblem(const cv::Mat& left, const cv::Mat& right) {
+  if (left.empty() || right.empty()) return Inconclusive::EmptyView;
+  if (left.size() != right.size()) return Inconclusive::ViewsDifferInSize;
+  if (left.cols < kMinimumSide || left.rows < kMinimumSide) return Inconclusive::ViewTooSmall;
+  return std::nullopt;
 }
 
-std::string contentProblem(const cv::Mat& grey) {
+Problem contentProblem(const cv::Mat& grey) {
   cv::Scalar mean, contrast;
   cv::meanStdDev(grey, mean, contrast);
-  if (contrast[0] >= kFlatContrast) return std::string();
-  return mean[0] < kBlackMean ? "BLACK VIEW" : "FLAT VIEW";
+  if (contrast[0] >= kFlatContrast) return std::nullopt;
+  return mean[0] < kBlackMean ? Inconclusive::BlackView : Inconclusive::FlatView;
 }
 
 cv::Mat half(const cv::Mat& grey) {
@@ -184,17 +186,16 @@ bool sameEverywhere(const AlignmentMeasurement& m) {
 
 // MATCHES AMBIGUOUS when more features were ambiguous than matched (the
 // mark of repetitive texture), else `otherwise`.
-std::string ambiguityOr(const char* otherwise, const AlignmentMeasurement& m) {
-  return m.ambiguous > kMaxAmbiguousShare * m.matched
-             ? "MATCHES AMBIGUOUS"
-             : otherwise;
+Problem ambiguityOr(Problem otherwise, const AlignmentMeasurement& m) {
+  return m.ambiguous > kMaxAmbiguousShare * m.matched ? Inconclusive::MatchesAmbiguous
+                                                      : otherwise;
 }
 
-// The reason the fitted numbers cannot be trusted, or "".
-std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
-  if (m.points < kMinimumPoints) return ambiguityOr("TOO FEW POINTS", m);
-  if (m.points < kMinInlierShare * m.matched) return "MATCHES AMBIGUOUS";
-  if (std::string ambiguous = ambiguityOr("", m); !ambiguous.empty()) return ambiguous;
+// The reason the fitted numbers cannot be trusted, or nothing.
+Problem fitProblem(const AlignmentMeasurement& m, cv::Size size) {
+  if (m.points < kMinimumPoints) return ambiguityOr(Inconclusive::TooFewPoints, m);
+  if (m.points < kMinInlierShare * m.matched) return Inconclusive::MatchesAmbiguous;
+  if (Problem ambiguous = ambiguityOr(std::nullopt, m)) return ambiguous;
   std::vector<double> xs, ys;
   for (size_t i = 0; i < m.pairs.size(); ++i) {
     if (!m.inliers[i]) continue;
@@ -203,9 +204,9 @@ std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
   }
   if (standardDeviation(xs) < kMinSpread * size.width ||
       standardDeviation(ys) < kMinSpread * size.height) {
-    return "POINTS CLUSTERED";
+    return Inconclusive::PointsClustered;
   }
-  if (m.residual > kMaxResidual) return "RESIDUAL TOO LARGE";
+  if (m.residual > kMaxResidual) return Inconclusive::ResidualTooLarge;
   std::vector<PointPair> used;
   for (size_t i = 0; i < m.pairs.size(); ++i) {
     if (m.inliers[i]) used.push_back(m.pairs[i]);
@@ -214,44 +215,36 @@ std::string fitProblem(const AlignmentMeasurement& m, cv::Size size) {
       fitPrecision(used, cv::Point2d(size.width / 2.0, size.height / 2.0), m.residual);
   if (!precision || precision->offset > kMaxOffsetError ||
       precision->roll * 180 / kPi > kMaxRotationError) {
-    return "FIT UNCERTAIN";
+    return Inconclusive::FitUncertain;
   }
-  return std::string();
+  return std::nullopt;
 }
 
-void conclude(AlignmentMeasurement& m, const std::string& problem) {
-  m.status = problem.empty() ? AlignmentStatus::Ok : AlignmentStatus::Inconclusive;
+void conclude(AlignmentMeasurement& m, Problem problem) {
+  m.status = problem ? FrameStatus::Inconclusive : FrameStatus::Ok;
   m.reason = problem;
 }
 
 }  // namespace
 
 std::string AlignmentMeasurement::statusText() const {
-  switch (status) {
-    case AlignmentStatus::Ok:
-      return "OK";
-    case AlignmentStatus::Identical:
-      return "IDENTICAL";
-    case AlignmentStatus::Inconclusive:
-      break;
-  }
-  return "INCONCLUSIVE " + reason;
+  return stereolint::statusText(status, reason);
 }
 
 AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
                                       const AlignmentOptions& options) {
   const auto start = std::chrono::steady_clock::now();
   AlignmentMeasurement m;
-  const auto finish = [&](const std::string& problem) {
+  const auto finish = [&](Problem problem) {
     conclude(m, problem);
     m.milliseconds = elapsedMs(start);
     return m;
   };
-  if (std::string problem = sizeProblem(left, right); !problem.empty()) return finish(problem);
+  if (Problem problem = sizeProblem(left, right)) return finish(problem);
   const cv::Mat leftGrey = toGrey(left), rightGrey = toGrey(right);
   const cv::Mat leftHalf = half(leftGrey), rightHalf = half(rightGrey);
   for (const cv::Mat* view : {&leftHalf, &rightHalf}) {
-    if (std::string problem = contentProblem(*view); !problem.empty()) return finish(problem);
+    if (Problem problem = contentProblem(*view)) return finish(problem);
   }
   const bool samePixels = cv::norm(leftGrey, rightGrey, cv::NORM_INF) == 0;
 
@@ -267,10 +260,10 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
   m.matched = static_cast<int>(matches.pairs.size());
   m.ambiguous = matches.ambiguous;
   if (fitMatches(leftGrey, rightGrey, m)) describeModel(leftGrey.size(), m);
-  finish(m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr("TOO FEW POINTS", m));
+  finish(m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr(Inconclusive::TooFewPoints, m));
   if (samePixels || (m.fitted && sameEverywhere(m))) {
-    m.status = AlignmentStatus::Identical;
-    m.reason.clear();
+    m.status = FrameStatus::Identical;
+    m.reason.reset();
   }
   return m;
 }

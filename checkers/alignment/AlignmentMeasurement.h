@@ -2,46 +2,21 @@
 // the points used and a status out. Nothing is printed or drawn.
 #pragma once
 
-#include <array>
+#include <optional>
 #include <opencv2/core.hpp>
 #include <string>
 #include <vector>
 
 #include "checkers/alignment/AlignmentFit.h"
 #include "checkers/alignment/AlignmentOptions.h"
+#include "results/FrameOutcome.h"
 
 namespace stereolint {
 
-enum class AlignmentStatus {
-  Ok,            // the numbers can be trusted
-  Inconclusive,  // see the reason; the numbers that exist are still given
-  Identical,     // both views show the same picture (a 2D frame)
-};
-
-// Why a measurement is inconclusive, as the STATUS entry spells it after
-// "INCONCLUSIVE ". One table for the code, its tests and the README.
-struct InconclusiveReason {
-  const char* words;
-  const char* meaning;
-};
-inline constexpr std::array<InconclusiveReason, 9> kInconclusiveReasons = {{
-    {"EMPTY VIEW", "a view has no pixels"},
-    {"VIEWS DIFFER IN SIZE", "the two views are not the same size"},
-    {"VIEW TOO SMALL", "a view is narrower or lower than 64 pixels"},
-    {"BLACK VIEW", "a view is black (or nearly: dark with no contrast)"},
-    {"FLAT VIEW", "a view has no contrast to match on"},
-    {"TOO FEW POINTS", "fewer than 20 matches agree with one model"},
-    {"MATCHES AMBIGUOUS",
-     "most features look like others nearby (repetitive texture), "
-     "or most matches disagree with the best model"},
-    {"POINTS CLUSTERED", "the matches cover too small a part of the view to fit a rotation"},
-    {"RESIDUAL TOO LARGE", "the matches scatter more than 1 row about the model"},
-}};
-
 struct AlignmentMeasurement {
-  AlignmentStatus status = AlignmentStatus::Inconclusive;
-  // One of kInconclusiveReasons' words when inconclusive, else empty.
-  std::string reason;
+  FrameStatus status = FrameStatus::Inconclusive;
+  // Why, when inconclusive (one of the reasons whose alignmentStatus is set).
+  std::optional<Inconclusive> reason;
 
   // The fitted model; the numbers below it are valid when `fitted`.
   bool fitted = false;

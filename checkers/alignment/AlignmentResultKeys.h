@@ -1,24 +1,11 @@
-// The names the alignment method's result uses: console labels, table
-// column headers and parts of picture file names, spelled once.
+// The names of the alignment method's pictures, used in their file names.
 #pragma once
 
 namespace stereolint::alignment_keys {
 
-inline constexpr const char* kResultName = "ALIGNMENT";
-
-// Named entries, in the order the result holds them. VERTICAL, ROTATION,
-// SCALE, KEYSTONE and RESIDUAL are present when a model was fitted; NEAR
-// and FAR PARALLAX when it had inliers; POINTS, STATUS and TIME always.
-inline constexpr const char* kVertical = "VERTICAL";
-inline constexpr const char* kRotation = "ROTATION";
-inline constexpr const char* kScale = "SCALE";
-inline constexpr const char* kKeystone = "KEYSTONE";
-inline constexpr const char* kNearParallax = "NEAR PARALLAX";
-inline constexpr const char* kFarParallax = "FAR PARALLAX";
-inline constexpr const char* kPoints = "POINTS";
-inline constexpr const char* kResidual = "RESIDUAL";
-inline constexpr const char* kStatus = "STATUS";
-inline constexpr const char* kTime = "TIME";
+// The block's name and its numbers' keys are in the table of measures
+// (results/Measures.h): kAlignmentBlock, the measures, then POINTS,
+// RESIDUAL, STATUS and TIME.
 
 // Named pictures, present when the PICTURES parameter is TRUE.
 inline constexpr const char* kAnaglyphBefore = "ANAGLYPH_BEFORE";

@@ -20,26 +20,35 @@ namespace k = alignment_keys;
 constexpr int kSummaryWidth = 960;
 const cv::Size kDarkSize(640, 360);
 
-Result::KeyValues values(const AlignmentMeasurement& m) {
+// The block's numbers, in the order of its table's columns: the measures
+// the frame has, then POINTS, RESIDUAL (with a model), STATUS and TIME.
+Result::KeyValues values(const FrameOutcome& outcome, const AlignmentMeasurement& m) {
   Result::KeyValues list;
   const auto add = [&list](const char* key, double value) {
     list.push_back(std::make_unique<Result::KeyValue>(key, value));
   };
+  for (Measure measure : kAllMeasures)
+    if (const auto& value = outcome.values[measureIndex(measure)]) add(measureName(measure), *value);
+  add(kPointsField, m.points);
+  if (m.fitted) add(kResidualField, m.residual);
+  list.push_back(std::make_unique<Result::KeyValue>(kStatusField, m.statusText()));
+  add(kTimeField, m.milliseconds);
+  return list;
+}
+
+MeasureValues measures(const AlignmentMeasurement& m) {
+  MeasureValues values;
   if (m.fitted) {
-    add(k::kVertical, m.vertical);
-    add(k::kRotation, m.rotationDegrees);
-    add(k::kScale, m.scale);
-    add(k::kKeystone, m.keystone);
+    values[measureIndex(Measure::Vertical)] = m.vertical;
+    values[measureIndex(Measure::Rotation)] = m.rotationDegrees;
+    values[measureIndex(Measure::Scale)] = m.scale;
+    values[measureIndex(Measure::Keystone)] = m.keystone;
   }
   if (m.parallaxKnown) {
-    add(k::kNearParallax, m.nearParallax);
-    add(k::kFarParallax, m.farParallax);
+    values[measureIndex(Measure::NearParallax)] = m.nearParallax;
+    values[measureIndex(Measure::FarParallax)] = m.farParallax;
   }
-  add(k::kPoints, m.points);
-  if (m.fitted) add(k::kResidual, m.residual);
-  list.push_back(std::make_unique<Result::KeyValue>(k::kStatus, m.statusText()));
-  add(k::kTime, m.milliseconds);
-  return list;
+  return values;
 }
 
 Result::KeyImages pictures(const cv::Mat& left, const cv::Mat& right,
@@ -59,7 +68,7 @@ Result::KeyImages pictures(const cv::Mat& left, const cv::Mat& right,
 
 const Result* alignmentResult(const Results& results) {
   for (const auto& result : results) {
-    if (result && result->getName() == k::kResultName) return result.get();
+    if (result && result->getName() == kAlignmentBlock) return result.get();
   }
   return nullptr;
 }
@@ -103,15 +112,24 @@ cv::Mat AlignmentStereolint::correct(cv::Mat view, double amount) const {
 
 Results AlignmentStereolint::compute(const FeatureMatches* /*matches*/, cv::Mat left,
                                      cv::Mat right) const {
+  return measureFrame(std::move(left), std::move(right)).results;
+}
+
+FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) const {
   const AlignmentMeasurement m = measureAlignment(left, right, alignment);
+  FrameOutcome outcome;
+  outcome.status = m.status;
+  outcome.reason = m.reason;
+  outcome.values = measures(m);
+  outcome.points = m.points;
   Result::KeyImages images;
   // Pictures combine the views pixel by pixel: views of different sizes get none.
   if (alignment.pictures && !left.empty() && left.size() == right.size()) {
     images = pictures(left, right, m);
   }
-  Results results;
-  results.push_back(std::make_unique<Result>(k::kResultName, values(m), std::move(images)));
-  return results;
+  outcome.results.push_back(
+      std::make_unique<Result>(kAlignmentBlock, values(outcome, m), std::move(images)));
+  return outcome;
 }
 
 cv::Mat AlignmentStereolint::visualize(const Results& results) const {

@@ -1,7 +1,7 @@
 // The alignment method (`-d Alignment`) behind the common checker type: one
 // joint fit of the vertical disparity over the whole view per frame (see
-// AlignmentMeasurement.h), reported as one result named ALIGNMENT (keys in
-// AlignmentResultKeys.h).
+// AlignmentMeasurement.h), reported as one result named ALIGNMENT (its keys
+// are those of blockColumns in results/Measures.h).
 #pragma once
 
 #include <string>
@@ -29,6 +29,10 @@ class AlignmentStereolint : public StereolintInterface {
   // within its own band and parallax range. With PICTURES:TRUE the result
   // holds the four pictures, unless the views are empty or differ in size.
   Results compute(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const override;
+  // The fitted measures (when a model was fitted; the parallax when it had
+  // inliers), the inliers as points and the method's status, with compute's
+  // result.
+  FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const override;
   // The corrected anaglyph (when the results carry it, shrunk to at most
   // 960 pixels wide) or a dark picture of 640 x 360, with the ALIGNMENT
   // result's entries written on it; a dark picture with a message when

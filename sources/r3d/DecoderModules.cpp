@@ -101,7 +101,7 @@ int DecoderModules::load(const std::string& path, std::uint32_t expectedId, unsi
                          const LayerSettings& settings) {
   if (path.empty()) return failed(decoderStatus::noPath, LoadProgress::noFile, "no path");
   if (modules.size() >= limit) {
-    loaderLog("[FAIL INT. ] loading too many libraries");
+    loaderLog("[FAIL INT. ] loading too many libraries\n");
     return failed(decoderStatus::limitReached, LoadProgress::noFile,
                   decoderStatusText(decoderStatus::limitReached));
   }

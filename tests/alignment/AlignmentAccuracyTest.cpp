@@ -150,7 +150,7 @@ TEST_F(AlignmentAccuracy, ViewsItCannotMeasureSaySo) {
   EXPECT_EQ(measureAlignment(cv::Mat(), photo, options).statusText(), "INCONCLUSIVE EMPTY VIEW");
   // Two different pictures have nothing in common.
   const cv::Mat other = test::samplePhoto("fruits.jpg", kSize);
-  EXPECT_EQ(measureAlignment(photo, other, options).status, AlignmentStatus::Inconclusive);
+  EXPECT_EQ(measureAlignment(photo, other, options).status, FrameStatus::Inconclusive);
 }
 
 // A regular pattern of identical marks, shifted by exactly one period: every
@@ -164,10 +164,10 @@ TEST_F(AlignmentAccuracy, RepetitivePatternGivesNoConfidentWrongAnswer) {
   }
   const AlignmentMeasurement m =
       measureAlignment(pattern, test::misalign(pattern, 3.0, 0, 1), AlignmentOptions{});
-  if (m.status == AlignmentStatus::Ok) {
+  if (m.status == FrameStatus::Ok) {
     EXPECT_NEAR(m.vertical, -3.0, 0.1);
   }
-  EXPECT_NE(m.status, AlignmentStatus::Identical);
+  EXPECT_NE(m.status, FrameStatus::Identical);
 }
 
 // The image library's calibration pairs: one rig, a chessboard with
@@ -184,7 +184,7 @@ TEST(AlignmentOnARig, PairsOfOneRigAgreeOrSayTheyAreUnsure) {
     if (left.empty() || right.empty()) continue;
     ++pairs;
     const AlignmentMeasurement m = measureAlignment(left, right, AlignmentOptions{});
-    if (m.status == AlignmentStatus::Ok) confident.emplace_back(number, m);
+    if (m.status == FrameStatus::Ok) confident.emplace_back(number, m);
   }
   if (pairs == 0) GTEST_SKIP() << "opencv-doc's calibration pairs are not installed";
   for (const auto& [first, a] : confident) {

@@ -4,6 +4,7 @@
 // start-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -101,13 +102,31 @@ TEST_F(AlignmentRun, UnknownParametersAreRefusedAtStartUpWithTheValidKeys) {
   EXPECT_FALSE(fs::exists(folder.file("out")));
 }
 
-TEST_F(AlignmentRun, AVideoOnSeveralWorkersGivesEveryFrame) {
-  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"),
-                               test::sideBySideFrames(test::shiftedPairs(4, {320, 240}, 3)),
-                               "MJPG"));
-  const ProcessResult result = run({"take.avi", "-o", "VERTICALLY"});
+// A black leader and a black frame between measured ones, on two workers:
+// every frame keeps its row under the one header, a black frame's missing
+// measures as empty fields, and quality control judges the rest.
+TEST_F(AlignmentRun, BlackFramesKeepTheirRowsUnderTheOneHeader) {
+  std::vector<test::StereoPair> pairs = test::shiftedPairs(4, {320, 240}, 3);
+  const cv::Mat black(240, 320, CV_8UC3, cv::Scalar::all(0));
+  pairs[0] = {black, black};
+  pairs[2] = {black, black};
+  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), test::sideBySideFrames(pairs), "MJPG"));
+  const ProcessResult result = run({"take.avi", "-o", "VERTICALLY", "--qc"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(test::readLines(folder.file("out/ALIGNMENT.csv")).size(), 5u);
+  EXPECT_EQ(result.err.find("header"), std::string::npos) << result.err;
+  std::vector<std::string> table = test::readLines(folder.file("out/ALIGNMENT.csv"));
+  ASSERT_EQ(table.size(), 5u);
+  EXPECT_EQ(table[0],
+            ",ID,SIZE,VERTICAL,ROTATION,SCALE,KEYSTONE,NEAR PARALLAX,FAR PARALLAX,POINTS,RESIDUAL,"
+            "STATUS,TIME");
+  std::sort(table.begin() + 1, table.end());
+  const std::string blackRow = ",,,,,,,0,,INCONCLUSIVE BLACK VIEW,T\n";
+  EXPECT_EQ(test::maskTimes(table[1] + "\n"), "ALIGNMENT,1,4" + blackRow);
+  EXPECT_EQ(test::maskTimes(table[3] + "\n"), "ALIGNMENT,3,4" + blackRow);
+  for (size_t row : {2u, 4u}) {
+    EXPECT_EQ(std::count(table[row].begin(), table[row].end(), ','), 12) << table[row];
+    EXPECT_NE(table[row].find(",OK,"), std::string::npos) << table[row];
+  }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include "checkers/Stereolint.h"
 #include "qc/FailOn.h"
 #include "qc/FrameAssessment.h"
-#include "results/ResultKeys.h"
 #include "support/SyntheticViews.h"
 
 namespace stereolint::qc {
@@ -78,83 +77,59 @@ TEST(FrameVerdict, FramesThatCannotBeTrustedAreInconclusiveWithTheirReason) {
             "the picture cannot be read");
 }
 
-std::unique_ptr<Result> stepResult(const char* name, std::vector<std::pair<const char*, double>> values) {
-  Result::KeyValues entries;
-  for (const auto& [key, value] : values) entries.push_back(std::make_unique<Result::KeyValue>(key, value));
-  return std::make_unique<Result>(name, std::move(entries), Result::KeyImages{});
-}
-
-TEST(RecordFromResults, TheStereolintMethodGivesTheMedianOfEachStep) {
-  Results results;
-  results.push_back(stepResult(keys::kVertical, {{keys::kCalculationPoints, 120}, {keys::kMedian, 4.5}, {keys::kTime, 3}}));
-  results.push_back(stepResult(keys::kRotation, {{keys::kCalculationPoints, 90}, {keys::kMedian, 0.2}, {keys::kTime, 3}}));
-  results.push_back(stepResult(keys::kScale, {{keys::kCalculationPoints, 90}, {keys::kMedian, 1.001}, {keys::kTime, 3}}));
-  const FrameRecord record = recordFromResults(7, results, cv::Size(1920, 1080), {});
-  EXPECT_EQ(record.values[measureIndex(Measure::Vertical)], 4.5);
-  EXPECT_EQ(record.values[measureIndex(Measure::Scale)], 1.001);
-  EXPECT_FALSE(record.values[measureIndex(Measure::Keystone)]);
-  EXPECT_EQ(record.points, 90);
-  EXPECT_EQ(assessFrame(record, defaultLimits()).verdict, Verdict::Fix) << "0.2° rotation";
-
-  Results unmatched;
-  unmatched.push_back(stepResult(keys::kVertical, {{keys::kTime, 3}}));
-  const FrameRecord empty = recordFromResults(8, unmatched, cv::Size(1920, 1080), {});
-  EXPECT_EQ(assessFrame(empty, defaultLimits()).reason, "VERTICAL: no matched points");
-  EXPECT_EQ(assessFrame(recordFromResults(9, Results{}, cv::Size(1, 1), {}), defaultLimits()).verdict,
-            Verdict::Inconclusive);
-}
-
-TEST(RecordFromResults, TheStereolintCheckerOnAPairWithAKnownShift) {
+TEST(RecordFromOutcome, TheStereolintCheckerOnAPairWithAKnownShift) {
   const std::string parameters = "WIDTH:10,HEIGHT:10,DETECTOR:ORB,EXTRACTOR:ORB,"
                                  "MATCHER:BruteForce-Hamming,HIERARCHY:VERTICAL;ROTATION;SCALE";
   const test::StereoPair pair = test::verticallyShiftedPair({320, 240}, 4);
-  const Results results = Stereolint(parameters).compute(nullptr, pair.left, pair.right);
-  const FrameRecord record =
-      recordFromResults(1, results, pair.left.size(), frameSignature(pair.left));
+  const FrameRecord record = recordFromOutcome(
+      1, Stereolint(parameters).measureFrame(pair.left, pair.right), pair.left.size(),
+      frameSignature(pair.left));
   EXPECT_EQ(record.values[measureIndex(Measure::Vertical)], 4.0);
+  EXPECT_FALSE(record.values[measureIndex(Measure::Keystone)]) << "the steps give no keystone";
+  ASSERT_TRUE(record.points);
+  EXPECT_GE(*record.points, kMinimumPoints);
   // 4 rows of 240 is 1.7 %: beyond 1 %, within 2 %.
   EXPECT_EQ(assessFrame(record, defaultLimits()).verdict, Verdict::Reject);
   EXPECT_EQ(assessFrame(record, parseLimits("VERTICAL:1%/2%").value()).verdict, Verdict::Fix);
 
   const cv::Mat black(240, 320, CV_8UC3, cv::Scalar::all(0));
-  const FrameRecord dark = recordFromResults(
-      2, Stereolint(parameters).compute(nullptr, black, black), black.size(), frameSignature(black));
-  const FrameAssessment assessment = assessFrame(dark, defaultLimits());
+  const FrameOutcome nothing = Stereolint(parameters).measureFrame(black, black);
+  EXPECT_EQ(nothing.featureless, "both views are black");
+  const FrameAssessment assessment =
+      assessFrame(recordFromOutcome(2, nothing, black.size(), frameSignature(black)), defaultLimits());
   EXPECT_EQ(assessment.verdict, Verdict::Inconclusive);
   EXPECT_EQ(assessment.reason, "flat or black view") << "the cause, before its effect";
-  EXPECT_EQ(assessFrame(recordFromResults(2, Stereolint(parameters).compute(nullptr, black, black),
+  EXPECT_EQ(assessFrame(recordFromOutcome(2, nothing, black.size(), {}), defaultLimits()).reason,
+            "VERTICAL: no matched points");
+  EXPECT_EQ(assessFrame(recordFromOutcome(3, Stereolint("HIERARCHY:").measureFrame(black, black),
                                           black.size(), {}),
                         defaultLimits())
                 .reason,
-            "VERTICAL: no matched points");
+            "no measurement");
 }
 
-std::unique_ptr<Result> alignmentResult(const std::string& status, double vertical) {
-  Result::KeyValues entries;
-  const std::pair<const char*, double> numbers[] = {
-      {"VERTICAL", vertical}, {"ROTATION", 0.01}, {"SCALE", 1.0005}, {"KEYSTONE", 0.4},
-      {"NEAR PARALLAX", -0.6}, {"FAR PARALLAX", 2.3}, {"POINTS", 400}, {"RESIDUAL", 0.1}};
-  for (const auto& [key, value] : numbers) entries.push_back(std::make_unique<Result::KeyValue>(key, value));
-  entries.push_back(std::make_unique<Result::KeyValue>("STATUS", status));
-  entries.push_back(std::make_unique<Result::KeyValue>("TIME", 40.0));
-  return std::make_unique<Result>("ALIGNMENT", std::move(entries), Result::KeyImages{});
+FrameOutcome alignmentOutcome(FrameStatus status, double vertical) {
+  FrameOutcome outcome;
+  outcome.status = status;
+  const std::pair<Measure, double> numbers[] = {
+      {Measure::Vertical, vertical}, {Measure::Rotation, 0.01},   {Measure::Scale, 1.0005},
+      {Measure::Keystone, 0.4},      {Measure::NearParallax, -0.6}, {Measure::FarParallax, 2.3}};
+  for (const auto& [measure, value] : numbers) outcome.values[measureIndex(measure)] = value;
+  outcome.points = 400;
+  return outcome;
 }
 
-TEST(RecordFromResults, TheAlignmentMethodGivesEveryMeasureAndItsStatus) {
-  Results results;
-  results.push_back(alignmentResult("OK", 1.0));
-  const FrameRecord record = recordFromResults(3, results, cv::Size(1920, 1080), {});
-  EXPECT_EQ(record.values[measureIndex(Measure::FarParallax)], 2.3);
-  EXPECT_EQ(record.points, 400);
-  EXPECT_EQ(record.status, "OK");
+TEST(RecordFromOutcome, EveryMeasureIsJudgedAndAnInconclusiveStatusKeepsItsReason) {
+  const FrameRecord record =
+      recordFromOutcome(3, alignmentOutcome(FrameStatus::Ok, 1.0), cv::Size(1920, 1080), {});
   const FrameAssessment assessment = assessFrame(record, defaultLimits());
   EXPECT_EQ(assessment.verdict, Verdict::Fix) << "far parallax 2.3 % beyond a 2 % budget, a range that fits";
   EXPECT_EQ(decidingMeasure(*assessment.worstLimit, record, defaultLimits()), Measure::FarParallax);
 
-  Results doubtful;
-  doubtful.push_back(alignmentResult("INCONCLUSIVE repetitive pattern", 1.0));
-  EXPECT_EQ(assessFrame(recordFromResults(3, doubtful, cv::Size(1920, 1080), {}), defaultLimits()).reason,
-            "repetitive pattern");
+  FrameOutcome doubtful = alignmentOutcome(FrameStatus::Inconclusive, 1.0);
+  doubtful.reason = Inconclusive::MatchesAmbiguous;
+  EXPECT_EQ(assessFrame(recordFromOutcome(3, doubtful, cv::Size(1920, 1080), {}), defaultLimits()).reason,
+            "MATCHES AMBIGUOUS");
 }
 
 TEST(FailOn, ShotsAtOrBeyondTheLevelFailTheRun) {

@@ -26,3 +26,19 @@ TEST(LeadingInteger, SaturatesInsteadOfOverflowing) {
 
 }  // namespace
 }  // namespace stereolint
+
+namespace stereolint {
+namespace {
+
+TEST(WholeNumber, TakesDigitsOnlyAndSaysWhatAtoiTookFromMore) {
+  EXPECT_EQ(wholeNumber("12"), 12);
+  for (const char* text : {"", "12ab", " 12", "+12", "-1", "99999999999"})
+    EXPECT_FALSE(wholeNumber(text)) << text;
+  EXPECT_EQ(atoiReadingNote("-t", "2x"), "-t: \"2x\" is read as 2");
+  EXPECT_EQ(atoiReadingNote("WIDTH", "10%"), "WIDTH: \"10%\" is read as 10");
+  for (const char* quiet : {"12", " +12", "99999999999", "x2", ""})
+    EXPECT_EQ(atoiReadingNote("-t", quiet), "") << quiet;
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -71,7 +71,7 @@ class GatedChecker : public StereolintInterface {
 class Recorder : public FrameCollector, public Presenter {
  public:
   void collect(FrameWork& frame) override {
-    presentResults(frame.left, frame.right, frame.id, frame.size, frame.results, frame.summary,
+    presentResults(frame.left, frame.right, frame.id, frame.size, frame.outcome.results, frame.summary,
                    frame.name);
   }
   void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
@@ -88,7 +88,7 @@ int runVideo(const std::string& path, const StereolintInterface& checker, int th
              const std::string& sequence, const std::string& resultPath, Presenter& presenter) {
   RunOptions options;
   options.inputs = {path, path};
-  options.orientation = "VERTICALLY";
+  options.orientation = Orientation::SideBySide;
   options.threads = threads;
   options.resultPath = resultPath;
   options.sequence = sequence;
@@ -200,7 +200,7 @@ TEST_F(Workers, OneThreadCollectsEachFrameBeforeReadingTheNext) {
 class MedianCollector : public FrameCollector {
  public:
   void collect(FrameWork& frame) override {
-    for (const auto* entry : frame.results.at(0)->getKeyValues()) {
+    for (const auto* entry : frame.outcome.results.at(0)->getKeyValues()) {
       if (entry->getKey() == "MEDIAN") medians[frame.id] = entry->getValue();
     }
   }

@@ -1,0 +1,87 @@
+// What a method found in one stereo frame, typed: the measures, the points
+// they rest on, whether they can be trusted and why not, and the result
+// blocks (numbers in the method's own words and named pictures) that the
+// console, the frame files and the tables show.
+//
+// Quality control reads the typed part; the blocks are only ever printed
+// and written as they are.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "results/Measures.h"
+#include "results/Result.h"
+
+namespace stereolint {
+
+enum class FrameStatus {
+  Ok,            // the measures can be trusted
+  Identical,     // both views show the same picture (a 2D frame)
+  Inconclusive,  // see the reason; the measures that exist are still given
+};
+
+// "OK", "IDENTICAL", "INCONCLUSIVE".
+const char* frameStatusName(FrameStatus status);
+std::optional<FrameStatus> frameStatusFromName(std::string_view name);
+
+// Why a frame's measures cannot be trusted. One vocabulary for the methods'
+// blocks ("INCONCLUSIVE BLACK VIEW"), quality control and the README.
+enum class Inconclusive {
+  EmptyView,
+  ViewsDifferInSize,
+  ViewTooSmall,
+  BlackView,
+  FlatView,
+  TooFewPoints,
+  MatchesAmbiguous,
+  PointsClustered,
+  ResidualTooLarge,
+  FitUncertain,
+  StepFoundNoPoints,  // a step of the method of steps matched nothing
+  NoMeasurement,      // the method measured nothing at all
+};
+
+struct InconclusiveInfo {
+  Inconclusive reason;
+  const char* words;    // as a block's STATUS spells it after "INCONCLUSIVE "
+  const char* meaning;  // for people, as the README lists it
+  // True for the reasons the alignment method gives in its STATUS line.
+  bool alignmentStatus;
+};
+
+inline constexpr int kInconclusiveCount = 12;
+const std::array<InconclusiveInfo, kInconclusiveCount>& inconclusiveTable();
+const InconclusiveInfo& inconclusiveInfo(Inconclusive reason);
+
+// "OK", "IDENTICAL" or "INCONCLUSIVE " and the reason's words, as a block's
+// STATUS line reads.
+std::string statusText(FrameStatus status, std::optional<Inconclusive> reason);
+
+struct FrameOutcome {
+  FrameStatus status = FrameStatus::Inconclusive;
+  // Set when status is Inconclusive.
+  std::optional<Inconclusive> reason;
+  // What the reason is about, when it names a part: the step ("VERTICAL")
+  // that found no points. Empty otherwise.
+  std::string reasonSubject;
+  MeasureValues values;          // see Measures.h for the units
+  MeasureValues standardErrors;  // one standard error per measure, where the method gives one
+  // The fewest matched points any measure rests on; empty when the method
+  // does not say.
+  std::optional<int> points;
+  // Why the views offered nothing to measure ("the left view is black",
+  // "both views are flat (one colour)"), when a method that measured nothing
+  // found that cause; empty otherwise.
+  std::string featureless;
+  // The blocks as the method writes them, in order, with their pictures.
+  Results results;
+
+  // The reason for people: its words ("BLACK VIEW"), or "VERTICAL: no
+  // matched points" for a step; empty unless inconclusive.
+  std::string reasonText() const;
+};
+
+}  // namespace stereolint

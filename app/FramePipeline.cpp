@@ -37,14 +37,12 @@ FramePipeline::FramePipeline(const RunOptions& options, const StereolintInterfac
                              Presenter& presenter, RunStatus& status)
     : options(options),
       checker(checker),
-      presenter(presenter),
       status(status),
-      quality(options, status),
+      outputs(options, checker, presenter),
+      quality(options, status, outputs),
       eyes(status),
       overwrite(options, status),
-      inSteps(options.method != nullptr && options.method->measuresInSteps),
-      summaryNeeded(options.mode == RunMode::Gui || !options.quality.enabled ||
-                    options.quality.pictures != qc::PictureMode::None) {}
+      inSteps(options.method != nullptr && options.method->measuresInSteps) {}
 
 std::string FramePipeline::phase(const std::string& topic) const {
   return "ConsoleApplication::run - [" + topic + "]";
@@ -54,7 +52,7 @@ int FramePipeline::run() {
   warnAboutSettings();
   // Runs that draw no summary keep freed memory for the next frame; those
   // that write every picture hold too much at once on too many threads.
-  if (summaryNeeded) {
+  if (outputs.summaryNeeded()) {
     platform::returnLargeBlocks();
   } else {
     platform::keepFreedMemory();
@@ -222,9 +220,8 @@ void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number
   overwrite.beforeFrame(id, frameCount, left, right);
   auto worker =
       std::make_unique<Thread>(&checker, left, right, id, frameCount, name, options.resultPath);
-  quality.prepareWorker(*worker);
-  if (!summaryNeeded) worker->leaveSummaryUndrawn();
-  if (options.mode != RunMode::Gui) worker->letPicturesGoOnceWritten();
+  quality.expect(id);
+  worker->writeThrough(outputs, options.quality.enabled);
   workerRefused = !startWorker(std::move(worker));
 }
 
@@ -364,16 +361,11 @@ void FramePipeline::collect(FrameWork& frame) {
     quality.collect(frame);
     return;
   }
-  {
-    const timing::ScopedStage writing(timing::Stage::Writing);
-    status.outputFailed(writeCollectedResults(frame.left, frame.right, frame.id, frame.size,
-                                              frame.outcome.results, frame.name, frame.resultPath));
-  }
+  status.outputFailed(outputs.writeRows(frame));
   ++framesCollected;
   warnWhenNothingMeasured(frame);
   status.progress().clear();
-  presenter.presentResults(frame.left, frame.right, frame.id, frame.size, frame.outcome.results,
-                           frame.summary, frame.name);
+  outputs.present(frame);
   quality.collect(frame);
   checkConsoleOutput();
 }

@@ -2,7 +2,8 @@
 //
 //   inputs --openInputStreams--> frame streams --read in step--> pictures
 //     --cut into views, sizes checked--> selected pairs --Thread (compute,
-//     visualize, frame files)--> collect (RESULTS rows, presentResults)
+//     visualize, frame files)--> collect (RESULTS rows, presentResults;
+//     see FrameOutputs)
 //
 // The pipeline owns the streams, the frame selection, the workers, the
 // progress line and the reporting of everything that goes wrong; the
@@ -15,6 +16,7 @@
 #include <utility>
 
 #include "app/EyeSyncCheck.h"
+#include "app/FrameOutputs.h"
 #include "app/OverwriteCheck.h"
 #include "app/Presenter.h"
 #include "app/QcRun.h"
@@ -96,8 +98,8 @@ class FramePipeline : public FrameCollector {
 
   const RunOptions& options;
   const StereolintInterface& checker;
-  Presenter& presenter;
   RunStatus& status;
+  FrameOutputs outputs;
   QcRun quality;
   EyeSyncCheck eyes;
   OverwriteCheck overwrite;
@@ -121,9 +123,6 @@ class FramePipeline : public FrameCollector {
   bool workerRefused = false;
   // The method measures in steps (HIERARCHY, feature tiles).
   const bool inSteps;
-  // Some frame's summary picture is written or shown: not so for a console
-  // run with --pictures none.
-  const bool summaryNeeded;
 };
 
 }  // namespace stereolint

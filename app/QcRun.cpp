@@ -7,7 +7,6 @@
 #include "qc/ConsoleLines.h"
 #include "qc/FailOn.h"
 #include "report/ReportFiles.h"
-#include "results/ResultWriters.h"
 
 namespace stereolint {
 
@@ -17,7 +16,8 @@ const char* const kQcPhase = "ConsoleApplication::run - [qc]";
 
 }  // namespace
 
-QcRun::QcRun(const RunOptions& options, RunStatus& status) : options(options), status(status) {}
+QcRun::QcRun(const RunOptions& options, RunStatus& status, FrameOutputs& outputs)
+    : options(options), status(status), outputs(outputs) {}
 
 bool QcRun::start(int count, std::optional<double> videoRate) {
   const qc::QcOptions& quality = options.quality;
@@ -40,10 +40,8 @@ void QcRun::useCuts(const std::vector<int>& shotStarts) {
   if (session) session->useCuts(shotStarts);
 }
 
-void QcRun::prepareWorker(Thread& worker) {
-  if (!session) return;
-  session->expect(worker.work().id);
-  worker.checkQuality(options.quality);
+void QcRun::expect(int frame) {
+  if (session) session->expect(frame);
 }
 
 void QcRun::collect(FrameWork& frame) {
@@ -56,23 +54,14 @@ void QcRun::collect(FrameWork& frame) {
   // worst one.
   if (update.accepted && frame.failure.empty() &&
       frame.pictures == qc::PictureDecision::Hold) {
-    held[frame.id] = HeldFrame{frame.left,   frame.right, frame.summary, std::move(frame.outcome.results),
-                               frame.size, frame.resultPath};
+    outputs.hold(frame);
   }
   apply(update);
 }
 
 void QcRun::apply(const qc::SessionUpdate& update) {
-  for (const int id : update.writeHeld) {
-    const auto found = held.find(id);
-    if (found == held.end()) continue;
-    const HeldFrame& frame = found->second;
-    status.outputFailed(writeFrameParts(FrameParts::Pictures, frame.left, frame.right, id,
-                                        frame.size, frame.results, frame.summary,
-                                        frame.resultPath));
-    held.erase(found);
-  }
-  for (const int id : update.dropHeld) held.erase(id);
+  for (const int id : update.writeHeld) status.outputFailed(outputs.writeHeld(id));
+  for (const int id : update.dropHeld) outputs.dropHeld(id);
   if (update.closedShots.empty()) return;
   status.progress().clear();
   for (const qc::Shot& shot : update.closedShots) {
@@ -84,7 +73,7 @@ void QcRun::apply(const qc::SessionUpdate& update) {
 bool QcRun::finish() {
   if (!session) return false;
   apply(session->finish());
-  held.clear();
+  outputs.dropAllHeld();
   status.progress().clear();
   std::cout << qc::takeLine(session->take()) << '\n' << std::flush;
   writeReport();

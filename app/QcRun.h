@@ -2,18 +2,19 @@
 // when the inputs are open, for every worker it starts, for every frame it
 // collects and once at the end. It judges frames and shots as they come in
 // (qc::QcSession), prints a line per completed shot and one for the take on
-// standard output, writes the held pictures of the worst frames under
-// "--pictures flagged", and writes PREFIX + "report.json" and "report.html".
+// standard output, says which held pictures of the worst frames under
+// "--pictures flagged" the frame outputs write, and writes PREFIX +
+// "report.json" and "report.html".
 // Without --qc every call does nothing.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <opencv2/core.hpp>
 
+#include "app/FrameOutputs.h"
 #include "app/RunOptions.h"
 #include "app/RunStatus.h"
 #include "app/Thread.h"
@@ -25,8 +26,8 @@ namespace stereolint {
 
 class QcRun {
  public:
-  // `options` and `status` must outlive the run.
-  QcRun(const RunOptions& options, RunStatus& status);
+  // `options`, `status` and `outputs` must outlive the run.
+  QcRun(const RunOptions& options, RunStatus& status, FrameOutputs& outputs);
 
   // Once the inputs are open: the take's announced frame count (the SIZE of
   // the file names) and the video's own frame rate (--fps without one).
@@ -39,12 +40,12 @@ class QcRun {
   void useCuts(const std::vector<int>& shotStarts);
 
   // For each selected frame, in take order, before its worker begins: the
-  // session expects the frame, and the worker signs and judges it.
-  void prepareWorker(Thread& worker);
+  // session expects the frame.
+  void expect(int frame);
 
   // After the frame's own block: adds the frame (a failed one as
-  // INCONCLUSIVE), keeps or writes its held pictures, prints the lines of
-  // the shots it completes.
+  // INCONCLUSIVE), has its pictures held, written or let go, prints the
+  // lines of the shots it completes.
   void collect(FrameWork& frame);
 
   // Once reading ends: the eyes' timing, for the report.
@@ -56,25 +57,16 @@ class QcRun {
   bool finish();
 
  private:
-  // The views, results and summary of a frame whose pictures wait for its
-  // shot to complete.
-  struct HeldFrame {
-    cv::Mat left, right, summary;
-    Results results;
-    int size = 0;
-    std::string resultPath;
-  };
-
   void apply(const qc::SessionUpdate& update);
   void writeReport();
 
   const RunOptions& options;
   RunStatus& status;
+  FrameOutputs& outputs;
   std::optional<qc::QcSession> session;
   qc::Timecode timecode;
   std::optional<double> frameRate;
   int frameCount = 0;
-  std::map<int, HeldFrame> held;
   qc::EyeSync eyeSync;
 };
 

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <utility>
 
+#include "app/FrameOutputs.h"
 #include "checkers/StereolintInterface.h"
 #include "platform/ThreadAnnotations.h"
-#include "qc/FrameAssessment.h"
 #include "qc/FrameSignature.h"
 #include "util/StageTimes.h"
 
@@ -86,51 +86,22 @@ bool Thread::begin() {
   return false;
 }
 
-void Thread::checkQuality(const qc::QcOptions& options) { quality = &options; }
-
-FrameParts Thread::partsToWrite() {
-  if (!quality) return FrameParts::All;
-  frame.record = qc::recordFromOutcome(frame.id, frame.outcome, frame.left.size(), frame.signature);
-  const qc::Verdict verdict = qc::assessFrame(*frame.record, quality->limits).verdict;
-  frame.pictures = qc::decidePictures(quality->pictures, verdict);
-  return frame.pictures == qc::PictureDecision::Write ? FrameParts::All : FrameParts::Text;
-}
-
-void Thread::writeWithSummaryLast() {
-  // The pictures the summary is not drawn from are written and let go
-  // before it is drawn, so that a frame never holds every picture and its
-  // summary at once: at 4K that is a third of the frame's memory.
-  const auto draw = [this](const Results& sources) {
-    const timing::ScopedStage drawing(timing::Stage::Drawing);
-    return checker->visualize(sources);
-  };
-  frame.writeFailures = writeFrameFilesSummaryLast(
-      frame.left, frame.right, frame.id, frame.size, frame.outcome.results,
-      checker->visualizeSources(frame.outcome.results), draw, frame.summary, frame.resultPath);
-  if (!keepPictures) {
-    frame.outcome.results = keepingPictures(frame.outcome.results, {});
-    frame.summary.release();
-  }
+void Thread::writeThrough(const FrameOutputs& frameOutputs, bool sign) {
+  outputs = &frameOutputs;
+  signFrame = sign;
 }
 
 void Thread::run() {
   const timing::ScopedFrame frameTime;
   // The signature first: a frame that fails still has its picture, which
   // places it between the cuts.
-  if (quality) frame.signature = qc::frameSignature(frame.left);
+  if (signFrame) frame.signature = qc::frameSignature(frame.left);
   try {
     frame.outcome = checker->measureFrame(frame.left, frame.right);
-    const FrameParts parts = partsToWrite();
-    if (drawSummary && parts == FrameParts::All) {
-      writeWithSummaryLast();
+    if (outputs != nullptr) {
+      outputs->writeFrameFiles(frame);
     } else {
-      if (drawSummary) {
-        const timing::ScopedStage drawing(timing::Stage::Drawing);
-        frame.summary = checker->visualize(frame.outcome.results);
-      }
-      const timing::ScopedStage writing(timing::Stage::Writing);
-      frame.writeFailures = writeFrameParts(parts, frame.left, frame.right, frame.id, frame.size,
-                                            frame.outcome.results, frame.summary, frame.resultPath);
+      frame.writeFailures = writeEveryFrameFile(*checker, frame);
     }
   } catch (const cv::Exception& error) {
     frame.failure = describe(error);

@@ -19,12 +19,12 @@
 
 #include "qc/FrameRecord.h"
 #include "qc/PictureFilter.h"
-#include "qc/QcOptions.h"
 #include "results/FrameOutcome.h"
 #include "results/ResultWriters.h"
 
 namespace stereolint {
 
+class FrameOutputs;
 class StereolintInterface;
 
 // What a worker leaves behind for its frame.
@@ -39,11 +39,11 @@ struct FrameWork {
   cv::Mat summary;              // the checker's summary picture
   std::string failure;          // why the frame could not be analysed; empty when it was
   WriteFailures writeFailures;  // files the worker could not write
-  // Under quality control only (Thread::checkQuality): the left view's
-  // signature (also of a frame that failed), the frame's record when it was
-  // measured, and what became of its pictures: Write (written), Skip (none)
-  // or Hold (not written; the views, results and summary are kept for the
-  // main thread to write once the shot is complete).
+  // Under quality control only: the left view's signature (also of a frame
+  // that failed), the frame's record when it was measured, and what became
+  // of its pictures: Write (written), Skip (none) or Hold (not written; the
+  // views, results and summary are kept for the main thread to write once
+  // the shot is complete). See FrameOutputs.
   qc::FrameSignature signature;
   std::optional<qc::FrameRecord> record;
   qc::PictureDecision pictures = qc::PictureDecision::Write;
@@ -69,39 +69,24 @@ class Thread : public QThread {
   // that as its failure, and false is returned.
   bool begin();
 
-  // Before begin(): the worker also signs and judges the frame, and writes
-  // its pictures only as `quality.pictures` decides (RESULT.txt always).
-  // `quality` must outlive the worker.
-  void checkQuality(const qc::QcOptions& quality);
-
-  // Before begin(): the checker's summary picture is not drawn, for a run
-  // that neither writes nor shows it (`work().summary` stays empty).
-  void leaveSummaryUndrawn() { drawSummary = false; }
-  // Before begin(): once the worker has written every file of its frame, it
-  // lets the pictures and the summary go (`work()` keeps the views and the
-  // values), for a run that does not show them.
-  void letPicturesGoOnceWritten() { keepPictures = false; }
+  // Before begin(): the worker also signs the frame's left view (for quality
+  // control), and its frame's files are written through `outputs` (which
+  // must outlive the worker) instead of all of them as they are.
+  void writeThrough(const FrameOutputs& outputs, bool signFrame);
 
  protected:
-  // On the worker's thread: compute, then the frame's own files and its
-  // summary, drawn once the pictures it is not drawn from are written.
-  // An error of the image library (or any other exception) is kept as the
-  // failure instead of leaving the thread, which would end the process.
+  // On the worker's thread: measure, then the frame's own files and its
+  // summary. An error of the image library (or any other exception) is kept
+  // as the failure instead of leaving the thread, which would end the
+  // process: the one place where a frame's exceptions stop.
   void run() override;
 
  private:
-  // The files to write once the frame is measured.
-  FrameParts partsToWrite();
-  // Draws the summary and writes every file of the frame, the pictures the
-  // summary does not need first.
-  void writeWithSummaryLast();
-
   const StereolintInterface* checker;
-  const qc::QcOptions* quality = nullptr;
+  const FrameOutputs* outputs = nullptr;
+  bool signFrame = false;
   FrameWork frame;
   bool notStarted = false;
-  bool drawSummary = true;
-  bool keepPictures = true;
 };
 
 // Receives each finished worker's frame on the main thread.

@@ -101,6 +101,15 @@ TEST_F(CommandLineWithFiles, ThreadCountMustBeAWholeNumberOfAtLeastOne) {
   EXPECT_EQ(result.err,
             "Wrong threads amount \"none\": a whole number of at least 1 is needed\n"
             "HELP: Stereolint -h\n\n");
+  // Digits with more after them read as the digits, and the run says so
+  // before it goes on (here to inputs it cannot read).
+  const ProcessResult lenient = stereolint({"-m", "CONSOLE", "-i", "left.png", "right.png", "-d",
+                                            "Stereolint", "-t", "2x", "-r", "o/"},
+                                           folder.path());
+  EXPECT_NE(lenient.err.find("Warning: \n\t[runtime phase]: ConsoleApplication::run - "
+                             "[threads]\n\t[message      ]: -t: \"2x\" is read as 2\n"),
+            std::string::npos)
+      << lenient.err;
 }
 
 TEST_F(CommandLineWithFiles, OrientationMustBeOneOfTheTwoWords) {

@@ -1,7 +1,6 @@
 #include "app/ConsoleLog.h"
 
 #include <iostream>
-#include <utility>
 
 namespace stereolint {
 
@@ -15,14 +14,6 @@ void writeBlock(std::ostream& stream, const char* heading, const std::string& ph
 }
 
 }  // namespace
-
-void logInformation(std::string phase, int message) {
-  logInformation(std::move(phase), std::to_string(message));
-}
-
-void logInformation(std::string phase, std::string message) {
-  writeBlock(std::cout, "Information: ", phase, message);
-}
 
 void logWarning(std::string phase, std::string message) {
   writeBlock(std::clog, "Warning: ", phase, message);

@@ -72,8 +72,7 @@ void FrameOutputs::writeFrameFiles(FrameWork& frame) const {
 
 WriteFailures FrameOutputs::writeRows(const FrameWork& frame) const {
   const timing::ScopedStage writing(timing::Stage::Writing);
-  return appendResultsRows(frame.id, frame.size, frame.outcome.results, frame.name,
-                           frame.resultPath);
+  return appendResultsRows(frame.id, frame.size, frame.outcome.results, frame.resultPath);
 }
 
 void FrameOutputs::present(const FrameWork& frame) {

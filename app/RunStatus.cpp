@@ -13,12 +13,6 @@ std::string withReason(const std::string& reason) {
 
 }  // namespace
 
-void RunStatus::reset() {
-  anyFailure = false;
-  reportedFolders.clear();
-  line.finish();
-}
-
 void RunStatus::error(const std::string& phase, const std::string& message) {
   line.clear();
   logError(phase, message);

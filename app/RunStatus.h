@@ -14,9 +14,6 @@ namespace stereolint {
 
 class RunStatus {
  public:
-  // Forgets everything of an earlier run.
-  void reset();
-
   // An error block; the run fails.
   void error(const std::string& phase, const std::string& message);
   // A warning block; the run does not fail because of it.

@@ -238,12 +238,6 @@ std::string frameFilePath(const std::string& resultPath, int id, int size, const
   return framePrefix(resultPath, id, size) + name;
 }
 
-WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
-                              cv::Mat summary, const std::string& /*name*/,
-                              const std::string& resultPath) {
-  return writeFrameParts(FrameParts::All, left, right, id, size, results, summary, resultPath);
-}
-
 WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int id, int size,
                               const Results& results, cv::Mat summary,
                               const std::string& resultPath) {

@@ -78,26 +78,14 @@ struct WriteFailures {
 // the system's reason for refusing to create them.
 WriteFailures makeDirectories(const std::string& path);
 
-// The frame's own files, called by a worker once its frame is measured:
-// makeDirectories(resultPath), then LEFT, RIGHT, RESULT.txt, the result
-// pictures and SUMMARY, in this order. RESULT.txt holds, for each result
-// and each of its values in list order, one line "NAME KEY : value", e.g.
-// "ROTATION AVERAGE : 0.4375" (values in the stream's default format,
-// printf's %g with 6 significant digits, classic locale: 1e-7 is "1e-07").
-// Each result picture is F + result name + "_" + picture key + ".png"; two
-// results carrying the same key give two files, as their names differ. `name` (the base name of the first input) names no file.
-WriteFailures writeFrameFiles(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
-                              cv::Mat summary, const std::string& name,
-                              const std::string& resultPath);
-
-// writeFrameFiles for a frame whose summary is still to be drawn, holding
+// writeFrameParts(All) for a frame whose summary is still to be drawn, holding
 // fewer of its pictures at once: the result pictures not named in
 // `summarySources` are written first, each let go as soon as it is written
 // (`results` becomes the same results without them), then `drawSummary`
 // draws the summary from the results left, which it receives, and every
 // other file is written. The files, their bytes and the failures (in
-// writeFrameFiles' order) are those of writeFrameFiles with that summary,
-// which `summary` receives.
+// writeFrameParts' order) are those of writeFrameParts(All) with that
+// summary, which `summary` receives.
 WriteFailures writeFrameFilesSummaryLast(cv::Mat left, cv::Mat right, int id, int size,
                                          Results& results,
                                          const std::vector<PictureName>& summarySources,
@@ -110,14 +98,21 @@ std::string frameFilePath(const std::string& resultPath, int id, int size, const
 
 // Which of a frame's files writeFrameParts writes.
 enum class FrameParts {
-  All,       // every file, as writeFrameFiles
+  All,       // every file
   Text,      // RESULT.txt only
   Pictures,  // LEFT, RIGHT, the result pictures and SUMMARY: every file but RESULT.txt
 };
 
-// makeDirectories(resultPath), then the files of `parts`, each file exactly
-// as writeFrameFiles writes it and in the same order. Writing Text and then
-// Pictures of a frame gives the files of writeFrameFiles.
+// The frame's own files, written by a worker once its frame is measured:
+// makeDirectories(resultPath), then of LEFT, RIGHT, RESULT.txt, the result
+// pictures and SUMMARY, in this order, those of `parts`. RESULT.txt holds,
+// for each result and each of its values in list order, one line "NAME KEY
+// : value", e.g. "ROTATION AVERAGE : 0.4375" (values in the stream's
+// default format, printf's %g with 6 significant digits, classic locale:
+// 1e-7 is "1e-07"). Each result picture is F + result name + "_" + picture
+// key + ".png"; two results carrying the same key give two files, as their
+// names differ. Writing Text and then Pictures of a frame gives the files
+// of All.
 WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int id, int size,
                               const Results& results, cv::Mat summary,
                               const std::string& resultPath);

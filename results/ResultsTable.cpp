@@ -131,7 +131,7 @@ void appendRows(const Table& layout, int id, int size, const std::vector<const R
 }  // namespace
 
 WriteFailures appendResultsRows(int id, int size, const Results& results,
-                                const std::string& /*name*/, const std::string& resultPath) {
+                                const std::string& resultPath) {
   WriteFailures failures = makeDirectories(resultPath);
   // Consecutive results of one table go in under one lock.
   for (size_t first = 0; first < results.size();) {
@@ -145,12 +145,6 @@ WriteFailures appendResultsRows(int id, int size, const Results& results,
     first = next;
   }
   return failures;
-}
-
-WriteFailures writeCollectedResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
-                                    const Results& results, const std::string& name,
-                                    const std::string& resultPath) {
-  return appendResultsRows(id, size, results, name, resultPath);
 }
 
 }  // namespace stereolint

@@ -46,22 +46,16 @@
 
 namespace stereolint {
 
-// The rows of one collected frame: appendResultsRows with the same
-// arguments. The views are not used.
-WriteFailures writeCollectedResults(cv::Mat left, cv::Mat right, int id, int size,
-                                    const Results& results, const std::string& name,
-                                    const std::string& resultPath);
-
 // makeDirectories(resultPath), then, unless there are no results (which
 // append nothing, not even a header): the table is opened and locked, and
 // for each result in list order its row is appended in one write, preceded
 // by the header line when the table is empty, or by a line end when the
-// table's last line has none. `name` is not used. Failures name the table
+// table's last line has none. Failures name the table
 // with the reason: the system's ("Permission denied"), "it is a symbolic
 // link", "it is not a regular file", or "its first line is not the header
 // this program writes" for a table whose first line differs from the
 // header (then nothing is appended).
-WriteFailures appendResultsRows(int id, int size, const Results& results, const std::string& name,
+WriteFailures appendResultsRows(int id, int size, const Results& results,
                                 const std::string& resultPath);
 
 }  // namespace stereolint

@@ -12,7 +12,6 @@ const Constants& constants() {
       ",",
       std::string(1, platform::folderSeparator()),
       ":",
-      ";",
       "-",
       "_",
       "VERTICALLY",

@@ -15,7 +15,6 @@ struct Constants {
   std::string comma;            // ","   (lists, parameters, CSV)
   std::string folderSeparator;  // the platform's own: "/" on Linux, "\" on Windows
   std::string colon;            // ":"   (parameters, result text)
-  std::string semicolon;        // ";"   (checker hierarchy)
   std::string dash;             // "-"   (frame ranges)
   std::string underscore;       // "_"   (output file names)
   std::string vertically;       // "VERTICALLY":   views side by side

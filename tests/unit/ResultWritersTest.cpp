@@ -37,7 +37,7 @@ TEST(WriteFrameFiles, NamesEveryFileAfterTheFrameAndWritesItsContent) {
   const cv::Mat summary = picture(CV_8UC3, 3);
 
   const WriteFailures failures =
-      writeFrameFiles(left, right, 7, 120, results, summary, "take", out);
+      writeFrameParts(FrameParts::All, left, right, 7, 120, results, summary, out);
 
   EXPECT_TRUE(failures.empty());
   EXPECT_TRUE(storedAs(out + "7_120_LEFT.png", left)) << "16-bit views stay 16-bit";
@@ -65,7 +65,7 @@ TEST(WriteFrameParts, TextAndPicturesApartMakeTheFilesOfTheWholeFrame) {
     return found;
   };
 
-  ASSERT_TRUE(writeFrameFiles(view, view, 3, 9, results, summary, "", whole).empty());
+  ASSERT_TRUE(writeFrameParts(FrameParts::All, view, view, 3, 9, results, summary, whole).empty());
   ASSERT_TRUE(
       writeFrameParts(FrameParts::Text, view, view, 3, 9, results, summary, parts).empty());
   EXPECT_EQ(names(parts), (std::set<std::string>{"3_9_RESULT.txt"}));
@@ -85,7 +85,7 @@ TEST(WriteFrameFiles, APrefixWithoutSeparatorStartsTheFileNames) {
   results.push_back(makeResult("SCALE", {{"TIME", 2}}));
   const cv::Mat view = picture(CV_8UC1, 9);
 
-  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "take", "out").empty());
+  EXPECT_TRUE(writeFrameParts(FrameParts::All, view, view, 1, 1, results, view, "out").empty());
   EXPECT_TRUE(fs::is_regular_file("out1_1_LEFT.png"));
   EXPECT_EQ(test::readTextFile("out1_1_RESULT.txt"), "SCALE TIME : 2\n");
   EXPECT_FALSE(fs::exists("out"));
@@ -112,7 +112,7 @@ TEST(WriteFrameFiles, ReportsWhatCannotBeWrittenAndPrintsNothing) {
 
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  const WriteFailures failures = writeFrameFiles(view, view, 2, 3, results, view, "take", out);
+  const WriteFailures failures = writeFrameParts(FrameParts::All, view, view, 2, 3, results, view, out);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
@@ -136,7 +136,7 @@ TEST(WriteFrameFiles, GoesOnAfterAFileThatCannotBeWritten) {
                                {{"CIRCLES", cv::Mat()}, {"MATCHES", picture(CV_8UC3, 7)}}));
   const cv::Mat view = picture(CV_8UC3, 5);
 
-  const WriteFailures failures = writeFrameFiles(view, view, 1, 1, results, cv::Mat(), "", out);
+  const WriteFailures failures = writeFrameParts(FrameParts::All, view, view, 1, 1, results, cv::Mat(), out);
 
   EXPECT_TRUE(failures.folders.empty());
   const std::string noPng = "the picture cannot be stored as PNG";
@@ -174,7 +174,7 @@ TEST(WriteFrameFilesSummaryLast, WritesTheFilesAndFailuresOfTheWholeFrame) {
     return picture(CV_8UC3, static_cast<double>(left.size()));
   };
   const WriteFailures expected =
-      writeFrameFiles(view, view, 2, 4, all, draw(all), "", whole);
+      writeFrameParts(FrameParts::All, view, view, 2, 4, all, draw(all), whole);
   Results results = frameResults();
   cv::Mat summary;
   const WriteFailures failures =
@@ -213,7 +213,7 @@ TEST(WriteFrameFiles, ConcurrentWritersOfOneFrameLeaveOneWholeFileEach) {
     writers.emplace_back([&, k] {
       const cv::Mat& view = k % 2 == 0 ? dark : bright;
       for (int round = 0; round < 20; ++round) {
-        failures[k].add(writeFrameFiles(view, view, 1, 1, results, view, "", out));
+        failures[k].add(writeFrameParts(FrameParts::All, view, view, 1, 1, results, view, out));
       }
     });
   }
@@ -233,11 +233,11 @@ TEST(WriteFrameFiles, ANameNearTheFileSystemsLimitIsStillWritten) {
   Results results;
   results.push_back(makeResult("SCALE", {{"TIME", 2}}));
   const cv::Mat view(2, 2, CV_8UC3, cv::Scalar::all(7));
-  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "", out).empty());
+  EXPECT_TRUE(writeFrameParts(FrameParts::All, view, view, 1, 1, results, view, out).empty());
   EXPECT_EQ(test::readTextFile(out + "1_1_RESULT.txt"), "SCALE TIME : 2\n");
   EXPECT_EQ(folder.namesIn("").size(), 4u) << "no temporary file is left";
   const WriteFailures tooLong =
-      writeFrameFiles(view, view, 1, 1, results, view, "", out + "nnnnnnnnnn");
+      writeFrameParts(FrameParts::All, view, view, 1, 1, results, view, out + "nnnnnnnnnn");
   ASSERT_EQ(tooLong.files.size(), 4u);
   for (const WriteFailure& failure : tooLong.files) EXPECT_EQ(failure.reason, "File name too long");
   EXPECT_EQ(folder.namesIn("").size(), 4u);
@@ -254,7 +254,7 @@ TEST(WriteFrameFiles, ASymbolicLinkAtAResultNameIsReplacedNotWrittenThrough) {
   results.push_back(makeResult("SCALE", {{"TIME", 2}}));
 
   const cv::Mat view(2, 2, CV_8UC3, cv::Scalar::all(7));
-  EXPECT_TRUE(writeFrameFiles(view, view, 1, 1, results, view, "", out).empty());
+  EXPECT_TRUE(writeFrameParts(FrameParts::All, view, view, 1, 1, results, view, out).empty());
   EXPECT_EQ(test::readTextFile(folder.file("elsewhere")), "keep");
   EXPECT_FALSE(fs::is_symlink(out + "1_1_RESULT.txt"));
   EXPECT_EQ(test::readTextFile(out + "1_1_RESULT.txt"), "SCALE TIME : 2\n");

@@ -39,9 +39,9 @@ TEST(AppendResultsRows, OneHeaderAboveTheRowsOfEveryRun) {
   Results second;
   second.push_back(complete("SCALE", 1.0625));
 
-  EXPECT_TRUE(appendResultsRows(1234, 5678, first, "take", out).empty());
-  EXPECT_TRUE(writeCollectedResults({}, {}, 1, 10, second, "take", out).empty());
-  EXPECT_TRUE(appendResultsRows(1, 1, {}, "take", out).empty());
+  EXPECT_TRUE(appendResultsRows(1234, 5678, first, out).empty());
+  EXPECT_TRUE(appendResultsRows(1, 10, second, out).empty());
+  EXPECT_TRUE(appendResultsRows(1, 1, {}, out).empty());
 
   EXPECT_EQ(test::readTextFile(out + "RESULTS.csv"),
             kHeader +
@@ -58,7 +58,7 @@ TEST(AppendResultsRows, EveryValueFindsItsColumnAndNoneIsLost) {
   results.push_back(makeResult("ROTATION", {{"MEDIAN", 1.5}, {"AVERAGE", -1}}));
   results.push_back(makeResult("SCALE", {{"SKEW", 7}, {"TIME", 1}, {"TIME", 2}}));
 
-  EXPECT_TRUE(appendResultsRows(3, 10, results, "", "out").empty());
+  EXPECT_TRUE(appendResultsRows(3, 10, results, "out").empty());
   EXPECT_EQ(test::readTextFile("outRESULTS.csv"), kHeader +
                                                       "VERTICAL,3,10,,,,,,,,,0.25\n"
                                                       "ROTATION,3,10,,,-1,,,1.5,,,\n"
@@ -74,7 +74,7 @@ TEST(AppendResultsRows, ReportsATableThatCannotBeWritten) {
   results.push_back(makeResult("VERTICAL", {{"TIME", 1}}));
   results.push_back(makeResult("ROTATION", {{"TIME", 2}}));
 
-  const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
+  const WriteFailures failures = appendResultsRows(1, 1, results, out);
   EXPECT_EQ(failures.folders, (std::vector<WriteFailure>{{out, "File exists"}}));
   EXPECT_EQ(failures.files, (std::vector<WriteFailure>{{out + "RESULTS.csv", "Not a directory"}}));
 }
@@ -87,7 +87,7 @@ TEST(AppendResultsRows, ALastLineWithoutItsEndIsEndedFirst) {
   for (const std::string& earlier :
        {kHeader + "SCALE,1,1,,,,,,,,,2", kHeader.substr(0, kHeader.size() - 1)}) {
     test::writeTextFile(out + "RESULTS.csv", earlier);
-    EXPECT_TRUE(appendResultsRows(2, 2, results, "", out).empty());
+    EXPECT_TRUE(appendResultsRows(2, 2, results, out).empty());
     EXPECT_EQ(test::readTextFile(out + "RESULTS.csv"), earlier + "\nVERTICAL,2,2,,,,,,,,,1\n");
   }
 }
@@ -103,7 +103,7 @@ TEST(AppendResultsRows, NoRowGoesUnderAnotherHeader) {
        {std::string("name,value\nA,1\n"), std::string(",ID,SIZE,TIME\n"), ownHeader + ",SKEW\n",
         "\n" + kHeader, kHeader.substr(0, 20)}) {
     test::writeTextFile(out + "RESULTS.csv", foreign);
-    const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
+    const WriteFailures failures = appendResultsRows(1, 1, results, out);
     EXPECT_EQ(failures.files,
               (std::vector<WriteFailure>{
                   {out + "RESULTS.csv", "its first line is not the header this program writes"}}))
@@ -120,13 +120,13 @@ TEST(AppendResultsRows, TheTableIsNeverWrittenThroughASymbolicLink) {
   Results results;
   results.push_back(makeResult("VERTICAL", {{"TIME", 1}}));
 
-  const WriteFailures failures = appendResultsRows(1, 1, results, "", out);
+  const WriteFailures failures = appendResultsRows(1, 1, results, out);
   EXPECT_EQ(failures.files,
             (std::vector<WriteFailure>{{out + "RESULTS.csv", "it is a symbolic link"}}));
   EXPECT_EQ(test::readTextFile(folder.file("elsewhere")), kHeader);
   fs::remove(out + "RESULTS.csv");
   fs::create_symlink(folder.file("missing"), out + "RESULTS.csv");
-  EXPECT_EQ(appendResultsRows(1, 1, results, "", out).files.at(0).reason, "it is a symbolic link");
+  EXPECT_EQ(appendResultsRows(1, 1, results, out).files.at(0).reason, "it is a symbolic link");
   EXPECT_FALSE(fs::exists(folder.file("missing"))) << "a dangling link makes no file either";
 }
 

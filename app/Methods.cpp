@@ -9,14 +9,23 @@ namespace stereolint {
 
 namespace {
 
-template <typename Checker>
-std::unique_ptr<StereolintInterface> make(const std::string& parameters) {
-  return std::make_unique<Checker>(parameters);
+using Made = Expected<std::unique_ptr<StereolintInterface>>;
+
+Made makeSteps(const std::string& parameters) {
+  auto checker = std::make_unique<Stereolint>(parameters);
+  if (auto problem = checkCheckerOptions(checker->options())) return Failure{*problem};
+  return Made(std::move(checker));
+}
+
+Made makeAlignment(const std::string& parameters) {
+  Expected<AlignmentOptions> options = parseAlignmentOptions(parameters);
+  if (!options) return options.failure();
+  return Made(std::make_unique<AlignmentStereolint>(parameters, options.value()));
 }
 
 const Method kMethods[] = {
-    {"Stereolint", make<Stereolint>, checkParameters, true, 160},
-    {"Alignment", make<AlignmentStereolint>, checkAlignmentParameters, false, 32},
+    {"Stereolint", makeSteps, true, 160},
+    {"Alignment", makeAlignment, false, 32},
 };
 
 }  // namespace
@@ -35,10 +44,11 @@ std::string methodNames() {
   return names;
 }
 
-std::unique_ptr<StereolintInterface> createChecker(const std::string& method,
-                                                   const std::string& parameters) {
-  const Method* entry = findMethod(method);
-  return entry != nullptr ? entry->create(parameters) : nullptr;
+Expected<std::unique_ptr<StereolintInterface>> makeChecker(const Method* method,
+                                                           const std::string& parameters) {
+  if (method != nullptr) return method->make(parameters);
+  if (auto problem = checkCheckerOptions(readCheckerOptions(parameters))) return Failure{*problem};
+  return Made(nullptr);
 }
 
 }  // namespace stereolint

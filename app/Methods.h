@@ -1,6 +1,6 @@
 // The disparity methods a run can use ("-d"). One table of names feeds the
-// checker factory, the start-up check of the parameters, the usage text and
-// the message for an unknown name.
+// making of the checker (its parameters read and checked once), the usage
+// text and the message for an unknown name.
 #pragma once
 
 #include <memory>
@@ -8,14 +8,15 @@
 #include <string>
 
 #include "checkers/StereolintInterface.h"
+#include "util/Expected.h"
 
 namespace stereolint {
 
 struct Method {
   const char* name;
-  std::unique_ptr<StereolintInterface> (*create)(const std::string& parameters);
-  // The first problem of a parameters text, as one line, or nothing.
-  std::optional<std::string> (*checkParameters)(const std::string& parameters);
+  // Reads the parameters text once into the method's options, checks them
+  // and makes the checker; or the first problem with them, as one line.
+  Expected<std::unique_ptr<StereolintInterface>> (*make)(const std::string& parameters);
   // True for the method of steps (HIERARCHY, WIDTH, HEIGHT): a run warns
   // when no step is named or no feature tile fits the views.
   bool measuresInSteps;
@@ -33,8 +34,10 @@ const Method* findMethod(const std::string& name);
 // The names of every method, in table order, separated by ", ".
 std::string methodNames();
 
-// A new checker for a method name; nothing for an unknown name.
-std::unique_ptr<StereolintInterface> createChecker(const std::string& method,
-                                                   const std::string& parameters);
+// The checker of `method` for `parameters`, or the first problem with them.
+// For an unknown method (null) the parameters are checked as the method of
+// steps reads them, and no checker is made (null).
+Expected<std::unique_ptr<StereolintInterface>> makeChecker(const Method* method,
+                                                           const std::string& parameters);
 
 }  // namespace stereolint

@@ -9,7 +9,6 @@
 #include "app/GUIApplication.h"
 #include "app/Methods.h"
 #include "app/RunOptions.h"
-#include "checkers/ParameterCheck.h"
 #include "platform/Signals.h"
 #include "util/StageTimes.h"
 
@@ -22,17 +21,16 @@ std::unique_ptr<Presenter> createPresenter(RunMode mode, RunStatus& status) {
   return std::make_unique<GUIApplication>(status);
 }
 
-// Runs the checked options and returns the exit code.
-int runAnalysis(const RunOptions& options) {
+// Runs the checked options with their checker (null for an unknown method)
+// and returns the exit code.
+int runAnalysis(const RunOptions& options, const StereolintInterface* checker) {
   RunStatus status;
   const std::unique_ptr<Presenter> presenter = createPresenter(options.mode, status);
-  // The one checker serves every worker of the run.
-  if (options.method == nullptr) {
+  if (checker == nullptr) {
     status.error("ConsoleApplication::run - [method]",
                  "Unknown disparity method \"" + options.methodName + "\"; valid: " + methodNames());
     return -1;
   }
-  const std::unique_ptr<StereolintInterface> checker = options.method->create(options.parameters);
   FramePipeline pipeline(options, *checker, *presenter, status);
   return pipeline.run();
 }
@@ -56,15 +54,16 @@ int startStereolint(const std::vector<std::string>& words) {
   }
   const RunOptions& options = read.value();
   // An unknown method is reported when the run starts; its parameters are
-  // checked as the method of steps reads them.
-  const auto check =
-      options.method != nullptr ? options.method->checkParameters : checkParameters;
-  if (const auto problem = check(options.parameters)) {
-    std::cerr << argumentError(*problem) << std::flush;
+  // checked as the method of steps reads them. The one checker serves every
+  // worker of the run.
+  Expected<std::unique_ptr<StereolintInterface>> checker =
+      makeChecker(options.method, options.parameters);
+  if (!checker) {
+    std::cerr << argumentError(checker.error()) << std::flush;
     return -1;
   }
   platform::installStopHandlers();
-  const int status = runAnalysis(options);
+  const int status = runAnalysis(options, checker.value().get());
   timing::writeStageTimes();
   return status;
 }

@@ -48,7 +48,11 @@ cv::Mat findImage(const Results& results, const std::string& key, const std::str
   return cv::Mat();
 }
 
-Stereolint::Stereolint(std::string parameters) : StereolintInterface(std::move(parameters)) {}
+Stereolint::Stereolint(std::string parameters) : StereolintInterface(std::move(parameters)) {
+  for (const Step item : options().steps) steps.emplace_back(item, createStep(item, getParameters()));
+}
+
+Stereolint::~Stereolint() = default;
 
 cv::Mat Stereolint::correct(cv::Mat view, double /*amount*/) const { return view.clone(); }
 
@@ -68,8 +72,7 @@ FrameOutcome Stereolint::measureSteps(const FeatureMatches* matches, cv::Mat lef
   outcome.status = FrameStatus::Ok;
   // Views a step leaves as they were keep their features for the next step.
   FeatureMemo memo;
-  for (const Step item : options().steps) {
-    const std::unique_ptr<SingleStereolint> step = createStep(item, getParameters());
+  for (const auto& [item, step] : steps) {
     StepOutput output;
     Results stepResults = step->measure(matches, left, right, &output, &memo);
     if (options().recurrency) {

@@ -4,11 +4,14 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "checkers/StereolintInterface.h"
 
 namespace stereolint {
+
+class SingleStereolint;
 
 // HIERARCHY lists the steps, separated by ";": "VERTICAL", "ROTATION",
 // "SCALE" (exact, upper case). The list ends at its first empty item; other
@@ -18,7 +21,9 @@ namespace stereolint {
 // parameters string and matches features afresh.
 class Stereolint : public StereolintInterface {
  public:
+  // Makes the steps of HIERARCHY once; every frame measures with them.
   explicit Stereolint(std::string parameters);
+  ~Stereolint() override;
 
   // A copy of `view`; `amount` is ignored.
   cv::Mat correct(cv::Mat view, double amount) const override;
@@ -35,6 +40,9 @@ class Stereolint : public StereolintInterface {
   std::vector<PictureName> visualizeSources(const Results& results) const override;
 
  private:
+  // The steps of HIERARCHY, in order, with the step each one is.
+  std::vector<std::pair<Step, std::unique_ptr<SingleStereolint>>> steps;
+
   // Every step on the pair, each given `matches` (null: each step matches
   // the views it measures).
   FrameOutcome measureSteps(const FeatureMatches* matches, cv::Mat left, cv::Mat right) const;

@@ -106,10 +106,4 @@ Expected<AlignmentOptions> parseAlignmentOptions(const std::string& parameters) 
   return options;
 }
 
-std::optional<std::string> checkAlignmentParameters(const std::string& parameters) {
-  const Expected<AlignmentOptions> parsed = parseAlignmentOptions(parameters);
-  if (parsed.ok()) return std::nullopt;
-  return parsed.error();
-}
-
 }  // namespace stereolint

@@ -51,10 +51,6 @@ inline constexpr std::array<AlignmentKey, 4> kAlignmentKeys = {{
 // value and what is accepted). The empty string gives the defaults.
 Expected<AlignmentOptions> parseAlignmentOptions(const std::string& parameters);
 
-// The check for start-up: the problem parseAlignmentOptions reports, or
-// nothing when the string is usable.
-std::optional<std::string> checkAlignmentParameters(const std::string& parameters);
-
 // The valid keys, separated by ", " (for messages).
 std::string alignmentKeyNames();
 

@@ -101,6 +101,9 @@ AlignmentStereolint::AlignmentStereolint(std::string parameters)
         return parsed.ok() ? parsed.value() : AlignmentOptions{};
       }()) {}
 
+AlignmentStereolint::AlignmentStereolint(std::string parameters, AlignmentOptions options)
+    : StereolintInterface(std::move(parameters)), alignment(options) {}
+
 cv::Mat AlignmentStereolint::correct(cv::Mat view, double amount) const {
   cv::Mat moved;
   if (!std::isfinite(amount)) return view.clone();

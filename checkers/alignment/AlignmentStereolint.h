@@ -14,9 +14,11 @@ namespace stereolint {
 class AlignmentStereolint : public StereolintInterface {
  public:
   // Reads the parameters once (see AlignmentOptions.h). A string that
-  // parseAlignmentOptions refuses gives the defaults: start-up checks the
-  // string with checkAlignmentParameters before any checker is made.
+  // parseAlignmentOptions refuses gives the defaults: a run makes its
+  // checker from options it has read and checked.
   explicit AlignmentStereolint(std::string parameters);
+  // With the options already read from `parameters`.
+  AlignmentStereolint(std::string parameters, AlignmentOptions options);
 
   // The parameters as read (the common checker options() do not apply).
   const AlignmentOptions& alignmentOptions() const { return alignment; }

@@ -19,9 +19,9 @@ AlignmentOptions parsed(const std::string& parameters) {
 }
 
 std::string problem(const std::string& parameters) {
-  const std::optional<std::string> found = checkAlignmentParameters(parameters);
-  EXPECT_TRUE(found.has_value()) << parameters << " was accepted";
-  return found.value_or("");
+  const Expected<AlignmentOptions> found = parseAlignmentOptions(parameters);
+  EXPECT_FALSE(found.ok()) << parameters << " was accepted";
+  return found.error();
 }
 
 TEST(AlignmentOptions, EmptyParametersGiveTheDocumentedDefaults) {
@@ -75,7 +75,7 @@ TEST(AlignmentOptions, UnreadableOrOutOfRangeValuesAreRefusedWithTheKeyAndValue)
         << message;
   }
   // A wrong later duplicate is never read.
-  EXPECT_FALSE(checkAlignmentParameters("BAND:4,BAND:x").has_value());
+  EXPECT_TRUE(parseAlignmentOptions("BAND:4,BAND:x").ok());
 }
 
 // The README's section lists every key with its default and every status

@@ -46,12 +46,16 @@ TEST(HierarchyItems, AllItemsUpToTheFirstEmptyOneAreReadInOnePass) {
   EXPECT_EQ(items.back(), "SCALE");
 }
 
-TEST(CreateChecker, KnowsOnlyTheExactName) {
-  EXPECT_NE(createChecker("Stereolint", "A:1"), nullptr);
-  EXPECT_EQ(createChecker("Stereolint", "A:1")->getParameters(), "A:1");
-  EXPECT_EQ(createChecker("stereolint", ""), nullptr);
-  EXPECT_EQ(createChecker("VERTICAL", ""), nullptr);
-  EXPECT_EQ(createChecker("", ""), nullptr);
+TEST(MakeChecker, KnowsOnlyTheExactNameAndChecksTheParametersOnce) {
+  const Method* steps = findMethod("Stereolint");
+  ASSERT_NE(steps, nullptr);
+  EXPECT_EQ(makeChecker(steps, "A:1").value()->getParameters(), "A:1");
+  for (const char* unknown : {"stereolint", "VERTICAL", ""}) EXPECT_EQ(findMethod(unknown), nullptr);
+  EXPECT_EQ(makeChecker(nullptr, "A:1").value(), nullptr) << "an unknown method makes no checker";
+  EXPECT_EQ(makeChecker(nullptr, "HIERARCHY:VERTICAL,WIDTH:0,HEIGHT:5").error(),
+            "Wrong parameter WIDTH \"0\": a whole number of at least 1 is needed")
+      << "read as the steps read them";
+  EXPECT_NE(makeChecker(findMethod("Alignment"), "BAND:x").error().find("BAND"), std::string::npos);
 }
 
 class CombinedChecker : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "util/Constants.h"
 #include "util/Numbers.h"
 #include "util/Paths.h"
+#include "util/Words.h"
 
 namespace stereolint {
 
@@ -80,6 +81,35 @@ const SamplingOption* samplingOption(const std::string& word) {
   return nullptr;
 }
 
+// Every option word that starts with "--", for the nearest to a misspelt one.
+std::vector<std::string> longOptionWords() {
+  std::vector<std::string> words{"--qc", "--squeeze"};
+  for (const QualityOption& option : kQualityOptions) words.emplace_back(option.word);
+  for (const SamplingOption& option : kSamplingOptions) words.emplace_back(option.word);
+  return words;
+}
+
+bool takesValue(const std::string& word) {
+  return word == "-i" || valueSetting(word) != nullptr || qualityOption(word) != nullptr ||
+         samplingOption(word) != nullptr;
+}
+
+bool isKnownOption(const std::string& word) {
+  return word == "-h" || word == "--qc" || takesValue(word);
+}
+
+// An option word as given, and the value of "--KEY=VALUE".
+struct OptionWord {
+  std::string word;
+  std::optional<std::string> value;
+};
+
+OptionWord splitOption(const std::string& word) {
+  const size_t equals = word.find('=');
+  if (word.rfind("--", 0) != 0 || equals == std::string::npos) return {word, std::nullopt};
+  return {word.substr(0, equals), word.substr(equals + 1)};
+}
+
 // What keeps incomplete settings from a run, for the line after "Wrong
 // application arguments": each missing option or unreadable input, e.g.
 // "Missing or unreadable: the input a.png (no readable file); -d (the
@@ -121,12 +151,28 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
   CommandLine line;
   Settings& settings = line.settings;
   const Settings initial;
+  // The words read as an option's value: they name no option of their own.
+  std::vector<bool> isValue(words.size(), false);
   for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    const bool hasValue = i + 1 < words.size();
+    const OptionWord option = splitOption(words[i]);
+    const std::string& word = option.word;
+    // The value of "--KEY=VALUE", or else the next word.
+    const bool hasValue = option.value || i + 1 < words.size();
+    const std::string value = option.value ? *option.value : hasValue ? words[i + 1] : "";
+    if (!option.value && i + 1 < words.size() && takesValue(word)) isValue[i + 1] = true;
     if (word == "-h") {
       line.help = true;
       return line;
+    }
+    if (!isKnownOption(word)) {
+      // The program's own path is no option either way.
+      if (i == 0 || isValue[i]) continue;
+      if (word.rfind("--", 0) == 0) {
+        if (settings.unknownOption.empty()) settings.unknownOption = word;
+      } else if (word.size() > 1 && word[0] == '-') {
+        settings.unreadWords.push_back(word);
+      }
+      continue;
     }
     if (word == "-i") {
       settings.inputs[0] = hasValue ? words[i + 1] : std::string();
@@ -138,16 +184,16 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
       settings.inputs[1] = secondIsFile ? words[i + 2] : settings.inputs[0];
       settings.unreadableSecond =
           hasSecond && !secondIsFile && words[i + 2].rfind('-', 0) != 0 ? words[i + 2] : "";
+      if (secondIsFile) isValue[i + 2] = true;
     } else if (const auto setting = valueSetting(word)) {
-      settings.*setting = hasValue ? words[i + 1] : initial.*setting;
+      settings.*setting = hasValue ? value : initial.*setting;
     } else if (word == "--qc") {
       settings.quality.qc = true;
-    } else if (const QualityOption* option = qualityOption(word)) {
-      settings.quality.*(option->text) =
-          hasValue ? std::optional<std::string>(words[i + 1]) : std::nullopt;
+    } else if (const QualityOption* quality = qualityOption(word)) {
+      settings.quality.*(quality->text) =
+          hasValue ? std::optional<std::string>(value) : std::nullopt;
     } else if (const SamplingOption* sampling = samplingOption(word)) {
-      settings.*(sampling->text) =
-          hasValue ? std::optional<std::string>(words[i + 1]) : std::nullopt;
+      settings.*(sampling->text) = hasValue ? std::optional<std::string>(value) : std::nullopt;
     }
   }
   return line;
@@ -193,7 +239,15 @@ std::string usageText() {
 std::string argumentError(const std::string& line) { return line + "\nHELP: Stereolint -h\n\n"; }
 
 std::optional<std::string> checkSettings(const Settings& settings) {
+  if (!settings.unknownOption.empty()) {
+    return argumentError(settings.unknownOption + ": unknown option; did you mean " +
+                         nearestWord(settings.unknownOption, longOptionWords()) + "?");
+  }
   if (settings.mode != "GUI" && settings.mode != "CONSOLE") {
+    for (const char* mode : {"GUI", "CONSOLE"})
+      if (equalIgnoringCase(settings.mode, mode))
+        return argumentError(std::string("Wrong application MODE\n-m ") + settings.mode +
+                             ": did you mean " + mode + "?");
     return argumentError("Wrong application MODE");
   }
   if (!isCompleteForRun(settings)) {

@@ -31,6 +31,12 @@ struct Settings {
   // Sampling of the frames of a take, as given: --every N, --per-shot K.
   std::optional<std::string> every;
   std::optional<std::string> perShot;
+  // The first word beginning with "--" that names no option (and is no
+  // option's value), with "=" and what follows left out; "" when none.
+  std::string unknownOption;
+  // Words beginning with a single "-" that name no option and are no
+  // option's value: they are not read, and the run says so.
+  std::vector<std::string> unreadWords;
 };
 
 struct CommandLine {
@@ -43,14 +49,17 @@ struct CommandLine {
 // "-i" takes the next word as the first path and the word after it as the
 // second path when that word names a readable file, else the first path
 // again. An option word with no word after it leaves its setting at its
-// initial value, as if it were not given. "--qc" takes no value word.
+// initial value, as if it were not given. "--qc" takes no value word; an
+// option beginning with "--" also takes its value as "--KEY=VALUE".
 CommandLine readCommandLine(const std::vector<std::string>& words);
 
 // The usage text printed for "-h", every line ending with a newline.
 std::string usageText();
 
 // The first lines to print on standard error when the settings cannot start
-// a run, or nothing when they can. Checked in this order: the mode word, the
+// a run, or nothing when they can. Checked in this order: an unknown option
+// beginning with "--" (with the nearest known one), the mode word (a word
+// that differs from a mode only in case names the mode meant), the
 // completeness of the arguments for that mode, the thread count (a whole
 // number of at least 1 as atoi reads it) and the orientation word. Every
 // answer ends with "HELP: Stereolint -h" and an empty line. No input is

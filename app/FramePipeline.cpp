@@ -97,7 +97,7 @@ void FramePipeline::warnAboutSettings() {
                        "; the steps are VERTICAL, ROTATION and SCALE; keys are read with their "
                        "blanks, so write no blank after a comma): nothing is measured");
   }
-  for (const std::string& note : options.readingNotes) status.warning(phase("threads"), note);
+  for (const std::string& note : options.readingNotes) status.warning(phase("arguments"), note);
   if (inSteps && settings.measures()) {
     for (const std::string& note : settings.readingNotes) status.warning(phase("parameters"), note);
   }

@@ -4,6 +4,7 @@
 #include "checkers/Stereolint.h"
 #include "checkers/alignment/AlignmentOptions.h"
 #include "checkers/alignment/AlignmentStereolint.h"
+#include "util/Words.h"
 
 namespace stereolint {
 
@@ -42,6 +43,12 @@ std::string methodNames() {
   for (const Method& method : kMethods)
     names += (names.empty() ? "" : ", ") + std::string(method.name);
   return names;
+}
+
+std::string caseSpellingHint(const std::string& name) {
+  for (const Method& method : kMethods)
+    if (equalIgnoringCase(name, method.name)) return std::string("; did you mean ") + method.name + "?";
+  return std::string();
 }
 
 Expected<std::unique_ptr<StereolintInterface>> makeChecker(const Method* method,

@@ -34,6 +34,10 @@ const Method* findMethod(const std::string& name);
 // The names of every method, in table order, separated by ", ".
 std::string methodNames();
 
+// For a name that differs from a method's only in case: "; did you mean
+// Alignment?"; "" otherwise.
+std::string caseSpellingHint(const std::string& name);
+
 // The checker of `method` for `parameters`, or the first problem with them.
 // For an unknown method (null) the parameters are checked as the method of
 // steps reads them, and no checker is made (null).

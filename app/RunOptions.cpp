@@ -67,6 +67,8 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   options.threads = std::max(1, leadingInteger(settings.threads));
   if (std::string note = atoiReadingNote("-t", settings.threads); !note.empty())
     options.readingNotes.push_back(std::move(note));
+  for (const std::string& word : settings.unreadWords)
+    options.readingNotes.push_back(word + ": unknown option, not read");
   options.resultPath = settings.resultPath;
   options.parameters = settings.parameters;
   options.sequence = settings.sequence;

@@ -45,8 +45,9 @@ struct RunOptions {
   // its default.
   int every = 1;
   int perShot = 0;
-  // How values read like atoi were taken when other characters followed
-  // their digits (`-t: "2x" is read as 2`), for the run to warn about.
+  // What the run warns about how its command line was read: values read
+  // like atoi whose digits other characters followed (`-t: "2x" is read as
+  // 2`), words that name no option (`-x: unknown option, not read`).
   std::vector<std::string> readingNotes;
 };
 

@@ -28,7 +28,8 @@ int runAnalysis(const RunOptions& options, const StereolintInterface* checker) {
   const std::unique_ptr<Presenter> presenter = createPresenter(options.mode, status);
   if (checker == nullptr) {
     status.error("ConsoleApplication::run - [method]",
-                 "Unknown disparity method \"" + options.methodName + "\"; valid: " + methodNames());
+                 "Unknown disparity method \"" + options.methodName + "\"; valid: " + methodNames() +
+                     caseSpellingHint(options.methodName));
     return -1;
   }
   FramePipeline pipeline(options, *checker, *presenter, status);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "util/Words.h"
+
 namespace stereolint::qc {
 
 namespace {
@@ -18,7 +20,7 @@ constexpr Level kLevels[] = {{"fix", Verdict::Fix}, {"reject", Verdict::Reject}}
 Expected<Verdict> parseFailLevel(std::string_view text) {
   std::string names;
   for (const Level& level : kLevels) {
-    if (text == level.name) return level.verdict;
+    if (equalIgnoringCase(text, level.name)) return level.verdict;
     names += (names.empty() ? "" : ", ") + std::string(level.name);
   }
   return Failure{"Unknown failure level \"" + std::string(text) + "\"; the levels are " + names};

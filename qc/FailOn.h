@@ -13,8 +13,8 @@ namespace stereolint::qc {
 // The exit code of a run whose shots fail the chosen level.
 inline constexpr int kQcFailedExitCode = 3;
 
-// "fix" gives Verdict::Fix, "reject" Verdict::Reject; a failure names the
-// valid words.
+// "fix" gives Verdict::Fix, "reject" Verdict::Reject, in any letter case
+// ("FIX"); a failure names the valid words.
 Expected<Verdict> parseFailLevel(std::string_view text);
 
 // True when any shot's verdict is at or beyond `level` (FIX: FIX or REJECT;

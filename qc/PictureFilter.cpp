@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "util/Words.h"
+
 namespace stereolint::qc {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr PictureMode kModes[] = {PictureMode::All, PictureMode::Flagged, Pictur
 Expected<PictureMode> parsePictureMode(std::string_view text) {
   std::string names;
   for (PictureMode mode : kModes) {
-    if (text == pictureModeName(mode)) return mode;
+    if (equalIgnoringCase(text, pictureModeName(mode))) return mode;
     names += (names.empty() ? "" : ", ") + std::string(pictureModeName(mode));
   }
   return Failure{"Unknown pictures choice \"" + std::string(text) + "\"; the choices are " + names};

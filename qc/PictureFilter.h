@@ -14,7 +14,8 @@ enum class PictureMode {
   None,     // no pictures
 };
 
-// "all", "flagged" or "none"; a failure names the valid words.
+// "all", "flagged" or "none", in any letter case ("Flagged"); a failure
+// names the valid words.
 Expected<PictureMode> parsePictureMode(std::string_view text);
 const char* pictureModeName(PictureMode mode);
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "util/Words.h"
+
 namespace stereolint::qc {
 
 namespace {
@@ -86,7 +88,7 @@ Expected<LimitPair> readItem(const MeasureInfo& info, std::string_view values,
 
 const MeasureInfo* findKey(std::string_view name) {
   for (Measure owner : limitOwners())
-    if (name == measureInfo(owner).limitKey) return &measureInfo(owner);
+    if (equalIgnoringCase(name, measureInfo(owner).limitKey)) return &measureInfo(owner);
   return nullptr;
 }
 

@@ -3,7 +3,8 @@
 // feeds the README list.
 //
 // Text form, e.g. "VERTICAL:0.3%/1%,ROTATION:0.1/0.5": comma-separated
-// KEY:FIRST/SECOND items; keys that are not named keep their defaults.
+// KEY:FIRST/SECOND items, keys in any letter case; keys that are not named
+// keep their defaults.
 //   VERTICAL  pass/fix; rows, or % of the view height with a "%"
 //   ROTATION  pass/fix; degrees (no "%")
 //   SCALE     pass/fix; % difference of the magnification ratio from 1

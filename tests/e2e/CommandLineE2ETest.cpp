@@ -48,10 +48,12 @@ TEST(CommandLineE2E, NoArgumentsFailForGuiMode) {
                                           "prefix)"));
 }
 
-TEST(CommandLineE2E, LowerCaseModeIsUnknown) {
+TEST(CommandLineE2E, LowerCaseModeIsUnknownAndTheSpellingMeantIsNamed) {
   const ProcessResult result = stereolint({"-m", "console"});
   EXPECT_EQ(result.exitCode, 255);
-  EXPECT_EQ(result.err, "Wrong application MODE\nHELP: Stereolint -h\n\n");
+  EXPECT_EQ(result.err,
+            "Wrong application MODE\n-m console: did you mean CONSOLE?\nHELP: Stereolint -h\n\n");
+  EXPECT_EQ(stereolint({"-m", "TERMINAL"}).err, "Wrong application MODE\nHELP: Stereolint -h\n\n");
 }
 
 class CommandLineWithFiles : public ::testing::Test {
@@ -107,7 +109,7 @@ TEST_F(CommandLineWithFiles, ThreadCountMustBeAWholeNumberOfAtLeastOne) {
                                             "Stereolint", "-t", "2x", "-r", "o/"},
                                            folder.path());
   EXPECT_NE(lenient.err.find("Warning: \n\t[runtime phase]: ConsoleApplication::run - "
-                             "[threads]\n\t[message      ]: -t: \"2x\" is read as 2\n"),
+                             "[arguments]\n\t[message      ]: -t: \"2x\" is read as 2\n"),
             std::string::npos)
       << lenient.err;
 }
@@ -118,6 +120,24 @@ TEST_F(CommandLineWithFiles, OrientationMustBeOneOfTheTwoWords) {
   EXPECT_EQ(result.err,
             "Wrong frame orientation \"DIAGONALLY\": VERTICALLY or HORIZONTALLY is needed\n"
             "HELP: Stereolint -h\n\n");
+}
+
+// A misspelt option is refused with the one meant, before any input is
+// read.
+TEST_F(CommandLineWithFiles, MisspeltOptionsAreRefusedWithTheOneMeant) {
+  const std::vector<std::string> run = {"-m", "CONSOLE", "-i", "left.png", "right.png",
+                                        "-d", "Stereolint", "-t", "1", "-r", "o/"};
+  const auto with = [&run](std::vector<std::string> more) {
+    more.insert(more.begin(), run.begin(), run.end());
+    return more;
+  };
+  EXPECT_EQ(rejected(with({"--qc", "--picture", "flagged"})).err,
+            "--picture: unknown option; did you mean --pictures?\nHELP: Stereolint -h\n\n");
+  EXPECT_EQ(rejected(with({"--evry=5"})).err,
+            "--evry: unknown option; did you mean --every?\nHELP: Stereolint -h\n\n");
+  // --KEY=VALUE is read as --KEY VALUE: the value is checked as such.
+  EXPECT_EQ(rejected(with({"--every=0"})).err,
+            "--every: \"0\" is not a whole number of at least 1\nHELP: Stereolint -h\n\n");
 }
 
 TEST_F(CommandLineWithFiles, UnusableParametersAreReportedBeforeAnyInputIsRead) {

@@ -93,7 +93,8 @@ TEST_F(InputErrors, UnknownMethod) {
       {folder.path(), {}, {}});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_EQ(result.err, errorBlock("ConsoleApplication::run - [method]",
-                                   "Unknown disparity method \"stereolint\"; valid: Stereolint, Alignment"));
+                                   "Unknown disparity method \"stereolint\"; valid: Stereolint, Alignment; "
+                                   "did you mean Stereolint?"));
   EXPECT_TRUE(wroteNothing());
 }
 

@@ -156,7 +156,8 @@ TEST_F(CheckSettings, NoArgumentsFailInGuiMode) {
 TEST_F(CheckSettings, ModeWordIsCaseSensitive) {
   Settings settings = stereoSource();
   settings.mode = "console";
-  EXPECT_EQ(checkSettings(settings), "Wrong application MODE\nHELP: Stereolint -h\n\n");
+  EXPECT_EQ(checkSettings(settings),
+            "Wrong application MODE\n-m console: did you mean CONSOLE?\nHELP: Stereolint -h\n\n");
 }
 
 TEST_F(CheckSettings, IncompleteInputsFailNamingWhatIsMissing) {

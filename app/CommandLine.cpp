@@ -51,6 +51,8 @@ const QualityOption kQualityOptions[] = {
      &qc::QcOptionTexts::startTimecode},
     {"--fail-on", "fix | reject", "-- exit code 3 at or beyond that shot verdict, optional",
      &qc::QcOptionTexts::failOn},
+    {"--min-judged", "PERCENT", "-- with --fail-on: exit code 4 below, default 50",
+     &qc::QcOptionTexts::minJudged},
 };
 
 const QualityOption* qualityOption(const std::string& word) {

@@ -12,7 +12,6 @@
 #include "checkers/StereolintInterface.h"
 #include "platform/Memory.h"
 #include "platform/Signals.h"
-#include "qc/FailOn.h"
 #include "results/ResultsTable.h"
 #include "sources/ViewRegions.h"
 #include "sources/ViewSqueeze.h"
@@ -57,7 +56,7 @@ int FramePipeline::run() {
   } else {
     platform::keepFreedMemory();
   }
-  bool qualityFailed = false;
+  int qualityCode = 0;
   if (prepare()) {
     readFrames();
     quality.setEyeSync(eyes.finish());
@@ -71,7 +70,7 @@ int FramePipeline::run() {
                                           " more frames had black or flat views: nothing was "
                                           "measured in them");
     }
-    qualityFailed = quality.finish();
+    qualityCode = quality.finish();
   }
   status.progress().finish();
   if (const int stop = platform::stopRequested()) {
@@ -82,7 +81,7 @@ int FramePipeline::run() {
     return stop;
   }
   if (status.failed()) return -1;
-  return qualityFailed ? qc::kQcFailedExitCode : 0;
+  return qualityCode;
 }
 
 void FramePipeline::warnAboutSettings() {

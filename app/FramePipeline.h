@@ -39,7 +39,7 @@ class FramePipeline : public FrameCollector {
   // Analyses the inputs from start to end and returns the exit code: 0 when
   // every selected frame was analysed, presented and written; 3 (with --qc
   // and --fail-on, when nothing failed) when a shot's verdict reaches the
-  // level; -1 when the
+  // level, 4 when too few frames could be judged; -1 when the
   // inputs cannot be read (not a single frame of them) or are of an
   // unsupported kind, the views differ in size, a frame is too small to cut
   // into two views, the selection names none of the frames read, or any

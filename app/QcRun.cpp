@@ -70,14 +70,14 @@ void QcRun::apply(const qc::SessionUpdate& update) {
   std::cout.flush();
 }
 
-bool QcRun::finish() {
-  if (!session) return false;
+int QcRun::finish() {
+  if (!session) return 0;
   apply(session->finish());
   outputs.dropAllHeld();
   status.progress().clear();
   std::cout << qc::takeLine(session->take()) << '\n' << std::flush;
   writeReport();
-  return options.quality.failOn && qc::failsAt(*options.quality.failOn, session->shots());
+  return qc::gateExitCode(options.quality, session->shots(), session->take());
 }
 
 void QcRun::writeReport() {

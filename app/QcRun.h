@@ -53,8 +53,10 @@ class QcRun {
 
   // At the end of the run: completes the last shot, prints the take line
   // and writes the report (a file that cannot be written is a warning that
-  // fails the run). True when a shot's verdict reaches the --fail-on level.
-  bool finish();
+  // fails the run). Returns the take's exit code (see qc::gateExitCode): 3
+  // when a shot's verdict reaches the --fail-on level, 4 when too few
+  // frames were judged, else 0.
+  int finish();
 
  private:
   void apply(const qc::SessionUpdate& update);

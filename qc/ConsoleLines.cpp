@@ -52,8 +52,10 @@ std::string takeLine(const TakeSummary& take) {
   std::string line = std::string("Take ") + verdictName(take.verdict) + ": " +
                      std::to_string(shots) + (shots == 1 ? " shot" : " shots");
   if (!counts.empty()) line += " (" + counts + ")";
-  return line + ", " + std::to_string(take.frameCount) +
-         (take.frameCount == 1 ? " frame" : " frames");
+  line += ", " + std::to_string(take.frameCount) + (take.frameCount == 1 ? " frame" : " frames");
+  if (take.judgedFrames() == take.frameCount) return line;
+  return line + ", " + std::to_string(take.judgedFrames()) + " judged (" +
+         std::to_string(static_cast<int>(take.judgedPercent())) + " %)";
 }
 
 }  // namespace stereolint::qc

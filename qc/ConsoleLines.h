@@ -14,8 +14,9 @@ namespace stereolint::qc {
 // gives its reason instead of the worst value. No newline.
 std::string shotLine(const Shot& shot, const Timecode& timecode);
 
-// e.g. "Take FIX: 5 shots (3 PASS, 1 FIX, 1 INCONCLUSIVE), 200 frames". No
-// newline.
+// e.g. "Take FIX: 5 shots (3 PASS, 1 FIX, 1 INCONCLUSIVE), 200 frames", and
+// when some frames could not be judged how many were: "…, 200 frames, 150
+// judged (75 %)". No newline.
 std::string takeLine(const TakeSummary& take);
 
 }  // namespace stereolint::qc

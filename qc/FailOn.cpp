@@ -32,4 +32,11 @@ bool failsAt(Verdict level, const std::vector<Shot>& shots) {
   return false;
 }
 
+int gateExitCode(const QcOptions& options, const std::vector<Shot>& shots,
+                 const TakeSummary& take) {
+  if (!options.failOn) return 0;
+  if (failsAt(*options.failOn, shots)) return kQcFailedExitCode;
+  return take.judgedPercent() < options.minJudgedPercent ? kQcUnjudgedExitCode : 0;
+}
+
 }  // namespace stereolint::qc

@@ -1,5 +1,7 @@
 #include "qc/QcOptions.h"
 
+#include <charconv>
+
 #include "qc/FailOn.h"
 #include "qc/Timecode.h"
 
@@ -22,7 +24,20 @@ std::optional<const char*> givenWithoutQc(const QcOptionTexts& texts) {
   if (texts.fps) return "--fps";
   if (texts.startTimecode) return "--start-timecode";
   if (texts.failOn) return "--fail-on";
+  if (texts.minJudged) return "--min-judged";
   return std::nullopt;
+}
+
+// A share from 0 to 100, "%" optional: "50", "50%", "12.5 %".
+Expected<double> parsePercent(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  if (!text.empty() && text.back() == '%') text.pop_back();
+  double value = 0;
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || read.ec != std::errc() || read.ptr != text.data() + text.size() ||
+      !(value >= 0 && value <= 100))
+    return Failure{"\"" + text + "\" is no share from 0 to 100 %; write e.g. 50 or 50%"};
+  return value;
 }
 
 }  // namespace
@@ -58,6 +73,12 @@ Expected<QcOptions> readQcOptions(const QcOptionTexts& texts) {
     Expected<Verdict> level = parseFailLevel(*texts.failOn);
     if (!level) return optionFailure("--fail-on", level.error());
     options.failOn = level.value();
+  }
+  if (texts.minJudged) {
+    if (!texts.failOn) return Failure{"--min-judged works with --fail-on only"};
+    Expected<double> share = parsePercent(*texts.minJudged);
+    if (!share) return optionFailure("--min-judged", share.error());
+    options.minJudgedPercent = share.value();
   }
   return options;
 }

@@ -6,6 +6,8 @@
 //   --fps N                       frame rate of stills and sequences
 //   --start-timecode HH:MM:SS:FF  timecode of frame 1
 //   --fail-on fix|reject          exit code 3 at or beyond that shot verdict
+//   --min-judged PERCENT          with --fail-on: exit code 4 when fewer frames
+//                                 were judged
 #pragma once
 
 #include <optional>
@@ -26,6 +28,7 @@ struct QcOptionTexts {
   std::optional<std::string> fps;
   std::optional<std::string> startTimecode;
   std::optional<std::string> failOn;
+  std::optional<std::string> minJudged;
 };
 
 struct QcOptions {
@@ -37,12 +40,15 @@ struct QcOptions {
   // frame count against the rate by makeTimecode once the rate is known.
   std::string startTimecode;
   std::optional<Verdict> failOn;  // FIX or REJECT
+  // With failOn: the share of the frames, in percent, that must have a
+  // conclusive verdict for the take to be judged at all.
+  double minJudgedPercent = 50;
 };
 
 // The options, or the first thing wrong with them, named by its option:
 // "--limits: Unknown limit …". Any of the other options without --qc is
 // refused ("--limits works with --qc only"), as they would silently do
-// nothing.
+// nothing; so is --min-judged without --fail-on.
 Expected<QcOptions> readQcOptions(const QcOptionTexts& texts);
 
 // One line per limit key for a usage text: "  VERTICAL  pass/fix … (default

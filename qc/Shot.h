@@ -67,6 +67,15 @@ struct TakeSummary {
   std::array<int, kVerdictCount> shotsByVerdict{};
   std::array<int, kVerdictCount> framesByVerdict{};
   int frameCount = 0;
+
+  // The frames with a conclusive verdict, and their share of the frames in
+  // percent (100 for a take without frames).
+  int judgedFrames() const {
+    return frameCount - framesByVerdict[static_cast<size_t>(Verdict::Inconclusive)];
+  }
+  double judgedPercent() const {
+    return frameCount > 0 ? 100.0 * judgedFrames() / frameCount : 100.0;
+  }
 };
 
 }  // namespace stereolint::qc

@@ -104,7 +104,10 @@ std::string headerSection(const Page& page) {
           escapeHtml(plainVerdict(page)) + "</p>";
   const std::string rate = take.frameRate ? fixedNumber(*take.frameRate, 3) + " fps" : "–";
   const std::string method = setting(page.content, "method");
+  const std::string judged = std::to_string(page.take.judgedFrames()) + " (" +
+                             std::to_string(static_cast<int>(page.take.judgedPercent())) + " %)";
   html += "<div class=\"cards\">" + card("Frames analysed", std::to_string(page.take.frameCount)) +
+          card("Frames judged", judged) +
           card("Shots", std::to_string(page.shots.size())) + card("Frame rate", rate) +
           card("Timecode", timecodeRange(page)) + card("Method", method.empty() ? "–" : method) +
           "</div>";

@@ -18,7 +18,8 @@
 #                            merge.log; the scheduler's own logs
 #   OUT/parts/NNN/           the result prefix of task NNN
 #   OUT/parts/NNN.done       written when task NNN succeeded: its exit code
-#                            (0, or 3 when --fail-on found its level)
+#                            (0, or 3 or 4 when --fail-on found its level or
+#                            too little to judge)
 #   OUT/report.json, OUT/report.html, OUT/RESULTS.csv (and any other table
 #   the parts write, e.g. ALIGNMENT.csv): the merged results
 #
@@ -162,7 +163,7 @@ SCRIPT
 
 # Runs task NUMBER of OUT: clears its part (a table is appended to, so a
 # second attempt starts from nothing), runs Stereolint on its range with
-# --qc into OUT/parts/NNN/, and on exit code 0 or 3 writes the done-marker.
+# --qc into OUT/parts/NNN/, and on exit code 0, 3 or 4 writes the done-marker.
 # Returns 0 on success, else Stereolint's exit code.
 split_take_run_task() {
   local out=$1 task=$2 number first last found=""
@@ -180,7 +181,7 @@ split_take_run_task() {
   local status=0
   "$st_binary" "${st_args[@]}" -m CONSOLE -s "$first-$last" --qc -r "$out/parts/$number/" \
     >"$out/job/logs/task-$number.log" 2>&1 || status=$?
-  if ((status == 0 || status == 3)); then
+  if ((status == 0 || status == 3 || status == 4)); then
     echo "$status" >"$out/parts/$number.done"
     return 0
   fi

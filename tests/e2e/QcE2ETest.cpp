@@ -125,7 +125,8 @@ TEST_F(QcTake, JudgesEveryShotOnTheConsoleAndInTheReport) {
   EXPECT_EQ(shots[3].rfind("Shot 4 INCONCLUSIVE: frames 13-16 ", 0), 0u) << shots[3];
   EXPECT_NE(shots[2].find("flat or black"), std::string::npos) << shots[2];
   const auto lines = linesOf(result.out);
-  EXPECT_EQ(lines.back(), "Take FIX: 4 shots (1 PASS, 1 FIX, 2 INCONCLUSIVE), 16 frames");
+  EXPECT_EQ(lines.back(),
+            "Take FIX: 4 shots (1 PASS, 1 FIX, 2 INCONCLUSIVE), 16 frames, 8 judged (50 %)");
   // A shot's line follows the blocks of its own frames.
   EXPECT_GT(result.out.find("Shot 1 "), result.out.find("take : 4 / 16 "));
   EXPECT_GT(result.out.find("Shot 2 "), result.out.find("take : 8 / 16 "));
@@ -142,9 +143,16 @@ TEST_F(QcTake, JudgesEveryShotOnTheConsoleAndInTheReport) {
   EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u);
 }
 
-TEST_F(QcTake, FailsWithExitCodeThreeAtTheChosenLevelOnly) {
+TEST_F(QcTake, FailsWithExitCodeThreeAtTheChosenLevelOrFourWhenTooLittleIsJudged) {
   EXPECT_EQ(run("fix/", {"--qc", "--fail-on", "fix"}).exitCode, 3);
-  EXPECT_EQ(run("reject/", {"--qc", "--fail-on", "reject"}).exitCode, 0);
+  EXPECT_EQ(run("reject/", {"--qc", "--fail-on", "reject"}).exitCode, 0) << "half the frames judged";
+  // Half the frames are black or flat: a take that asks for more cannot pass.
+  EXPECT_EQ(run("judged/", {"--qc", "--fail-on", "reject", "--min-judged", "60%"}).exitCode, 4);
+  EXPECT_EQ(run("read/", {"--qc", "--fail-on", "reject", "--min-judged", "60%", "-o",
+                          "HORIZONTALLY"})
+                .exitCode,
+            4)
+      << "side-by-side views read over-under judge nothing";
   // Tighter limits make shot 2 a REJECT, and a start timecode shifts the lines.
   const ProcessResult strict = run("strict/", {"--qc", "--fail-on", "reject", "--limits",
                                                "VERTICAL:0.2%/0.5%", "--start-timecode",
@@ -182,6 +190,8 @@ TEST_F(QcTake, RefusesUnusableOptionsBeforeOpeningAnything) {
   EXPECT_NE(limits.err.find("\nHELP: Stereolint -h\n\n"), std::string::npos) << limits.err;
   EXPECT_EQ(limits.out, "");
 
+  EXPECT_EQ(run("out/", {"--qc", "--min-judged", "50"}).err,
+            "--min-judged works with --fail-on only\nHELP: Stereolint -h\n\n");
   const ProcessResult alone = run("out/", {"--fps", "25"});
   EXPECT_EQ(alone.exitCode, 255);
   EXPECT_EQ(alone.err, "--fps works with --qc only\nHELP: Stereolint -h\n\n");

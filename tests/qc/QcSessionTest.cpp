@@ -135,7 +135,9 @@ TEST(ConsoleLines, SayVerdictFramesTimecodeAndWorstValue) {
             "15; single frames beyond: 15");
   EXPECT_EQ(shotLine(shots[2], Timecode()), "Shot 3 INCONCLUSIVE: frames 23-28, flat or black view");
   EXPECT_EQ(takeLine(summarizeTake(shots, take.frames, take.limits)),
-            "Take REJECT: 4 shots (1 PASS, 1 FIX, 1 REJECT, 1 INCONCLUSIVE), 40 frames");
+            "Take REJECT: 4 shots (1 PASS, 1 FIX, 1 REJECT, 1 INCONCLUSIVE), 40 frames, 34 judged "
+            "(85 %)")
+      << "the six frames of the flat shot are not judged";
 }
 
 TEST(Timecode, CountsFramesAtTheNominalRate) {

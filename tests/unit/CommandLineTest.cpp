@@ -38,6 +38,7 @@ TEST(UsageText, IsExactToTheByte) {
       "\t--start-timecode HH:MM:SS:FF       -- timecode of frame 1, optional\n"
       "\t--fail-on fix | reject             -- exit code 3 at or beyond that shot verdict, "
       "optional\n"
+      "\t--min-judged PERCENT               -- with --fail-on: exit code 4 below, default 50\n"
       "\t--every N                          -- analyse every N-th frame of a take, optional\n"
       "\t--per-shot K                       -- analyse K frames spread over each shot (with "
       "--qc), optional\n"

@@ -27,7 +27,18 @@ void OverwriteCheck::beforeFrame(int id, int size, const cv::Mat& left, const cv
   const EarlierFrameFiles earlier = earlierFrameFiles(options.resultPath, id, size, left, right);
   if (earlier.found == EarlierFrame::None || earlier.found == EarlierFrame::NoViewsToTell) return;
   decided = true;
-  if (earlier.found == EarlierFrame::SameViews) return;
+  if (earlier.found == EarlierFrame::SameViews) {
+    // The frame files are replaced by the same ones; the tables are only
+    // ever appended to, so their rows of this take would stand twice. A
+    // quality-control run, whose tables a pipeline reads, is told.
+    if (!options.quality.enabled) return;
+    status.warning("ConsoleApplication::run - [output]",
+                   "Take " + joined(ourInputs()) + " was run into " + options.resultPath +
+                       " before (" + earlier.path +
+                       " shows the same views): its rows are added to the tables there a second "
+                       "time; remove the tables or use another prefix to start clean");
+    return;
+  }
   status.warning("ConsoleApplication::run - [output]",
                  "The results of " + otherTake() + " under " + options.resultPath +
                      " are overwritten by take " + joined(ourInputs()) + " from frame " +

@@ -4,8 +4,9 @@
 // two takes of the same length written under one output prefix share their
 // names. Before the first selected frame whose files are already there
 // starts, the check compares the views written there with the frame's own
-// (results/EarlierFrameFiles.h): the same views are the same take run
-// again, which is no warning; other views give one warning, e.g.
+// (results/EarlierFrameFiles.h). The same views are the same take run
+// again: its table rows will stand twice, which one warning says under
+// --qc. Other views give one warning, e.g.
 //
 //   "The results of take B.mp4 under out/ are overwritten by take A.mp4 from
 //    frame 1 onward (out/1_3_LEFT.png shows other views)"

@@ -109,9 +109,13 @@ TEST_F(RunControl, AStopRequestLetsTheFramesInFlightFinish) {
                                        std::pair<std::string, std::string>{"TERM", "143"}}) {
     SCOPED_TRACE(signal);
     fs::remove_all(folder.file("out"));
+    // The signal goes once the run has printed its first block: its stop
+    // handlers are in place by then (a background job of a shell that is not
+    // interactive starts with SIGINT ignored). The wait is bounded.
     const ProcessResult result =
-        shell(command("take.avi", "2") + " > printed & pid=$!; sleep 1.5; kill -" + signal +
-              " $pid; wait $pid; echo $? > status");
+        shell(command("take.avi", "2") +
+              " > printed & pid=$!; for i in $(seq 600); do grep -q -- '^----' printed && break; "
+              "sleep 0.05; done; kill -" + signal + " $pid; wait $pid; echo $? > status");
     EXPECT_EQ(test::readTextFile(folder.file("status")), status + "\n") << result.err;
     EXPECT_NE(result.err.find("Stopped by SIG" + signal + " after "), std::string::npos)
         << result.err;

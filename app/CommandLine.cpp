@@ -85,7 +85,7 @@ const SamplingOption* samplingOption(const std::string& word) {
 
 // Every option word that starts with "--", for the nearest to a misspelt one.
 std::vector<std::string> longOptionWords() {
-  std::vector<std::string> words{"--qc", "--squeeze"};
+  std::vector<std::string> words{"--qc", "--quiet", "--squeeze"};
   for (const QualityOption& option : kQualityOptions) words.emplace_back(option.word);
   for (const SamplingOption& option : kSamplingOptions) words.emplace_back(option.word);
   return words;
@@ -97,7 +97,7 @@ bool takesValue(const std::string& word) {
 }
 
 bool isKnownOption(const std::string& word) {
-  return word == "-h" || word == "--qc" || takesValue(word);
+  return word == "-h" || word == "--qc" || word == "--quiet" || takesValue(word);
 }
 
 // An option word as given, and the value of "--KEY=VALUE".
@@ -191,6 +191,8 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
       settings.*setting = hasValue ? value : initial.*setting;
     } else if (word == "--qc") {
       settings.quality.qc = true;
+    } else if (word == "--quiet") {
+      settings.quiet = true;
     } else if (const QualityOption* quality = qualityOption(word)) {
       settings.quality.*(quality->text) =
           hasValue ? std::optional<std::string>(value) : std::nullopt;
@@ -233,6 +235,7 @@ std::string usageText() {
   for (const SamplingOption& option : kSamplingOptions) {
     addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
   }
+  addLine(text, "--quiet", "-- no frame blocks: shot and take lines, warnings, errors");
   addLine(text, "-h", "-- console help");
   text += "\n";
   return text;

@@ -25,7 +25,7 @@ void printResults(std::ostream& out, int id, int size, const Results& results,
 void ConsoleApplication::presentResults(cv::Mat /*left*/, cv::Mat /*right*/, int id, int size,
                                         const Results& results, cv::Mat /*summary*/,
                                         std::string name) {
-  printResults(std::cout, id, size, results, name);
+  if (printBlocks) printResults(std::cout, id, size, results, name);
 }
 
 }  // namespace stereolint

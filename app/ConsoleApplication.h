@@ -9,8 +9,14 @@ namespace stereolint {
 
 class ConsoleApplication : public Presenter {
  public:
+  // `printBlocks` false (--quiet): nothing is printed.
+  explicit ConsoleApplication(bool printBlocks = true) : printBlocks(printBlocks) {}
+
   void presentResults(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                       cv::Mat summary, std::string name) override;
+
+ private:
+  bool printBlocks;
 };
 
 // Writes the console block of one frame: per result a heading line

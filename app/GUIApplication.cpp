@@ -37,7 +37,7 @@ void GUIApplication::presentResults(cv::Mat /*left*/, cv::Mat /*right*/, int id,
                        "and the results printed only");
     }
   }
-  printResults(std::cout, id, size, results, name);
+  if (printBlocks) printResults(std::cout, id, size, results, name);
   const cv::Size fitted = fitInto(summary.size());
   if (display == Display::Missing || fitted.area() == 0) return;
 

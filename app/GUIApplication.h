@@ -11,7 +11,9 @@ namespace stereolint {
 class GUIApplication : public Presenter {
  public:
   // Warnings about the display go to `status`, which must outlive this.
-  explicit GUIApplication(RunStatus& status) : status(status) {}
+  // `printBlocks` false (--quiet): the console text is not printed.
+  explicit GUIApplication(RunStatus& status, bool printBlocks = true)
+      : status(status), printBlocks(printBlocks) {}
 
   void presentResults(cv::Mat left, cv::Mat right, int id, int size, const Results& results,
                       cv::Mat summary, std::string name) override;
@@ -23,6 +25,7 @@ class GUIApplication : public Presenter {
   enum class Display { Unknown, Available, Missing };
   Display display = Display::Unknown;
   RunStatus& status;
+  bool printBlocks;
 };
 
 // The size a picture of `picture` size is shown at: scaled by the smaller

@@ -59,6 +59,7 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   std::tie(options.every, options.perShot) = sampling.value();
   options.quality = quality.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
+  options.quiet = settings.quiet;
   options.inputs = settings.inputs;
   options.orientation = *orientation;
   options.squeeze = squeeze.value();

@@ -18,6 +18,9 @@ enum class RunMode { Gui, Console };
 
 struct RunOptions {
   RunMode mode = RunMode::Gui;
+  // --quiet: the frames' blocks are not printed (the GUI still shows the
+  // summaries).
+  bool quiet = false;
   // First and second input path; the same path twice for one stereo file.
   std::array<std::string, 2> inputs;
   // How one picture holds both views (Whole: each input is one view).

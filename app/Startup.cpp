@@ -16,16 +16,16 @@ namespace stereolint {
 
 namespace {
 
-std::unique_ptr<Presenter> createPresenter(RunMode mode, RunStatus& status) {
-  if (mode == RunMode::Console) return std::make_unique<ConsoleApplication>();
-  return std::make_unique<GUIApplication>(status);
+std::unique_ptr<Presenter> createPresenter(const RunOptions& options, RunStatus& status) {
+  if (options.mode == RunMode::Console) return std::make_unique<ConsoleApplication>(!options.quiet);
+  return std::make_unique<GUIApplication>(status, !options.quiet);
 }
 
 // Runs the checked options with their checker (null for an unknown method)
 // and returns the exit code.
 int runAnalysis(const RunOptions& options, const StereolintInterface* checker) {
   RunStatus status;
-  const std::unique_ptr<Presenter> presenter = createPresenter(options.mode, status);
+  const std::unique_ptr<Presenter> presenter = createPresenter(options, status);
   if (checker == nullptr) {
     status.error("ConsoleApplication::run - [method]",
                  "Unknown disparity method \"" + options.methodName + "\"; valid: " + methodNames() +

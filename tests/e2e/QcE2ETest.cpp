@@ -141,6 +141,13 @@ TEST_F(QcTake, JudgesEveryShotOnTheConsoleAndInTheReport) {
   EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("out/report.html")));
   // Every frame keeps all its files, as without quality control.
   EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u);
+
+  // --quiet prints the shot and take lines alone, the same lines.
+  const ProcessResult quiet = run("quiet/", {"--qc", "--quiet"});
+  ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+  std::vector<std::string> judged = shots;
+  judged.push_back(lines.back());
+  EXPECT_EQ(linesOf(quiet.out), judged);
 }
 
 TEST_F(QcTake, FailsWithExitCodeThreeAtTheChosenLevelOrFourWhenTooLittleIsJudged) {

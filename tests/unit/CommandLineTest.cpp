@@ -42,6 +42,8 @@ TEST(UsageText, IsExactToTheByte) {
       "\t--every N                          -- analyse every N-th frame of a take, optional\n"
       "\t--per-shot K                       -- analyse K frames spread over each shot (with "
       "--qc), optional\n"
+      "\t--quiet                            -- no frame blocks: shot and take lines, warnings, "
+      "errors\n"
       "\t-h                                 -- console help\n"
       "\n";
   EXPECT_EQ(usageText(), expected);

@@ -152,7 +152,8 @@ bool FramePipeline::prepare() {
   if (!quality.start(frameCount, first.frameRate())) return false;
   if (words->isTake) {
     if (!chooseSampling()) return false;
-    status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection));
+    status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection),
+                            sampling.lastWithin(frameCount, options.selection));
   }
   return true;
 }

@@ -7,8 +7,9 @@
 
 namespace stereolint {
 
-void ProgressLine::start(int frames, int frameSelection) {
+void ProgressLine::start(int frames, int frameSelection, int lastRead) {
   selected = frameSelection;
+  last = lastRead;
   enabled = platform::standardErrorIsTerminal();
   shown = false;
   total = frames;
@@ -41,7 +42,8 @@ double secondsLeft(const ProgressCounts& counts, double seconds) {
     return analysedRate > 0 ? (counts.selected - counts.analysed) / analysedRate : 0.0;
   }
   const double readRate = counts.read / seconds;
-  return readRate > 0 ? std::max(0, counts.total - counts.read) / readRate : 0.0;
+  const int end = std::min(counts.total, counts.last);
+  return readRate > 0 ? std::max(0, end - counts.read) / readRate : 0.0;
 }
 
 void ProgressLine::draw() {
@@ -52,7 +54,7 @@ void ProgressLine::draw() {
   lastDrawMs = now;
   const double seconds = static_cast<double>(now - startMs) / 1000.0;
   const double analysedRate = seconds > 0 ? analysed / seconds : 0.0;
-  const double left = secondsLeft({total, selected, read, analysed}, seconds);
+  const double left = secondsLeft({total, selected, read, analysed, last}, seconds);
   std::fprintf(stderr, "\r\033[Kframe %d / %d read, %d analysed, %.1f frames/s, about %.0f s left",
                read, total, analysed, analysedRate, left);
   std::fflush(stderr);

@@ -17,18 +17,20 @@ struct ProgressCounts {
   int selected;  // of those, frames to analyse
   int read;
   int analysed;
+  int last;  // the frame where reading ends (the last selected one), from 1
 };
 
 // The seconds a run has left after `seconds`: the selected frames left at
 // the rate frames were analysed so far, or, once they are through, the
-// frames left to read at the reading rate. 0 before anything is known.
+// frames left to read up to the last one read at the reading rate. 0
+// before anything is known.
 double secondsLeft(const ProgressCounts& counts, double seconds);
 
 class ProgressLine {
  public:
   // Starts a run of `total` frames (the input's reported count), of which
-  // `selected` are to be analysed.
-  void start(int total, int selected);
+  // `selected` are to be analysed and which reads up to frame `last`.
+  void start(int total, int selected, int last);
   void frameRead() { ++read; draw(); }
   void frameAnalysed() { ++analysed; draw(); }
   // Erases the line, if one is shown.
@@ -43,6 +45,7 @@ class ProgressLine {
   bool shown = false;
   int total = 0;
   int selected = 0;
+  int last = 0;
   int read = 0;
   int analysed = 0;
   std::int64_t startMs = 0;

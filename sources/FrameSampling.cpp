@@ -67,4 +67,16 @@ int FrameSampling::countWithin(int total, const FrameSelection& selection) const
   return count;
 }
 
+int FrameSampling::lastWithin(int total, const FrameSelection& selection) const {
+  std::int64_t last = 0;
+  if (takesAll()) {
+    last = countWithin(total, selection) > 0 ? std::min(total, selection.last()) : 0;
+  } else {
+    for (auto place = nextFrom(1, selection); place && *place <= total;
+         place = nextFrom(*place + 1, selection))
+      last = *place;
+  }
+  return last > 0 ? static_cast<int>(last) : total;
+}
+
 }  // namespace stereolint

@@ -39,6 +39,10 @@ class FrameSampling {
 
   // How many of the places 1 to `total` both take.
   int countWithin(int total, const FrameSelection& selection) const;
+  // The last of the places 1 to `total` that both take, where reading a
+  // take of `total` frames ends; `total` when they take none of them (the
+  // take is read through to say what it held).
+  int lastWithin(int total, const FrameSelection& selection) const;
 
  private:
   std::int64_t step = 1;

@@ -1,5 +1,7 @@
 #include "app/ConsoleLog.h"
 #include "app/ProgressLine.h"
+#include "sources/FrameSampling.h"
+#include "sources/FrameSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -55,10 +57,18 @@ namespace {
 // and 2 analysed. Counting every frame read as one to analyse would say
 // (24 - 3) / 0.3 = 70 s.
 TEST(ProgressTimeLeft, CountsTheSelectedFramesNotEveryFrameRead) {
-  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 3, 2}, 10.0), 20.0);
-  EXPECT_DOUBLE_EQ(secondsLeft({24, 24, 3, 2}, 10.0), 110.0) << "every frame selected";
-  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 12, 6}, 10.0), 10.0) << "the selection is through";
-  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 0, 0}, 0.0), 0.0);
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 3, 2, 6}, 10.0), 20.0);
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 24, 3, 2, 24}, 10.0), 110.0) << "every frame selected";
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 12, 6, 24}, 10.0), 10.0)
+      << "a selection that named nothing read reads on to the end";
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 6, 6, 6}, 10.0), 0.0)
+      << "reading ends with the last frame selected";
+  EXPECT_DOUBLE_EQ(secondsLeft({24, 6, 0, 0, 6}, 0.0), 0.0);
+  FrameSelection first48 = parseSequence("1-48");
+  EXPECT_EQ(FrameSampling().lastWithin(200, first48), 48);
+  EXPECT_EQ(FrameSampling::every(5).lastWithin(200, first48), 46);
+  EXPECT_EQ(FrameSampling().lastWithin(200, parseSequence("300,")), 200)
+      << "nothing selected: the take is read through";
 }
 
 }  // namespace

@@ -62,14 +62,14 @@ void QcSession::step(int frame, SessionUpdate& update) {
   const FrameAssessment& assessment = assessments.at(frame);
   const bool held = decidePictures(pictures, assessment.verdict) == PictureDecision::Hold;
   const bool newWorst = assessment.verdict != Verdict::Inconclusive &&
-                        (openWorst == 0 || ranksWorse(assessment, assessments.at(openWorst)));
+                        (!openWorst || ranksWorse(assessment, assessments.at(*openWorst)));
   if (!newWorst) {
     if (held) update.dropHeld.push_back(frame);
     return;
   }
-  if (openWorst != 0 &&
-      decidePictures(pictures, assessments.at(openWorst).verdict) == PictureDecision::Hold)
-    update.dropHeld.push_back(openWorst);
+  if (openWorst &&
+      decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
+    update.dropHeld.push_back(*openWorst);
   openWorst = frame;
 }
 
@@ -79,11 +79,11 @@ void QcSession::closeShot(SessionUpdate& update) {
   for (int frame : openShot) frames.push_back({&records.at(frame), assessments.at(frame)});
   completed.push_back(summarizeShot(static_cast<int>(completed.size()) + 1, frames, qcLimits));
   update.closedShots.push_back(completed.back());
-  if (openWorst != 0 &&
-      decidePictures(pictures, assessments.at(openWorst).verdict) == PictureDecision::Hold)
-    update.writeHeld.push_back(openWorst);
+  if (openWorst &&
+      decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
+    update.writeHeld.push_back(*openWorst);
   openShot.clear();
-  openWorst = 0;
+  openWorst.reset();
 }
 
 std::vector<FrameRecord> QcSession::frames() const {

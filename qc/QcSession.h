@@ -88,7 +88,9 @@ class QcSession {
   std::map<int, FrameAssessment> assessments;
   size_t cursor = 0;  // the next expected frame the walk has not reached
   std::vector<int> openShot;
-  int openWorst = 0;  // the open shot's worst conclusive frame so far; 0: none
+  // The open shot's worst conclusive frame so far (frame numbers start at
+  // 0 in some sequences); empty when none is.
+  std::optional<int> openWorst;
   bool finished = false;
   std::vector<Shot> completed;
   std::optional<std::set<int>> knownStarts;  // useCuts

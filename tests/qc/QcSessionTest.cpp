@@ -126,6 +126,25 @@ TEST(QcSession, FlaggedPicturesHoldPassFramesUntilTheirShotKnowsItsWorst) {
   EXPECT_EQ(fate.at(*session.shots()[0].worstFrame), "written");
 }
 
+// A sequence numbered from 0 whose frame 0 is its shot's worst: frame 0 is
+// a frame like any other, and its held pictures are written.
+TEST(QcSession, FrameZeroCanBeTheWorstFrameWhosePicturesAreWritten) {
+  const cv::Mat view = test::scenePicture(0, 0);
+  const std::vector<FrameRecord> frames = {test::measuredFrame(0, view, 2.0),
+                                           test::measuredFrame(1, view, 0.5)};
+  QcSession session(defaultLimits(), numbersOf(frames), PictureMode::Flagged);
+  std::vector<int> written, dropped;
+  for (const FrameRecord& frame : frames) {
+    const SessionUpdate update = session.add(frame);
+    dropped.insert(dropped.end(), update.dropHeld.begin(), update.dropHeld.end());
+  }
+  const SessionUpdate last = session.finish();
+  written.assign(last.writeHeld.begin(), last.writeHeld.end());
+  EXPECT_EQ(written, std::vector<int>{0});
+  EXPECT_EQ(dropped, std::vector<int>{1});
+  EXPECT_EQ(session.shots().at(0).worstFrame, 0);
+}
+
 TEST(ConsoleLines, SayVerdictFramesTimecodeAndWorstValue) {
   const report::ReportContent take = test::fourShotTake();
   const std::vector<Shot> shots = shotsOf(take.frames, take.limits);

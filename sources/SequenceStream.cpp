@@ -1,6 +1,7 @@
 #include "sources/SequenceStream.h"
 
 #include <cctype>
+#include <climits>
 #include <filesystem>
 #include <utility>
 
@@ -98,6 +99,16 @@ class SequenceStream final : public FrameStream {
 Expected<std::unique_ptr<FrameStream>> openSequenceStream(const std::string& input) {
   Expected<SequenceFiles> sequence = findSequence(input);
   if (!sequence) return sequence.failure();
+  // Frames are named by whole numbers of the int range in files, tables and
+  // reports: a larger one (a date and time written as digits) would make
+  // every frame the same.
+  const SequenceFile& last = sequence->files.back();
+  if (last.number > INT_MAX)
+    return Failure{"The frame numbers of " + sequence->name + " reach " +
+                       std::to_string(last.number) + " (" + last.path + "), beyond " +
+                       std::to_string(INT_MAX) +
+                       ", the largest frame number this program takes: number the files below it",
+                   "input"};
   // The first picture is read for its size and then let go: holding it
   // until the first read would keep a picture per stream alive.
   Expected<Picture> first = readPictureFile(sequence->files.front().path);

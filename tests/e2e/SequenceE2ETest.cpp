@@ -80,6 +80,21 @@ TEST_F(Sequences, APatternThatMatchesNoFileIsRefusedNamingIt) {
   EXPECT_NE(result.err.find("none_%04d.png"), std::string::npos) << result.err;
 }
 
+// Capture names stamped with a date and time as digits: numbers beyond the
+// frame numbers this program takes are refused, not folded into one frame.
+TEST_F(Sequences, FrameNumbersBeyondTheIntRangeAreRefused) {
+  const cv::Mat sbs = test::sideBySideFrames(test::shiftedPairs(1, {160, 120}, 2)).front();
+  fs::create_directories(folder.file("cam"));
+  for (const char* stamp : {"20261207120000", "20261207120001"})
+    cv::imwrite(folder.file(std::string("cam/cam_") + stamp + ".png"), sbs);
+  const ProcessResult result = run({"cam", "-o", "VERTICALLY"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("reach 20261207120001 (cam/cam_20261207120001.png), beyond 2147483647"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(folder.file("out"))) << "nothing is written";
+}
+
 }  // namespace
 }  // namespace stereolint
 

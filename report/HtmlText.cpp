@@ -3,12 +3,19 @@
 #include <cmath>
 #include <cstdio>
 
+#include <QByteArray>
+#include <QString>
+
 namespace stereolint::report {
 
 std::string escapeHtml(std::string_view text) {
+  // The page declares UTF-8; file names need not be. Qt's decoder puts
+  // U+FFFD for each byte that is no UTF-8, as report.json does.
+  const QByteArray valid =
+      QString::fromUtf8(text.data(), static_cast<int>(text.size())).toUtf8();
   std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
+  escaped.reserve(static_cast<size_t>(valid.size()));
+  for (char c : valid) {
     switch (c) {
       case '&': escaped += "&amp;"; break;
       case '<': escaped += "&lt;"; break;

@@ -8,7 +8,8 @@
 
 namespace stereolint::report {
 
-// `text` with &, <, >, " and ' replaced by their character references.
+// `text` with &, <, >, " and ' replaced by their character references, and
+// each byte that is no part of valid UTF-8 (a Latin-1 file name) by U+FFFD.
 std::string escapeHtml(std::string_view text);
 // A number with at most `decimals` decimals, classic locale, no "-0".
 std::string fixedNumber(double value, int decimals);

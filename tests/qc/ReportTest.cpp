@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "QcTestData.h"
+#include "report/HtmlText.h"
 #include "report/ReportFiles.h"
 #include "report/ReportJson.h"
 #include "support/Process.h"
@@ -40,6 +41,11 @@ TEST(ReportJson, HoldsTheTakeShotsAndFramesUnderStableKeys) {
   EXPECT_EQ(document["frames"][14]["verdict"], "REJECT");
   EXPECT_EQ(document["frames"][14]["timecode"], "01:00:00:14");
   EXPECT_EQ(document["frames"][14]["values"]["VERTICAL"], 14.0);
+}
+
+TEST(HtmlText, BytesThatAreNoUtf8BecomeTheReplacementCharacter) {
+  EXPECT_EQ(escapeHtml("caf\xe9 <1>.mp4"), "caf\xef\xbf\xbd &lt;1&gt;.mp4") << "Latin-1 é";
+  EXPECT_EQ(escapeHtml("caf\xc3\xa9.mp4"), "caf\xc3\xa9.mp4") << "UTF-8 é stays";
 }
 
 TEST(ReportJson, ReadsBackToTheSameDocument) {

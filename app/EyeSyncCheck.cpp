@@ -27,8 +27,8 @@ void EyeSyncCheck::start(const InputStreams& streams) {
   const FrameStream& left = *streams.front();
   const FrameStream& right = *streams.back();
   if (left.countIsExact() && right.countIsExact()) {
-    outcome.leftFrames = left.frameCountHint();
-    outcome.rightFrames = right.frameCountHint();
+    outcome.leftFrames = left.picturesHeld();
+    outcome.rightFrames = right.picturesHeld();
   }
 }
 

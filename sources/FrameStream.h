@@ -93,6 +93,12 @@ class FrameStream {
   // reading goes on until End, whatever it says.
   virtual std::optional<std::int64_t> frameCountHint() const = 0;
 
+  // The pictures the input itself holds where that differs from the frames
+  // it is read as: an eye of a pair of sequences paired by frame number has
+  // a frame for every number of either eye, but holds only its own files.
+  // What the eyes' timing compares. frameCountHint() by default.
+  virtual std::optional<std::int64_t> picturesHeld() const { return frameCountHint(); }
+
   // True when the input holds exactly frameCountHint() pictures, as a clip's
   // frame table says: the take then ends after that many pictures of the
   // first input without asking for more, and a read that fails before is an

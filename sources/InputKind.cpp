@@ -38,7 +38,7 @@ const std::array<InputKindEntry, 4> kKinds = {{
     {InputKind::R3D, &Constants::r3dExtensions, openClips},
     {InputKind::VIDEO, &Constants::videoExtensions, openEach<openVideoStream>},
     {InputKind::IMAGE, &Constants::imageExtensions, openEach<openStillStream>},
-    {InputKind::SEQUENCE, kNoExtensions, openEach<openSequenceStream>},
+    {InputKind::SEQUENCE, kNoExtensions, openSequenceStreams},
 }};
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sources/FrameStream.h"
+#include "sources/SequenceStream.h"
 #include "util/Constants.h"
 #include "util/Expected.h"
 
@@ -23,9 +24,9 @@ enum class InputKind {
   SEQUENCE = 4,     // numbered picture files, one frame each
 };
 
-// The streams of the inputs: one per distinct path, in input order. When
-// both inputs name the same file, the one stream gives both views.
-using InputStreams = std::vector<std::unique_ptr<FrameStream>>;
+// The streams of the inputs (InputStreams): one per distinct path, in input
+// order. When both inputs name the same file, the one stream gives both
+// views.
 
 struct InputKindEntry {
   InputKind kind;

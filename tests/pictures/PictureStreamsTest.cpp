@@ -76,7 +76,7 @@ TEST_F(SequenceStream, ReadsEveryFileWithTheNumberInItsName) {
     ASSERT_EQ(read.kind, StreamRead::Kind::Damaged);
     EXPECT_EQ(read.number, number);
     EXPECT_EQ(read.reason, ": " + file(number) + " measures " + std::to_string(32 + number) +
-                               " x 24, not 33 x 24 as the first file");
+                               " x 24, not 33 x 24 as the first readable file");
   }
   StreamPicture frame;
   EXPECT_EQ(stream->read(frame).kind, StreamRead::Kind::End);

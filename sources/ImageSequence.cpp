@@ -287,7 +287,10 @@ bool looksLikeSequence(const std::string& path) {
   NumberedName run;
   if (parsePattern(path, run) == PatternParse::Parsed) return true;
   std::int64_t number = 0;
-  return numberedRun(path, run, number) && fileExists(path) && fileExists(run.path(number + 1));
+  if (!numberedRun(path, run, number) || !fileExists(path)) return false;
+  if (fileExists(run.path(number + 1))) return true;
+  // A run whose first gap comes right after this file: a later file of it.
+  return collectRun(run, number + 1, path).ok();
 }
 
 }  // namespace stereolint

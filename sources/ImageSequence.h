@@ -52,9 +52,9 @@ Expected<SequenceFiles> findSequence(const std::string& input);
 
 // True when `path` names a sequence rather than a single picture: a
 // folder, a path with one "%" directive in its file name, or an existing file whose
-// name ends in digits before the extension and whose next number (written
-// the same way: "photo1.png" -> "photo2.png", "f0009.png" -> "f0010.png")
-// exists too. A lone "photo1.png" stays a still.
+// name ends in digits before the extension and a later number of which
+// (written the same way: "photo1.png" -> "photo2.png", "f0009.png" ->
+// "f0010.png" or "f0012.png") exists too. A lone "photo1.png" stays a still.
 bool looksLikeSequence(const std::string& path);
 
 // True when `a` comes before `b` in natural order: runs of digits compare

@@ -137,7 +137,8 @@ TEST_F(ImageSequence, NothingToReadIsAFailureNamingTheInput) {
 }
 
 TEST_F(ImageSequence, ALoneNumberedPictureStaysAStill) {
-  make({"photo1.png", "shot1.png", "shot2.png", "f0009.png", "f0010.png", "plain.png"});
+  make({"photo1.png", "shot1.png", "shot2.png", "f0009.png", "f0010.png", "plain.png",
+        "take_L.001001.dpx", "take_L.001004.dpx"});
   EXPECT_FALSE(looksLikeSequence(folder.file("photo1.png")));
   EXPECT_FALSE(looksLikeSequence(folder.file("plain.png")));
   EXPECT_FALSE(looksLikeSequence(folder.file("shot2.png")));  // the last of its run
@@ -147,6 +148,7 @@ TEST_F(ImageSequence, ALoneNumberedPictureStaysAStill) {
   EXPECT_TRUE(looksLikeSequence(folder.path()));
   EXPECT_TRUE(looksLikeSequence(folder.file("take.%04d.exr")));
   EXPECT_FALSE(looksLikeSequence(folder.file("50%.png")));
+  EXPECT_TRUE(looksLikeSequence(folder.file("take_L.001001.dpx"))) << "a gap after the first file";
 }
 
 TEST(NaturalOrder, NumbersCompareByValue) {

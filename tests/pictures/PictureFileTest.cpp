@@ -87,10 +87,13 @@ TEST_F(PictureFile, FloatPicturesAreEncodedAsSrgbInSixteenBits) {
   }
 }
 
+// A float picture of 0-255 with one hot pixel (a firefly): scaled by the
+// range of its samples, which one pixel does not decide.
 TEST_F(PictureFile, FloatValuesBeyondOneAreScaledByTheirRangeWithARemark) {
-  cv::Mat bytes(4, 4, CV_32FC1, cv::Scalar(127.5));
-  bytes.at<float>(0, 0) = 255;
-  bytes.at<float>(0, 1) = 0;
+  cv::Mat bytes(100, 100, CV_32FC1, cv::Scalar(0));
+  bytes(cv::Rect(0, 50, 100, 50)).setTo(255);
+  bytes.at<float>(0, 0) = 60000;
+  bytes.at<float>(0, 1) = 127.5;
   bytes.at<float>(0, 2) = std::nanf("");
   const std::string path = folder.file("bytes.tif");
   ASSERT_TRUE(cv::imwrite(path, bytes));
@@ -98,10 +101,11 @@ TEST_F(PictureFile, FloatValuesBeyondOneAreScaledByTheirRangeWithARemark) {
   EXPECT_EQ(picture.remarks,
             std::vector<std::string>{path + " holds float values from 0 to 255; they are scaled by that range"});
   ASSERT_EQ(picture.pixels.type(), CV_16UC1);
-  EXPECT_EQ(fraction(picture.pixels, 0, 0), 1.0);
-  EXPECT_EQ(fraction(picture.pixels, 0, 1), 0.0);
-  EXPECT_EQ(fraction(picture.pixels, 0, 2), 0.0);
-  EXPECT_NEAR(fraction(picture.pixels, 2, 2), kSrgbOfHalf, 0.001);
+  EXPECT_EQ(fraction(picture.pixels, 0, 0), 1.0) << "the firefly is clamped";
+  EXPECT_NEAR(fraction(picture.pixels, 0, 1), kSrgbOfHalf, 0.001);
+  EXPECT_EQ(fraction(picture.pixels, 0, 2), 0.0) << "NaN";
+  EXPECT_EQ(fraction(picture.pixels, 10, 10), 0.0);
+  EXPECT_EQ(fraction(picture.pixels, 60, 10), 1.0);
 }
 
 TEST_F(PictureFile, SixteenBitPicturesOfEveryChannelCountReachTheCheckersAsEightBitColour) {

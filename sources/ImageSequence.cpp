@@ -265,7 +265,10 @@ bool naturalLess(const std::string& a, const std::string& b) {
 Expected<SequenceFiles> findSequence(const std::string& input) {
   if (isFolder(input)) return folderSequence(input);
   NumberedName run;
-  switch (parsePattern(input, run)) {
+  // An existing file is a file, whatever "%" its name holds.
+  const PatternParse pattern =
+      fileExists(input) ? PatternParse::NoDirective : parsePattern(input, run);
+  switch (pattern) {
     case PatternParse::Parsed:
       return collectRun(run, 0, input);
     case PatternParse::Malformed:
@@ -285,7 +288,7 @@ Expected<SequenceFiles> findSequence(const std::string& input) {
 bool looksLikeSequence(const std::string& path) {
   if (isFolder(path)) return true;
   NumberedName run;
-  if (parsePattern(path, run) == PatternParse::Parsed) return true;
+  if (!fileExists(path) && parsePattern(path, run) == PatternParse::Parsed) return true;
   std::int64_t number = 0;
   if (!numberedRun(path, run, number) || !fileExists(path)) return false;
   if (fileExists(run.path(number + 1))) return true;

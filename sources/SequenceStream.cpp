@@ -16,6 +16,23 @@ namespace {
 
 const StreamWords kSequenceWords{"image sequence", "inputs", "Reading", "read", "input", true};
 
+// The text of a pattern's file name before its frame number directive, with
+// "%%" read as "%": "grade 100%" for "grade 100%%.%04d".
+std::string beforeDirective(const std::string& name) {
+  std::string text;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] != '%') {
+      text += name[i];
+    } else if (i + 1 < name.size() && name[i + 1] == '%') {
+      text += '%';
+      ++i;
+    } else {
+      break;
+    }
+  }
+  return text;
+}
+
 // A reader's failure as the end of the pipeline's sentence about the
 // stream: "Reading take_%04d.png stopped at frame 3 of 9: cannot read the
 // image take_0003.png: the file is truncated".
@@ -49,7 +66,9 @@ class SequenceStream final : public FrameStream {
     std::string name = fileBaseName(trimmed);
     if (std::filesystem::is_directory(trimmed))
       name = trimmed.substr(trimmed.find_last_of("/\\") + 1);
-    name = name.substr(0, name.find('%'));
+    // A pattern's name ends before its directive; an existing file or
+    // folder is named as it is, "%" and all.
+    if (!fileExists(trimmed) && !std::filesystem::is_directory(trimmed)) name = beforeDirective(name);
     while (!name.empty() && std::isdigit(static_cast<unsigned char>(name.back()))) name.pop_back();
     while (!name.empty() && std::string("._- ").find(name.back()) != std::string::npos) {
       name.pop_back();

@@ -136,6 +136,18 @@ TEST_F(ImageSequence, NothingToReadIsAFailureNamingTheInput) {
   EXPECT_FALSE(findSequence(folder.file("notes.txt")).ok());
 }
 
+// "%" in the names of existing files: an existing file is a file, and its
+// run's pattern writes the "%" as "%%", which reads back as "%".
+TEST_F(ImageSequence, APercentSignInAnExistingFileNameIsPartOfTheName) {
+  make({"grade 100%.0001.dpx", "grade 100%.0002.dpx"});
+  const std::vector<std::string> both = {"grade 100%.0001.dpx=1", "grade 100%.0002.dpx=2"};
+  EXPECT_TRUE(looksLikeSequence(folder.file("grade 100%.0001.dpx")));
+  EXPECT_EQ(found(folder.file("grade 100%.0001.dpx")), both);
+  EXPECT_EQ(findSequence(folder.file("grade 100%.0001.dpx"))->name,
+            folder.file("grade 100%%.%04d.dpx"));
+  EXPECT_EQ(found(folder.file("grade 100%%.%04d.dpx")), both);
+}
+
 TEST_F(ImageSequence, ALoneNumberedPictureStaysAStill) {
   make({"photo1.png", "shot1.png", "shot2.png", "f0009.png", "f0010.png", "plain.png",
         "take_L.001001.dpx", "take_L.001004.dpx"});

@@ -100,10 +100,18 @@ TEST_F(SequenceStream, ABadFileFailsAloneAndSkippingDoesNotReadIt) {
   EXPECT_EQ(stream->skip(frame).kind, StreamRead::Kind::End);
 }
 
-TEST_F(SequenceStream, OpeningFailsWithoutFilesOrAReadableFirstPicture) {
+TEST_F(SequenceStream, ADamagedFirstFileCostsItsFrameAndOnlyNoReadableFileFails) {
   const std::string none = folder.file("other_%04d.png");
   EXPECT_EQ(openSequenceStream(none).error(), "No file matches the picture pattern " + none);
   test::writeTextFile(file(1), "damaged");
+  const auto stream = opened(openSequenceStream(pattern));
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(stream->pictureSize(), cv::Size(34, 24)) << "the first readable file's";
+  StreamPicture frame;
+  EXPECT_EQ(stream->read(frame).kind, StreamRead::Kind::Damaged);
+  ASSERT_EQ(stream->read(frame).kind, StreamRead::Kind::Picture);
+  EXPECT_EQ(frame.number, 2);
+  for (int number : {2, 3, 5}) test::writeTextFile(file(number), "damaged");
   EXPECT_EQ(openSequenceStream(pattern).error(), "Cannot read the image " + file(1));
 }
 

@@ -211,36 +211,41 @@ status=0
 grep -q '^Take REJECT: 3 shots (1 PASS, 1 FIX, 1 REJECT), 32 frames$' single.log ||
   fail "the take was meant to have three shots, PASS, FIX and REJECT: $(grep '^Take' single.log)"
 
+# Output folders with a blank, a "%" (sbatch's own patterns) and "$(…)"
+# (a shell's) are folders like any other.
+slurm='slurm %j'
 step "slurm-qc --tasks 4 --wait, task 2 failing"
-timeout 90 "$source_dir/scripts/slurm-qc" --tasks 4 --wait --binary bin/Stereolint slurm -- "${args[@]}" \
+timeout 90 "$source_dir/scripts/slurm-qc" --tasks 4 --wait --binary bin/Stereolint "$slurm" -- "${args[@]}" \
   >slurm.log 2>&1 && fail "slurm-qc --wait succeeded with a failing task: $(cat slurm.log)"
-[[ "$(cat slurm/job/ranges)" == $'001 1 8\n002 9 16\n003 17 24\n004 25 32' ]] ||
-  fail "unexpected ranges: $(cat slurm/job/ranges)"
+[[ "$(cat "$slurm/job/ranges")" == $'001 1 8\n002 9 16\n003 17 24\n004 25 32' ]] ||
+  fail "unexpected ranges: $(cat "$slurm/job/ranges")"
 grep -q "tasks 2 failed" slurm.log || fail "slurm-qc did not name the failed task: $(cat slurm.log)"
-[[ -f slurm/parts/001.done && ! -e slurm/parts/002.done && ! -e slurm/report.json ]] ||
+[[ -f "$slurm/parts/001.done" && ! -e "$slurm/parts/002.done" && ! -e "$slurm/report.json" ]] ||
   fail "a failed task must leave no done-marker and stop the merge"
 
 rm failing
 step "slurm-qc --resume"
-timeout 90 "$source_dir/scripts/slurm-qc" --resume slurm --wait >>slurm.log 2>&1 ||
+timeout 90 "$source_dir/scripts/slurm-qc" --resume "$slurm" --wait >>slurm.log 2>&1 ||
   fail "slurm-qc --resume failed: $(cat slurm.log)"
-grep -q '^array [0-9]* tasks 2$' slurm/job/jobs || fail "the resume did not run task 2 alone"
-same_results single slurm RESULTS.csv "slurm-qc"
-[[ "$(cat slurm/parts/001.done) $(cat slurm/parts/004.done)" == "0 3" ]] ||
-  fail "the done-markers hold the exit codes: $(cat slurm/parts/*.done)"
+grep -q '^array [0-9]* tasks 2$' "$slurm/job/jobs" || fail "the resume did not run task 2 alone"
+same_results single "$slurm" RESULTS.csv "slurm-qc"
+[[ "$(cat "$slurm/parts/001.done") $(cat "$slurm/parts/004.done")" == "0 3" ]] ||
+  fail "the done-markers hold the exit codes: $(cat "$slurm"/parts/*.done)"
 
 step "one run and parallel-qc --tasks 3 with the alignment method"
 # Two workers a task: a part's rows come in the order its frames finish.
 alignment=(-i take.mp4 -o VERTICALLY -d Alignment --pictures none)
 "$binary" "${alignment[@]}" -t 1 -m CONSOLE --qc -r single-alignment/ >single-alignment.log 2>&1 ||
   fail "one run of the alignment method failed: $(tail -n 5 single-alignment.log)"
-"$source_dir/scripts/parallel-qc" --tasks 3 --jobs 1 --binary "$binary" parallel -- "${alignment[@]}" -t 2 \
+parallel='parallel $(touch injected)'
+"$source_dir/scripts/parallel-qc" --tasks 3 --jobs 1 --binary "$binary" "$parallel" -- "${alignment[@]}" -t 2 \
   >parallel.log 2>&1 || fail "parallel-qc failed: $(cat parallel.log)"
-same_results single-alignment parallel ALIGNMENT.csv "parallel-qc"
-lose_task parallel 003
+[[ ! -e injected ]] || fail "parallel-qc ran a command of the output folder's name"
+same_results single-alignment "$parallel" ALIGNMENT.csv "parallel-qc"
+lose_task "$parallel" 003
 step "parallel-qc --resume after task 3 is lost"
-"$source_dir/scripts/parallel-qc" --resume parallel >>parallel.log 2>&1 ||
+"$source_dir/scripts/parallel-qc" --resume "$parallel" >>parallel.log 2>&1 ||
   fail "parallel-qc --resume failed: $(cat parallel.log)"
 grep -q "tasks 3, " parallel.log || fail "the resume did not run task 3 alone: $(cat parallel.log)"
-same_results single-alignment parallel ALIGNMENT.csv "parallel-qc --resume"
+same_results single-alignment "$parallel" ALIGNMENT.csv "parallel-qc --resume"
 echo "PASS: slurm-qc and parallel-qc merge into one run's results, resumed or not"

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Signals.h"
 #include "qc/ConsoleLines.h"
 #include "qc/FailOn.h"
 #include "report/ReportFiles.h"
@@ -75,12 +76,18 @@ int QcRun::finish() {
   apply(session->finish());
   outputs.dropAllHeld();
   status.progress().clear();
-  std::cout << qc::takeLine(session->take()) << '\n' << std::flush;
-  writeReport();
+  // A run stopped before the end of its frames judged part of the take
+  // only: it says so and gives the take no verdict.
+  const std::string stoppedBy = platform::stopRequested() != 0 ? platform::stopRequestName() : "";
+  std::cout << (stoppedBy.empty() ? qc::takeLine(session->take())
+                                  : qc::stoppedTakeLine(session->take(), stoppedBy))
+            << '\n'
+            << std::flush;
+  writeReport(stoppedBy);
   return qc::gateExitCode(options.quality, session->shots(), session->take());
 }
 
-void QcRun::writeReport() {
+void QcRun::writeReport(const std::string& stoppedBy) {
   std::vector<std::string> inputs{options.inputs[0]};
   if (options.inputs[1] != options.inputs[0]) inputs.push_back(options.inputs[1]);
   const std::optional<std::string> start =
@@ -94,7 +101,8 @@ void QcRun::writeReport() {
        {"orientation", orientationWord(options.orientation)}},
       session->limits(),
       session->frames(),
-      eyeSync};
+      eyeSync,
+      stoppedBy};
   if (const auto problem =
           report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
     status.failedWarning(kQcPhase, *problem);

@@ -53,14 +53,16 @@ class QcRun {
 
   // At the end of the run: completes the last shot, prints the take line
   // and writes the report (a file that cannot be written is a warning that
-  // fails the run). Returns the take's exit code (see qc::gateExitCode): 3
+  // fails the run); a run stopped by a signal says so and gives no take
+  // verdict. Returns the take's exit code (see qc::gateExitCode): 3
   // when a shot's verdict reaches the --fail-on level, 4 when too few
   // frames were judged, else 0.
   int finish();
 
  private:
   void apply(const qc::SessionUpdate& update);
-  void writeReport();
+  // `stoppedBy`: the request that stopped the run, "" when it went to its end.
+  void writeReport(const std::string& stoppedBy);
 
   const RunOptions& options;
   RunStatus& status;

@@ -58,4 +58,9 @@ std::string takeLine(const TakeSummary& take) {
          std::to_string(static_cast<int>(take.judgedPercent())) + " %)";
 }
 
+std::string stoppedTakeLine(const TakeSummary& take, const std::string& stoppedBy) {
+  return "Take not judged: stopped by " + stoppedBy + " after " +
+         std::to_string(take.frameCount) + (take.frameCount == 1 ? " frame" : " frames");
+}
+
 }  // namespace stereolint::qc

@@ -19,4 +19,8 @@ std::string shotLine(const Shot& shot, const Timecode& timecode);
 // judged (75 %)". No newline.
 std::string takeLine(const TakeSummary& take);
 
+// The take's line of a run stopped before the end of its frames, which
+// gives no verdict: "Take not judged: stopped by SIGTERM after 141 frames".
+std::string stoppedTakeLine(const TakeSummary& take, const std::string& stoppedBy);
+
 }  // namespace stereolint::qc

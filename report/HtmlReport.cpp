@@ -31,6 +31,11 @@ std::string plural(int count, const char* one, const char* many) {
 }
 
 std::string plainVerdict(const Page& page) {
+  if (!page.content.stoppedBy.empty())
+    return "The run was stopped by " + page.content.stoppedBy + " after " +
+           plural(page.take.frameCount, "frame was", "frames were") +
+           " analysed, before the end of the take: the take has no verdict. The shots below "
+           "are those of the frames analysed.";
   const auto& shots = page.take.shotsByVerdict;
   const int total = static_cast<int>(page.shots.size());
   const int fix = shots[static_cast<size_t>(Verdict::Fix)];
@@ -98,9 +103,13 @@ std::string headerSection(const Page& page) {
   for (const std::string& input : take.inputs) inputs += (inputs.empty() ? "" : " + ") + input;
   std::string html = "<header class=\"top\"><div><p class=\"kicker\">Stereo alignment report</p><h1>" +
                      escapeHtml(take.name) + "</h1><p class=\"sub\">" + escapeHtml(inputs) +
-                     "</p></div><div class=\"verdict-box\">" + verdictBadge(page.take.verdict) +
+                     "</p></div><div class=\"verdict-box\">" +
+                     (page.content.stoppedBy.empty()
+                          ? verdictBadge(page.take.verdict)
+                          : std::string("<span class=\"badge inconclusive\">STOPPED</span>")) +
                      "<div class=\"caption\">Take verdict</div></div></header>";
-  html += "<p class=\"summary " + std::string(verdictClass(page.take.verdict)) + "\">" +
+  const Verdict shown = page.content.stoppedBy.empty() ? page.take.verdict : Verdict::Inconclusive;
+  html += "<p class=\"summary " + std::string(verdictClass(shown)) + "\">" +
           escapeHtml(plainVerdict(page)) + "</p>";
   const std::string rate = take.frameRate ? fixedNumber(*take.frameRate, 3) + " fps" : "–";
   const std::string method = setting(page.content, "method");

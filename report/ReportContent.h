@@ -45,6 +45,10 @@ struct ReportContent {
   std::vector<qc::FrameRecord> frames;
   // Whether the two eyes are in step (NotApplicable for one input).
   qc::EyeSync eyeSync;
+  // The request that stopped the run before the end of its frames
+  // ("SIGINT", "SIGTERM"); empty for a run that went to its end. A stopped
+  // run's report gives no take verdict.
+  std::string stoppedBy;
 
   // The timecode of the take (none without a frame rate).
   qc::Timecode timecode() const;

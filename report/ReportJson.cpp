@@ -185,6 +185,9 @@ Expected<ReportContent> contentFromJson(const Json& json, const std::string& sou
   for (const Json& frame : json.at("frames")) content.frames.push_back(frameFromJson(frame));
   // Reports written before the eyes' timing was measured lack the key.
   if (json.contains("eye_sync")) content.eyeSync = eyeSyncFromJson(json.at("eye_sync"));
+  // Reports written before runs said they were stopped lack the key.
+  if (json.contains("stopped") && !json.at("stopped").is_null())
+    content.stoppedBy = json.at("stopped").get<std::string>();
   return content;
 }
 
@@ -210,8 +213,10 @@ std::string reportJson(const ReportContent& content) {
                       {"eye_sync", eyeSyncJson(content.eyeSync)},
                       {"settings", settings},
                       {"limits", limitsJson(content.limits)},
+                      {"stopped", content.stoppedBy.empty() ? Json(nullptr) : Json(content.stoppedBy)},
                       {"verdict",
-                       Json{{"take", qc::verdictName(take.verdict)},
+                       Json{{"take", content.stoppedBy.empty() ? Json(qc::verdictName(take.verdict))
+                                                               : Json(nullptr)},
                             {"frame_count", take.frameCount},
                             {"shots", countsJson(take.shotsByVerdict)},
                             {"frames", countsJson(take.framesByVerdict)}}},

@@ -62,6 +62,9 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
   const SourcedReport& first = reports.front();
   std::map<int, std::pair<const qc::FrameRecord*, const std::string*>> frames;
   for (const SourcedReport& report : reports) {
+    if (!report.content.stoppedBy.empty())
+      return Failure{"Cannot merge " + report.source + ": its run was stopped by " +
+                     report.content.stoppedBy + " before its end; run that part again"};
     if (auto what = difference(first.content, report.content))
       return Failure{"Cannot merge " + first.source + " and " + report.source +
                      ": they differ in " + *what};

@@ -128,6 +128,26 @@ TEST_F(RunControl, AStopRequestLetsTheFramesInFlightFinish) {
   }
 }
 
+// A quality-control run stopped before its end judged part of the take: it
+// says so on the console and in its report, and gives the take no verdict.
+TEST_F(RunControl, AStoppedQualityControlRunGivesNoTakeVerdict) {
+  makeVideo(60, {640, 480});
+  const ProcessResult result =
+      shell(command("take.avi", "2") +
+            " --qc > printed & pid=$!; for i in $(seq 600); do grep -q -- '^----' printed && break; "
+            "sleep 0.05; done; kill -TERM $pid; wait $pid; echo $? > status");
+  EXPECT_EQ(test::readTextFile(folder.file("status")), "143\n") << result.err;
+  const std::vector<std::string> printed = test::readLines(folder.file("printed"));
+  ASSERT_FALSE(printed.empty());
+  EXPECT_EQ(printed.back().rfind("Take not judged: stopped by SIGTERM after ", 0), 0u)
+      << printed.back();
+  const std::string report = test::readTextFile(folder.file("out/report.json"));
+  EXPECT_NE(report.find("\"stopped\": \"SIGTERM\""), std::string::npos);
+  EXPECT_NE(report.find("\"take\": null"), std::string::npos) << "no take verdict";
+  const std::string page = test::readTextFile(folder.file("out/report.html"));
+  EXPECT_NE(page.find("The run was stopped by SIGTERM after "), std::string::npos);
+}
+
 TEST_F(RunControl, ReadingEndsWhenTheSelectionNamesNoLaterFrame) {
   makeVideo(40);
   // The second half of the file is gone: reading that far would end with a

@@ -96,6 +96,9 @@ TEST(ReportTool, RefusesReportsOfDifferentTakesOrLimits) {
   ASSERT_FALSE(writeReportFiles(part(whole, 1, 20), folder.file("a/"), {}));
   ASSERT_FALSE(writeReportFiles(otherTake, folder.file("b/"), {}));
   ASSERT_FALSE(writeReportFiles(otherLimits, folder.file("c/"), {}));
+  ReportContent stopped = part(whole, 21, 40);
+  stopped.stoppedBy = "SIGTERM";
+  ASSERT_FALSE(writeReportFiles(stopped, folder.file("d/"), {}));
 
   test::ProcessResult result = runTool({folder.file("m/"), folder.file("a/"), folder.file("b/")});
   EXPECT_EQ(result.exitCode, 255);
@@ -104,6 +107,10 @@ TEST(ReportTool, RefusesReportsOfDifferentTakesOrLimits) {
   result = runTool({folder.file("m/"), folder.file("a/"), folder.file("c/")});
   EXPECT_EQ(result.exitCode, 255);
   EXPECT_NE(result.err.find("the limits (VERTICAL:0.3%/1%"), std::string::npos) << result.err;
+  result = runTool({folder.file("m/"), folder.file("a/"), folder.file("d/")});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("its run was stopped by SIGTERM before its end"), std::string::npos)
+      << result.err;
   EXPECT_TRUE(readTextFile(folder.file("m/report.json")).empty()) << "nothing written";
 
   result = runTool({folder.file("m/"), folder.file("missing/")});

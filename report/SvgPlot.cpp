@@ -49,9 +49,16 @@ class Frame {
     low = std::max(low, plot.fixLow - 3 * span);
     high = std::min(high, plot.fixHigh + 3 * span);
     const double margin = (high - low) * 0.08 + 1e-9;
+    shownLow = low;
+    shownHigh = high;
     lowest = low - margin;
     highest = high + margin;
   }
+
+  // The lowest and highest value the plot shows a point at (wild values
+  // beyond are drawn at the edge).
+  double lowestShown() const { return shownLow; }
+  double highestShown() const { return shownHigh; }
 
   double x(double frame) const {
     if (plot.lastFrame == plot.firstFrame) return kLeft + (kWidth - kLeft - kRight) / 2;
@@ -67,6 +74,8 @@ class Frame {
 
  private:
   const Plot& plot;
+  double shownLow = 0;
+  double shownHigh = 0;
   double lowest = 0;
   double highest = 1;
 };
@@ -93,6 +102,10 @@ std::string bands(const Plot& plot, const Frame& frame) {
   // left out.
   std::vector<double> marks = {plot.fixLow, plot.fixHigh, plot.passLow, plot.passHigh};
   if (plot.fixLow < 0 && plot.fixHigh > 0) marks.push_back(0);
+  // Points beyond the fix band get a label of their own at the extreme, so
+  // that the axis reads up to the data.
+  if (frame.highestShown() > plot.fixHigh) marks.push_back(frame.highestShown());
+  if (frame.lowestShown() < plot.fixLow) marks.push_back(frame.lowestShown());
   std::vector<double> placed;
   for (double mark : marks) {
     const bool crowded = std::any_of(placed.begin(), placed.end(), [&](double y) {

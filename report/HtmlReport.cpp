@@ -148,7 +148,9 @@ std::string plotsSection(const Page& page) {
 }
 
 std::string framesText(const Shot& shot, const qc::Timecode& timecode) {
-  std::string text = std::to_string(shot.firstFrame) + "–" + std::to_string(shot.lastFrame);
+  std::string text = shot.firstFrame == shot.lastFrame
+                         ? std::to_string(shot.firstFrame)
+                         : std::to_string(shot.firstFrame) + "–" + std::to_string(shot.lastFrame);
   if (timecode.known())
     text += "<br><span class=\"muted\">" + *timecode.of(shot.firstFrame) + "</span>";
   return text;

@@ -44,7 +44,7 @@ struct QualityOption {
 const QualityOption kQualityOptions[] = {
     {"--limits", "TEXT", "-- quality limits, optional, e.g. VERTICAL:0.3%/1%",
      &qc::QcOptionTexts::limits},
-    {"--pictures", "all | flagged | none", "-- which frames' pictures are written, default all",
+    {"--pictures", "all|flagged|worst|none", "-- which frames' pictures are written, default all",
      &qc::QcOptionTexts::pictures},
     {"--fps", "N", "-- frame rate of stills and sequences, optional", &qc::QcOptionTexts::fps},
     {"--start-timecode", "HH:MM:SS:FF", "-- timecode of frame 1, optional",

@@ -9,9 +9,7 @@
 
 namespace stereolint {
 
-namespace {
-
-WriteFailures writeSummaryLast(const StereolintInterface& checker, FrameWork& frame) {
+WriteFailures writeEveryFrameFile(const StereolintInterface& checker, FrameWork& frame) {
   const auto draw = [&checker](const Results& sources) {
     const timing::ScopedStage drawing(timing::Stage::Drawing);
     return checker.visualize(sources);
@@ -20,12 +18,6 @@ WriteFailures writeSummaryLast(const StereolintInterface& checker, FrameWork& fr
                                     frame.outcome.results,
                                     checker.visualizeSources(frame.outcome.results), draw,
                                     frame.summary, frame.resultPath);
-}
-
-}  // namespace
-
-WriteFailures writeEveryFrameFile(const StereolintInterface& checker, FrameWork& frame) {
-  return writeSummaryLast(checker, frame);
 }
 
 FrameOutputs::FrameOutputs(const RunOptions& options, const StereolintInterface& checker,
@@ -50,7 +42,7 @@ void FrameOutputs::writeFrameFiles(FrameWork& frame) const {
   if (drawSummary && parts == FrameParts::All) {
     // The pictures the summary is not drawn from are written and let go
     // before it is drawn: at 4K that is a third of the frame's memory.
-    frame.writeFailures = writeSummaryLast(checker, frame);
+    frame.writeFailures = writeEveryFrameFile(checker, frame);
     // A console run shows nothing: the main thread needs only the views
     // and the values.
     if (options.mode != RunMode::Gui) {

@@ -69,9 +69,10 @@ class Thread : public QThread {
   // that as its failure, and false is returned.
   bool begin();
 
-  // Before begin(): the worker also signs the frame's left view (for quality
-  // control), and its frame's files are written through `outputs` (which
-  // must outlive the worker) instead of all of them as they are.
+  // Before begin(): the frame's files are written through `outputs` (which
+  // must outlive the worker) instead of all of them as they are, and with
+  // `signFrame` the worker also signs the frame's left view for quality
+  // control.
   void writeThrough(const FrameOutputs& outputs, bool signFrame);
 
  protected:

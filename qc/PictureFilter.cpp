@@ -8,7 +8,8 @@ namespace stereolint::qc {
 
 namespace {
 
-constexpr PictureMode kModes[] = {PictureMode::All, PictureMode::Flagged, PictureMode::None};
+constexpr PictureMode kModes[] = {PictureMode::All, PictureMode::Flagged, PictureMode::Worst,
+                                  PictureMode::None};
 
 }  // namespace
 
@@ -25,6 +26,7 @@ const char* pictureModeName(PictureMode mode) {
   switch (mode) {
     case PictureMode::All: return "all";
     case PictureMode::Flagged: return "flagged";
+    case PictureMode::Worst: return "worst";
     case PictureMode::None: return "none";
   }
   return "all";
@@ -35,7 +37,8 @@ PictureDecision decidePictures(PictureMode mode, Verdict frameVerdict) {
     case PictureMode::All: return PictureDecision::Write;
     case PictureMode::None: return PictureDecision::Skip;
     case PictureMode::Flagged:
-      return frameVerdict == Verdict::Pass ? PictureDecision::Hold : PictureDecision::Write;
+      return frameVerdict == Verdict::Reject ? PictureDecision::Write : PictureDecision::Hold;
+    case PictureMode::Worst: return PictureDecision::Hold;
   }
   return PictureDecision::Write;
 }

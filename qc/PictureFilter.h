@@ -1,4 +1,4 @@
-// Which frames' pictures are written under "--pictures all|flagged|none".
+// Which frames' pictures are written under "--pictures all|flagged|worst|none".
 #pragma once
 
 #include <string_view>
@@ -10,12 +10,13 @@ namespace stereolint::qc {
 
 enum class PictureMode {
   All,      // every frame's pictures, as without quality control
-  Flagged,  // frames that are not PASS, and the worst frame of every shot
+  Flagged,  // REJECT frames, and the worst frame of every shot
+  Worst,    // the worst frame of every shot alone
   None,     // no pictures
 };
 
-// "all", "flagged" or "none", in any letter case ("Flagged"); a failure
-// names the valid words.
+// "all", "flagged", "worst" or "none", in any letter case ("Flagged"); a
+// failure names the valid words.
 Expected<PictureMode> parsePictureMode(std::string_view text);
 const char* pictureModeName(PictureMode mode);
 
@@ -25,9 +26,10 @@ enum class PictureDecision {
   Skip,   // write none
 };
 
-// The decision for a frame as soon as it is judged. Under Flagged a PASS
-// frame is held: it may still turn out the worst frame of its shot, which
-// the session tells (SessionUpdate::writeHeld / dropHeld).
+// The decision for a frame as soon as it is judged. A frame that may still
+// turn out the worst frame of its shot is held (every frame under Worst,
+// every frame but a REJECT one under Flagged), and the session tells
+// whether its pictures are written (SessionUpdate::writeHeld / dropHeld).
 PictureDecision decidePictures(PictureMode mode, Verdict frameVerdict);
 
 }  // namespace stereolint::qc

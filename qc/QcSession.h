@@ -30,9 +30,9 @@ struct SessionUpdate {
   FrameAssessment assessment;
   // Shots completed by this call, in take order.
   std::vector<Shot> closedShots;
-  // Under PictureMode::Flagged only: held frames (PASS frames) whose
-  // pictures are now to be written, being the worst frame of a completed
-  // shot, and held frames whose pictures are no longer needed. Every held
+  // Under PictureMode::Flagged and Worst only: held frames whose pictures
+  // are now to be written, being the worst frame of a completed shot, and
+  // held frames whose pictures are no longer needed. Every held
   // frame appears in exactly one of the two lists once, at the latest in
   // finish(). At most one held frame per open shot waits for its shot to
   // close, beside the frames still waiting for an earlier frame to arrive.

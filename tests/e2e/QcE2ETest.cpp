@@ -177,17 +177,28 @@ TEST_F(QcTake, WritesThePicturesThatAreAskedFor) {
   EXPECT_EQ(framesWith("none", "RESULT.txt").size(), 16u);
   EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("none/report.json")));
 
-  const ProcessResult flagged = run("flagged/", {"--qc", "--pictures", "flagged"});
+  // Tighter limits make shot 2 a REJECT: flagged writes its frames and the
+  // worst frame of shot 1; worst writes the worst frame of each judged shot.
+  const std::vector<std::string> strict = {"--qc", "--limits", "VERTICAL:0.2%/0.5%", "--pictures"};
+  auto with = [&strict](const char* mode) {
+    std::vector<std::string> arguments = strict;
+    arguments.push_back(mode);
+    return arguments;
+  };
+  const ProcessResult flagged = run("flagged/", with("Flagged"));
   ASSERT_EQ(flagged.exitCode, 0) << flagged.err;
   EXPECT_EQ(framesWith("flagged", "RESULT.txt").size(), 16u);
-  // Frames 5 to 16 are not PASS; of shot 1 only its worst frame.
   const nlohmann::json json = report("flagged/");
-  const int worst = json["shots"][0]["worst_frame"];
-  std::set<int> expected{worst};
-  for (int frame = 5; frame <= kFrames; ++frame) expected.insert(frame);
+  const int worst1 = json["shots"][0]["worst_frame"];
+  const int worst2 = json["shots"][1]["worst_frame"];
+  const std::set<int> expected{worst1, 5, 6, 7, 8};
   EXPECT_EQ(framesWith("flagged", "SUMMARY.png"), expected);
   EXPECT_EQ(framesWith("flagged", "LEFT.png"), expected);
   EXPECT_EQ(framesWith("flagged", "VERTICAL_ANAGLYPH_BEFORE.png"), expected);
+
+  const ProcessResult worst = run("worst/", with("worst"));
+  ASSERT_EQ(worst.exitCode, 0) << worst.err;
+  EXPECT_EQ(framesWith("worst", "SUMMARY.png"), (std::set<int>{worst1, worst2}));
 }
 
 TEST_F(QcTake, RefusesUnusableOptionsBeforeOpeningAnything) {
@@ -292,8 +303,10 @@ TEST_F(QcTake, AnImageSequenceIsJudgedUnderItsFilesNumbers) {
   const nlohmann::json json = report("out/");
   EXPECT_EQ(json["frames"].size(), 7u);
   EXPECT_EQ(json["frames"][0]["frame"], 1002);
-  const int worst = json["shots"][0]["worst_frame"];
-  EXPECT_EQ(framesWith("out", "SUMMARY.png", 8), (std::set<int>{worst, 1005, 1006, 1007, 1008}));
+  // Under flagged, the worst frame of each shot (neither is REJECT).
+  const int worst1 = json["shots"][0]["worst_frame"];
+  const int worst2 = json["shots"][1]["worst_frame"];
+  EXPECT_EQ(framesWith("out", "SUMMARY.png", 8), (std::set<int>{worst1, worst2}));
 }
 
 TEST_F(QcTake, ReportsOfPartsOfTheTakeMergeIntoTheReportOfTheWholeTake) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <numeric>
 #include <random>
+#include <set>
 
 #include "QcTestData.h"
 #include "qc/ConsoleLines.h"
@@ -94,36 +95,53 @@ TEST(PictureFilter, ChoicesAreReadAndAnUnknownOneIsRepeatedWithTheValidOnes) {
   EXPECT_EQ(parsePictureMode("flagged").value(), PictureMode::Flagged);
   const Expected<PictureMode> unknown = parsePictureMode("some");
   ASSERT_FALSE(unknown.ok());
-  EXPECT_EQ(unknown.error(), "Unknown pictures choice \"some\"; the choices are all, flagged, none");
+  EXPECT_EQ(unknown.error(),
+            "Unknown pictures choice \"some\"; the choices are all, flagged, worst, none");
   EXPECT_EQ(decidePictures(PictureMode::All, Verdict::Pass), PictureDecision::Write);
   EXPECT_EQ(decidePictures(PictureMode::None, Verdict::Reject), PictureDecision::Skip);
-  EXPECT_EQ(decidePictures(PictureMode::Flagged, Verdict::Inconclusive), PictureDecision::Write);
+  EXPECT_EQ(decidePictures(PictureMode::Flagged, Verdict::Reject), PictureDecision::Write);
+  EXPECT_EQ(decidePictures(PictureMode::Flagged, Verdict::Fix), PictureDecision::Hold);
 }
 
-TEST(QcSession, FlaggedPicturesHoldPassFramesUntilTheirShotKnowsItsWorst) {
+TEST(QcSession, FlaggedPicturesHoldFramesUntilTheirShotKnowsItsWorst) {
   const std::vector<FrameRecord> frames = test::fourShotTake().frames;
-  QcSession session(defaultLimits(), numbersOf(frames), PictureMode::Flagged);
-  std::map<int, std::string> fate;
-  auto note = [&](const SessionUpdate& update) {
-    for (int frame : update.writeHeld) EXPECT_TRUE(fate.emplace(frame, "written").second) << frame;
-    for (int frame : update.dropHeld) EXPECT_TRUE(fate.emplace(frame, "dropped").second) << frame;
-  };
-  std::vector<int> held;
-  for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
-    const SessionUpdate update = session.add(*it);
-    const PictureDecision decision = decidePictures(PictureMode::Flagged, update.assessment.verdict);
-    if (decision == PictureDecision::Hold) held.push_back(it->frame);
-    else EXPECT_EQ(decision, PictureDecision::Write);
-    note(update);
+  for (const PictureMode mode : {PictureMode::Flagged, PictureMode::Worst}) {
+    SCOPED_TRACE(pictureModeName(mode));
+    QcSession session(defaultLimits(), numbersOf(frames), mode);
+    std::map<int, std::string> fate;
+    auto note = [&](const SessionUpdate& update) {
+      for (int frame : update.writeHeld) EXPECT_TRUE(fate.emplace(frame, "written").second) << frame;
+      for (int frame : update.dropHeld) EXPECT_TRUE(fate.emplace(frame, "dropped").second) << frame;
+    };
+    std::set<int> held, writtenAtOnce;
+    for (auto it = frames.rbegin(); it != frames.rend(); ++it) {
+      const SessionUpdate update = session.add(*it);
+      const PictureDecision decision = decidePictures(mode, update.assessment.verdict);
+      if (decision == PictureDecision::Hold) {
+        held.insert(it->frame);
+      } else if (decision == PictureDecision::Write) {
+        writtenAtOnce.insert(it->frame);
+      }
+      note(update);
+    }
+    note(session.finish());
+    EXPECT_EQ(fate.size(), held.size()) << "every held frame is written or dropped";
+    // Every judged shot's worst frame is written, at once (a REJECT frame
+    // under flagged) or once its shot is complete; the flat shot has none.
+    std::set<int> written = writtenAtOnce;
+    for (const auto& [frame, what] : fate)
+      if (what == "written") written.insert(frame);
+    for (const Shot& shot : session.shots()) {
+      if (shot.worstFrame) {
+        EXPECT_EQ(written.count(*shot.worstFrame), 1u) << shot.number;
+      }
+    }
+    if (mode == PictureMode::Worst) {
+      EXPECT_EQ(written.size(), 3u) << "three judged shots";
+    } else {
+      EXPECT_GT(written.size(), 3u) << "the REJECT frames too";
+    }
   }
-  note(session.finish());
-  EXPECT_EQ(fate.size(), held.size()) << "every held frame is written or dropped";
-  int written = 0;
-  for (const auto& [frame, what] : fate) written += what == "written";
-  // Shot 1 is all PASS: its worst frame is written. Shots 2 and 4 have
-  // flagged frames written at once; shot 3 has no judged frame.
-  EXPECT_EQ(written, 1);
-  EXPECT_EQ(fate.at(*session.shots()[0].worstFrame), "written");
 }
 
 // A sequence numbered from 0 whose frame 0 is its shot's worst: frame 0 is

@@ -33,7 +33,7 @@ TEST(UsageText, IsExactToTheByte) {
       "optional\n"
       "\t--qc                               -- quality control and report, optional\n"
       "\t--limits TEXT                      -- quality limits, optional, e.g. VERTICAL:0.3%/1%\n"
-      "\t--pictures all | flagged | none    -- which frames' pictures are written, default all\n"
+      "\t--pictures all|flagged|worst|none  -- which frames' pictures are written, default all\n"
       "\t--fps N                            -- frame rate of stills and sequences, optional\n"
       "\t--start-timecode HH:MM:SS:FF       -- timecode of frame 1, optional\n"
       "\t--fail-on fix | reject             -- exit code 3 at or beyond that shot verdict, "

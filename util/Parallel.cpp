@@ -11,6 +11,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace stereolint::work {
@@ -137,8 +138,14 @@ void parallelFor(size_t count, const std::function<void(size_t)>& body) {
   for (size_t t = 0; t < tickets; ++t) Pool::instance().submit([batch] { batch->runLoop(); });
   batch->runLoop();
   batch->waitUntilDone();
-  for (const std::exception_ptr& error : batch->errors) {
-    if (error) std::rethrow_exception(error);
+  // The error leaves the batch before it is thrown: a helper may let go of
+  // the batch last, and the exception must then not be freed on its thread
+  // while this one still reads it.
+  for (std::exception_ptr& error : batch->errors) {
+    if (!error) continue;
+    const std::exception_ptr thrown = std::exchange(error, nullptr);
+    batch->errors.clear();
+    std::rethrow_exception(thrown);
   }
 }
 
@@ -184,7 +191,9 @@ void runBeside(const std::function<void()>& first, const std::function<void()>& 
     std::unique_lock<std::mutex> lock(beside->mutex);
     beside->finished.wait(lock, [&] { return beside->done; });
   }
-  if (beside->error) std::rethrow_exception(beside->error);
+  // As in parallelFor: the error leaves what the helper may let go of last.
+  if (const std::exception_ptr error = std::exchange(beside->error, nullptr))
+    std::rethrow_exception(error);
   if (secondError) std::rethrow_exception(secondError);
 }
 

@@ -8,7 +8,6 @@
 #include <opencv2/core.hpp>
 
 #include "qc/FrameSignature.h"
-#include "results/Measures.h"
 #include "results/FrameOutcome.h"
 
 namespace stereolint::qc {

@@ -92,13 +92,22 @@ void QcRun::writeReport(const std::string& stoppedBy) {
   if (options.inputs[1] != options.inputs[0]) inputs.push_back(options.inputs[1]);
   const std::optional<std::string> start =
       timecode.known() ? timecode.of(1) : std::optional<std::string>();
+  // What changes the measures or the frames measured only: runs over parts
+  // of a take, with other threads or output folders, merge into one report.
+  // A squeeze and a sampling are named only when given, so that reports of
+  // runs without them read as before.
+  std::vector<std::pair<std::string, std::string>> settings = {
+      {"method", options.methodName},
+      {"parameters", options.parameters},
+      {"orientation", orientationWord(options.orientation)}};
+  if (options.squeeze != 1) settings.emplace_back("squeeze", std::to_string(options.squeeze));
+  if (options.every > 1)
+    settings.emplace_back("sampling", "one frame in " + std::to_string(options.every));
+  if (options.perShot > 0)
+    settings.emplace_back("sampling", std::to_string(options.perShot) + " frames of each shot");
   report::ReportContent content{
       report::takeOf(inputs, frameCount, frameRate, start),
-      // What changes the measures only: runs over parts of a take, with
-      // other threads or output folders, merge into one report.
-      {{"method", options.methodName},
-       {"parameters", options.parameters},
-       {"orientation", orientationWord(options.orientation)}},
+      std::move(settings),
       session->limits(),
       session->frames(),
       eyeSync,

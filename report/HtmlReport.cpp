@@ -111,6 +111,12 @@ std::string headerSection(const Page& page) {
   const Verdict shown = page.content.stoppedBy.empty() ? page.take.verdict : Verdict::Inconclusive;
   html += "<p class=\"summary " + std::string(verdictClass(shown)) + "\">" +
           escapeHtml(plainVerdict(page)) + "</p>";
+  const std::string sampling = setting(page.content, "sampling");
+  if (!sampling.empty())
+    html += "<p class=\"eyes\">" +
+            escapeHtml("A sampled run (" + sampling +
+                       "): the verdicts rest on the frames analysed, not on every frame.") +
+            "</p>";
   const std::string rate = take.frameRate ? fixedNumber(*take.frameRate, 3) + " fps" : "–";
   const std::string method = setting(page.content, "method");
   const std::string judged = std::to_string(page.take.judgedFrames()) + " (" +

@@ -117,6 +117,13 @@ TEST_F(Sampling, PerShotSpreadsFramesOverEachShotFoundBeforehand) {
   EXPECT_EQ(analysed("out"), (std::vector<int>{3, 8, 13, 18, 23, 28}));
   EXPECT_NE(result.out.find(": 3 shots ("), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("), 6 frames"), std::string::npos) << result.out;
+  // The report says the run was sampled, and how.
+  EXPECT_NE(test::readTextFile(folder.file("out/report.json"))
+                .find("\"sampling\": \"2 frames of each shot\""),
+            std::string::npos);
+  EXPECT_NE(test::readTextFile(folder.file("out/report.html"))
+                .find("A sampled run (2 frames of each shot)"),
+            std::string::npos);
 }
 
 TEST_F(Sampling, BadCountsAndCombinationsAreRefusedBeforeAnyWork) {

@@ -107,7 +107,7 @@ FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
 }
 
 Measure decidingMeasure(Measure owner, const FrameRecord& record, const QcLimits& limits) {
-  const std::vector<Measure> judged = measuresUnder(owner);
+  const std::vector<Measure>& judged = measuresUnder(owner);
   if (judged.size() < 2) return owner;
   // A depth budget: the side further beyond its limit, or the side measured.
   const LimitPair& budget = limits.of(owner);

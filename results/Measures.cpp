@@ -40,11 +40,34 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      {"% of width", "Nearest and farthest parallax, % of the view width", "#2b7bb9"}},
 }};
 
-std::vector<Measure> makeLimitOwners() {
-  std::vector<Measure> owners;
+// Which measure owns which limit, worked out once from the table: the
+// judging asks it for every frame.
+struct LimitLinks {
+  std::vector<Measure> owners;                             // in table order
+  std::array<Measure, kMeasureCount> ownerOf{};            // by measure
+  std::array<std::vector<Measure>, kMeasureCount> under;  // by owner
+};
+
+LimitLinks makeLimitLinks() {
+  LimitLinks links;
   for (const MeasureInfo& info : kTable)
-    if (info.limitDefaults != nullptr) owners.push_back(info.measure);
-  return owners;
+    if (info.limitDefaults != nullptr) links.owners.push_back(info.measure);
+  for (const MeasureInfo& info : kTable) {
+    Measure owner = info.measure;
+    for (Measure candidate : links.owners)
+      if (std::string_view(info.limitKey) == kTable[measureIndex(candidate)].limitKey) {
+        owner = candidate;
+        break;
+      }
+    links.ownerOf[measureIndex(info.measure)] = owner;
+    links.under[measureIndex(owner)].push_back(info.measure);
+  }
+  return links;
+}
+
+const LimitLinks& limitLinks() {
+  static const LimitLinks links = makeLimitLinks();
+  return links;
 }
 
 }  // namespace
@@ -63,23 +86,12 @@ std::optional<Measure> measureFromName(std::string_view name) {
   return std::nullopt;
 }
 
-const std::vector<Measure>& limitOwners() {
-  static const std::vector<Measure> owners = makeLimitOwners();
-  return owners;
-}
+const std::vector<Measure>& limitOwners() { return limitLinks().owners; }
 
-Measure limitOwner(Measure measure) {
-  const std::string_view key = measureInfo(measure).limitKey;
-  for (Measure owner : limitOwners())
-    if (key == measureInfo(owner).limitKey) return owner;
-  return measure;
-}
+Measure limitOwner(Measure measure) { return limitLinks().ownerOf[measureIndex(measure)]; }
 
-std::vector<Measure> measuresUnder(Measure owner) {
-  std::vector<Measure> measures;
-  for (const MeasureInfo& info : kTable)
-    if (limitOwner(info.measure) == owner) measures.push_back(info.measure);
-  return measures;
+const std::vector<Measure>& measuresUnder(Measure owner) {
+  return limitLinks().under[measureIndex(owner)];
 }
 
 bool isBudget(Measure measure) {

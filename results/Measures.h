@@ -90,7 +90,7 @@ const std::vector<Measure>& limitOwners();
 // The measure that owns the limit `measure` is judged under.
 Measure limitOwner(Measure measure);
 // The measures judged under `owner`'s limit, in table order.
-std::vector<Measure> measuresUnder(Measure owner);
+const std::vector<Measure>& measuresUnder(Measure owner);
 
 // True for a side of a depth budget (NEAR or FAR PARALLAX).
 bool isBudget(Measure measure);

@@ -67,13 +67,16 @@ std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
   return judgeMagnitude(magnitude, pair.first.amount, pair.second.amount);
 }
 
-// Why nothing the frame's values say can be trusted, or "".
+// Why nothing the frame's values say can be trusted, or "", in the words of
+// the methods' STATUS lines: the method's own reason first (what the console
+// printed for the frame), then a view with nothing to see, then too few
+// points.
 std::string inconclusiveReason(const FrameRecord& record) {
-  // A flat view is named first: it is why a method finds nothing to match.
-  if (record.signature.flat()) return "flat or black view";
   if (!record.inconclusiveReason.empty()) return record.inconclusiveReason;
+  if (record.signature.flat())
+    return inconclusiveInfo(flatViewReason(record.signature.meanGrey())).words;
   if (record.points && *record.points < kMinimumPoints)
-    return "too few points (" + std::to_string(*record.points) + ")";
+    return inconclusiveInfo(Inconclusive::TooFewPoints).words;
   return "";
 }
 
@@ -99,7 +102,7 @@ FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
     judged = true;
   }
   if (!judged) {
-    assessment.reason = "no measure";
+    assessment.reason = inconclusiveInfo(Inconclusive::NoMeasurement).words;
     return assessment;
   }
   assessment.verdict = verdict;

@@ -38,9 +38,11 @@ struct FrameAssessment {
 //                       horizontal shift of one view brings it in); else
 //                       REJECT. A missing side is not judged.
 // The frame's verdict is the most severe of its limits. It is INCONCLUSIVE,
-// with the first reason that applies, when the signature is flat ("flat or
-// black view"), the record has an inconclusive reason, the measures rest on
-// fewer than kMinimumPoints points, or there is no measure at all.
+// with the first reason that applies, when the record has an inconclusive
+// reason (the method's, or why the frame could not be read), the signature
+// is flat ("BLACK VIEW" or "FLAT VIEW"), the measures rest on fewer than
+// kMinimumPoints points ("TOO FEW POINTS"), or there is no measure at all
+// ("no measurement").
 FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits);
 
 // The measure behind a limit that a person reads as "the worst value": the

@@ -25,7 +25,14 @@ FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size v
   if (outcome.points) record.points = std::max(*outcome.points, 0);
   record.status = outcome.status;
   if (outcome.status == FrameStatus::Inconclusive) {
-    record.inconclusiveReason = outcome.reasonText();
+    // A step that matched nothing is the effect of a view with nothing to
+    // see: the view is named instead, in the words the alignment method
+    // gives for it.
+    const bool symptom = !outcome.reason || !inconclusiveInfo(*outcome.reason).alignmentStatus;
+    if (symptom && record.signature.flat())
+      record.inconclusiveReason = inconclusiveInfo(flatViewReason(record.signature.meanGrey())).words;
+    else
+      record.inconclusiveReason = outcome.reasonText();
     if (record.inconclusiveReason.empty())
       record.inconclusiveReason = "the method found the frame inconclusive";
   }

@@ -99,6 +99,13 @@ FrameSignature frameSignature(const cv::Mat& view) {
   return signature;
 }
 
+double FrameSignature::meanGrey() const {
+  if (thumbnail.empty()) return 0;
+  double sum = 0;
+  for (std::uint8_t level : thumbnail) sum += level;
+  return sum / static_cast<double>(thumbnail.size());
+}
+
 double signatureDistance(const FrameSignature& a, const FrameSignature& b) {
   if (!a.known() || !b.known()) return -1;
   double best = std::numeric_limits<double>::max();

@@ -8,6 +8,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "results/FrameOutcome.h"
+
 namespace stereolint::qc {
 
 inline constexpr int kThumbnailWidth = 32;
@@ -27,11 +29,11 @@ struct FrameSignature {
   // A black or evenly lit, textureless view: its contrast is below
   // kFlatContrast.
   bool flat() const { return contrast >= 0 && contrast < kFlatContrast; }
+  // The mean grey level of the thumbnail (0 to 255); 0 when unknown.
+  double meanGrey() const;
   bool operator==(const FrameSignature& other) const {
     return thumbnail == other.thumbnail && contrast == other.contrast;
   }
-
-  static constexpr double kFlatContrast = 4.0;
 };
 
 // The signature of an 8- or 16-bit view with 1, 3 or 4 channels (BGR order).

@@ -10,7 +10,7 @@ enum class Verdict {
   Pass,          // within every pass limit
   Fix,           // outside a pass limit, within every fix limit: correctable in post
   Reject,        // outside a fix limit
-  Inconclusive,  // cannot be judged: too few points, a flat or black view, a failed frame
+  Inconclusive,  // cannot be judged: too few points, a black or flat view, a failed frame
 };
 
 inline constexpr int kVerdictCount = 4;

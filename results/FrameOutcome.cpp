@@ -37,6 +37,10 @@ const InconclusiveInfo& inconclusiveInfo(Inconclusive reason) {
   return kTable[static_cast<size_t>(reason)];
 }
 
+Inconclusive flatViewReason(double meanGrey) {
+  return meanGrey < kBlackMean ? Inconclusive::BlackView : Inconclusive::FlatView;
+}
+
 const char* frameStatusName(FrameStatus status) {
   switch (status) {
     case FrameStatus::Ok: return "OK";

@@ -53,6 +53,14 @@ struct InconclusiveInfo {
 };
 
 inline constexpr int kInconclusiveCount = 12;
+
+// A view whose grey levels (0 to 255) vary by less than kFlatContrast
+// (standard deviation) has nothing to match on: BLACK VIEW when its mean is
+// below kBlackMean, else FLAT VIEW.
+inline constexpr double kFlatContrast = 4.0;
+inline constexpr double kBlackMean = 16.0;
+Inconclusive flatViewReason(double meanGrey);
+
 const std::array<InconclusiveInfo, kInconclusiveCount>& inconclusiveTable();
 const InconclusiveInfo& inconclusiveInfo(Inconclusive reason);
 

@@ -15,10 +15,9 @@ namespace {
 
 constexpr int kMinimumSide = 64;
 constexpr int kMinimumPoints = 20;
-// Contrast (standard deviation of grey levels) below which a view is flat,
-// and the mean below which a flat view is called black.
-constexpr double kFlatContrast = 2.0;
-constexpr double kBlackMean = 16.0;
+// Contrast (standard deviation of grey levels of the whole view) below which
+// a view has nothing to match on.
+constexpr double kMatchableContrast = 2.0;
 // RANSAC inlier threshold before refinement, rows: keypoints of the half
 // resolution level are whole pixels there, two pixels here.
 constexpr double kCoarseThreshold = 2.0;
@@ -66,8 +65,8 @@ Problem sizeProblem(const cv::Mat& left, const cv::Mat& right) {
 Problem contentProblem(const cv::Mat& grey) {
   cv::Scalar mean, contrast;
   cv::meanStdDev(grey, mean, contrast);
-  if (contrast[0] >= kFlatContrast) return std::nullopt;
-  return mean[0] < kBlackMean ? Inconclusive::BlackView : Inconclusive::FlatView;
+  if (contrast[0] >= kMatchableContrast) return std::nullopt;
+  return flatViewReason(mean[0]);
 }
 
 cv::Mat half(const cv::Mat& grey) {

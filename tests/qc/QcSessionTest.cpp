@@ -170,7 +170,7 @@ TEST(ConsoleLines, SayVerdictFramesTimecodeAndWorstValue) {
   EXPECT_EQ(shotLine(shots[1], timecode),
             "Shot 2 FIX: frames 13-22 (01:00:00:12-01:00:00:21), worst VERTICAL 14.00 rows at frame "
             "15; single frames beyond: 15");
-  EXPECT_EQ(shotLine(shots[2], Timecode()), "Shot 3 INCONCLUSIVE: frames 23-28, flat or black view");
+  EXPECT_EQ(shotLine(shots[2], Timecode()), "Shot 3 INCONCLUSIVE: frames 23-28, BLACK VIEW");
   EXPECT_EQ(takeLine(summarizeTake(shots, take.frames, take.limits)),
             "Take REJECT: 4 shots (1 PASS, 1 FIX, 1 REJECT, 1 INCONCLUSIVE), 40 frames, 34 judged "
             "(85 %)")

@@ -36,7 +36,7 @@ TEST(ReportJson, HoldsTheTakeShotsAndFramesUnderStableKeys) {
   ASSERT_EQ(document["shots"].size(), 4u);
   EXPECT_EQ(document["shots"][1]["verdict"], "FIX");
   EXPECT_EQ(document["shots"][1]["outliers"], nlohmann::json::array({15}));
-  EXPECT_EQ(document["shots"][2]["reason"], "flat or black view");
+  EXPECT_EQ(document["shots"][2]["reason"], "BLACK VIEW");
   ASSERT_EQ(document["frames"].size(), 40u);
   EXPECT_EQ(document["frames"][14]["verdict"], "REJECT");
   EXPECT_EQ(document["frames"][14]["timecode"], "01:00:00:14");

@@ -80,7 +80,7 @@ TEST(Shots, TwoScenesABlackAndAFlatShotAreFourShots) {
   EXPECT_EQ(shots[1].verdict, Verdict::Fix);
   EXPECT_EQ(shots[2].firstFrame, 15);
   EXPECT_EQ(shots[2].verdict, Verdict::Inconclusive) << "black, even with numbers measured";
-  EXPECT_EQ(shots[2].reason, "flat or black view");
+  EXPECT_EQ(shots[2].reason, "BLACK VIEW");
   EXPECT_EQ(shots[3].firstFrame, 20);
   EXPECT_EQ(shots[3].verdict, Verdict::Inconclusive) << "evenly grey";
 }
@@ -104,7 +104,7 @@ TEST(Shots, MostlyUnmeasuredShotIsInconclusive) {
   const std::vector<Shot> shots = shotsOf(frames, defaultLimits());
   ASSERT_EQ(shots.size(), 1u);
   EXPECT_EQ(shots[0].verdict, Verdict::Inconclusive);
-  EXPECT_EQ(shots[0].reason, "too few points (2)");
+  EXPECT_EQ(shots[0].reason, "TOO FEW POINTS");
   EXPECT_EQ(shots[0].inconclusiveFrames, 4);
 }
 

@@ -65,11 +65,14 @@ TEST(FrameVerdict, ParallaxOutsideTheBudgetIsFixableWhenItsRangeFits) {
 TEST(FrameVerdict, FramesThatCannotBeTrustedAreInconclusiveWithTheirReason) {
   FrameRecord fewPoints = frameOf({{Measure::Vertical, 0.5}});
   fewPoints.points = 3;
-  EXPECT_EQ(assessFrame(fewPoints, defaultLimits()).reason, "too few points (3)");
+  EXPECT_EQ(assessFrame(fewPoints, defaultLimits()).reason, "TOO FEW POINTS");
 
   FrameRecord black = frameOf({{Measure::Vertical, 0.5}});
   black.signature = frameSignature(test::flatPicture(0));
-  EXPECT_EQ(assessFrame(black, defaultLimits()).reason, "flat or black view");
+  EXPECT_EQ(assessFrame(black, defaultLimits()).reason, "BLACK VIEW");
+  FrameRecord grey = frameOf({{Measure::Vertical, 0.5}});
+  grey.signature = frameSignature(test::flatPicture(128));
+  EXPECT_EQ(assessFrame(grey, defaultLimits()).reason, "FLAT VIEW");
 
   const FrameAssessment nothing = assessFrame(frameOf({}), defaultLimits());
   EXPECT_EQ(nothing.verdict, Verdict::Inconclusive);
@@ -98,7 +101,7 @@ TEST(RecordFromOutcome, TheStereolintCheckerOnAPairWithAKnownShift) {
   const FrameAssessment assessment =
       assessFrame(recordFromOutcome(2, nothing, black.size(), frameSignature(black)), defaultLimits());
   EXPECT_EQ(assessment.verdict, Verdict::Inconclusive);
-  EXPECT_EQ(assessment.reason, "flat or black view") << "the cause, before its effect";
+  EXPECT_EQ(assessment.reason, "BLACK VIEW") << "the cause, before its effect";
   EXPECT_EQ(assessFrame(recordFromOutcome(2, nothing, black.size(), {}), defaultLimits()).reason,
             "VERTICAL: no matched points");
   EXPECT_EQ(assessFrame(recordFromOutcome(3, Stereolint("HIERARCHY:").measureFrame(black, black),

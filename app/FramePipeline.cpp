@@ -149,7 +149,8 @@ bool FramePipeline::prepare() {
   budgetWorkers(view);
   eyes.start(streams);
   frameCount = shownCount(first);
-  if (!quality.start(frameCount, first.frameRate())) return false;
+  if (!quality.start(frameCount, static_cast<int>(first.firstNumber()), first.frameRate()))
+    return false;
   if (words->isTake) {
     if (!chooseSampling()) return false;
     status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection),

@@ -19,7 +19,7 @@ std::vector<std::string> OverwriteCheck::ourInputs() const {
   std::vector<std::string> paths{options.inputs[0]};
   if (options.inputs[1] != options.inputs[0]) paths.push_back(options.inputs[1]);
   // Named as the report names them: base names with their extensions.
-  return report::takeOf(paths, 0, std::nullopt, std::nullopt).inputs;
+  return report::takeOf(paths, 0, 1, std::nullopt, std::nullopt).inputs;
 }
 
 void OverwriteCheck::beforeFrame(int id, int size, const cv::Mat& left, const cv::Mat& right) {

@@ -20,12 +20,13 @@ const char* const kQcPhase = "ConsoleApplication::run - [qc]";
 QcRun::QcRun(const RunOptions& options, RunStatus& status, FrameOutputs& outputs)
     : options(options), status(status), outputs(outputs) {}
 
-bool QcRun::start(int count, std::optional<double> videoRate) {
+bool QcRun::start(int count, int first, std::optional<double> videoRate) {
   const qc::QcOptions& quality = options.quality;
   if (!quality.enabled) return true;
   frameCount = count;
+  firstFrame = first;
   frameRate = videoRate ? videoRate : quality.framesPerSecond;
-  Expected<qc::Timecode> made = qc::makeTimecode(frameRate, quality.startTimecode);
+  Expected<qc::Timecode> made = qc::makeTimecode(frameRate, quality.startTimecode, firstFrame);
   if (!made) {
     status.error(kQcPhase, "--start-timecode: " + made.error());
     return false;
@@ -91,7 +92,7 @@ void QcRun::writeReport(const std::string& stoppedBy) {
   std::vector<std::string> inputs{options.inputs[0]};
   if (options.inputs[1] != options.inputs[0]) inputs.push_back(options.inputs[1]);
   const std::optional<std::string> start =
-      timecode.known() ? timecode.of(1) : std::optional<std::string>();
+      timecode.known() ? timecode.of(firstFrame) : std::optional<std::string>();
   // What changes the measures or the frames measured only: runs over parts
   // of a take, with other threads or output folders, merge into one report.
   // A squeeze and a sampling are named only when given, so that reports of
@@ -106,7 +107,7 @@ void QcRun::writeReport(const std::string& stoppedBy) {
   if (options.perShot > 0)
     settings.emplace_back("sampling", std::to_string(options.perShot) + " frames of each shot");
   report::ReportContent content{
-      report::takeOf(inputs, frameCount, frameRate, start),
+      report::takeOf(inputs, frameCount, firstFrame, frameRate, start),
       std::move(settings),
       session->limits(),
       session->frames(),

@@ -30,10 +30,11 @@ class QcRun {
   QcRun(const RunOptions& options, RunStatus& status, FrameOutputs& outputs);
 
   // Once the inputs are open: the take's announced frame count (the SIZE of
-  // the file names) and the video's own frame rate (--fps without one).
-  // False after reporting an error block: a start timecode whose frames do
-  // not fit the rate.
-  bool start(int frameCount, std::optional<double> videoRate);
+  // the file names), the number of its first frame (the start timecode's)
+  // and the video's own frame rate (--fps without one). False after
+  // reporting an error block: a start timecode whose frames do not fit the
+  // rate.
+  bool start(int frameCount, int firstFrame, std::optional<double> videoRate);
 
   // After start(): the shots start at these frame numbers (see
   // qc::QcSession::useCuts).
@@ -71,6 +72,7 @@ class QcRun {
   qc::Timecode timecode;
   std::optional<double> frameRate;
   int frameCount = 0;
+  int firstFrame = 1;
   qc::EyeSync eyeSync;
 };
 

@@ -28,11 +28,12 @@ std::optional<int> readTwoDigits(std::string_view text) {
 
 }  // namespace
 
-Timecode::Timecode(int nominalRate, long startFrames) : rate(nominalRate), start(startFrames) {}
+Timecode::Timecode(int nominalRate, long startFrames, long firstFrame)
+    : rate(nominalRate), start(startFrames), first(firstFrame) {}
 
 std::optional<std::string> Timecode::of(int frame) const {
   if (rate <= 0) return std::nullopt;
-  return formatTimecode(start + frame - 1, rate);
+  return formatTimecode(start + frame - first, rate);
 }
 
 Expected<double> parseFrameRate(std::string_view text) {
@@ -86,7 +87,8 @@ std::string formatTimecode(long frames, int rate) {
   return text;
 }
 
-Expected<Timecode> makeTimecode(std::optional<double> framesPerSecond, std::string_view startText) {
+Expected<Timecode> makeTimecode(std::optional<double> framesPerSecond, std::string_view startText,
+                                long firstFrame) {
   if (!framesPerSecond) {
     if (!startText.empty())
       return Failure{"A start timecode needs a frame rate: give the frame rate for stills and "
@@ -94,10 +96,10 @@ Expected<Timecode> makeTimecode(std::optional<double> framesPerSecond, std::stri
     return Timecode();
   }
   const int rate = nominalRate(*framesPerSecond);
-  if (startText.empty()) return Timecode(rate, 0);
+  if (startText.empty()) return Timecode(rate, 0, firstFrame);
   Expected<long> start = parseTimecode(startText, rate);
   if (!start) return Failure{start.error()};
-  return Timecode(rate, start.value());
+  return Timecode(rate, start.value(), firstFrame);
 }
 
 }  // namespace stereolint::qc

@@ -3,8 +3,9 @@
 // The timecode counts whole frames at the nominal rate: the frame rate
 // rounded to a whole number, so 23.976 fps counts 24 frames per timecode
 // second and 29.97 fps counts 30 (as non-drop timecode does; such timecode
-// runs slightly slower than the wall clock). Frame 1 of the take is the start
-// timecode. Past 23:59:59:FF the hours wrap to 00.
+// runs slightly slower than the wall clock). The take's first frame (frame
+// 1, or the first file's number of an image sequence, 0 included) is at the
+// start timecode. Past 23:59:59:FF the hours wrap to 00.
 #pragma once
 
 #include <optional>
@@ -20,18 +21,22 @@ class Timecode {
   // No rate: frames have no timecode.
   Timecode() = default;
   // `nominalRate` frames per timecode second (at least 1); `startFrames`
-  // the frame count of the start timecode.
-  Timecode(int nominalRate, long startFrames);
+  // the frame count of the start timecode, the timecode of frame
+  // `firstFrame`.
+  Timecode(int nominalRate, long startFrames, long firstFrame = 1);
 
   bool known() const { return rate > 0; }
   int nominalRate() const { return rate; }
   long startFrames() const { return start; }
-  // The timecode of frame `frame` (counted from 1); empty without a rate.
+  long firstFrame() const { return first; }
+  // The timecode of frame `frame` (at or after the first frame); empty
+  // without a rate.
   std::optional<std::string> of(int frame) const;
 
  private:
   int rate = 0;
   long start = 0;
+  long first = 1;
 };
 
 // A frame rate as written: "25", "23.976", "24000/1001". Refused with the
@@ -51,7 +56,8 @@ std::string formatTimecode(long frames, int nominalRate);
 
 // The timecode of a run: no rate gives none; a start text without a rate is
 // refused ("a start timecode needs a frame rate"); an empty start text is
-// 00:00:00:00.
-Expected<Timecode> makeTimecode(std::optional<double> framesPerSecond, std::string_view startText);
+// 00:00:00:00. `firstFrame` is the number of the take's first frame.
+Expected<Timecode> makeTimecode(std::optional<double> framesPerSecond, std::string_view startText,
+                                long firstFrame = 1);
 
 }  // namespace stereolint::qc

@@ -6,7 +6,7 @@ namespace stereolint::report {
 
 bool TakeInfo::operator==(const TakeInfo& other) const {
   return name == other.name && inputs == other.inputs && frameCount == other.frameCount &&
-         frameRate == other.frameRate && startTimecode == other.startTimecode;
+         firstFrame == other.firstFrame && frameRate == other.frameRate && startTimecode == other.startTimecode;
 }
 
 namespace {
@@ -18,19 +18,20 @@ std::string baseName(const std::string& path) {
 
 }  // namespace
 
-TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount,
+TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount, int firstFrame,
                 std::optional<double> frameRate, std::optional<std::string> startTimecode) {
   TakeInfo take;
   for (const std::string& path : inputPaths) take.inputs.push_back(baseName(path));
   if (!take.inputs.empty()) take.name = take.inputs.front();
   take.frameCount = frameCount;
+  take.firstFrame = firstFrame;
   take.frameRate = frameRate;
   take.startTimecode = frameRate ? std::move(startTimecode) : std::nullopt;
   return take;
 }
 
 qc::Timecode ReportContent::timecode() const {
-  Expected<qc::Timecode> made = qc::makeTimecode(take.frameRate, take.startTimecode.value_or(""));
+  Expected<qc::Timecode> made = qc::makeTimecode(take.frameRate, take.startTimecode.value_or(""), take.firstFrame);
   return made ? made.value() : qc::Timecode();
 }
 

@@ -20,8 +20,12 @@ struct TakeInfo {
   std::string name;                 // the take's name (the first input's base name)
   std::vector<std::string> inputs;  // the inputs' base names, first then second
   int frameCount = 0;               // frames of the input (the SIZE of output file names)
+  // The number of the take's first frame: 1, or the first file's number of
+  // an image sequence (0 included). Its timecode is the start timecode.
+  int firstFrame = 1;
   std::optional<double> frameRate;  // frames per second; empty for stills without one
-  // The start timecode "HH:MM:SS:FF" of frame 1; empty without a frame rate.
+  // The start timecode "HH:MM:SS:FF" of the first frame; empty without a
+  // frame rate.
   std::optional<std::string> startTimecode;
 
   bool operator==(const TakeInfo& other) const;
@@ -30,7 +34,7 @@ struct TakeInfo {
 // The take of a run: named after the first input, the inputs by their base
 // names (the part after the last folder separator), so that runs on
 // machines that mount the footage in different folders still merge.
-TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount,
+TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount, int firstFrame,
                 std::optional<double> frameRate, std::optional<std::string> startTimecode);
 
 struct ReportContent {

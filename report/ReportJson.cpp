@@ -33,9 +33,10 @@ Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
   return Json{{"name", take.name},
               {"inputs", take.inputs},
               {"frame_count", take.frameCount},
+              {"first_frame", take.firstFrame},
               {"frame_rate", orNull(take.frameRate)},
               {"timecode_rate", timecode.known() ? Json(timecode.nominalRate()) : Json(nullptr)},
-              {"start_timecode", timecode.known() ? Json(*timecode.of(1)) : Json(nullptr)}};
+              {"start_timecode", timecode.known() ? Json(*timecode.of(take.firstFrame)) : Json(nullptr)}};
 }
 
 Json limitsJson(const qc::QcLimits& limits) {
@@ -163,6 +164,8 @@ TakeInfo takeFromJson(const Json& json) {
   take.name = json.at("name").get<std::string>();
   take.inputs = json.at("inputs").get<std::vector<std::string>>();
   take.frameCount = json.at("frame_count").get<int>();
+  // Reports written before takes could start at another frame lack the key.
+  take.firstFrame = json.value("first_frame", 1);
   if (!json.at("frame_rate").is_null()) take.frameRate = json.at("frame_rate").get<double>();
   if (!json.at("start_timecode").is_null())
     take.startTimecode = json.at("start_timecode").get<std::string>();

@@ -108,6 +108,9 @@ class FrameStream {
   // Frames per second as the input declares it, or nothing (stills,
   // sequences, a stream that does not say).
   virtual std::optional<double> frameRate() const { return std::nullopt; }
+  // The number of the take's first frame: 1, or for an image sequence the
+  // number of its first file (0 included).
+  virtual std::int64_t firstNumber() const { return 1; }
 
   // Remarks about how the input is read that the user must know, e.g. that
   // its pictures are turned as their orientation metadata asks. The pipeline

@@ -76,6 +76,7 @@ class SequenceStream final : public FrameStream {
     return name.empty() ? fileBaseName(trimmed) : name;
   }
   cv::Size pictureSize() const override { return size; }
+  std::int64_t firstNumber() const override { return files.empty() ? 1 : files.front().number; }
   std::optional<std::int64_t> frameCountHint() const override {
     return static_cast<std::int64_t>(files.size());
   }

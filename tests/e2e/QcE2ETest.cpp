@@ -293,14 +293,26 @@ TEST_F(QcTake, AnImageSequenceIsJudgedUnderItsFilesNumbers) {
   const ProcessResult result = test::runProcess(
       STEREOLINT_BINARY,
       {"-m", "CONSOLE", "-d", "Stereolint", "-i", "seq/take.%d.png", "-o", "VERTICALLY", "-t",
-       "2", "-p", kParameters, "-r", "out/", "--qc", "--pictures", "flagged", "-s", "2-8"},
+       "2", "-p", kParameters, "-r", "out/", "--qc", "--pictures", "flagged", "-s", "2-8",
+       "--fps", "24", "--start-timecode", "01:00:00:00"},
       {folder.path(), {}, {}});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const auto shots = linesStartingWith(result.out, "Shot ");
   ASSERT_EQ(shots.size(), 2u) << result.out;
-  EXPECT_EQ(shots[0].rfind("Shot 1 PASS: frames 1002-1004, worst VERTICAL ", 0), 0u) << shots[0];
-  EXPECT_EQ(shots[1].rfind("Shot 2 FIX: frames 1005-1008, worst VERTICAL 2", 0), 0u) << shots[1];
+  // The first file, 1001, is at the start timecode.
+  EXPECT_EQ(shots[0].rfind("Shot 1 PASS: frames 1002-1004 (01:00:00:01-01:00:00:03), worst "
+                           "VERTICAL ",
+                           0),
+            0u)
+      << shots[0];
+  EXPECT_EQ(shots[1].rfind("Shot 2 FIX: frames 1005-1008 (01:00:00:04-01:00:00:07), worst "
+                           "VERTICAL 2",
+                           0),
+            0u)
+      << shots[1];
   const nlohmann::json json = report("out/");
+  EXPECT_EQ(json["take"]["first_frame"], 1001);
+  EXPECT_EQ(json["take"]["start_timecode"], "01:00:00:00");
   EXPECT_EQ(json["frames"].size(), 7u);
   EXPECT_EQ(json["frames"][0]["frame"], 1002);
   // Under flagged, the worst frame of each shot (neither is REJECT).

@@ -186,6 +186,9 @@ TEST(Timecode, CountsFramesAtTheNominalRate) {
   EXPECT_EQ(*film.of(24 * 3600 + 1), "01:00:00:00");
   EXPECT_EQ(*makeTimecode(29.97, "23:59:59:29").value().of(2), "00:00:00:00") << "wraps";
   EXPECT_FALSE(makeTimecode(std::nullopt, "").value().of(1));
+  // The take's first frame is at the start timecode, whatever its number.
+  EXPECT_EQ(*makeTimecode(24.0, "01:00:00:00", 0).value().of(0), "01:00:00:00");
+  EXPECT_EQ(*makeTimecode(24.0, "01:00:00:00", 1001).value().of(1025), "01:00:01:00");
 }
 
 TEST(Timecode, RefusesWhatItCannotRead) {

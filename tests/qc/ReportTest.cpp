@@ -61,7 +61,7 @@ TEST(ReportTool, MergedPartsEqualTheWholeTakeByteForByte) {
   test::TempFolder folder;
   ReportContent whole = test::fourShotTake();
   auto takeFrom = [](const std::string& folderName) {
-    return takeOf({folderName + "A012C003_left.mov", folderName + "A012C003_right.mov"}, 40, 25.0,
+    return takeOf({folderName + "A012C003_left.mov", folderName + "A012C003_right.mov"}, 40, 1, 25.0,
                   "01:00:00:00");
   };
   whole.take = takeFrom("/mnt/footage/");

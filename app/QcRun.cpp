@@ -80,12 +80,15 @@ int QcRun::finish() {
   // A run stopped before the end of its frames judged part of the take
   // only: it says so and gives the take no verdict.
   const std::string stoppedBy = platform::stopRequested() != 0 ? platform::stopRequestName() : "";
-  std::cout << (stoppedBy.empty() ? qc::takeLine(session->take())
-                                  : qc::stoppedTakeLine(session->take(), stoppedBy))
+  std::vector<qc::Shot> shots = session->shots();
+  qc::applyEyeSync(shots, eyeSync);
+  const qc::TakeSummary take = qc::summarizeTake(shots, session->frames(), session->limits());
+  if (const std::string eyes = qc::eyesLine(shots); !eyes.empty()) std::cout << eyes << '\n';
+  std::cout << (stoppedBy.empty() ? qc::takeLine(take) : qc::stoppedTakeLine(take, stoppedBy))
             << '\n'
             << std::flush;
   writeReport(stoppedBy);
-  return qc::gateExitCode(options.quality, session->shots(), session->take());
+  return qc::gateExitCode(options.quality, shots, take);
 }
 
 void QcRun::writeReport(const std::string& stoppedBy) {

@@ -1,5 +1,7 @@
 #include "qc/ConsoleLines.h"
 
+#include <cctype>
+
 namespace stereolint::qc {
 
 namespace {
@@ -61,6 +63,16 @@ std::string takeLine(const TakeSummary& take) {
 std::string stoppedTakeLine(const TakeSummary& take, const std::string& stoppedBy) {
   return "Take not judged: stopped by " + stoppedBy + " after " +
          std::to_string(take.frameCount) + (take.frameCount == 1 ? " frame" : " frames");
+}
+
+std::string eyesLine(const std::vector<Shot>& shots) {
+  for (const Shot& shot : shots) {
+    if (shot.eyes.empty()) continue;
+    std::string why = shot.eyes;
+    why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return "Eyes REJECT: " + why + "; every judged shot is REJECT";
+  }
+  return "";
 }
 
 }  // namespace stereolint::qc

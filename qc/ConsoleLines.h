@@ -23,4 +23,9 @@ std::string takeLine(const TakeSummary& take);
 // gives no verdict: "Take not judged: stopped by SIGTERM after 141 frames".
 std::string stoppedTakeLine(const TakeSummary& take, const std::string& stoppedBy);
 
+// The line that says the eyes' timing made the judged shots REJECT (see
+// applyEyeSync): "Eyes REJECT: the right eye is 2 frames behind the left
+// (confidence 0.93); every judged shot is REJECT". Empty when it did not.
+std::string eyesLine(const std::vector<Shot>& shots);
+
 }  // namespace stereolint::qc

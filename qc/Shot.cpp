@@ -96,14 +96,26 @@ Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcL
     shot.reason = mostCommonReason(frames);
     return shot;
   }
-  const FrameAssessment whole =
-      assessFrame(medianRecord(shot.measures, conclusive.front().record->viewSize), limits);
+  const FrameRecord medians = medianRecord(shot.measures, conclusive.front().record->viewSize);
+  const FrameAssessment whole = assessFrame(medians, limits);
   shot.verdict = whole.verdict;
   shot.reason = whole.reason;
+  shot.byLimit = whole.byLimit;
+  shot.findings = findingsOf(medians, whole, limits);
   for (const JudgedFrame& frame : conclusive)
     if (worseOf(frame.assessment.verdict, shot.verdict) != shot.verdict)
       shot.outliers.push_back(frame.record->frame);
   return shot;
+}
+
+void applyEyeSync(std::vector<Shot>& shots, const EyeSync& sync) {
+  if (sync.status != EyeSyncStatus::Measured || sync.offset == 0) return;
+  const std::string why = eyeSyncSentence(sync);
+  for (Shot& shot : shots) {
+    if (shot.verdict == Verdict::Inconclusive) continue;
+    shot.verdict = Verdict::Reject;
+    shot.eyes = why;
+  }
 }
 
 }  // namespace stereolint::qc

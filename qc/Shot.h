@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "qc/EyeSync.h"
+#include "qc/Findings.h"
 #include "qc/FrameAssessment.h"
 #include "qc/FrameRecord.h"
-#include "results/Measures.h"
 #include "qc/Verdict.h"
+#include "results/Measures.h"
 
 namespace stereolint::qc {
 
@@ -33,6 +35,15 @@ struct Shot {
   // fewer than half of the frames are conclusive.
   Verdict verdict = Verdict::Inconclusive;
   std::string reason;  // why INCONCLUSIVE (the most common frame reason); else empty
+  // The verdict of the medians under each limit, indexed by the limit's
+  // owner; empty for a limit not judged (or an INCONCLUSIVE shot).
+  std::array<std::optional<Verdict>, kMeasureCount> byLimit;
+  // The limits the medians are beyond, in table order.
+  std::vector<Finding> findings;
+  // Why the eyes' timing makes the shot REJECT ("The right eye is 2 frames
+  // behind the left (confidence 0.93)"); empty when it does not (see
+  // applyEyeSync).
+  std::string eyes;
   // The conclusive frame furthest out: most severe frame verdict, then
   // furthest beyond its pass limits, the earliest on a tie. Empty when no
   // frame is conclusive.
@@ -58,6 +69,13 @@ bool ranksWorse(const FrameAssessment& a, const FrameAssessment& b);
 
 // The shot of `frames` (at least one, in frame order).
 Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits);
+
+// The eyes' timing counts in the verdicts: an offset of a frame or more,
+// measured, makes every judged shot REJECT, whatever its alignment (the
+// offset holds from the first frames on, so every shot shows each eye a
+// different moment). INCONCLUSIVE shots stay so. Nothing changes for eyes
+// in step, not measured, or that cannot be told.
+void applyEyeSync(std::vector<Shot>& shots, const EyeSync& sync);
 
 // The whole take.
 struct TakeSummary {

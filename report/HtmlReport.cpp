@@ -30,6 +30,35 @@ std::string plural(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// The findings of the shots with `verdict`, for the sentence of what they
+// need.
+std::vector<qc::Finding> findingsOfShots(const Page& page, Verdict verdict) {
+  std::vector<qc::Finding> findings;
+  for (const Shot& shot : page.shots)
+    if (shot.verdict == verdict)
+      for (const qc::Finding& finding : shot.findings)
+        if (finding.verdict == verdict) findings.push_back(finding);
+  return findings;
+}
+
+// What is wrong with the shots beyond the fix limits: "rotation
+// (shots 3, 5)" for each problem, in table order.
+std::string rejectedProblems(const Page& page) {
+  std::map<Measure, std::vector<int>> shotsOf;
+  for (const Shot& shot : page.shots)
+    if (shot.verdict == Verdict::Reject)
+      for (const qc::Finding& finding : shot.findings)
+        if (finding.verdict == Verdict::Reject) shotsOf[finding.owner].push_back(shot.number);
+  std::string text;
+  for (const auto& [owner, numbers] : shotsOf) {
+    std::string list;
+    for (int number : numbers) list += (list.empty() ? "" : ", ") + std::to_string(number);
+    text += (text.empty() ? "" : "; ") + std::string(measureInfo(owner).problem) +
+            (numbers.size() == 1 ? " (shot " : " (shots ") + list + ")";
+  }
+  return text;
+}
+
 std::string plainVerdict(const Page& page) {
   if (!page.content.stoppedBy.empty())
     return "The run was stopped by " + page.content.stoppedBy + " after " +
@@ -48,15 +77,26 @@ std::string plainVerdict(const Page& page) {
       break;
     case Verdict::Fix:
       text = "The take needs correction in post: " + plural(fix, "shot is", "shots are") +
-             " outside the pass limits but within the fix limits, so a vertical, rotation or "
-             "scale correction of the right view brings " + (fix == 1 ? "it" : "them") + " in.";
+             " outside the pass limits but within the fix limits. To bring " +
+             (fix == 1 ? "it" : "them") + " in: " +
+             qc::correctionsText(findingsOfShots(page, Verdict::Fix)) + ".";
       break;
-    case Verdict::Reject:
+    case Verdict::Reject: {
       text = "The take is rejected: " + plural(reject, "shot is", "shots are") +
              " beyond the fix limits, more than a correction in post can repair without visible "
-             "loss.";
-      if (fix > 0) text += " " + plural(fix, "further shot needs", "further shots need") + " correction.";
+             "loss";
+      const std::string problems = rejectedProblems(page);
+      text += problems.empty() ? "." : ": " + problems + ".";
+      if (std::any_of(page.shots.begin(), page.shots.end(),
+                      [](const Shot& shot) { return !shot.eyes.empty(); }))
+        text += " " + qc::eyeSyncSentence(page.content.eyeSync) +
+                ": each eye shows another moment, so every judged shot is REJECT until the "
+                "eyes are put in step.";
+      if (fix > 0)
+        text += " " + plural(fix, "further shot needs", "further shots need") + " correction: " +
+                qc::correctionsText(findingsOfShots(page, Verdict::Fix)) + ".";
       break;
+    }
     case Verdict::Inconclusive:
       text = "The take could not be judged: no shot had enough picture detail to measure.";
       break;
@@ -162,14 +202,31 @@ std::string framesText(const Shot& shot, const qc::Timecode& timecode) {
   return text;
 }
 
-std::string measuresText(const Shot& shot) {
+// Each measure's median (worst); a median beyond its pass limit is
+// highlighted with its verdict and the limit.
+std::string measuresText(const Shot& shot, const qc::QcLimits& limits, int viewHeight) {
   std::string text;
-  for (const qc::MeasureSummary& summary : shot.measures)
-    text += (text.empty() ? "" : "<br>") + std::string(measureName(summary.measure)) + " " +
-            escapeHtml(formatMeasureValue(summary.measure, summary.median)) +
-            " <span class=\"muted\">(worst " +
-            escapeHtml(formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
+  for (const qc::MeasureSummary& summary : shot.measures) {
+    std::string line = std::string(measureName(summary.measure)) + " " +
+                       escapeHtml(formatMeasureValue(summary.measure, summary.median)) +
+                       " <span class=\"muted\">(worst " +
+                       escapeHtml(formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
+    for (const qc::Finding& finding : shot.findings)
+      if (finding.measure == summary.measure)
+        line = "<span class=\"beyond " + std::string(verdictClass(finding.verdict)) + "\">" +
+               line + " <span class=\"limit\">" + qc::verdictName(finding.verdict) +
+               ": beyond the pass limit " +
+               escapeHtml(qc::passLimitText(finding, limits, viewHeight)) + "</span></span>";
+    text += (text.empty() ? "" : "<br>") + line;
+  }
   return text.empty() ? "–" : text;
+}
+
+// The view height of the shot's frames, for limits in % of the height.
+int shotViewHeight(const Page& page, const Shot& shot) {
+  for (const qc::FrameRecord& record : page.content.frames)
+    if (record.frame >= shot.firstFrame) return record.viewSize.height;
+  return 0;
 }
 
 std::string shotsSection(const Page& page) {
@@ -178,6 +235,11 @@ std::string shotsSection(const Page& page) {
                      "</tr></thead><tbody>";
   for (const Shot& shot : page.shots) {
     std::string notes = escapeHtml(shot.reason);
+    if (!shot.eyes.empty())
+      notes += (notes.empty() ? "" : "<br>") + escapeHtml(shot.eyes) + ": REJECT";
+    const std::string correction = qc::correctionsText(shot.findings);
+    if (!correction.empty())
+      notes += (notes.empty() ? "" : "<br>") + std::string("To correct: ") + escapeHtml(correction);
     if (!shot.outliers.empty()) {
       notes += (notes.empty() ? "" : "<br>") + std::string("Single frames beyond: ");
       for (size_t i = 0; i < shot.outliers.size() && i < 8; ++i)
@@ -189,7 +251,9 @@ std::string shotsSection(const Page& page) {
                " inconclusive";
     html += "<tr><td class=\"num\">" + std::to_string(shot.number) + "</td><td class=\"num\">" +
             framesText(shot, page.timecode) + "</td><td>" + verdictBadge(shot.verdict) +
-            "</td><td class=\"num\">" + measuresText(shot) + "</td><td class=\"num\">" +
+            "</td><td class=\"num\">" +
+            measuresText(shot, page.content.limits, shotViewHeight(page, shot)) +
+            "</td><td class=\"num\">" +
             (shot.worstFrame ? std::to_string(*shot.worstFrame) : "–") + "</td><td>" +
             (notes.empty() ? "–" : notes) + "</td></tr>";
   }
@@ -286,6 +350,7 @@ std::string reportHtml(const ReportContent& content, const FramePicture& picture
   Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits), {}};
   for (const qc::FrameRecord& record : content.frames)
     page.assessments.push_back(qc::assessFrame(record, content.limits));
+  qc::applyEyeSync(page.shots, content.eyeSync);
   page.take = qc::summarizeTake(page.shots, content.frames, content.limits);
   std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"

@@ -59,6 +59,16 @@ Json valuesJson(const MeasureValues& values) {
   return json;
 }
 
+// The verdict under each limit judged, by the limit's key ("PARALLAX" for
+// the depth budget).
+Json verdictsJson(const std::array<std::optional<Verdict>, kMeasureCount>& byLimit) {
+  Json json = Json::object();
+  for (Measure owner : limitOwners())
+    if (const auto& verdict = byLimit[measureIndex(owner)])
+      json[measureInfo(owner).limitKey] = qc::verdictName(*verdict);
+  return json;
+}
+
 Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
                const qc::Timecode& timecode) {
   const qc::FrameAssessment assessment = qc::assessFrame(record, limits);
@@ -67,6 +77,7 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
               {"timecode", orNull(timecode.of(record.frame))},
               {"verdict", qc::verdictName(assessment.verdict)},
               {"reason", assessment.reason},
+              {"verdicts", verdictsJson(assessment.byLimit)},
               {"width", record.viewSize.width},
               {"height", record.viewSize.height},
               {"values", valuesJson(record.values)},
@@ -90,6 +101,9 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
               {"frames", shot.frameCount},
               {"verdict", qc::verdictName(shot.verdict)},
               {"reason", shot.reason},
+              {"verdicts", verdictsJson(shot.byLimit)},
+              {"correction", qc::correctionsText(shot.findings)},
+              {"eyes", shot.eyes},
               {"worst_frame", orNull(shot.worstFrame)},
               {"worst_measure", shot.worstMeasure ? Json(measureName(*shot.worstMeasure))
                                                   : Json(nullptr)},
@@ -201,7 +215,8 @@ std::string reportJson(const ReportContent& content) {
   std::vector<FrameRecord> frames = content.frames;
   std::sort(frames.begin(), frames.end(),
             [](const FrameRecord& a, const FrameRecord& b) { return a.frame < b.frame; });
-  const std::vector<Shot> shots = qc::shotsOf(frames, content.limits);
+  std::vector<Shot> shots = qc::shotsOf(frames, content.limits);
+  qc::applyEyeSync(shots, content.eyeSync);
   const qc::TakeSummary take = qc::summarizeTake(shots, frames, content.limits);
   Json settings = Json::object();
   for (const auto& [name, value] : content.settings) settings[name] = value;

@@ -73,6 +73,11 @@ struct MeasureInfo {
   const char* limitKey;
   const char* limitDefaults;
   const char* limitMeaning;
+  // What a value beyond the pass limit is called ("vertical offset") and
+  // what corrects it, "{}" standing for the amount in `unit` ("shift one
+  // view vertically by {} rows"); see qc/Findings.h for the amount.
+  const char* problem;
+  const char* correction;
   PlotLook plot;
 };
 

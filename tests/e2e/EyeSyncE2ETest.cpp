@@ -46,8 +46,15 @@ class EyeSyncRuns : public ::testing::Test {
 TEST_F(EyeSyncRuns, ARightEyeThreeFramesLateIsReportedAndGoesIntoTheReport) {
   writeVideos(3);
   const ProcessResult result =
-      run({"left.avi", "right.avi"}, {"--qc", "--pictures", "none"});
-  ASSERT_EQ(result.exitCode, 0) << result.err;
+      run({"left.avi", "right.avi"}, {"--qc", "--pictures", "none", "--fail-on", "reject"});
+  // Each eye shows another moment: the take fails whatever its alignment.
+  ASSERT_EQ(result.exitCode, 3) << result.err;
+  EXPECT_NE(result.out.find("\nEyes REJECT: the right eye is 3 frames behind the left "
+                            "(confidence "),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("every judged shot is REJECT\nTake REJECT: "), std::string::npos)
+      << result.out;
   EXPECT_NE(result.err.find("Warning: \n\t[runtime phase]: ConsoleApplication::run - [eyes]\n"
                             "\t[message      ]: The right eye is 3 frames behind the left "
                             "(confidence "),
@@ -62,6 +69,8 @@ TEST_F(EyeSyncRuns, ARightEyeThreeFramesLateIsReportedAndGoesIntoTheReport) {
   EXPECT_EQ(sync.at("frames_compared"), kFrames);
   const std::string html = test::readTextFile(folder.file("out/report.html"));
   EXPECT_NE(html.find("The right eye is 3 frames behind the left"), std::string::npos);
+  EXPECT_NE(html.find("every judged shot is REJECT until the eyes are put in step"),
+            std::string::npos);
 }
 
 TEST_F(EyeSyncRuns, EyesInStepPrintNothingNew) {

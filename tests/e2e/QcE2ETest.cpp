@@ -138,7 +138,15 @@ TEST_F(QcTake, JudgesEveryShotOnTheConsoleAndInTheReport) {
   EXPECT_EQ(verdicts, (std::vector<std::string>{"PASS", "FIX", "INCONCLUSIVE", "INCONCLUSIVE"}));
   EXPECT_EQ(json["frames"].size(), 16u);
   EXPECT_EQ(json["take"]["name"], "take.avi");
-  EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("out/report.html")));
+  EXPECT_EQ(json["shots"][1]["verdicts"]["VERTICAL"], "FIX");
+  // The report names what the FIX shot needs, beside the measure beyond its
+  // pass limit.
+  const std::string html = test::readTextFile(folder.file("out/report.html"));
+  EXPECT_NE(html.find("FIX: beyond the pass limit 0.3 % of the height"), std::string::npos);
+  EXPECT_NE(html.find("To correct: vertical offset: shift one view vertically by "),
+            std::string::npos);
+  EXPECT_NE(html.find("To bring it in: vertical offset: shift one view vertically by "),
+            std::string::npos);
   // Every frame keeps all its files, as without quality control.
   EXPECT_EQ(framesWith("out", "SUMMARY.png").size(), 16u);
 

@@ -41,6 +41,10 @@ TEST(ReportJson, HoldsTheTakeShotsAndFramesUnderStableKeys) {
   EXPECT_EQ(document["frames"][14]["verdict"], "REJECT");
   EXPECT_EQ(document["frames"][14]["timecode"], "01:00:00:14");
   EXPECT_EQ(document["frames"][14]["values"]["VERTICAL"], 14.0);
+  EXPECT_EQ(document["frames"][14]["verdicts"]["VERTICAL"], "REJECT");
+  EXPECT_EQ(document["shots"][1]["verdicts"]["VERTICAL"], "FIX");
+  EXPECT_EQ(document["shots"][3]["verdicts"]["ROTATION"], "REJECT");
+  EXPECT_EQ(document["shots"][3]["verdicts"]["VERTICAL"], "PASS");
 }
 
 TEST(HtmlText, BytesThatAreNoUtf8BecomeTheReplacementCharacter) {

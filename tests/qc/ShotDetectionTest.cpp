@@ -5,6 +5,7 @@
 #include <opencv2/videoio.hpp>
 
 #include "QcTestData.h"
+#include "qc/ConsoleLines.h"
 #include "qc/QcSession.h"
 
 namespace stereolint::qc {
@@ -116,6 +117,41 @@ TEST(Shots, TheTakeIsItsWorstJudgedShot) {
   EXPECT_EQ(take.verdict, Verdict::Reject);
   EXPECT_EQ(take.shotsByVerdict[static_cast<size_t>(Verdict::Inconclusive)], 1);
   EXPECT_EQ(take.frameCount, 40);
+}
+
+// A shot FIX on three measures lists each with what corrects it; eyes out
+// of step make every judged shot REJECT.
+TEST(Shots, EveryLimitBeyondPassIsNamedWithItsCorrection) {
+  const cv::Mat view = test::scenePicture(0, 0);
+  std::vector<FrameRecord> frames;
+  for (int frame = 1; frame <= 5; ++frame) {
+    // 1080 rows: a pass limit of 0.3 % is 3.24 rows.
+    FrameRecord record = test::measuredFrame(frame, view, 5.0, 0.25, 1.0);
+    record.values[measureIndex(Measure::NearParallax)] = -2.4;
+    record.values[measureIndex(Measure::FarParallax)] = 0.5;
+    frames.push_back(record);
+  }
+  std::vector<Shot> shots = shotsOf(frames, defaultLimits());
+  ASSERT_EQ(shots.size(), 1u);
+  EXPECT_EQ(shots[0].verdict, Verdict::Fix);
+  ASSERT_EQ(shots[0].findings.size(), 3u);
+  EXPECT_EQ(shots[0].byLimit[measureIndex(Measure::Scale)], Verdict::Pass);
+  EXPECT_EQ(correctionsText(shots[0].findings),
+            "vertical offset: shift one view vertically by 5.00 rows; rotation: turn the right "
+            "view by 0.25°; parallax outside the depth budget: move the eyes apart by 1.40 % of "
+            "the width");
+  EXPECT_EQ(passLimitText(shots[0].findings[0], defaultLimits(), 1080),
+            "0.3 % of the height (3.24 rows)");
+
+  EyeSync late;
+  late.status = EyeSyncStatus::Measured;
+  late.offset = 2;
+  late.confidence = 0.9;
+  applyEyeSync(shots, late);
+  EXPECT_EQ(shots[0].verdict, Verdict::Reject);
+  EXPECT_EQ(eyesLine(shots),
+            "Eyes REJECT: the right eye is 2 frames behind the left (confidence 0.90); every "
+            "judged shot is REJECT");
 }
 
 }  // namespace

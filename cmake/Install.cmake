@@ -2,7 +2,8 @@
 # through CPack):
 #   P/bin                              Stereolint, stereolint-report, slurm-qc, parallel-qc
 #   P/lib/stereolint                   split-take.sh, which slurm-qc and parallel-qc source
-#   P/share/man/man1                   Stereolint.1.gz, stereolint-report.1.gz
+#   P/share/man/man1                   Stereolint.1.gz, stereolint-report.1.gz, slurm-qc.1.gz,
+#                                      parallel-qc.1.gz
 #   P/share/bash-completion/completions/Stereolint
 #   P/share/doc/stereolint             README.md, copyright, changelog.gz
 # The manual pages, the completion and the changelog come from tools/ (the
@@ -13,6 +14,7 @@ install(TARGETS Stereolint stereolint-report RUNTIME DESTINATION bin)
 install(PROGRAMS scripts/slurm-qc scripts/parallel-qc DESTINATION bin)
 install(FILES scripts/lib/split-take.sh DESTINATION lib/stereolint)
 install(FILES ${STEREOLINT_DOCS_DIR}/Stereolint.1.gz ${STEREOLINT_DOCS_DIR}/stereolint-report.1.gz
+              ${STEREOLINT_DOCS_DIR}/slurm-qc.1.gz ${STEREOLINT_DOCS_DIR}/parallel-qc.1.gz
         DESTINATION share/man/man1)
 install(FILES ${STEREOLINT_DOCS_DIR}/Stereolint.bash
         DESTINATION share/bash-completion/completions RENAME Stereolint)

@@ -2,7 +2,9 @@
 // build installs (see tools/CMakeLists.txt).
 //
 //   stereolint-docs Stereolint.1 | stereolint-report.1 | completion
+//   stereolint-docs script NAME SUMMARY < HELP_TEXT
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include "docs/BashCompletion.h"
@@ -17,8 +19,12 @@ int main(int argc, char** argv) {
     std::cout << reportToolManualPage();
   } else if (what == "completion") {
     std::cout << stereolintBashCompletion();
+  } else if (argc == 4 && std::string(argv[1]) == "script") {
+    const std::string help{std::istreambuf_iterator<char>(std::cin), {}};
+    std::cout << scriptManualPage(argv[2], argv[3], help);
   } else {
-    std::cerr << "Usage: stereolint-docs Stereolint.1 | stereolint-report.1 | completion\n";
+    std::cerr << "Usage: stereolint-docs Stereolint.1 | stereolint-report.1 | completion\n"
+                 "       stereolint-docs script NAME SUMMARY < HELP_TEXT\n";
     return 2;
   }
   return std::cout.good() ? 0 : 1;

@@ -113,4 +113,15 @@ std::string reportToolManualPage() {
   return page;
 }
 
+std::string scriptManualPage(const std::string& name, const std::string& summary,
+                             const std::string& helpText) {
+  std::string page = heading(name);
+  page += ".SH NAME\n" + roff(name) + " \\- " + roff(summary) + "\n";
+  const bool endsLine = !helpText.empty() && helpText.back() == '\n';
+  page += ".SH DESCRIPTION\n.nf\n" + roff(helpText) + (endsLine ? "" : "\n");
+  page += ".fi\n.SH SEE ALSO\n.BR Stereolint (1),\n.BR stereolint\\-report (1),\n"
+          "/usr/share/doc/stereolint/README.md\n";
+  return page;
+}
+
 }  // namespace stereolint::docs

@@ -1,5 +1,7 @@
 #include "report/ReportTool.h"
 
+#include <cstdio>
+
 #include "report/ReportFiles.h"
 #include "report/ReportMerge.h"
 
@@ -51,8 +53,9 @@ std::string reportToolUsage() {
   std::string text = std::string("Usage: ") + kReportToolSynopsis + "\n\n" + kReportToolDescription +
                      "\nOptions:\n";
   for (const ReportToolOption& option : kReportToolOptions) {
-    text += "  " + std::string(option.words) + std::string(14 - std::string(option.words).size(), ' ') +
-            option.description + "\n";
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-14s%s\n", option.words, option.description);
+    text += line;
   }
   return text + "\nExit code: " + kReportToolExitCodes + "\n";
 }

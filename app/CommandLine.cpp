@@ -85,7 +85,7 @@ const SamplingOption* samplingOption(const std::string& word) {
 
 // Every option word that starts with "--", for the nearest to a misspelt one.
 std::vector<std::string> longOptionWords() {
-  std::vector<std::string> words{"--qc", "--quiet", "--squeeze"};
+  std::vector<std::string> words{"--qc", "--quiet", "--squeeze", "--version"};
   for (const QualityOption& option : kQualityOptions) words.emplace_back(option.word);
   for (const SamplingOption& option : kSamplingOptions) words.emplace_back(option.word);
   return words;
@@ -97,7 +97,8 @@ bool takesValue(const std::string& word) {
 }
 
 bool isKnownOption(const std::string& word) {
-  return word == "-h" || word == "--qc" || word == "--quiet" || takesValue(word);
+  return word == "-h" || word == "--version" || word == "--qc" || word == "--quiet" ||
+         takesValue(word);
 }
 
 // An option word as given, and the value of "--KEY=VALUE".
@@ -166,6 +167,10 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
       line.help = true;
       return line;
     }
+    if (word == "--version") {
+      line.version = true;
+      return line;
+    }
     if (!isKnownOption(word)) {
       // The program's own path is no option either way.
       if (i == 0 || isValue[i]) continue;
@@ -203,40 +208,43 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
   return line;
 }
 
-std::string usageText() {
-  static const std::string method = "-- disparity method, required: " + methodNames();
-  static const char* const options[][2] = {
+std::vector<UsageLine> usageLines() {
+  std::vector<UsageLine> lines = {
       {"-m GUI | CONSOLE", "-- application mode, default GUI"},
       {"-i [PATH]", "-- input files path, required"},
       {"-o VERTICALLY | HORIZONTALLY", "-- frame orientation, required (at least one input file)"},
-      {"-d [DISPARITY METHOD]", method.c_str()},
+      {"-d [DISPARITY METHOD]", "-- disparity method, required: " + methodNames()},
       {"-t [THREADS AMOUNT]", "-- calculation threads, required"},
       {"-r [PATH]", "-- output path, required"},
       {"-p [DISPARITY METHOD PARAMETERS]", "-- parameters, optional"},
       {"-s [SEQUENCE]", "-- frames sequence, optional"},
   };
-  const auto addLine = [](std::string& text, const char* option, const char* description) {
-    char line[128];
-    std::snprintf(line, sizeof line, "\t%-35s%s\n", option, description);
-    text += line;
-  };
-  std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
-  for (const auto& [option, description] : options) addLine(text, option, description);
   std::string squeeze = "--squeeze";
   for (const char* factor : kSqueezeFactors) {
     squeeze += (squeeze == "--squeeze" ? " " : " | ") + std::string(factor);
   }
-  addLine(text, squeeze.c_str(),
-          "-- stretch half-width or half-height views back, with -o, optional");
-  addLine(text, "--qc", "-- quality control and report, optional");
+  lines.push_back({squeeze, "-- stretch half-width or half-height views back, with -o, optional"});
+  lines.push_back({"--qc", "-- quality control and report, optional"});
   for (const QualityOption& option : kQualityOptions) {
-    addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
+    lines.push_back({std::string(option.word) + " " + option.value, option.description});
   }
   for (const SamplingOption& option : kSamplingOptions) {
-    addLine(text, (std::string(option.word) + " " + option.value).c_str(), option.description);
+    lines.push_back({std::string(option.word) + " " + option.value, option.description});
   }
-  addLine(text, "--quiet", "-- no frame blocks: shot and take lines, warnings, errors");
-  addLine(text, "-h", "-- console help");
+  lines.push_back({"--quiet", "-- no frame blocks: shot and take lines, warnings, errors"});
+  lines.push_back({"--version", "-- program, source revision and library versions"});
+  lines.push_back({"-h", "-- console help"});
+  return lines;
+}
+
+std::string usageText() {
+  std::string text = "USAGE: Stereolint.exe [ARGUMENTS]\n\nARGUMENTS:\n";
+  for (const UsageLine& line : usageLines()) {
+    char formatted[128];
+    std::snprintf(formatted, sizeof formatted, "\t%-35s%s\n", line.option.c_str(),
+                  line.description.c_str());
+    text += formatted;
+  }
   text += "\n";
   return text;
 }

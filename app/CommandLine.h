@@ -43,7 +43,8 @@ struct Settings {
 
 struct CommandLine {
   Settings settings;
-  bool help = false;  // "-h" was met; the words after it were not read
+  bool help = false;     // "-h" was met; the words after it were not read
+  bool version = false;  // "--version" was met first; the words after it were not read
 };
 
 // Reads every word from the first (the program path) to the last. A value
@@ -52,9 +53,20 @@ struct CommandLine {
 // second path when that word names a readable file, else the first path
 // again. An option word with no word after it leaves its setting at its
 // initial value, as if it were not given. "--qc" and "--quiet" take no
-// value word; an
+// value word; "--version" is met like "-h"; an
 // option beginning with "--" also takes its value as "--KEY=VALUE".
 CommandLine readCommandLine(const std::vector<std::string>& words);
+
+// One option of the usage text: the option with its values as shown (e.g.
+// "-m GUI | CONSOLE", "--fps N") and what it does, beginning with "-- ".
+struct UsageLine {
+  std::string option;
+  std::string description;
+};
+
+// Every option in the order of the usage text: the one list that the usage
+// text, the manual page and the shell completion are made from.
+std::vector<UsageLine> usageLines();
 
 // The usage text printed for "-h", every line ending with a newline.
 std::string usageText();

@@ -24,9 +24,23 @@ Made makeAlignment(const std::string& parameters) {
   return Made(std::make_unique<AlignmentStereolint>(parameters, options.value()));
 }
 
+using Keys = std::vector<std::pair<std::string, std::string>>;
+
+Keys stepsKeys() {
+  Keys keys;
+  for (const CheckerKey& key : kCheckerKeys) keys.emplace_back(key.name, key.meaning);
+  return keys;
+}
+
+Keys alignmentKeys() {
+  Keys keys;
+  for (const AlignmentKey& key : kAlignmentKeys) keys.emplace_back(key.name, key.meaning);
+  return keys;
+}
+
 const Method kMethods[] = {
-    {"Stereolint", makeSteps, true, 160},
-    {"Alignment", makeAlignment, false, 32},
+    {"Stereolint", makeSteps, true, 160, stepsKeys},
+    {"Alignment", makeAlignment, false, 32, alignmentKeys},
 };
 
 }  // namespace
@@ -36,6 +50,12 @@ const Method* findMethod(const std::string& name) {
     if (name == method.name) return &method;
   }
   return nullptr;
+}
+
+std::vector<const Method*> allMethods() {
+  std::vector<const Method*> methods;
+  for (const Method& method : kMethods) methods.push_back(&method);
+  return methods;
 }
 
 std::string methodNames() {

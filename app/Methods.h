@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "checkers/StereolintInterface.h"
 #include "util/Expected.h"
@@ -26,7 +28,12 @@ struct Method {
   // footage with room to spare: what bounds the workers of a run (see
   // WorkerBudget.h).
   double bytesPerViewPixel;
+  // The parameter keys the method reads ("-p"), each with what it means.
+  std::vector<std::pair<std::string, std::string>> (*parameterKeys)();
 };
+
+// Every method, in table order.
+std::vector<const Method*> allMethods();
 
 // The method called `name` (exact, case-sensitive), or null.
 const Method* findMethod(const std::string& name);

@@ -11,6 +11,7 @@
 #include "app/RunOptions.h"
 #include "platform/Signals.h"
 #include "util/StageTimes.h"
+#include "util/ToolFacts.h"
 
 namespace stereolint {
 
@@ -42,6 +43,10 @@ int startStereolint(const std::vector<std::string>& words) {
   const CommandLine line = readCommandLine(words);
   if (line.help) {
     std::cout << usageText() << std::flush;
+    return 0;
+  }
+  if (line.version) {
+    std::cout << versionText("Stereolint") << std::flush;
     return 0;
   }
   if (const auto error = checkSettings(line.settings)) {

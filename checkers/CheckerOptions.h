@@ -13,6 +13,25 @@
 
 namespace stereolint {
 
+// One parameter key of the method of steps and what it means, as the
+// README's list of parameters gives it; the manual page and the shell
+// completion list these.
+struct CheckerKey {
+  const char* name;
+  const char* meaning;
+};
+
+inline constexpr CheckerKey kCheckerKeys[] = {
+    {"WIDTH", "tile half-size, % of the view width (a whole number of at least 1)"},
+    {"HEIGHT", "tile half-size, % of the view height (a whole number of at least 1)"},
+    {"DETECTOR", "keypoint detector, e.g. GridFAST"},
+    {"EXTRACTOR", "descriptor extractor, e.g. ORB"},
+    {"MATCHER", "descriptor matcher, e.g. BruteForce-Hamming"},
+    {"DISTRIBUTION", "TRUE adds the CIRCLES picture"},
+    {"RECURRENCY", "TRUE: each step measures the views as the step before corrected them"},
+    {"HIERARCHY", "the steps, separated by ;: VERTICAL, ROTATION, SCALE"},
+};
+
 // The single measurements the combined checker can run.
 enum class Step { Vertical, Rotation, Scale };
 

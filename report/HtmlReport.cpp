@@ -1,12 +1,15 @@
 #include "report/HtmlReport.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <map>
 
 #include "qc/QcSession.h"
 #include "report/HtmlPlots.h"
 #include "report/HtmlStyle.h"
 #include "report/HtmlText.h"
+#include "util/ToolFacts.h"
 
 namespace stereolint::report {
 
@@ -25,6 +28,31 @@ struct Page {
   std::vector<Shot> shots;
   qc::TakeSummary take;
 };
+
+// The day the page is written, "YYYY-MM-DD" in UTC, so that parts measured
+// on machines in other time zones merge into the page one run writes; the
+// day of SOURCE_DATE_EPOCH (seconds since 1970) when that is set, for pages
+// that must come out the same on any day.
+std::string writingDate() {
+  std::time_t now = std::time(nullptr);
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0')
+    now = static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+  char text[16] = "";
+  if (const std::tm* day = std::gmtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d", day);
+  return text;
+}
+
+// Who wrote the page and when, as report.json's "tool" says it: "Made by
+// Stereolint 1.0.0 (revision d06dac9; OpenCV 4.6.0, FFmpeg 5.1.4, …) on
+// 2026-12-08".
+std::string madeBy() {
+  const ToolFacts& facts = toolFacts();
+  std::string libraries;
+  for (const auto& [name, version] : facts.libraries)
+    libraries += (libraries.empty() ? "" : ", ") + name + " " + version;
+  return "Made by " + escapeHtml(facts.program) + " " + escapeHtml(facts.version) + " (revision " +
+         escapeHtml(facts.revision) + "; " + escapeHtml(libraries) + ") on " + writingDate();
+}
 
 std::string plural(int count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -362,7 +390,7 @@ std::string reportHtml(const ReportContent& content, const FramePicture& picture
   html += worstFramesSection(page, picture);
   html += inconclusiveSection(page);
   html += settingsSection(page);
-  html += "<footer>Made by stereolint-report from the measurements of " +
+  html += "<footer>" + madeBy() + " from the measurements of " +
           plural(static_cast<int>(content.frames.size()), "frame", "frames") +
           ". Verdicts: PASS within the pass limits; FIX outside them but within the fix limits "
           "(correctable in post); REJECT beyond the fix limits; INCONCLUSIVE cannot be judged. A "

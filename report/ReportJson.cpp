@@ -7,6 +7,7 @@
 
 #include "qc/QcSession.h"
 #include "report/Base64.h"
+#include "util/ToolFacts.h"
 
 namespace stereolint::report {
 
@@ -20,6 +21,17 @@ using qc::Verdict;
 template <typename T>
 Json orNull(const std::optional<T>& value) {
   return value ? Json(*value) : Json(nullptr);
+}
+
+// The program writing the document (that of the merge for a merged one).
+Json toolJson() {
+  const ToolFacts& facts = toolFacts();
+  Json libraries = Json::object();
+  for (const auto& [name, version] : facts.libraries) libraries[name] = version;
+  return Json{{"program", facts.program},
+              {"version", facts.version},
+              {"revision", facts.revision},
+              {"libraries", libraries}};
 }
 
 Json countsJson(const std::array<int, qc::kVerdictCount>& counts) {
@@ -227,6 +239,7 @@ std::string reportJson(const ReportContent& content) {
     frameList.push_back(frameJson(record, content.limits, timecode));
   const Json document{{"schema", kReportSchema},
                       {"schema_version", kReportSchemaVersion},
+                      {"tool", toolJson()},
                       {"take", takeJson(content.take, timecode)},
                       {"eye_sync", eyeSyncJson(content.eyeSync)},
                       {"settings", settings},

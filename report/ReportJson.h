@@ -2,7 +2,9 @@
 // schema described in the README ("Quality control and reports").
 //
 // The document holds nothing run-specific (no clock time, host or output
-// path), so the same frames, settings and limits always give the same bytes.
+// path), so the same frames, settings and limits always give the same bytes
+// with the same build of the program (its `tool` names the build and the
+// library versions).
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "report/ReportTool.h"
 
+#include <cstdio>
+
 #include "report/ReportFiles.h"
 #include "report/ReportMerge.h"
 
@@ -13,8 +15,12 @@ Expected<ReportToolOptions> readReportToolOptions(const std::vector<std::string>
       options.help = true;
       return options;
     }
+    if (word == "--version") {
+      options.version = true;
+      return options;
+    }
     if (word.size() > 1 && word[0] == '-')
-      return Failure{"Unknown option \"" + word + "\"; the only option is -h (--help)"};
+      return Failure{"Unknown option \"" + word + "\"; the options are -h (--help) and --version"};
     positional.push_back(word);
   }
   if (positional.size() < 2)
@@ -25,17 +31,33 @@ Expected<ReportToolOptions> readReportToolOptions(const std::vector<std::string>
   return options;
 }
 
+const char* const kReportToolSynopsis =
+    "stereolint-report OUTPUT_PREFIX RESULT_PREFIX [RESULT_PREFIX...]";
+
+const char* const kReportToolDescription =
+    "Builds the quality control report (OUTPUT_PREFIXreport.json and\n"
+    "OUTPUT_PREFIXreport.html) from the reports of earlier runs with --qc,\n"
+    "RESULT_PREFIXreport.json each: the runs over parts of one take (frame\n"
+    "ranges measured on several machines) become the report of the whole take.\n"
+    "The runs must be of the same take with the same settings and limits.\n"
+    "Prefixes are used as they are: \"out/\" is a folder, \"out/run\" a file prefix.\n";
+
+const ReportToolOption kReportToolOptions[2] = {
+    {"-h, --help", "prints this text"},
+    {"--version", "prints the program, revision and library versions"},
+};
+
+const char* const kReportToolExitCodes = "0 when both files are written, 255 (-1) otherwise.";
+
 std::string reportToolUsage() {
-  return "Usage: stereolint-report OUTPUT_PREFIX RESULT_PREFIX [RESULT_PREFIX...]\n"
-         "\n"
-         "Builds the quality control report (OUTPUT_PREFIXreport.json and\n"
-         "OUTPUT_PREFIXreport.html) from the reports of earlier runs with --qc,\n"
-         "RESULT_PREFIXreport.json each: the runs over parts of one take (frame\n"
-         "ranges measured on several machines) become the report of the whole take.\n"
-         "The runs must be of the same take with the same settings and limits.\n"
-         "Prefixes are used as they are: \"out/\" is a folder, \"out/run\" a file prefix.\n"
-         "\n"
-         "Exit code: 0 when both files are written, 255 (-1) otherwise.\n";
+  std::string text = std::string("Usage: ") + kReportToolSynopsis + "\n\n" + kReportToolDescription +
+                     "\nOptions:\n";
+  for (const ReportToolOption& option : kReportToolOptions) {
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-14s%s\n", option.words, option.description);
+    text += line;
+  }
+  return text + "\nExit code: " + kReportToolExitCodes + "\n";
 }
 
 ReportToolOutcome runReportTool(const ReportToolOptions& options) {

@@ -17,7 +17,8 @@
 namespace stereolint::report {
 
 struct ReportToolOptions {
-  bool help = false;  // "-h" or "--help": print the usage and do nothing else
+  bool help = false;     // "-h" or "--help": print the usage and do nothing else
+  bool version = false;  // "--version": print the version text and do nothing else
   std::string outputPrefix;
   std::vector<std::string> resultPrefixes;
 };
@@ -26,6 +27,19 @@ struct ReportToolOptions {
 // wrong (too few words, an unknown option).
 Expected<ReportToolOptions> readReportToolOptions(const std::vector<std::string>& words);
 
+// The parts of the usage text, which the manual page is made from too: the
+// command's form, what it does (lines ending with a newline), its options
+// and its exit codes (one sentence).
+extern const char* const kReportToolSynopsis;
+extern const char* const kReportToolDescription;
+struct ReportToolOption {
+  const char* words;        // e.g. "-h, --help"
+  const char* description;  // e.g. "prints this text"
+};
+extern const ReportToolOption kReportToolOptions[2];
+extern const char* const kReportToolExitCodes;
+
+// The text of -h: the parts above.
 std::string reportToolUsage();
 
 struct ReportToolOutcome {

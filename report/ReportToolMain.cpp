@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "report/ReportTool.h"
+#include "util/ToolFacts.h"
 
 int main(int argc, char** argv) {
   using namespace stereolint::report;
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
   }
   if (options.value().help) {
     std::cout << reportToolUsage();
+    return 0;
+  }
+  if (options.value().version) {
+    std::cout << stereolint::versionText("stereolint-report");
     return 0;
   }
   const ReportToolOutcome outcome = runReportTool(options.value());

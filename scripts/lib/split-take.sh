@@ -233,21 +233,38 @@ split_take_merge() {
   echo "$split_take_program: merged ${#prefixes[@]} parts into $out/"
 }
 
+# The Stereolint program a split runs when no --binary is given, for a
+# calling script in the folder HERE: build/plain/app/Stereolint of the source
+# tree (HERE is its scripts/), else Stereolint beside the script (both
+# installed in the same bin/), else Stereolint on the PATH.
+split_take_default_binary() {
+  local here=$1
+  if [[ -x "$here/../build/plain/app/Stereolint" ]]; then realpath "$here/../build/plain/app/Stereolint"
+  elif [[ -x "$here/Stereolint" ]]; then echo "$here/Stereolint"
+  else command -v Stereolint || { split_take_fail "no Stereolint found: give --binary"; return 1; }
+  fi
+}
+
+# --version: the calling script's name, then the version text of the
+# Stereolint it runs (BINARY, or the default one for the script in HERE).
+split_take_version() {
+  local here=$1 binary=${2:-}
+  [[ -n "$binary" ]] || binary=$(split_take_default_binary "$here") || return 1
+  echo "$split_take_program runs $binary:"
+  "$binary" --version
+}
+
 # The settings of a new split, from the command line of slurm-qc or
 # parallel-qc: checks the arguments, resolves the programs, counts the
 # frames. Needs st_binary (may be empty), st_args, st_frames (0 = count),
 # st_tasks, st_per_task; sets st_binary, st_report, st_frames, st_tasks.
 split_take_prepare() {
-  local repo=$1 out=$2
+  local here=$1 out=$2
   [[ -e "$out/job" ]] &&
     { split_take_fail "$out already holds a split: resume it (--resume $out) or choose another folder"; return 1; }
   ((${#st_args[@]} > 0)) || { split_take_fail "no Stereolint arguments after --"; return 1; }
   split_take_check_args "${st_args[@]}" || return 1
-  if [[ -z "$st_binary" ]]; then
-    if [[ -x "$repo/build/plain/app/Stereolint" ]]; then st_binary=$repo/build/plain/app/Stereolint
-    else st_binary=$(command -v Stereolint) || { split_take_fail "no Stereolint found: give --binary"; return 1; }
-    fi
-  fi
+  [[ -n "$st_binary" ]] || st_binary=$(split_take_default_binary "$here") || return 1
   [[ -x "$st_binary" ]] || { split_take_fail "$st_binary is not an executable program"; return 1; }
   st_binary=$(realpath "$st_binary")
   # stereolint-report beside Stereolint: in a build folder, or installed.

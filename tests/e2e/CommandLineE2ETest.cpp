@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
+#include "util/ToolFacts.h"
 
 namespace stereolint {
 namespace {
@@ -37,6 +38,21 @@ TEST(CommandLineE2E, HelpAsTheValueOfAnotherOptionStillHelps) {
   const ProcessResult result = stereolint({"-m", "nonsense", "-r", "-h"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out, usageText());
+}
+
+TEST(CommandLineE2E, VersionPrintsTheVersionTextAloneAndSucceeds) {
+  // Arguments that would start a run are not read after --version; nothing
+  // is written.
+  TempFolder folder;
+  const ProcessResult result =
+      stereolint({"-m", "CONSOLE", "--version", "-i", "missing.png", "-r", folder.file("out/")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, versionText("Stereolint"));
+  EXPECT_EQ(result.out.rfind("Stereolint 1.0.0\nrevision ", 0), 0u) << result.out;
+  EXPECT_EQ(result.err, "");
+  EXPECT_FALSE(std::filesystem::exists(folder.file("out")));
+  EXPECT_EQ(stereolint({"--versoin"}).err,
+            "--versoin: unknown option; did you mean --version?\nHELP: Stereolint -h\n\n");
 }
 
 TEST(CommandLineE2E, NoArgumentsFailForGuiMode) {

@@ -44,6 +44,7 @@ TEST(UsageText, IsExactToTheByte) {
       "--qc), optional\n"
       "\t--quiet                            -- no frame blocks: shot and take lines, warnings, "
       "errors\n"
+      "\t--version                          -- program, source revision and library versions\n"
       "\t-h                                 -- console help\n"
       "\n";
   EXPECT_EQ(usageText(), expected);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "checkers/CheckerOptions.h"
+#include "support/TempFolder.h"
+
 namespace stereolint {
 namespace {
 
@@ -99,6 +102,17 @@ TEST(CheckParameters, MatchersThatReadTheDescriptorsAreAccepted) {
   }
   EXPECT_EQ(checkParameters("EXTRACTOR:ORB,MATCHER:FlannBased,HIERARCHY:TILT"), std::nullopt)
       << "nothing is matched without a step";
+}
+
+// The manual page and the completion list the keys of kCheckerKeys; the
+// README's table of parameters must name the same keys.
+TEST(CheckParameters, ReadmeListsEveryKeyOfTheTable) {
+  const std::string readme = test::readTextFile(std::string(STEREOLINT_SOURCE_DIR) + "/README.md");
+  const size_t section = readme.find("## Parameters");
+  ASSERT_NE(section, std::string::npos);
+  const std::string body = readme.substr(section, readme.find("\n## ", section + 1) - section);
+  for (const CheckerKey& key : kCheckerKeys)
+    EXPECT_NE(body.find(std::string("`") + key.name + "`"), std::string::npos) << key.name;
 }
 
 }  // namespace

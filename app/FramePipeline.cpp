@@ -282,7 +282,7 @@ bool FramePipeline::chooseSampling() {
     return false;
   }
   sampling = FrameSampling::places(std::move(plan.value().places));
-  quality.useCuts(plan.value().shotStarts);
+  quality.useCuts(qc::ShotScan{plan.value().shotStarts, plan.value().lastRead});
   return true;
 }
 

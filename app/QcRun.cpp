@@ -38,8 +38,10 @@ bool QcRun::start(int count, int first, std::optional<double> videoRate) {
   return true;
 }
 
-void QcRun::useCuts(const std::vector<int>& shotStarts) {
-  if (session) session->useCuts(shotStarts);
+void QcRun::useCuts(const qc::ShotScan& scan) {
+  if (!session) return;
+  session->useCuts(scan);
+  shotScan = scan;
 }
 
 void QcRun::expect(int frame) {
@@ -115,7 +117,8 @@ void QcRun::writeReport(const std::string& stoppedBy) {
       session->limits(),
       session->frames(),
       eyeSync,
-      stoppedBy};
+      stoppedBy,
+      shotScan};
   if (const auto problem =
           report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
     status.failedWarning(kQcPhase, *problem);

@@ -38,7 +38,7 @@ class QcRun {
 
   // After start(): the shots start at these frame numbers (see
   // qc::QcSession::useCuts).
-  void useCuts(const std::vector<int>& shotStarts);
+  void useCuts(const qc::ShotScan& scan);
 
   // For each selected frame, in take order, before its worker begins: the
   // session expects the frame.
@@ -73,6 +73,7 @@ class QcRun {
   std::optional<double> frameRate;
   int frameCount = 0;
   int firstFrame = 1;
+  std::optional<qc::ShotScan> shotScan;
   qc::EyeSync eyeSync;
 };
 

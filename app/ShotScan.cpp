@@ -54,6 +54,7 @@ Expected<ShotPlan> perShotPlaces(
           static_cast<int>(std::clamp<std::int64_t>(picture.number, INT_MIN, INT_MAX)));
     }
     shot.push_back(place);
+    plan.lastRead = static_cast<int>(std::clamp<std::int64_t>(picture.number, INT_MIN, INT_MAX));
     previous = std::move(signature);
   }
   for (const std::int64_t chosen : spreadOverShot(shot, options.perShot)) {

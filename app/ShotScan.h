@@ -32,6 +32,7 @@ std::vector<std::int64_t> spreadOverShot(const std::vector<std::int64_t>& shot, 
 struct ShotPlan {
   std::vector<std::int64_t> places;  // the places to analyse, in take order
   std::vector<int> shotStarts;       // the frame number of each shot's first frame
+  int lastRead = 0;                  // the frame number of the last frame read
 };
 
 Expected<ShotPlan> perShotPlaces(

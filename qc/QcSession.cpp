@@ -1,6 +1,7 @@
 #include "qc/QcSession.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace stereolint::qc {
@@ -16,8 +17,9 @@ void QcSession::expect(int frame) {
   expected.push_back(frame);
 }
 
-void QcSession::useCuts(const std::vector<int>& shotStarts) {
-  knownStarts.emplace(shotStarts.begin(), shotStarts.end());
+void QcSession::useCuts(const ShotScan& scan) {
+  knownStarts.emplace(scan.starts.begin(), scan.starts.end());
+  scanEnd = scan.lastFrame;
 }
 
 SessionUpdate QcSession::add(FrameRecord record) {
@@ -78,6 +80,14 @@ void QcSession::closeShot(SessionUpdate& update) {
   frames.reserve(openShot.size());
   for (int frame : openShot) frames.push_back({&records.at(frame), assessments.at(frame)});
   completed.push_back(summarizeShot(static_cast<int>(completed.size()) + 1, frames, qcLimits));
+  if (knownStarts) {
+    // The shot's whole range as the reading pass found it.
+    Shot& shot = completed.back();
+    auto next = knownStarts->upper_bound(shot.firstFrame);
+    if (next != knownStarts->begin()) shot.firstFrame = *std::prev(next);
+    next = knownStarts->upper_bound(shot.lastFrame);
+    shot.lastFrame = next != knownStarts->end() ? *next - 1 : std::max(shot.lastFrame, scanEnd);
+  }
   update.closedShots.push_back(completed.back());
   if (openWorst &&
       decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
@@ -95,12 +105,14 @@ std::vector<FrameRecord> QcSession::frames() const {
 
 TakeSummary QcSession::take() const { return summarizeTake(completed, frames(), qcLimits); }
 
-std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits) {
+std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits,
+                          const std::optional<ShotScan>& scan) {
   std::vector<int> numbers;
   numbers.reserve(frames.size());
   for (const FrameRecord& record : frames) numbers.push_back(record.frame);
   std::sort(numbers.begin(), numbers.end());
   QcSession session(limits, numbers);
+  if (scan) session.useCuts(*scan);
   for (const FrameRecord& record : frames) session.add(record);
   session.finish();
   return session.shots();

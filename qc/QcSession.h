@@ -20,6 +20,16 @@
 
 namespace stereolint::qc {
 
+// The shots a reading pass over every selected frame found (--per-shot):
+// the frame number each shot starts at, and the last frame read.
+struct ShotScan {
+  std::vector<int> starts;
+  int lastFrame = 0;
+  bool operator==(const ShotScan& other) const {
+    return starts == other.starts && lastFrame == other.lastFrame;
+  }
+};
+
 // What one add() or finish() brought.
 struct SessionUpdate {
   // add(): false when the frame is not one of the expected frames, was
@@ -56,10 +66,12 @@ class QcSession {
 
   // Takes the cuts from a reading pass over every frame (--per-shot), not
   // from the signatures of the frames added: a shot starts at each of
-  // `shotStarts` (frame numbers), and a cut lies between two consecutive
+  // `scan.starts` (frame numbers), and a cut lies between two consecutive
   // added frames when a start lies after the first and at or before the
-  // second. Called before the first add().
-  void useCuts(const std::vector<int>& shotStarts);
+  // second. A shot's range is then the whole shot the pass read, from its
+  // start to the frame before the next start (`scan.lastFrame` for the
+  // last), not only its frames analysed. Called before the first add().
+  void useCuts(const ShotScan& scan);
 
   SessionUpdate add(FrameRecord record);
   // Walks what is left, skipping frames that never came, and completes the
@@ -94,11 +106,14 @@ class QcSession {
   bool finished = false;
   std::vector<Shot> completed;
   std::optional<std::set<int>> knownStarts;  // useCuts
+  int scanEnd = 0;
 };
 
 // The shots of a whole set of frames: a session over them in frame-number
-// order. What a run's report holds, and what merging reports recomputes.
-std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits);
+// order, cut where `scan` says when given. What a run's report holds, and
+// what merging reports recomputes.
+std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits,
+                          const std::optional<ShotScan>& scan = std::nullopt);
 
 // The verdict and counts of a take of `shots` and `frames`.
 TakeSummary summarizeTake(const std::vector<Shot>& shots, const std::vector<FrameRecord>& frames,

@@ -375,7 +375,7 @@ std::string settingsSection(const Page& page) {
 }  // namespace
 
 std::string reportHtml(const ReportContent& content, const FramePicture& picture) {
-  Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits), {}};
+  Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
   for (const qc::FrameRecord& record : content.frames)
     page.assessments.push_back(qc::assessFrame(record, content.limits));
   qc::applyEyeSync(page.shots, content.eyeSync);

@@ -12,6 +12,7 @@
 #include "qc/EyeSync.h"
 #include "qc/FrameRecord.h"
 #include "qc/QcLimits.h"
+#include "qc/QcSession.h"
 #include "qc/Timecode.h"
 
 namespace stereolint::report {
@@ -53,6 +54,9 @@ struct ReportContent {
   // ("SIGINT", "SIGTERM"); empty for a run that went to its end. A stopped
   // run's report gives no take verdict.
   std::string stoppedBy;
+  // The shots a reading pass over every selected frame found (--per-shot);
+  // empty: the shots are found from the signatures of the frames analysed.
+  std::optional<qc::ShotScan> shotScan;
 
   // The timecode of the take (none without a frame rate).
   qc::Timecode timecode() const;

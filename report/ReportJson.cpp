@@ -71,6 +71,11 @@ Json valuesJson(const MeasureValues& values) {
   return json;
 }
 
+Json shotScanJson(const std::optional<qc::ShotScan>& scan) {
+  if (!scan) return nullptr;
+  return Json{{"starts", scan->starts}, {"last_frame", scan->lastFrame}};
+}
+
 // The verdict under each limit judged, by the limit's key ("PARALLAX" for
 // the depth budget).
 Json verdictsJson(const std::array<std::optional<Verdict>, kMeasureCount>& byLimit) {
@@ -217,6 +222,9 @@ Expected<ReportContent> contentFromJson(const Json& json, const std::string& sou
   // Reports written before runs said they were stopped lack the key.
   if (json.contains("stopped") && !json.at("stopped").is_null())
     content.stoppedBy = json.at("stopped").get<std::string>();
+  if (json.contains("shot_scan") && !json.at("shot_scan").is_null())
+    content.shotScan = qc::ShotScan{json.at("shot_scan").at("starts").get<std::vector<int>>(),
+                                    json.at("shot_scan").at("last_frame").get<int>()};
   return content;
 }
 
@@ -227,7 +235,7 @@ std::string reportJson(const ReportContent& content) {
   std::vector<FrameRecord> frames = content.frames;
   std::sort(frames.begin(), frames.end(),
             [](const FrameRecord& a, const FrameRecord& b) { return a.frame < b.frame; });
-  std::vector<Shot> shots = qc::shotsOf(frames, content.limits);
+  std::vector<Shot> shots = qc::shotsOf(frames, content.limits, content.shotScan);
   qc::applyEyeSync(shots, content.eyeSync);
   const qc::TakeSummary take = qc::summarizeTake(shots, frames, content.limits);
   Json settings = Json::object();
@@ -245,6 +253,7 @@ std::string reportJson(const ReportContent& content) {
                       {"settings", settings},
                       {"limits", limitsJson(content.limits)},
                       {"stopped", content.stoppedBy.empty() ? Json(nullptr) : Json(content.stoppedBy)},
+                      {"shot_scan", shotScanJson(content.shotScan)},
                       {"verdict",
                        Json{{"take", content.stoppedBy.empty() ? Json(qc::verdictName(take.verdict))
                                                                : Json(nullptr)},

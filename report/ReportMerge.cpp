@@ -96,6 +96,9 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
   }
   merged.frames.clear();
   for (const auto& entry : frames) merged.frames.push_back(*entry.second.first);
+  // Each part's reading pass saw its own range only: the shots of the
+  // merged take are found again from the frames' signatures.
+  merged.shotScan.reset();
   return merged;
 }
 

@@ -4,6 +4,8 @@
 // --per-shot K spreads K frames over each shot.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -117,10 +119,19 @@ TEST_F(Sampling, PerShotSpreadsFramesOverEachShotFoundBeforehand) {
   EXPECT_EQ(analysed("out"), (std::vector<int>{3, 8, 13, 18, 23, 28}));
   EXPECT_NE(result.out.find(": 3 shots ("), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("), 6 frames"), std::string::npos) << result.out;
+  // Each shot's range is the whole shot the first reading found, on the
+  // console and in the report alike.
+  EXPECT_NE(result.out.find("\nShot 2 REJECT: frames 11-20 (00:00:00:10-00:00:00:19)"),
+            std::string::npos)
+      << result.out;
+  const std::string json = test::readTextFile(folder.file("out/report.json"));
+  const nlohmann::json report = nlohmann::json::parse(json);
+  ASSERT_EQ(report["shots"].size(), 3u);
+  EXPECT_EQ(report["shots"][1]["first_frame"], 11);
+  EXPECT_EQ(report["shots"][2]["last_frame"], 30);
+  EXPECT_EQ(report["shots"][2]["last_timecode"], "00:00:01:04");
   // The report says the run was sampled, and how.
-  EXPECT_NE(test::readTextFile(folder.file("out/report.json"))
-                .find("\"sampling\": \"2 frames of each shot\""),
-            std::string::npos);
+  EXPECT_NE(json.find("\"sampling\": \"2 frames of each shot\""), std::string::npos);
   EXPECT_NE(test::readTextFile(folder.file("out/report.html"))
                 .find("A sampled run (2 frames of each shot)"),
             std::string::npos);

@@ -8,6 +8,7 @@
 
 #include "app/Methods.h"
 #include "app/ShotScan.h"
+#include "app/TakeViews.h"
 #include "app/WorkerBudget.h"
 #include "checkers/StereolintInterface.h"
 #include "platform/Memory.h"
@@ -119,32 +120,14 @@ bool FramePipeline::prepare() {
   }
   const FrameStream& first = *streams.front();
   words = &first.words();
-  pictureSize = first.pictureSize();
-  // Both inputs must give views of one size, or the pictures of a pair
-  // cannot be drawn.
-  if (streams.size() == 2 && streams[1]->pictureSize() != pictureSize) {
-    status.error(phase(words->topic), std::string("The ") + words->nouns +
-                                          " differ in size: " + first.path() + " is " +
-                                          sizeText(pictureSize) + ", " + streams[1]->path() +
-                                          " is " + sizeText(streams[1]->pictureSize()));
+  Expected<TakeViews> views = takeViews(streams, options);
+  if (!views) {
+    status.error(phase(views.failure().topic), views.error());
     return false;
   }
-  regions = viewRegions(options.orientation, pictureSize.width, pictureSize.height);
-  if (!regionsHoldViews(regions)) {
-    status.error(phase(words->topic), std::string("The ") + words->noun + " " + first.path() +
-                                          " (" + sizeText(pictureSize) +
-                                          ") is too small to cut into two views");
-    return false;
-  }
-  const cv::Size view = unsqueezedSize(regions ? regions->first.size() : pictureSize,
-                                       options.orientation, options.squeeze);
-  // The image library's remapping works on coordinates below SHRT_MAX.
-  if (view.width >= SHRT_MAX || view.height >= SHRT_MAX) {
-    status.error(phase(words->topic), "The views of " + first.path() + " (" + sizeText(view) +
-                                          ") are too large: views must be smaller than " +
-                                          std::to_string(SHRT_MAX) + " pixels in each direction");
-    return false;
-  }
+  pictureSize = views.value().pictureSize;
+  regions = views.value().regions;
+  const cv::Size view = views.value().view;
   warnWhenNoTileFits(view);
   budgetWorkers(view);
   eyes.start(streams);

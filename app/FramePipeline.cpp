@@ -60,6 +60,7 @@ int FramePipeline::run() {
   int qualityCode = 0;
   if (prepare()) {
     readFrames();
+    recordPlacesRead();
     quality.setEyeSync(eyes.finish());
     // The streams (and with them an R3D decoding library) are closed before
     // the last workers finish: the workers hold their own copies of the views.
@@ -210,6 +211,8 @@ void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number
 
 bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
                                  bool& damaged) {
+  // Every way out without a frame is the end of the take for this run.
+  reachedEnd = true;
   if (streams.front()->countIsExact() && index >= frameCount) return false;
   damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
@@ -247,6 +250,7 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
     return false;
   }
   if (streams.size() == 1) pictures[1] = pictures[0];
+  reachedEnd = false;
   return true;
 }
 
@@ -282,6 +286,8 @@ bool FramePipeline::passUnsampled(std::int64_t& index) {
 }
 
 bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
+  // As in readPictures: every way out short of `count` ends the take.
+  reachedEnd = true;
   // A take of known length that ends before: its frames count as passed.
   if (streams.front()->countIsExact() && index + count >= frameCount) {
     framesRead += static_cast<int>(std::max<std::int64_t>(frameCount - index, 0));
@@ -303,7 +309,30 @@ bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
     return false;
   }
   framesRead += static_cast<int>(count);
+  reachedEnd = false;
   return true;
+}
+
+void FramePipeline::recordPlacesRead() {
+  if (!words->isTake) {
+    quality.setPlacesRead({{1, 1}}, true);
+    return;
+  }
+  const FrameSelection& selection = options.selection;
+  // Reading stops at the selection's last place, or earlier where the take
+  // (or the run) ended; a sampling that finds no later place stops short of
+  // it, but the places up to it were read as far as the sampling cares.
+  const bool cutShort = reachedEnd || workerRefused || platform::stopRequested() != 0;
+  const int last = cutShort ? std::min(selection.last(), framesRead) : selection.last();
+  report::PlaceRanges ranges;
+  for (int place = selection.nextFrom(1); place >= 1 && place <= last;) {
+    int end = place;
+    while (end < last && selection.contains(end + 1)) ++end;
+    ranges.emplace_back(place, end);
+    if (end >= last) break;
+    place = selection.nextFrom(end + 1);
+  }
+  quality.setPlacesRead(std::move(ranges), reachedEnd || (frameCount > 0 && last >= frameCount));
 }
 
 void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index,

@@ -222,7 +222,10 @@ TakeInfo takeFromJson(const Json& json) {
   }
   // Reports written before the paths and ranges were recorded lack them.
   if (json.contains("paths")) {
-    take.paths = texts(json, where, "paths", take.inputs.size(), take.inputs.size());
+    take.paths = texts(json, where, "paths", 0, take.inputs.size());
+    if (!take.paths.empty() && take.paths.size() != take.inputs.size())
+      throw Unusable("take.paths holds " + std::to_string(take.paths.size()) + " paths for " +
+                     std::to_string(take.inputs.size()) + " inputs");
   }
   if (json.contains("read") && !json.at("read").is_null()) take.read = rangesFromJson(json.at("read"));
   if (json.contains("read_to_end")) {

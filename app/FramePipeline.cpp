@@ -323,7 +323,16 @@ void FramePipeline::recordPlacesRead() {
   // (or the run) ended; a sampling that finds no later place stops short of
   // it, but the places up to it were read as far as the sampling cares.
   const bool cutShort = reachedEnd || workerRefused || platform::stopRequested() != 0;
-  const int last = cutShort ? std::min(selection.last(), framesRead) : selection.last();
+  int last = cutShort ? std::min(selection.last(), framesRead) : selection.last();
+  bool toEnd = reachedEnd;
+  // A sampling that found no later place of a selection reaching beyond
+  // the take as far as it is known (--per-shot places) leaves nothing of
+  // the take unread.
+  const int known = std::max(framesRead, frameCount);
+  if (!cutShort && last > known) {
+    last = known;
+    toEnd = true;
+  }
   report::PlaceRanges ranges;
   for (int place = selection.nextFrom(1); place >= 1 && place <= last;) {
     int end = place;
@@ -332,7 +341,7 @@ void FramePipeline::recordPlacesRead() {
     if (end >= last) break;
     place = selection.nextFrom(end + 1);
   }
-  quality.setPlacesRead(std::move(ranges), reachedEnd || (frameCount > 0 && last >= frameCount));
+  quality.setPlacesRead(std::move(ranges), toEnd || (frameCount > 0 && last >= frameCount));
 }
 
 void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index,

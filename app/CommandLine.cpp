@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -83,11 +84,36 @@ const SamplingOption* samplingOption(const std::string& word) {
   return nullptr;
 }
 
+// The options without a value word that set a flag of the settings.
+struct FlagOption {
+  const char* word;
+  const char* description;
+  bool Settings::*flag;
+};
+
+const FlagOption kFlagOptions[] = {
+    {"--quiet", "-- no frame blocks: shot and take lines, warnings, errors", &Settings::quiet},
+    {"--count-frames", "-- print the number of frames a run would read, and stop",
+     &Settings::countFrames},
+};
+
+const FlagOption* flagOption(const std::string& word) {
+  for (const FlagOption& option : kFlagOptions) {
+    if (word == option.word) return &option;
+  }
+  return nullptr;
+}
+
 // Every option word that starts with "--", for the nearest to a misspelt one.
+// The nearest word first in the list wins a tie: later options go last, so
+// that a misspelling names the option it always named.
 std::vector<std::string> longOptionWords() {
   std::vector<std::string> words{"--qc", "--quiet", "--squeeze", "--version"};
   for (const QualityOption& option : kQualityOptions) words.emplace_back(option.word);
   for (const SamplingOption& option : kSamplingOptions) words.emplace_back(option.word);
+  for (const FlagOption& option : kFlagOptions)
+    if (std::find(words.begin(), words.end(), option.word) == words.end())
+      words.emplace_back(option.word);
   return words;
 }
 
@@ -97,7 +123,7 @@ bool takesValue(const std::string& word) {
 }
 
 bool isKnownOption(const std::string& word) {
-  return word == "-h" || word == "--version" || word == "--qc" || word == "--quiet" ||
+  return word == "-h" || word == "--version" || word == "--qc" || flagOption(word) != nullptr ||
          takesValue(word);
 }
 
@@ -131,9 +157,12 @@ std::string missingText(const Settings& settings) {
     missing.push_back("-o (" + constants().vertically + " or " + constants().horizontally +
                       ", how one file holds both views)");
   }
-  if (settings.method.empty()) missing.push_back("-d (the disparity method)");
-  if (settings.threads.empty()) missing.push_back("-t (the number of worker threads)");
-  if (settings.resultPath.empty()) missing.push_back("-r (the output prefix)");
+  // Counting frames reads the inputs alone.
+  if (!settings.countFrames) {
+    if (settings.method.empty()) missing.push_back("-d (the disparity method)");
+    if (settings.threads.empty()) missing.push_back("-t (the number of worker threads)");
+    if (settings.resultPath.empty()) missing.push_back("-r (the output prefix)");
+  }
   std::string text = "Missing or unreadable:";
   for (size_t k = 0; k < missing.size(); ++k) text += (k == 0 ? " " : "; ") + missing[k];
   return text;
@@ -144,6 +173,7 @@ bool isCompleteForRun(const Settings& settings) {
   const bool stereoSource = !first.empty() && inputExists(first) && !settings.orientation.empty();
   const bool sourcePair = !first.empty() && !second.empty() && first != second &&
                           inputExists(first) && inputExists(second);
+  if (settings.countFrames) return stereoSource || sourcePair;
   return (stereoSource || sourcePair) && !settings.method.empty() && !settings.threads.empty() &&
          !settings.resultPath.empty();
 }
@@ -196,8 +226,8 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
       settings.*setting = hasValue ? value : initial.*setting;
     } else if (word == "--qc") {
       settings.quality.qc = true;
-    } else if (word == "--quiet") {
-      settings.quiet = true;
+    } else if (const FlagOption* flag = flagOption(word)) {
+      settings.*(flag->flag) = true;
     } else if (const QualityOption* quality = qualityOption(word)) {
       settings.quality.*(quality->text) =
           hasValue ? std::optional<std::string>(value) : std::nullopt;
@@ -231,7 +261,7 @@ std::vector<UsageLine> usageLines() {
   for (const SamplingOption& option : kSamplingOptions) {
     lines.push_back({std::string(option.word) + " " + option.value, option.description});
   }
-  lines.push_back({"--quiet", "-- no frame blocks: shot and take lines, warnings, errors"});
+  for (const FlagOption& option : kFlagOptions) lines.push_back({option.word, option.description});
   lines.push_back({"--version", "-- program, source revision and library versions"});
   lines.push_back({"-h", "-- console help"});
   return lines;
@@ -267,7 +297,7 @@ std::optional<std::string> checkSettings(const Settings& settings) {
     return argumentError("Wrong application arguments for " + settings.mode + " mode\n" +
                          missingText(settings));
   }
-  if (leadingInteger(settings.threads) < 1) {
+  if (!settings.countFrames && leadingInteger(settings.threads) < 1) {
     return argumentError("Wrong threads amount \"" + settings.threads +
                          "\": a whole number of at least 1 is needed");
   }

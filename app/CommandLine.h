@@ -28,6 +28,9 @@ struct Settings {
   std::string unreadableSecond;
   // --quiet: no frame blocks on standard output.
   bool quiet = false;
+  // --count-frames: the inputs are opened and their frames counted, no
+  // frame is analysed; -d, -t and -r are then not needed.
+  bool countFrames = false;
   // --qc and the quality control options, as given (see qc/QcOptions.h).
   qc::QcOptionTexts quality;
   // Sampling of the frames of a take, as given: --every N, --per-shot K.
@@ -52,8 +55,8 @@ struct CommandLine {
 // "-i" takes the next word as the first path and the word after it as the
 // second path when that word names a readable file, else the first path
 // again. An option word with no word after it leaves its setting at its
-// initial value, as if it were not given. "--qc" and "--quiet" take no
-// value word; "--version" is met like "-h"; an
+// initial value, as if it were not given. "--qc", "--quiet" and
+// "--count-frames" take no value word; "--version" is met like "-h"; an
 // option beginning with "--" also takes its value as "--KEY=VALUE".
 CommandLine readCommandLine(const std::vector<std::string>& words);
 

@@ -8,6 +8,7 @@
 
 #include "app/Methods.h"
 #include "app/ShotScan.h"
+#include "app/TakeViews.h"
 #include "app/WorkerBudget.h"
 #include "checkers/StereolintInterface.h"
 #include "platform/Memory.h"
@@ -59,6 +60,7 @@ int FramePipeline::run() {
   int qualityCode = 0;
   if (prepare()) {
     readFrames();
+    recordPlacesRead();
     quality.setEyeSync(eyes.finish());
     // The streams (and with them an R3D decoding library) are closed before
     // the last workers finish: the workers hold their own copies of the views.
@@ -119,32 +121,14 @@ bool FramePipeline::prepare() {
   }
   const FrameStream& first = *streams.front();
   words = &first.words();
-  pictureSize = first.pictureSize();
-  // Both inputs must give views of one size, or the pictures of a pair
-  // cannot be drawn.
-  if (streams.size() == 2 && streams[1]->pictureSize() != pictureSize) {
-    status.error(phase(words->topic), std::string("The ") + words->nouns +
-                                          " differ in size: " + first.path() + " is " +
-                                          sizeText(pictureSize) + ", " + streams[1]->path() +
-                                          " is " + sizeText(streams[1]->pictureSize()));
+  Expected<TakeViews> views = takeViews(streams, options);
+  if (!views) {
+    status.error(phase(views.failure().topic), views.error());
     return false;
   }
-  regions = viewRegions(options.orientation, pictureSize.width, pictureSize.height);
-  if (!regionsHoldViews(regions)) {
-    status.error(phase(words->topic), std::string("The ") + words->noun + " " + first.path() +
-                                          " (" + sizeText(pictureSize) +
-                                          ") is too small to cut into two views");
-    return false;
-  }
-  const cv::Size view = unsqueezedSize(regions ? regions->first.size() : pictureSize,
-                                       options.orientation, options.squeeze);
-  // The image library's remapping works on coordinates below SHRT_MAX.
-  if (view.width >= SHRT_MAX || view.height >= SHRT_MAX) {
-    status.error(phase(words->topic), "The views of " + first.path() + " (" + sizeText(view) +
-                                          ") are too large: views must be smaller than " +
-                                          std::to_string(SHRT_MAX) + " pixels in each direction");
-    return false;
-  }
+  pictureSize = views.value().pictureSize;
+  regions = views.value().regions;
+  const cv::Size view = views.value().view;
   warnWhenNoTileFits(view);
   budgetWorkers(view);
   eyes.start(streams);
@@ -228,6 +212,8 @@ void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number
 
 bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
                                  bool& damaged) {
+  // Every way out without a frame is the end of the take for this run.
+  reachedEnd = true;
   if (streams.front()->countIsExact() && index >= frameCount) return false;
   damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
@@ -265,6 +251,7 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
     return false;
   }
   if (streams.size() == 1) pictures[1] = pictures[0];
+  reachedEnd = false;
   return true;
 }
 
@@ -300,6 +287,8 @@ bool FramePipeline::passUnsampled(std::int64_t& index) {
 }
 
 bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
+  // As in readPictures: every way out short of `count` ends the take.
+  reachedEnd = true;
   // A take of known length that ends before: its frames count as passed.
   if (streams.front()->countIsExact() && index + count >= frameCount) {
     framesRead += static_cast<int>(std::max<std::int64_t>(frameCount - index, 0));
@@ -321,7 +310,39 @@ bool FramePipeline::skipPictures(std::int64_t index, std::int64_t count) {
     return false;
   }
   framesRead += static_cast<int>(count);
+  reachedEnd = false;
   return true;
+}
+
+void FramePipeline::recordPlacesRead() {
+  if (!words->isTake) {
+    quality.setPlacesRead({{1, 1}}, true);
+    return;
+  }
+  const FrameSelection& selection = options.selection;
+  // Reading stops at the selection's last place, or earlier where the take
+  // (or the run) ended; a sampling that finds no later place stops short of
+  // it, but the places up to it were read as far as the sampling cares.
+  const bool cutShort = reachedEnd || workerRefused || platform::stopRequested() != 0;
+  int last = cutShort ? std::min(selection.last(), framesRead) : selection.last();
+  bool toEnd = reachedEnd;
+  // A sampling that found no later place of a selection reaching beyond
+  // the take as far as it is known (--per-shot places) leaves nothing of
+  // the take unread.
+  const int known = std::max(framesRead, frameCount);
+  if (!cutShort && last > known) {
+    last = known;
+    toEnd = true;
+  }
+  report::PlaceRanges ranges;
+  for (int place = selection.nextFrom(1); place >= 1 && place <= last;) {
+    int end = place;
+    while (end < last && selection.contains(end + 1)) ++end;
+    ranges.emplace_back(place, end);
+    if (end >= last) break;
+    place = selection.nextFrom(end + 1);
+  }
+  quality.setPlacesRead(std::move(ranges), toEnd || (frameCount > 0 && last >= frameCount));
 }
 
 void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index,

@@ -94,6 +94,9 @@ class FramePipeline : public FrameCollector {
   // closed stream or pipe) is reported once and fails the run.
   void checkConsoleOutput();
   void reportEmptySelection();
+  // Tells quality control which places of the take were read (the
+  // selection up to where reading ended) and whether they reach its end.
+  void recordPlacesRead();
   std::string phase(const std::string& topic) const;
 
   const RunOptions& options;
@@ -121,6 +124,8 @@ class FramePipeline : public FrameCollector {
   bool noTileFits = false;
   bool consoleFailed = false;
   bool workerRefused = false;
+  // The last reading or skipping met the end of the take (or of an input).
+  bool reachedEnd = false;
   // The method measures in steps (HIERARCHY, feature tiles).
   const bool inSteps;
 };

@@ -111,8 +111,11 @@ void QcRun::writeReport(const std::string& stoppedBy) {
     settings.emplace_back("sampling", "one frame in " + std::to_string(options.every));
   if (options.perShot > 0)
     settings.emplace_back("sampling", std::to_string(options.perShot) + " frames of each shot");
+  report::TakeInfo take = report::takeOf(inputs, frameCount, firstFrame, frameRate, start);
+  take.read = placesRead;
+  take.readToEnd = readToEnd;
   report::ReportContent content{
-      report::takeOf(inputs, frameCount, firstFrame, frameRate, start),
+      std::move(take),
       std::move(settings),
       session->limits(),
       session->frames(),

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <opencv2/core.hpp>
@@ -21,6 +22,7 @@
 #include "qc/EyeSync.h"
 #include "qc/QcSession.h"
 #include "qc/Timecode.h"
+#include "report/ReportContent.h"
 
 namespace stereolint {
 
@@ -52,6 +54,13 @@ class QcRun {
   // Once reading ends: the eyes' timing, for the report.
   void setEyeSync(const qc::EyeSync& sync) { eyeSync = sync; }
 
+  // Once reading ends: the places of the take the frames were read from,
+  // and whether they reach its end (see report::TakeInfo::read).
+  void setPlacesRead(report::PlaceRanges ranges, bool toEnd) {
+    placesRead = std::move(ranges);
+    readToEnd = toEnd;
+  }
+
   // At the end of the run: completes the last shot, prints the take line
   // and writes the report (a file that cannot be written is a warning that
   // fails the run); a run stopped by a signal says so and gives no take
@@ -75,6 +84,8 @@ class QcRun {
   int firstFrame = 1;
   std::optional<qc::ShotScan> shotScan;
   qc::EyeSync eyeSync;
+  report::PlaceRanges placesRead;
+  bool readToEnd = false;
 };
 
 }  // namespace stereolint

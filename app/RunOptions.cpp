@@ -60,6 +60,7 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   options.quality = quality.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
   options.quiet = settings.quiet;
+  options.countFrames = settings.countFrames;
   options.inputs = settings.inputs;
   options.orientation = *orientation;
   options.squeeze = squeeze.value();

@@ -21,6 +21,9 @@ struct RunOptions {
   // --quiet: the frames' blocks are not printed (the GUI still shows the
   // summaries).
   bool quiet = false;
+  // --count-frames: print the number of frames a run would read, analyse
+  // nothing (app/FrameCount.h).
+  bool countFrames = false;
   // First and second input path; the same path twice for one stereo file.
   std::array<std::string, 2> inputs;
   // How one picture holds both views (Whole: each input is one view).

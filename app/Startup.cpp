@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/ConsoleApplication.h"
+#include "app/FrameCount.h"
 #include "app/FramePipeline.h"
 #include "app/GUIApplication.h"
 #include "app/Methods.h"
@@ -59,6 +60,7 @@ int startStereolint(const std::vector<std::string>& words) {
     return -1;
   }
   const RunOptions& options = read.value();
+  if (options.countFrames) return printFrameCount(options);
   // An unknown method is reported when the run starts; its parameters are
   // checked as the method of steps reads them. The one checker serves every
   // worker of the run.

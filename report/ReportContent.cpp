@@ -1,12 +1,15 @@
 #include "report/ReportContent.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace stereolint::report {
 
 bool TakeInfo::operator==(const TakeInfo& other) const {
   return name == other.name && inputs == other.inputs && frameCount == other.frameCount &&
-         firstFrame == other.firstFrame && frameRate == other.frameRate && startTimecode == other.startTimecode;
+         firstFrame == other.firstFrame && frameRate == other.frameRate &&
+         startTimecode == other.startTimecode && paths == other.paths && read == other.read &&
+         readToEnd == other.readToEnd;
 }
 
 namespace {
@@ -22,12 +25,27 @@ TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount, int 
                 std::optional<double> frameRate, std::optional<std::string> startTimecode) {
   TakeInfo take;
   for (const std::string& path : inputPaths) take.inputs.push_back(baseName(path));
+  take.paths = inputPaths;
   if (!take.inputs.empty()) take.name = take.inputs.front();
   take.frameCount = frameCount;
   take.firstFrame = firstFrame;
   take.frameRate = frameRate;
   take.startTimecode = frameRate ? std::move(startTimecode) : std::nullopt;
   return take;
+}
+
+PlaceRanges rangesUnion(PlaceRanges ranges) {
+  std::sort(ranges.begin(), ranges.end());
+  PlaceRanges joined;
+  for (const auto& range : ranges) {
+    // Touching: the next range starts right after the last one ends.
+    if (!joined.empty() && static_cast<long long>(range.first) <= joined.back().second + 1LL) {
+      joined.back().second = std::max(joined.back().second, range.second);
+    } else {
+      joined.push_back(range);
+    }
+  }
+  return joined;
 }
 
 qc::Timecode ReportContent::timecode() const {

@@ -17,6 +17,9 @@
 
 namespace stereolint::report {
 
+// Closed intervals of places of a take, first and last (from 1).
+using PlaceRanges = std::vector<std::pair<int, int>>;
+
 struct TakeInfo {
   std::string name;                 // the take's name (the first input's base name)
   std::vector<std::string> inputs;  // the inputs' base names, first then second
@@ -28,15 +31,32 @@ struct TakeInfo {
   // The start timecode "HH:MM:SS:FF" of the first frame; empty without a
   // frame rate.
   std::optional<std::string> startTimecode;
+  // The inputs as the command line gave them (relative paths are those of
+  // the folder the run started in); empty in reports that do not say.
+  std::vector<std::string> paths;
+  // Which places of the take (from 1, as -s counts them) the frames of the
+  // report were read from: the selection, up to where the take ended;
+  // sorted, apart and not touching (see rangesUnion). The frames analysed
+  // are those of the ranges that the sampling of the settings takes and
+  // that could be read. Empty in reports that do not say.
+  std::optional<PlaceRanges> read;
+  // Whether the ranges reach the end of the take: the reading met its end,
+  // or went as far as frameCount.
+  bool readToEnd = false;
 
   bool operator==(const TakeInfo& other) const;
 };
 
 // The take of a run: named after the first input, the inputs by their base
-// names (the part after the last folder separator), so that runs on
-// machines that mount the footage in different folders still merge.
+// names (the part after the last folder separator), and their paths as
+// given. No ranges read.
 TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount, int firstFrame,
                 std::optional<double> frameRate, std::optional<std::string> startTimecode);
+
+// `ranges` (closed intervals of places, first <= last) as the fewest
+// intervals that hold the same places, in order: overlapping and touching
+// intervals become one.
+PlaceRanges rangesUnion(PlaceRanges ranges);
 
 struct ReportContent {
   TakeInfo take;

@@ -48,7 +48,10 @@ Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
               {"first_frame", take.firstFrame},
               {"frame_rate", orNull(take.frameRate)},
               {"timecode_rate", timecode.known() ? Json(timecode.nominalRate()) : Json(nullptr)},
-              {"start_timecode", timecode.known() ? Json(*timecode.of(take.firstFrame)) : Json(nullptr)}};
+              {"start_timecode", timecode.known() ? Json(*timecode.of(take.firstFrame)) : Json(nullptr)},
+              {"paths", take.paths},
+              {"read", take.read ? Json(*take.read) : Json(nullptr)},
+              {"read_to_end", take.readToEnd}};
 }
 
 Json limitsJson(const qc::QcLimits& limits) {
@@ -146,88 +149,6 @@ Json eyeSyncJson(const qc::EyeSync& sync) {
               {"right_frames", orNull(sync.rightFrames)}};
 }
 
-qc::EyeSync eyeSyncFromJson(const Json& json) {
-  qc::EyeSync sync;
-  const auto status = qc::eyeSyncStatusFromName(json.at("status").get<std::string>());
-  if (!status) throw std::runtime_error("eye_sync has an unknown status");
-  sync.status = *status;
-  if (sync.status == qc::EyeSyncStatus::Measured) {
-    sync.offset = json.at("offset").get<int>();
-    if (json.at("behind") == "left") sync.offset = -sync.offset;
-    sync.confidence = json.at("confidence").get<double>();
-  }
-  sync.reason = json.at("reason").get<std::string>();
-  sync.framesCompared = json.at("frames_compared").get<int>();
-  if (!json.at("left_frames").is_null()) sync.leftFrames = json.at("left_frames").get<std::int64_t>();
-  if (!json.at("right_frames").is_null())
-    sync.rightFrames = json.at("right_frames").get<std::int64_t>();
-  return sync;
-}
-
-FrameRecord frameFromJson(const Json& json) {
-  FrameRecord record;
-  record.frame = json.at("frame").get<int>();
-  record.viewSize = cv::Size(json.at("width").get<int>(), json.at("height").get<int>());
-  for (const auto& [name, value] : json.at("values").items()) {
-    const std::optional<Measure> measure = measureFromName(name);
-    if (!measure) throw std::runtime_error("unknown measure \"" + name + "\"");
-    record.values[measureIndex(*measure)] = value.get<double>();
-  }
-  if (!json.at("points").is_null()) record.points = json.at("points").get<int>();
-  record.status = frameStatusFromName(json.at("status").get<std::string>());
-  // The verdict's reason reads back as the record's own: judged again, the
-  // frame gets the same verdict and reason.
-  if (json.at("verdict").get<std::string>() == qc::verdictName(Verdict::Inconclusive))
-    record.inconclusiveReason = json.at("reason").get<std::string>();
-  if (!json.at("contrast").is_null()) record.signature.contrast = json.at("contrast").get<double>();
-  if (!json.at("signature").is_null()) {
-    auto bytes = base64Decode(json.at("signature").get<std::string>());
-    if (!bytes || bytes->size() != qc::kThumbnailWidth * qc::kThumbnailHeight)
-      throw std::runtime_error("frame " + std::to_string(record.frame) +
-                               " has an unreadable signature");
-    record.signature.thumbnail = std::move(*bytes);
-  }
-  return record;
-}
-
-TakeInfo takeFromJson(const Json& json) {
-  TakeInfo take;
-  take.name = json.at("name").get<std::string>();
-  take.inputs = json.at("inputs").get<std::vector<std::string>>();
-  take.frameCount = json.at("frame_count").get<int>();
-  // Reports written before takes could start at another frame lack the key.
-  take.firstFrame = json.value("first_frame", 1);
-  if (!json.at("frame_rate").is_null()) take.frameRate = json.at("frame_rate").get<double>();
-  if (!json.at("start_timecode").is_null())
-    take.startTimecode = json.at("start_timecode").get<std::string>();
-  return take;
-}
-
-Expected<ReportContent> contentFromJson(const Json& json, const std::string& source) {
-  if (!json.is_object() || json.value("schema", "") != kReportSchema)
-    return Failure{source + " is no quality control report of this program"};
-  if (json.at("schema_version") != kReportSchemaVersion)
-    return Failure{source + " has schema version " + json.at("schema_version").dump() +
-                   "; this program reads version " + std::to_string(kReportSchemaVersion)};
-  ReportContent content;
-  content.take = takeFromJson(json.at("take"));
-  for (const auto& [name, value] : json.at("settings").items())
-    content.settings.emplace_back(name, value.get<std::string>());
-  Expected<qc::QcLimits> limits = qc::parseLimits(json.at("limits").at("text").get<std::string>());
-  if (!limits) return Failure{source + " has limits that cannot be read: " + limits.error()};
-  content.limits = limits.value();
-  for (const Json& frame : json.at("frames")) content.frames.push_back(frameFromJson(frame));
-  // Reports written before the eyes' timing was measured lack the key.
-  if (json.contains("eye_sync")) content.eyeSync = eyeSyncFromJson(json.at("eye_sync"));
-  // Reports written before runs said they were stopped lack the key.
-  if (json.contains("stopped") && !json.at("stopped").is_null())
-    content.stoppedBy = json.at("stopped").get<std::string>();
-  if (json.contains("shot_scan") && !json.at("shot_scan").is_null())
-    content.shotScan = qc::ShotScan{json.at("shot_scan").at("starts").get<std::vector<int>>(),
-                                    json.at("shot_scan").at("last_frame").get<int>()};
-  return content;
-}
-
 }  // namespace
 
 std::string reportJson(const ReportContent& content) {
@@ -265,16 +186,6 @@ std::string reportJson(const ReportContent& content) {
   // File names need not be UTF-8; a byte that is not becomes U+FFFD rather
   // than losing the report.
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
-
-Expected<ReportContent> readReportJson(const std::string& text, const std::string& source) {
-  try {
-    return contentFromJson(Json::parse(text), source);
-  } catch (const nlohmann::json::exception& error) {
-    return Failure{source + " cannot be read as a report: " + error.what()};
-  } catch (const std::runtime_error& error) {
-    return Failure{source + " cannot be read as a report: " + error.what()};
-  }
 }
 
 }  // namespace stereolint::report

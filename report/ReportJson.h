@@ -21,9 +21,13 @@ inline constexpr int kReportSchemaVersion = 1;
 // verdicts are computed here from the frames.
 std::string reportJson(const ReportContent& content);
 
-// The content of a document reportJson wrote. A failure says what cannot be
-// read (not JSON, another schema or version, a missing or mistyped key,
-// unreadable limits), naming `source` (e.g. the file's path).
+// The content of a document reportJson wrote (ReportJsonRead.cpp). A
+// failure says what cannot be read (not JSON, another schema or version, a
+// missing or mistyped key, a value out of the range a run writes: a frame
+// number outside 1 to 2147483647, a negative count, an offset between the
+// eyes beyond 5 frames, a confidence outside 0 to 1, unreadable limits or
+// timecode, a frame listed twice), naming `source` (e.g. the file's path)
+// and the key ("frames[3].frame").
 Expected<ReportContent> readReportJson(const std::string& text, const std::string& source);
 
 }  // namespace stereolint::report

@@ -18,6 +18,10 @@ std::string joined(const std::vector<std::string>& words) {
   return text;
 }
 
+std::string sizeText(cv::Size size) {
+  return std::to_string(size.width) + " x " + std::to_string(size.height);
+}
+
 std::string rateText(const std::optional<double>& rate) {
   if (!rate) return "none";
   std::ostringstream text;
@@ -45,6 +49,9 @@ std::optional<std::string> difference(const ReportContent& a, const ReportConten
                   std::to_string(b.take.frameCount));
   if (a.take.frameRate != b.take.frameRate)
     return differ("the frame rate", rateText(a.take.frameRate), rateText(b.take.frameRate));
+  // Reports that do not record their paths are told apart by base names.
+  if (!a.take.paths.empty() && !b.take.paths.empty() && a.take.paths != b.take.paths)
+    return differ("the input paths", joined(a.take.paths), joined(b.take.paths));
   if (a.take.startTimecode != b.take.startTimecode)
     return differ("the start timecode", a.take.startTimecode.value_or("none"),
                   b.take.startTimecode.value_or("none"));
@@ -53,6 +60,62 @@ std::optional<std::string> difference(const ReportContent& a, const ReportConten
   if (!(a.limits == b.limits))
     return differ("the limits", qc::limitsText(a.limits), qc::limitsText(b.limits));
   return std::nullopt;
+}
+
+// The size of the views of a report's frames (those that were read), or
+// none.
+std::optional<cv::Size> viewSizeOf(const ReportContent& content) {
+  for (const qc::FrameRecord& record : content.frames)
+    if (!record.viewSize.empty()) return record.viewSize;
+  return std::nullopt;
+}
+
+std::string rangeText(int first, int last) {
+  return first == last ? std::to_string(first)
+                       : std::to_string(first) + " to " + std::to_string(last);
+}
+
+// The places of the take that none of `read` (a union of ranges) holds:
+// before, between and, unless a part read to the end, after them up to the
+// take's frame count: "frames 7 to 10", "frames 9 to 16 and 30", "frame 7";
+// empty when none.
+std::string missingPlaces(const PlaceRanges& read, bool toEnd, int frameCount) {
+  std::vector<std::string> gaps;
+  long long next = 1;
+  for (const auto& [first, last] : read) {
+    if (first > next) gaps.push_back(rangeText(static_cast<int>(next), first - 1));
+    next = last + 1LL;
+  }
+  if (!toEnd && next <= frameCount) gaps.push_back(rangeText(static_cast<int>(next), frameCount));
+  std::string text;
+  for (size_t k = 0; k < gaps.size(); ++k)
+    text += (k == 0 ? "" : k + 1 == gaps.size() ? " and " : ", ") + gaps[k];
+  if (text.empty()) return text;
+  const bool one = gaps.size() == 1 && gaps.front().find(' ') == std::string::npos;
+  return (one ? "frame " : "frames ") + text;
+}
+
+// Sets the take's ranges read to those of every part together, and says
+// which places of the take no part read. Reports that do not record their
+// ranges are not checked.
+std::optional<std::string> coverTake(const std::vector<SourcedReport>& reports, TakeInfo& take) {
+  PlaceRanges read;
+  bool toEnd = false;
+  for (const SourcedReport& report : reports) {
+    if (!report.content.take.read) {
+      take.read.reset();
+      take.readToEnd = false;
+      return std::nullopt;
+    }
+    read.insert(read.end(), report.content.take.read->begin(), report.content.take.read->end());
+    toEnd = toEnd || report.content.take.readToEnd;
+  }
+  take.read = rangesUnion(std::move(read));
+  take.readToEnd = toEnd;
+  const std::string missing = missingPlaces(*take.read, toEnd, take.frameCount);
+  if (missing.empty()) return std::nullopt;
+  return "Cannot merge the parts of " + quoted(take.name) + ": no part read " + missing +
+         " (counted from 1, as -s counts them); measure them too and merge again";
 }
 
 }  // namespace
@@ -68,6 +131,12 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
     if (auto what = difference(first.content, report.content))
       return Failure{"Cannot merge " + first.source + " and " + report.source +
                      ": they differ in " + *what};
+    const std::optional<cv::Size> firstSize = viewSizeOf(first.content);
+    const std::optional<cv::Size> size = viewSizeOf(report.content);
+    if (firstSize && size && *firstSize != *size)
+      return Failure{"Cannot merge " + first.source + " and " + report.source +
+                     ": they differ in the size of the views (" + sizeText(*firstSize) + " and " +
+                     sizeText(*size) + ")"};
     for (const qc::FrameRecord& record : report.content.frames) {
       const auto [place, added] = frames.emplace(record.frame, std::make_pair(&record, &report.source));
       if (!added && !(*place->second.first == record))
@@ -76,6 +145,7 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
     }
   }
   ReportContent merged = first.content;
+  if (auto missing = coverTake(reports, merged.take)) return Failure{*missing};
   // Each part estimates the eyes' timing from the first frames of its own
   // range: the estimate of more frames wins, and of as many, the one from
   // earlier in the take, which a single run over the whole take makes too.

@@ -17,11 +17,14 @@ struct SourcedReport {
 };
 
 // One content holding every frame of `reports`, in frame-number order. The
-// reports must be of the same take (name, inputs, frame count, frame rate,
-// start timecode) with the same settings and limits; else the failure names
-// the two sources and what differs. A frame in several reports must be the
-// same in each (it is kept once); else the failure names it. No report gives
-// a failure.
+// reports must be of the same take (name, inputs and their paths, frame
+// count, frame rate, start timecode, size of the views) with the same
+// settings and limits; else the failure names the two sources and what
+// differs. A frame in several reports must be the same in each (it is kept
+// once); else the failure names it. Together the reports must have read
+// every place of the take, from 1 to its end (the sampling of the settings
+// then chose the same frames as one run); else the failure names the places
+// no report read. No report gives a failure.
 Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports);
 
 }  // namespace stereolint::report

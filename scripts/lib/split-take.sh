@@ -33,69 +33,47 @@ split_take_fail() {
   return 1
 }
 
-# The first path after the last -i in the Stereolint arguments.
-split_take_input() {
-  local input="" i
-  local -a words=("$@")
-  for ((i = 0; i + 1 < ${#words[@]}; ++i)); do
-    [[ "${words[i]}" == "-i" ]] && input=${words[i + 1]}
-  done
-  [[ -n "$input" ]] || { split_take_fail "the Stereolint arguments name no input (-i PATH)"; return 1; }
-  printf '%s\n' "$input"
-}
-
 # Refuses the options the split sets itself: each task's result prefix (-r)
-# and frame range (-s).
+# and frame range (-s); and those a split cannot give as one run does:
+# --per-shot finds the shots of the frames a run reads, which differ from
+# task to task, and --count-frames analyses nothing.
 split_take_check_args() {
   local word
   for word in "$@"; do
     case "$word" in
       -r | -s) split_take_fail "the Stereolint arguments must not hold $word: each task gets its own" \
                  "result prefix (-r) and frame range (-s)"; return 1 ;;
+      --per-shot | --per-shot=*)
+        split_take_fail "--per-shot cannot be split: each task would find the shots of its own" \
+          "frames and analyse other frames than one run over the take; use --every N, or run" \
+          "Stereolint on the whole take"; return 1 ;;
+      --count-frames) split_take_fail "the Stereolint arguments must not hold --count-frames"; return 1 ;;
     esac
   done
 }
 
-# The number of frames of an input, as Stereolint counts them (from 1):
-#   videos (mp4, avi, mov, mkv)   the stream's frame count from its header,
-#                                 else its packets counted (no decoding)
-#   a folder                      its picture files
-#   a printf pattern (%06d, %d)   the files matching it
-#   a numbered DPX or EXR file    the files of its run (same name, other number)
-# Stills and R3D clips are not counted: give --frames.
+# The number of frames of the take, as Stereolint reads them: asked of the
+# program itself (--count-frames, with the arguments of the tasks), so that
+# the split reads the inputs exactly as a task does (links followed, hidden
+# files left out, a video's frames counted when its header only estimates
+# them), and refuses what a task would refuse before anything is submitted.
+# Uses st_binary and st_args.
 split_take_count_frames() {
-  local input=$1 lower=${1,,} count
-  case "$lower" in
-    *.mp4 | *.avi | *.mov | *.mkv)
-      [[ -f "$input" && -r "$input" ]] || { split_take_fail "cannot read the input $input"; return 1; }
-      count=$(ffprobe -v error -select_streams v:0 -show_entries stream=nb_frames \
-                -of default=noprint_wrappers=1:nokey=1 "$input" 2>/dev/null | head -n 1)
-      if ! [[ "$count" =~ ^[0-9]+$ ]] || ((count == 0)); then
-        count=$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets \
-                  -of default=noprint_wrappers=1:nokey=1 "$input" 2>/dev/null | head -n 1)
-      fi ;;
-    *.r3d) split_take_fail "cannot count the frames of an R3D clip here: give --frames N"; return 1 ;;
-    *)
-      if [[ -d "$input" ]]; then
-        count=$(find "$input" -maxdepth 1 -type f -regextype posix-extended \
-                  -iregex '.*\.(bmp|jpe?g|png|tiff?|dpx|exr)' | wc -l)
-      elif [[ "$input" == *%* ]]; then
-        local glob
-        glob=$(sed -E 's/%0?[0-9]*d/*/' <<<"$input")
-        count=$(compgen -G "$glob" | wc -l)
-      elif [[ "$lower" =~ [0-9]+\.(dpx|exr)$ ]]; then
-        local stem=${input%.*} extension=${input##*.} file
-        stem=${stem%"${stem##*[!0-9]}"}
-        count=0
-        for file in "$stem"*."$extension"; do
-          [[ "${file:${#stem}}" =~ ^[0-9]+\.$extension$ ]] && count=$((count + 1))
-        done
-      else
-        split_take_fail "cannot count the frames of $input (a still picture?): give --frames N"; return 1
-      fi ;;
-  esac
-  [[ "$count" =~ ^[0-9]+$ ]] && ((count > 0)) ||
-    { split_take_fail "cannot count the frames of $input: give --frames N"; return 1; }
+  local count errors status=0
+  errors=$(mktemp)
+  count=$("$st_binary" "${st_args[@]}" -m CONSOLE --qc --count-frames 2>"$errors") || status=$?
+  if ((status != 0)) || ! [[ "$count" =~ ^[0-9]+$ ]] || ((count == 0)); then
+    local why
+    # An Error: block's message line, or an argument error's first lines.
+    why=$(sed -n 's/^[[:space:]]*\[message *\]: //p' "$errors")
+    [[ -n "$why" ]] || why=$(grep -v -e '^HELP:' -e '^[[:space:]]*$' "$errors" | head -n 2)
+    rm -f "$errors"
+    # The tasks would fail the same way: nothing is submitted.
+    split_take_fail "cannot count the frames of the take: Stereolint --count-frames:" \
+      "${why//$'\n'/; }"
+    return 1
+  fi
+  rm -f "$errors"
   echo "$count"
 }
 
@@ -178,8 +156,12 @@ split_take_run_task() {
   cd "$st_cwd" || { split_take_fail "cannot enter $st_cwd"; return 2; }
   rm -rf "$out/parts/$number" "$out/parts/$number.done"
   mkdir -p "$out/parts/$number"
-  local status=0
-  "$st_binary" "${st_args[@]}" -m CONSOLE -s "$first-$last" --qc -r "$out/parts/$number/" \
+  # The last task reads on to the take's end, wherever that lies: its
+  # report then says it reached the end, also of a video whose header
+  # counts more frames than it holds.
+  local status=0 until=$last
+  [[ "$number" == "$(tail -n 1 "$out/job/ranges" | cut -d' ' -f1)" ]] && until=2147483647
+  "$st_binary" "${st_args[@]}" -m CONSOLE -s "$first-$until" --qc -r "$out/parts/$number/" \
     >"$out/job/logs/task-$number.log" 2>&1 || status=$?
   if ((status == 0 || status == 3 || status == 4)); then
     echo "$status" >"$out/parts/$number.done"
@@ -274,11 +256,7 @@ split_take_prepare() {
   elif [[ -x "$(dirname "$st_binary")/stereolint-report" ]]; then st_report=$(dirname "$st_binary")/stereolint-report
   else st_report=$(command -v stereolint-report) || { split_take_fail "no stereolint-report beside $st_binary"; return 1; }
   fi
-  if ((st_frames == 0)); then
-    local input
-    input=$(split_take_input "${st_args[@]}") || return 1
-    st_frames=$(split_take_count_frames "$input") || return 1
-  fi
+  if ((st_frames == 0)); then st_frames=$(split_take_count_frames) || return 1; fi
   st_tasks=$(split_take_task_count "$st_frames" "$st_tasks" "$st_per_task")
 }
 

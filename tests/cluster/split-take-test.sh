@@ -15,7 +15,9 @@
 #   - after a task's output and done-marker are deleted, --resume runs that
 #     task alone and the merge is the same again;
 #   - scripts/parallel-qc, on this machine, does the same with the alignment
-#     method (its table is ALIGNMENT.csv), and resumes a lost task.
+#     method (its table is ALIGNMENT.csv), and resumes a lost task;
+#   - parallel-qc splits a folder of links to the frames, beside hidden
+#     files that are no frames, as one run reads it, and refuses --per-shot.
 # Exits 77 (a skip for CTest) only when a service cannot start, saying which.
 set -euo pipefail
 binary=$(realpath "$1")
@@ -248,4 +250,23 @@ step "parallel-qc --resume after task 3 is lost"
   fail "parallel-qc --resume failed: $(cat parallel.log)"
 grep -q "tasks 3, " parallel.log || fail "the resume did not run task 3 alone: $(cat parallel.log)"
 same_results single-alignment "$parallel" ALIGNMENT.csv "parallel-qc --resume"
+
+step "parallel-qc over a folder of links beside hidden companion files"
+# Every frame a link (a link farm), and files other systems leave beside
+# them: the split counts the frames a run reads, 32, not the files.
+mkdir farm
+for frame in frames/*.png; do ln -s "../$frame" "farm/${frame##*/}"; done
+for name in ._001.png ._017.png .DS_Store; do echo "not a frame" >"farm/$name"; done
+sequence=(-i farm -o VERTICALLY -d Alignment --pictures none -t 1)
+"$binary" "${sequence[@]}" -m CONSOLE --qc -r single-farm/ >single-farm.log 2>&1 ||
+  fail "one run over the link farm failed: $(tail -n 5 single-farm.log)"
+"$source_dir/scripts/parallel-qc" --tasks 3 --binary "$binary" farm-out -- "${sequence[@]}" \
+  >farm.log 2>&1 || fail "parallel-qc over the link farm failed: $(cat farm.log)"
+[[ "$(cat farm-out/job/ranges)" == $'001 1 11\n002 12 22\n003 23 32' ]] ||
+  fail "the link farm's ranges: $(cat farm-out/job/ranges)"
+same_results single-farm farm-out ALIGNMENT.csv "parallel-qc over a link farm"
+"$source_dir/scripts/parallel-qc" --tasks 3 --binary "$binary" per-shot-out -- "${sequence[@]}" \
+  --qc --per-shot 2 >per-shot.log 2>&1 && fail "parallel-qc split a --per-shot run"
+grep -q '^parallel-qc: --per-shot cannot be split' per-shot.log ||
+  fail "--per-shot was not refused by name: $(cat per-shot.log)"
 echo "PASS: slurm-qc and parallel-qc merge into one run's results, resumed or not"

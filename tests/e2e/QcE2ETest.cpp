@@ -338,6 +338,70 @@ TEST_F(QcTake, ReportsOfPartsOfTheTakeMergeIntoTheReportOfTheWholeTake) {
   ASSERT_EQ(merge.exitCode, 0) << merge.err;
   EXPECT_EQ(report("merged/"), report("whole/"));
   EXPECT_EQ(report("first/")["frames"].size(), 6u);
+  // Sampled parts cover the take when they read every place between them:
+  // the first part's last sampled frame is 4, yet it read up to 7.
+  ASSERT_EQ(run("whole-every/", {"--qc", "--every", "3"}).exitCode, 0);
+  ASSERT_EQ(run("first-every/", {"--qc", "--every", "3", "-s", "1-7"}).exitCode, 0);
+  ASSERT_EQ(run("second-every/", {"--qc", "--every", "3", "-s", "8-16"}).exitCode, 0);
+  const ProcessResult sampled = test::runProcess(
+      STEREOLINT_REPORT_BINARY, {"merged-every/", "second-every/", "first-every/"},
+      {folder.path(), {}, {}});
+  ASSERT_EQ(sampled.exitCode, 0) << sampled.err;
+  EXPECT_EQ(report("merged-every/"), report("whole-every/"));
+}
+
+TEST_F(QcTake, TheMergeRefusesPartsThatDoNotMakeOneWholeTake) {
+  ASSERT_EQ(run("first/", {"--qc", "-s", "1-6"}).exitCode, 0);
+  ASSERT_EQ(run("late/", {"--qc", "-s", "9-16"}).exitCode, 0);
+  // Another take whose file has the same name, in another folder.
+  std::filesystem::create_directories(folder.file("shotB"));
+  std::filesystem::copy_file(folder.file("take.avi"), folder.file("shotB/take.avi"));
+  ASSERT_EQ(run("other/", {"--qc", "-s", "7-16", "-i", "shotB/take.avi"}).exitCode, 0);
+  const auto merge = [&](const std::vector<std::string>& parts) {
+    std::vector<std::string> arguments{"merged/"};
+    arguments.insert(arguments.end(), parts.begin(), parts.end());
+    return test::runProcess(STEREOLINT_REPORT_BINARY, arguments, {folder.path(), {}, {}});
+  };
+  ProcessResult result = merge({"first/", "late/"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("Cannot merge the parts of \"take.avi\": no part read frames 7 to 8 "),
+            std::string::npos)
+      << result.err;
+  result = merge({"first/", "other/"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("differ in the input paths (\"take.avi\" and \"shotB/take.avi\")"),
+            std::string::npos)
+      << result.err;
+
+  // Values edited by hand that no run writes are refused, naming the file
+  // and the key.
+  const auto edited = [&](const std::string& pointer, const nlohmann::json& value) {
+    nlohmann::ordered_json json;
+    std::ifstream(folder.file("late/report.json")) >> json;
+    json[nlohmann::ordered_json::json_pointer(pointer)] = value;
+    std::filesystem::create_directories(folder.file("edited"));
+    std::ofstream(folder.file("edited/report.json")) << json.dump(2);
+    return merge({"first/", "edited/"}).err;
+  };
+  EXPECT_NE(edited("/frames/0/frame", 4294967297).find(
+                "edited/report.json cannot be read as a report: frames[0].frame is 4294967297, "
+                "not a whole number from 0 to 2147483647"),
+            std::string::npos);
+  EXPECT_NE(edited("/eye_sync", {{"status", "measured"},
+                                 {"offset", -2147483648LL},
+                                 {"behind", "right"},
+                                 {"confidence", 5},
+                                 {"reason", ""},
+                                 {"frames_compared", 8},
+                                 {"left_frames", nullptr},
+                                 {"right_frames", nullptr}})
+                .find("eye_sync.offset is -2147483648, not a whole number from 0 to 5"),
+            std::string::npos);
+  EXPECT_NE(edited("/frames/1/points", -3).find("frames[1].points is -3, not a whole number"),
+            std::string::npos);
+  EXPECT_NE(edited("/take/frame_count", -1).find("take.frame_count is -1, not a whole number"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder.file("merged/report.json"))) << "nothing written";
 }
 
 }  // namespace

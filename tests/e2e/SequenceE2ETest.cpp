@@ -3,6 +3,7 @@
 // Frames are named by the numbers in their file names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <opencv2/imgcodecs.hpp>
@@ -72,6 +73,48 @@ TEST_F(Sequences, APatternWithAGapNamesTheMissingFramesAndSelectsByPlace) {
   EXPECT_NE(result.out.find("f : 4 / 4 VERTICAL"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("f : 5 / 4 VERTICAL"), std::string::npos) << result.out;
   EXPECT_EQ(result.out.find(" : 2 / 4 VERTICAL"), std::string::npos);
+}
+
+TEST_F(Sequences, CountFramesCountsTheFramesARunReads) {
+  // A folder of links to six pictures, the last one linked four times more,
+  // beside the hidden companions other systems leave, which are no frames.
+  const auto frames = test::sideBySideFrames(test::shiftedPairs(6, {160, 120}, 2));
+  fs::create_directories(folder.file("real"));
+  fs::create_directories(folder.file("farm"));
+  for (int k = 1; k <= 10; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%03d.png", std::min(k, 6));
+    if (k <= 6) {
+      ASSERT_TRUE(cv::imwrite(folder.file(std::string("real/") + name), frames[k - 1u]));
+    }
+    char link[32];
+    std::snprintf(link, sizeof link, "farm/f%03d.png", k);
+    fs::create_symlink(std::string("../real/") + name, folder.file(link));
+  }
+  std::ofstream(folder.file("farm/._f001.png")) << "Mac OS X resource fork";
+  std::ofstream(folder.file("farm/.DS_Store")) << "finder settings";
+  const auto count = [&](const std::vector<std::string>& more) {
+    std::vector<std::string> arguments{"--count-frames", "-i", "farm", "-o", "VERTICALLY"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  };
+  ProcessResult result = count({});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "10\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(count({"-s", "4-20"}).out, "7\n") << "the selection's frames of the take";
+  EXPECT_EQ(count({"--every", "3"}).out, "10\n") << "the places that -s ranges divide";
+  // A run reads as many: its last frame is the tenth.
+  result = run({"farm", "-o", "VERTICALLY", "-s", "10-12"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("farm : 10 / 10 VERTICAL"), std::string::npos) << result.out;
+  // Inputs a run refuses are refused in the same words.
+  fs::create_directories(folder.file("empty"));
+  result = count({"-i", "empty"});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(result.err.find("The folder empty holds no picture files"), std::string::npos)
+      << result.err;
 }
 
 TEST_F(Sequences, APatternThatMatchesNoFileIsRefusedNamingIt) {

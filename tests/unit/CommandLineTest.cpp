@@ -44,6 +44,8 @@ TEST(UsageText, IsExactToTheByte) {
       "--qc), optional\n"
       "\t--quiet                            -- no frame blocks: shot and take lines, warnings, "
       "errors\n"
+      "\t--count-frames                     -- print the number of frames a run would read, and "
+      "stop\n"
       "\t--version                          -- program, source revision and library versions\n"
       "\t-h                                 -- console help\n"
       "\n";

@@ -14,6 +14,7 @@
 #include "platform/Memory.h"
 #include "platform/Signals.h"
 #include "results/ResultsTable.h"
+#include "sources/LayoutGuess.h"
 #include "sources/ViewRegions.h"
 #include "sources/ViewSqueeze.h"
 #include "util/Paths.h"
@@ -178,6 +179,7 @@ void FramePipeline::readFrames() {
     ++framesRead;
     if (words->isTake) status.progress().frameRead();
     if (!damaged) eyes.add(index, pictures, regions);
+    if (!damaged && !layoutChecked) checkLayout(pictures[0]);
     if (!damaged && (!words->isTake || analyses(index + 1))) {
       ++framesSelected;
       startFrame(pictures, number, name);
@@ -187,6 +189,14 @@ void FramePipeline::readFrames() {
     // that named none of the frames read goes on, to report what was read.
     if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;
   }
+}
+
+void FramePipeline::checkLayout(const cv::Mat& picture) {
+  layoutChecked = true;
+  // A wrong layout gives confident, wrong verdicts: the gate says so.
+  if (!options.quality.enabled || !regions) return;
+  const std::string doubt = layoutDoubt(picture, options.orientation, options.squeeze);
+  if (!doubt.empty()) status.warning(phase("layout"), doubt);
 }
 
 void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number,

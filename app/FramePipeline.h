@@ -86,6 +86,10 @@ class FramePipeline : public FrameCollector {
   bool chooseSampling();
   void reportEarlyEnd(const FrameStream& stream, std::int64_t index, const std::string& detail);
   void warnWhenNoTileFits(cv::Size view);
+  // With quality control, on the first picture read: a warning when the
+  // frame looks like another layout than -o and --squeeze read it with
+  // (see layoutDoubt).
+  void checkLayout(const cv::Mat& picture);
   // Sets `workers`: "-t", bounded by the memory available.
   void budgetWorkers(cv::Size view);
   // A frame of which no step measured anything gets a warning saying why.
@@ -122,6 +126,7 @@ class FramePipeline : public FrameCollector {
   int framesCollected = 0;
   int featurelessFrames = 0;
   bool noTileFits = false;
+  bool layoutChecked = false;
   bool consoleFailed = false;
   bool workerRefused = false;
   // The last reading or skipping met the end of the take (or of an input).

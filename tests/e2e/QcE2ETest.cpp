@@ -163,11 +163,13 @@ TEST_F(QcTake, FailsWithExitCodeThreeAtTheChosenLevelOrFourWhenTooLittleIsJudged
   EXPECT_EQ(run("reject/", {"--qc", "--fail-on", "reject"}).exitCode, 0) << "half the frames judged";
   // Half the frames are black or flat: a take that asks for more cannot pass.
   EXPECT_EQ(run("judged/", {"--qc", "--fail-on", "reject", "--min-judged", "60%"}).exitCode, 4);
-  EXPECT_EQ(run("read/", {"--qc", "--fail-on", "reject", "--min-judged", "60%", "-o",
-                          "HORIZONTALLY"})
-                .exitCode,
-            4)
-      << "side-by-side views read over-under judge nothing";
+  const ProcessResult overUnder = run(
+      "read/", {"--qc", "--fail-on", "reject", "--min-judged", "60%", "-o", "HORIZONTALLY"});
+  EXPECT_EQ(overUnder.exitCode, 4) << "side-by-side views read over-under judge nothing";
+  EXPECT_NE(overUnder.err.find("The frames look side by side, not over-under: their left and "
+                               "right halves are alike (correlation "),
+            std::string::npos)
+      << overUnder.err;
   // Tighter limits make shot 2 a REJECT, and a start timecode shifts the lines.
   const ProcessResult strict = run("strict/", {"--qc", "--fail-on", "reject", "--limits",
                                                "VERTICAL:0.2%/0.5%", "--start-timecode",

@@ -88,6 +88,14 @@ TEST_F(Squeeze, HalfSideBySideAndOverUnderReadAsTheFullPairAndWriteTheUnsqueezed
     const std::string written = "out" + std::to_string(runs) + "/1_1_LEFT.png";
     EXPECT_EQ(cv::imread(folder.file(written)).size(), kView) << "the unsqueezed view";
   }
+  // Quality control says when the views look squeezed and no --squeeze
+  // undoes it.
+  const ProcessResult unsqueezed = run(halved(pair, true), "VERTICALLY", {"--qc"});
+  EXPECT_NE(unsqueezed.err.find("The frames give views of 320 x 360, a shape no picture is "
+                                "delivered in: they look squeezed to half width; --squeeze 2 "
+                                "gives views of 640 x 360"),
+            std::string::npos)
+      << unsqueezed.err;
 }
 
 TEST_F(Squeeze, AFactorOutsideTheListAndASqueezeWithoutOrientationAreRefused) {

@@ -1,7 +1,7 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
-//                    [--qc] [--every] [--alignment] [--encoded]
+//                    [--qc] [--every] [--pictures] [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -28,7 +28,8 @@
 // against the image library's video reader, and reading a pair of 2,000-frame
 // DPX sequences against the same frames as PNG. --qc times numbers-only quality
 // control at 1080p and 4K per view, --every a 2,000-frame take sampled with
-// --every 24 (both only when asked), and --long adds memory over a
+// --every 24 (both only when asked), --pictures what each --pictures choice
+// writes on a take of four shots, and --long adds memory over a
 // 10,000-frame numbers-only run (see QcBench.h).
 #include <unistd.h>
 
@@ -44,6 +45,7 @@
 #include "DecodeSpeed.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
+#include "PictureVolume.h"
 #include "ProgramRun.h"
 #include "QcBench.h"
 #include "SequenceRead.h"
@@ -157,8 +159,10 @@ int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
   bool alignment = false, encoded = false, decode = false, qc = false, sampling = false;
+  bool pictures = false;
   const auto choose = [&](bool& section) {
-    if (!chosen) videos = stills = loops = longRun = alignment = decode = qc = sampling = false;
+    if (!chosen)
+      videos = stills = loops = longRun = alignment = decode = qc = sampling = pictures = false;
     chosen = true;
     section = true;
   };
@@ -183,15 +187,18 @@ int main(int argc, char** argv) {
       choose(qc);
     } else if (std::strcmp(argv[i], "--every") == 0) {
       choose(sampling);
+    } else if (std::strcmp(argv[i], "--pictures") == 0) {
+      choose(pictures);
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
-                   "[--decode] [--qc] [--every] [--alignment [--encoded]]\n",
+                   "[--decode] [--qc] [--every] [--pictures] [--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
   }
-  if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling) {
+  if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling &&
+      !pictures) {
     bench::printLoopScaling();
     return 0;
   }
@@ -209,6 +216,7 @@ int main(int argc, char** argv) {
   if (longRun) printLongRun(folder, canvas);
   if (longRun) bench::printLongQc(folder, canvas);
   if (sampling) bench::printSampling(folder, canvas);
+  if (pictures) bench::printPictureVolume(folder, canvas);
   if (alignment) bench::printAlignmentComparison(folder.string(), encoded);
   if (decode) bench::printDecodeSpeed(folder, canvas, std::max(frames, 48));
   if (decode) bench::printSequenceReading(folder, canvas);

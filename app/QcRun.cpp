@@ -79,12 +79,12 @@ int QcRun::finish() {
   // A run stopped before the end of its frames judged part of the take
   // only: it says so and gives the take no verdict.
   const std::string stoppedBy = platform::stopRequested() != 0 ? platform::stopRequestName() : "";
-  std::cout << (stoppedBy.empty() ? qc::takeLine(session->take())
-                                  : qc::stoppedTakeLine(session->take(), stoppedBy))
+  const qc::TakeSummary take = session->take();
+  std::cout << (stoppedBy.empty() ? qc::takeLine(take) : qc::stoppedTakeLine(take, stoppedBy))
             << '\n'
             << std::flush;
   writeReport(stoppedBy);
-  return qc::gateExitCode(options.quality, session->shots(), session->take());
+  return qc::gateExitCode(options.quality, session->shots(), take);
 }
 
 void QcRun::writeReport(const std::string& stoppedBy) {
@@ -109,7 +109,9 @@ void QcRun::writeReport(const std::string& stoppedBy) {
       report::takeOf(inputs, frameCount, frameRate, start),
       std::move(settings),
       session->limits(),
-      session->frames(),
+      // The records move into the report rather than being copied: they
+      // are the memory that grows with the length of a take.
+      session->releaseFrames(),
       eyeSync,
       stoppedBy};
   if (const auto problem =

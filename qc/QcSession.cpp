@@ -93,17 +93,52 @@ std::vector<FrameRecord> QcSession::frames() const {
   return list;
 }
 
-TakeSummary QcSession::take() const { return summarizeTake(completed, frames(), qcLimits); }
+std::vector<FrameRecord> QcSession::releaseFrames() {
+  std::vector<FrameRecord> list;
+  list.reserve(records.size());
+  // Each record leaves the map as it is moved, so the two never hold every
+  // record at once.
+  while (!records.empty()) list.push_back(std::move(records.extract(records.begin()).mapped()));
+  return list;
+}
+
+TakeSummary QcSession::take() const {
+  // The frames' verdicts are those judged as they came: no copy of the
+  // records is needed to count them.
+  TakeSummary take;
+  for (const Shot& shot : completed) {
+    ++take.shotsByVerdict[static_cast<size_t>(shot.verdict)];
+    take.verdict = worseOf(take.verdict, shot.verdict);
+  }
+  for (const auto& entry : assessments)
+    ++take.framesByVerdict[static_cast<size_t>(entry.second.verdict)];
+  take.frameCount = static_cast<int>(assessments.size());
+  return take;
+}
 
 std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits& limits) {
-  std::vector<int> numbers;
-  numbers.reserve(frames.size());
-  for (const FrameRecord& record : frames) numbers.push_back(record.frame);
-  std::sort(numbers.begin(), numbers.end());
-  QcSession session(limits, numbers);
-  for (const FrameRecord& record : frames) session.add(record);
-  session.finish();
-  return session.shots();
+  // The walk of a session that has every frame: in frame-number order, a
+  // cut between consecutive frames whose signatures say so. It keeps the
+  // judgements of the open shot only and copies no record, as a report of a
+  // long take needs.
+  std::vector<const FrameRecord*> order;
+  order.reserve(frames.size());
+  for (const FrameRecord& record : frames) order.push_back(&record);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const FrameRecord* a, const FrameRecord* b) { return a->frame < b->frame; });
+  std::vector<Shot> shots;
+  std::vector<JudgedFrame> open;
+  auto close = [&]() {
+    shots.push_back(summarizeShot(static_cast<int>(shots.size()) + 1, open, limits));
+    open.clear();
+  };
+  for (const FrameRecord* record : order) {
+    if (!open.empty() && open.back().record->frame == record->frame) continue;  // added twice
+    if (!open.empty() && isCut(open.back().record->signature, record->signature)) close();
+    open.push_back({record, assessFrame(*record, limits)});
+  }
+  if (!open.empty()) close();
+  return shots;
 }
 
 TakeSummary summarizeTake(const std::vector<Shot>& shots, const std::vector<FrameRecord>& frames,

@@ -71,6 +71,10 @@ class QcSession {
   const std::vector<Shot>& shots() const { return completed; }
   // Every accepted frame, in frame-number order.
   std::vector<FrameRecord> frames() const;
+  // Every accepted frame, in frame-number order, moved out of the session
+  // (for the report at the end of a run): frames() is empty afterwards,
+  // shots() and take() stay as they were.
+  std::vector<FrameRecord> releaseFrames();
   // The take's verdict from the shots completed so far (the final one after
   // finish()), with the counts of every accepted frame.
   TakeSummary take() const;

@@ -28,7 +28,12 @@ SessionUpdate QcSession::add(FrameRecord record) {
     return update;
   }
   update.assessment = assessFrame(record, qcLimits);
+  ++framesByVerdict[static_cast<size_t>(update.assessment.verdict)];
   assessments.emplace(frame, update.assessment);
+  // The thumbnail stays until the end of the run: made afresh here, on the
+  // session's thread, it does not pin the memory of the worker that made
+  // the record among that worker's large, short-lived buffers.
+  record.signature.thumbnail = std::vector<std::uint8_t>(record.signature.thumbnail);
   records.emplace(frame, std::move(record));
   walk(update);
   return update;
@@ -82,6 +87,9 @@ void QcSession::closeShot(SessionUpdate& update) {
   if (openWorst &&
       decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
     update.writeHeld.push_back(*openWorst);
+  // A closed shot's judgements are not asked again: take() counts them as
+  // frames come.
+  for (int frame : openShot) assessments.erase(frame);
   openShot.clear();
   openWorst.reset();
 }
@@ -103,16 +111,15 @@ std::vector<FrameRecord> QcSession::releaseFrames() {
 }
 
 TakeSummary QcSession::take() const {
-  // The frames' verdicts are those judged as they came: no copy of the
-  // records is needed to count them.
+  // The frames' verdicts are counted as they come: no copy of the records
+  // is needed.
   TakeSummary take;
   for (const Shot& shot : completed) {
     ++take.shotsByVerdict[static_cast<size_t>(shot.verdict)];
     take.verdict = worseOf(take.verdict, shot.verdict);
   }
-  for (const auto& entry : assessments)
-    ++take.framesByVerdict[static_cast<size_t>(entry.second.verdict)];
-  take.frameCount = static_cast<int>(assessments.size());
+  take.framesByVerdict = framesByVerdict;
+  for (int count : framesByVerdict) take.frameCount += count;
   return take;
 }
 

@@ -7,6 +7,7 @@
 // session prints nothing and is used by one thread.
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <set>
@@ -89,7 +90,8 @@ class QcSession {
   std::set<int> expectedSet;
   PictureMode pictures;
   std::map<int, FrameRecord> records;
-  std::map<int, FrameAssessment> assessments;
+  std::map<int, FrameAssessment> assessments;  // of the frames not in a closed shot
+  std::array<int, kVerdictCount> framesByVerdict{};  // of every accepted frame
   size_t cursor = 0;  // the next expected frame the walk has not reached
   std::vector<int> openShot;
   // The open shot's worst conclusive frame so far (frame numbers start at

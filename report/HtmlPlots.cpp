@@ -76,7 +76,7 @@ std::string bandNote(Measure owner, const qc::LimitPair& pair, int height) {
 
 // The tooltip of a point or of an inconclusive frame's mark.
 std::string describeFrame(const ReportContent& content,
-                          const std::vector<qc::FrameAssessment>& assessments,
+                          const FrameJudgements& assessments,
                           const qc::Timecode& timecode, Measure owner, const PlotSeries* series,
                           const PlotPoint& point) {
   const auto found = std::lower_bound(
@@ -97,7 +97,7 @@ std::string describeFrame(const ReportContent& content,
 }  // namespace
 
 std::vector<Measure> plottedLimits(const ReportContent& content,
-                                   const std::vector<qc::FrameAssessment>& assessments) {
+                                   const FrameJudgements& assessments) {
   std::vector<Measure> owners;
   for (Measure owner : limitOwners())
     for (size_t i = 0; i < content.frames.size(); ++i)
@@ -109,7 +109,7 @@ std::vector<Measure> plottedLimits(const ReportContent& content,
 }
 
 void writeKeyPlot(std::ostream& out, Measure owner, const ReportContent& content,
-                  const std::vector<qc::FrameAssessment>& assessments,
+                  const FrameJudgements& assessments,
                   const std::vector<qc::Shot>& shots) {
   const MeasureInfo& info = measureInfo(owner);
   const qc::Timecode timecode = content.timecode();

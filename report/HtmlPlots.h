@@ -7,15 +7,15 @@
 
 #include "qc/FrameAssessment.h"
 #include "qc/Shot.h"
+#include "report/FrameJudgements.h"
 #include "report/ReportContent.h"
 
 namespace stereolint::report {
 
-// `assessments` holds the judgement of each of content.frames, in the same
-// order. The owners of the limits (see limitOwners()) that get a plot, in
+// `assessments` judges content.frames. The owners of the limits (see limitOwners()) that get a plot, in
 // table order: those whose measures a judged frame has.
 std::vector<Measure> plottedLimits(const ReportContent& content,
-                                   const std::vector<qc::FrameAssessment>& assessments);
+                                   const FrameJudgements& assessments);
 
 // Writes the block of the plot of `owner`'s limit: its heading, a line
 // saying what is plotted and where the bands lie, and the <svg>. VERTICAL
@@ -26,7 +26,7 @@ std::vector<Measure> plottedLimits(const ReportContent& content,
 // the verdict of its own limit, so a plot shows which measure puts a frame
 // out.
 void writeKeyPlot(std::ostream& out, Measure owner, const ReportContent& content,
-                  const std::vector<qc::FrameAssessment>& assessments,
+                  const FrameJudgements& assessments,
                   const std::vector<qc::Shot>& shots);
 
 }  // namespace stereolint::report

@@ -22,7 +22,7 @@ constexpr size_t kShownWorstFrames = 12;
 struct Page {
   const ReportContent& content;
   qc::Timecode timecode;
-  std::vector<qc::FrameAssessment> assessments;
+  FrameJudgements assessments;
   std::vector<Shot> shots;
   qc::TakeSummary take;
 };
@@ -293,10 +293,8 @@ std::string settingsSection(const Page& page) {
 
 void writeReportHtml(std::ostream& out, const ReportContent& content,
                      const FramePicture& picture) {
-  Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits), {}};
-  page.assessments.reserve(content.frames.size());
-  for (const qc::FrameRecord& record : content.frames)
-    page.assessments.push_back(qc::assessFrame(record, content.limits));
+  Page page{content, content.timecode(), FrameJudgements(content),
+            qc::shotsOf(content.frames, content.limits), {}};
   page.take = qc::summarizeTake(page.shots, content.frames, content.limits);
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"

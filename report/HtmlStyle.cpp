@@ -37,7 +37,7 @@ table { width:100%; border-collapse:collapse; background:var(--paper); border:1p
 th, td { padding:7px 10px; text-align:left; border-bottom:1px solid var(--line); vertical-align:top; }
 th { background:#eef1f4; font-size:12px; text-transform:uppercase; letter-spacing:.05em; color:var(--muted); }
 td.num { font-variant-numeric:tabular-nums; white-space:nowrap; }
-td.measures { font-variant-numeric:tabular-nums; overflow-wrap:anywhere; }
+td.measures { width:46%; font-variant-numeric:tabular-nums; overflow-wrap:anywhere; }
 td.measures div { padding-left:1.2em; text-indent:-1.2em; }
 tr:last-child td { border-bottom:none; }
 .settings td:first-child { width:32%; color:var(--muted); }
@@ -93,6 +93,7 @@ footer { margin-top:40px; color:var(--muted); font-size:12px; border-top:1px sol
   h2, h3, .legend { break-after:avoid; }
   header.top, .summary, .cards, tr, figure, .plot-block { break-inside:avoid; }
   .plot-block { padding:4px 6px 2px; margin-bottom:8px; }
+  table { font-size:11.5px; }
   .frames { grid-template-columns:repeat(4, 1fr); gap:8px; }
   figure img { max-height:140px; object-fit:contain; }
 }

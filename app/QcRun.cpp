@@ -84,7 +84,7 @@ int QcRun::finish() {
   const std::string stoppedBy = platform::stopRequested() != 0 ? platform::stopRequestName() : "";
   std::vector<qc::Shot> shots = session->shots();
   qc::applyEyeSync(shots, eyeSync);
-  const qc::TakeSummary take = qc::summarizeTake(shots, session->frames(), session->limits());
+  const qc::TakeSummary take = session->take(shots);
   if (const std::string eyes = qc::eyesLine(shots); !eyes.empty()) std::cout << eyes << '\n';
   std::cout << (stoppedBy.empty() ? qc::takeLine(take) : qc::stoppedTakeLine(take, stoppedBy))
             << '\n'
@@ -118,7 +118,9 @@ void QcRun::writeReport(const std::string& stoppedBy) {
       std::move(take),
       std::move(settings),
       session->limits(),
-      session->frames(),
+      // The records move into the report rather than being copied: they
+      // are the memory that grows with the length of a take.
+      session->releaseFrames(),
       eyeSync,
       stoppedBy,
       shotScan};

@@ -7,6 +7,7 @@
 // session prints nothing and is used by one thread.
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <set>
@@ -83,9 +84,16 @@ class QcSession {
   const std::vector<Shot>& shots() const { return completed; }
   // Every accepted frame, in frame-number order.
   std::vector<FrameRecord> frames() const;
+  // Every accepted frame, in frame-number order, moved out of the session
+  // (for the report at the end of a run): frames() is empty afterwards,
+  // shots() and take() stay as they were.
+  std::vector<FrameRecord> releaseFrames();
   // The take's verdict from the shots completed so far (the final one after
   // finish()), with the counts of every accepted frame.
   TakeSummary take() const;
+  // The same with `shots` in place of the completed shots (their verdicts
+  // changed by the eyes' timing, see applyEyeSync).
+  TakeSummary take(const std::vector<Shot>& shots) const;
 
  private:
   void walk(SessionUpdate& update);
@@ -97,7 +105,8 @@ class QcSession {
   std::set<int> expectedSet;
   PictureMode pictures;
   std::map<int, FrameRecord> records;
-  std::map<int, FrameAssessment> assessments;
+  std::map<int, FrameAssessment> assessments;  // of the frames not in a closed shot
+  std::array<int, kVerdictCount> framesByVerdict{};  // of every accepted frame
   size_t cursor = 0;  // the next expected frame the walk has not reached
   std::vector<int> openShot;
   // The open shot's worst conclusive frame so far (frame numbers start at
@@ -105,8 +114,7 @@ class QcSession {
   std::optional<int> openWorst;
   bool finished = false;
   std::vector<Shot> completed;
-  std::optional<std::set<int>> knownStarts;  // useCuts
-  int scanEnd = 0;
+  std::optional<ShotScan> scan;  // useCuts
 };
 
 // The shots of a whole set of frames: a session over them in frame-number

@@ -118,4 +118,13 @@ void applyEyeSync(std::vector<Shot>& shots, const EyeSync& sync) {
   }
 }
 
+void countShots(TakeSummary& take, const std::vector<Shot>& shots) {
+  take.shotsByVerdict = {};
+  take.verdict = Verdict::Inconclusive;
+  for (const Shot& shot : shots) {
+    ++take.shotsByVerdict[static_cast<size_t>(shot.verdict)];
+    take.verdict = worseOf(take.verdict, shot.verdict);
+  }
+}
+
 }  // namespace stereolint::qc

@@ -96,4 +96,8 @@ struct TakeSummary {
   }
 };
 
+// Counts `shots` by verdict into `take` and sets its verdict, the most
+// severe of the conclusive shots.
+void countShots(TakeSummary& take, const std::vector<Shot>& shots);
+
 }  // namespace stereolint::qc

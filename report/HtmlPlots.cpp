@@ -1,5 +1,7 @@
 #include "report/HtmlPlots.h"
 
+#include <algorithm>
+
 #include "report/HtmlText.h"
 #include "report/SvgPlot.h"
 
@@ -7,15 +9,11 @@ namespace stereolint::report {
 
 namespace {
 
-std::string tooltip(const qc::FrameRecord& record, const qc::Timecode& timecode, Measure measure,
-                    qc::Verdict keyVerdict, qc::Verdict frameVerdict) {
-  std::string text = "Frame " + std::to_string(record.frame);
-  if (auto code = timecode.of(record.frame)) text += " · " + *code;
-  const auto& value = record.values[measureIndex(measure)];
-  if (value) text += " · " + std::string(measureName(measure)) + " " +
-                     formatMeasureValue(measure, *value);
-  return text + " · " + qc::verdictName(keyVerdict) + " (frame " + qc::verdictName(frameVerdict) +
-         ")";
+bool plotted(const qc::FrameRecord& record, const qc::FrameAssessment& assessment, Measure owner) {
+  if (assessment.verdict == qc::Verdict::Inconclusive) return false;
+  if (!assessment.byLimit[measureIndex(owner)]) return false;
+  return std::any_of(measuresUnder(owner).begin(), measuresUnder(owner).end(),
+                     [&](Measure measure) { return record.values[measureIndex(measure)].has_value(); });
 }
 
 int referenceHeight(const ReportContent& content) {
@@ -24,10 +22,28 @@ int referenceHeight(const ReportContent& content) {
   return 0;
 }
 
+// One limit as written, with its sign: "+0.3 %", "-2 rows", "+0.1°"; a
+// limit in % of the height also in rows of a view `height` rows high.
+std::string limitText(Measure owner, const qc::LimitAmount& limit, double sign, int height) {
+  const std::string written =
+      (sign > 0 && limit.amount > 0 ? "+" : "") + fixedNumber(sign * limit.amount, 3);
+  switch (measureInfo(owner).rule) {
+    case LimitRule::Degrees: return written + "°";
+    case LimitRule::PercentFromOne:
+    case LimitRule::BudgetNear:
+    case LimitRule::BudgetFar: return written + " %";
+    case LimitRule::RowsOrHeight: break;
+  }
+  if (!limit.percent) return written + " rows";
+  return written + " % · " + fixedNumber(sign * limit.inRows(height), 2) + " rows";
+}
+
 void setBands(Plot& plot, Measure owner, const qc::LimitPair& pair, int height) {
   if (isBudget(owner)) {
     plot.passLow = plot.fixLow = pair.first.amount;
     plot.passHigh = plot.fixHigh = pair.second.amount;
+    plot.limits = {{pair.first.amount, "near " + fixedNumber(pair.first.amount, 3) + " %"},
+                   {pair.second.amount, "far " + fixedNumber(pair.second.amount, 3) + " %"}};
     return;
   }
   const bool rows = measureInfo(owner).rule == LimitRule::RowsOrHeight;
@@ -37,65 +53,100 @@ void setBands(Plot& plot, Measure owner, const qc::LimitPair& pair, int height) 
   plot.passHigh = pass;
   plot.fixLow = -fix;
   plot.fixHigh = fix;
+  plot.limits = {{fix, limitText(owner, pair.second, 1, height)},
+                 {-fix, limitText(owner, pair.second, -1, height)},
+                 {pass, limitText(owner, pair.first, 1, height)},
+                 {-pass, limitText(owner, pair.first, -1, height)}};
 }
 
-std::string bandNote(Measure owner, const qc::LimitPair& pair) {
+std::string bandNote(Measure owner, const qc::LimitPair& pair, int height) {
   const std::string text = qc::limitPairText(owner, pair);
   const size_t slash = text.find('/');
   if (isBudget(owner))
     return "Depth budget " + text.substr(0, slash) + " (near) to " + text.substr(slash + 1) +
            " (far), shaded.";
+  if (measureInfo(owner).rule == LimitRule::RowsOrHeight && pair.first.percent)
+    return "Pass within ±" + fixedNumber(pair.first.amount, 3) + " % of the view height (" +
+           fixedNumber(pair.first.inRows(height), 2) + " rows of " + std::to_string(height) +
+           ", green), fixable within ±" + fixedNumber(pair.second.amount, 3) + " % (" +
+           fixedNumber(pair.second.inRows(height), 2) + " rows, amber).";
   return "Pass within ±" + text.substr(0, slash) + " (green), fixable within ±" +
          text.substr(slash + 1) + " (amber).";
 }
 
+// The tooltip of a point or of an inconclusive frame's mark.
+std::string describeFrame(const ReportContent& content,
+                          const FrameJudgements& assessments,
+                          const qc::Timecode& timecode, Measure owner, const PlotSeries* series,
+                          const PlotPoint& point) {
+  const auto found = std::lower_bound(
+      content.frames.begin(), content.frames.end(), point.frame,
+      [](const qc::FrameRecord& record, int frame) { return record.frame < frame; });
+  const size_t index = static_cast<size_t>(found - content.frames.begin());
+  const qc::FrameAssessment& assessment = assessments[index];
+  std::string text = "Frame " + std::to_string(point.frame);
+  if (auto code = timecode.of(point.frame)) text += " · " + *code;
+  if (series == nullptr) return text + " · INCONCLUSIVE · " + assessment.reason;
+  const Measure measure = *measureFromName(series->name);
+  if (const auto& value = found->values[measureIndex(measure)])
+    text += " · " + series->name + " " + measureText(measure, *value);
+  return text + " · " + qc::verdictName(*assessment.byLimit[measureIndex(owner)]) + " (frame " +
+         qc::verdictName(assessment.verdict) + ")";
+}
+
 }  // namespace
 
-std::vector<KeyPlot> reportPlots(const ReportContent& content,
-                                 const std::vector<qc::FrameAssessment>& assessments,
-                                 const std::vector<qc::Shot>& shots) {
-  std::vector<KeyPlot> plots;
-  if (content.frames.empty()) return plots;
-  const qc::Timecode timecode = content.timecode();
-  for (Measure owner : limitOwners()) {
-    const MeasureInfo& info = measureInfo(owner);
-    Plot plot;
-    plot.measure = info.limitKey;
-    plot.unit = info.plot.axis;
-    plot.firstFrame = content.frames.front().frame;
-    plot.lastFrame = content.frames.back().frame;
-    for (const qc::Shot& shot : shots)
-      plot.shots.push_back({shot.number, shot.firstFrame, shot.lastFrame, shot.verdict});
-    setBands(plot, owner, content.limits.of(owner), referenceHeight(content));
-    bool any = false;
-    for (Measure measure : measuresUnder(owner)) {
-      PlotSeries series{measureName(measure), measureInfo(measure).plot.colour, {}};
-      for (size_t i = 0; i < content.frames.size(); ++i) {
-        const qc::FrameRecord& record = content.frames[i];
-        const auto& value = record.values[measureIndex(measure)];
-        const auto& keyVerdict = assessments[i].byLimit[measureIndex(owner)];
-        if (!value || !keyVerdict || assessments[i].verdict == qc::Verdict::Inconclusive) continue;
-        series.points.push_back({record.frame, plottedValue(measure, *value), *keyVerdict,
-                                 tooltip(record, timecode, measure, *keyVerdict, assessments[i].verdict)});
-      }
-      any = any || !series.points.empty();
-      plot.series.push_back(std::move(series));
-    }
-    if (!any) continue;
+std::vector<Measure> plottedLimits(const ReportContent& content,
+                                   const FrameJudgements& assessments) {
+  std::vector<Measure> owners;
+  for (Measure owner : limitOwners())
     for (size_t i = 0; i < content.frames.size(); ++i)
-      if (assessments[i].verdict == qc::Verdict::Inconclusive)
-        plot.inconclusive.push_back({content.frames[i].frame, 0, qc::Verdict::Inconclusive,
-                                     "Frame " + std::to_string(content.frames[i].frame) +
-                                         " · INCONCLUSIVE · " + assessments[i].reason});
-    std::vector<std::pair<std::string, std::string>> lines;
-    if (plot.series.size() > 1)
-      for (const PlotSeries& series : plot.series) lines.emplace_back(series.name, series.colour);
-    plots.push_back({owner, svgPlot(plot), plot.unit,
-                     std::string(info.plot.title) + ". " +
-                         bandNote(owner, content.limits.of(owner)),
-                     lines});
+      if (plotted(content.frames[i], assessments[i], owner)) {
+        owners.push_back(owner);
+        break;
+      }
+  return owners;
+}
+
+void writeKeyPlot(std::ostream& out, Measure owner, const ReportContent& content,
+                  const FrameJudgements& assessments,
+                  const std::vector<qc::Shot>& shots) {
+  const MeasureInfo& info = measureInfo(owner);
+  const qc::Timecode timecode = content.timecode();
+  const int height = referenceHeight(content);
+  Plot plot;
+  plot.measure = info.limitKey;
+  plot.unit = info.plot.axis;
+  plot.timecode = timecode;
+  plot.firstFrame = content.frames.front().frame;
+  plot.lastFrame = content.frames.back().frame;
+  for (const qc::Shot& shot : shots)
+    plot.shots.push_back({shot.number, shot.firstFrame, shot.lastFrame, shot.verdict});
+  setBands(plot, owner, content.limits.of(owner), height);
+  for (Measure measure : measuresUnder(owner)) {
+    PlotSeries series{measureName(measure), measureInfo(measure).plot.colour,
+                      !plot.series.empty(), {}};
+    for (size_t i = 0; i < content.frames.size(); ++i) {
+      const auto& value = content.frames[i].values[measureIndex(measure)];
+      if (!value || !plotted(content.frames[i], assessments[i], owner)) continue;
+      series.points.push_back({content.frames[i].frame, plottedValue(measure, *value),
+                               *assessments[i].byLimit[measureIndex(owner)]});
+    }
+    plot.series.push_back(std::move(series));
   }
-  return plots;
+  for (size_t i = 0; i < content.frames.size(); ++i)
+    if (assessments[i].verdict == qc::Verdict::Inconclusive)
+      plot.inconclusive.push_back({content.frames[i].frame, 0, qc::Verdict::Inconclusive});
+  plot.describe = [&](const PlotSeries* series, const PlotPoint& point) {
+    return describeFrame(content, assessments, timecode, owner, series, point);
+  };
+  out << "<section class=\"plot-block\"><h3>" << info.limitKey << " <span class=\"unit\">"
+      << escapeHtml(plot.unit) << "</span></h3><p class=\"note\">"
+      << escapeHtml(std::string(info.plot.title) + ". " +
+                    bandNote(owner, content.limits.of(owner), height))
+      << "</p>";
+  writeSvgPlot(out, plot);
+  out << "</section>";
 }
 
 }  // namespace stereolint::report

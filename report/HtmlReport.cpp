@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <sstream>
 
 #include "qc/QcSession.h"
 #include "report/HtmlPlots.h"
@@ -24,7 +25,7 @@ constexpr size_t kShownWorstFrames = 12;
 struct Page {
   const ReportContent& content;
   qc::Timecode timecode;
-  std::vector<qc::FrameAssessment> assessments;
+  FrameJudgements assessments;
   std::vector<Shot> shots;
   qc::TakeSummary take;
 };
@@ -137,8 +138,10 @@ std::string plainVerdict(const Page& page) {
 
 std::string timecodeRange(const Page& page) {
   if (!page.timecode.known() || page.content.frames.empty()) return "–";
-  return *page.timecode.of(page.content.frames.front().frame) + " – " +
-         *page.timecode.of(page.content.frames.back().frame);
+  const int first = page.content.frames.front().frame;
+  const int last = page.content.frames.back().frame;
+  if (first == last) return *page.timecode.of(first);
+  return *page.timecode.of(first) + " – " + *page.timecode.of(last);
 }
 
 std::string setting(const ReportContent& content, const std::string& name) {
@@ -165,13 +168,24 @@ std::string eyesLine(const qc::EyeSync& sync) {
   return "<p class=\"eyes\">" + escapeHtml(text) + "</p>";
 }
 
+// What the title does not say of the inputs: the second input when the
+// eyes come from two files, and the size of a view.
+std::string inputsLine(const ReportContent& content) {
+  std::string text;
+  if (content.take.inputs.size() > 1)
+    text = "Right eye: " + content.take.inputs[1] + " · ";
+  for (const qc::FrameRecord& record : content.frames)
+    if (record.viewSize.width > 0 && record.viewSize.height > 0)
+      return text + "views of " + std::to_string(record.viewSize.width) + " × " +
+             std::to_string(record.viewSize.height) + " pixels";
+  return text.empty() ? "" : text.substr(0, text.size() - std::string(" · ").size());
+}
+
 std::string headerSection(const Page& page) {
   const TakeInfo& take = page.content.take;
-  std::string inputs;
-  for (const std::string& input : take.inputs) inputs += (inputs.empty() ? "" : " + ") + input;
   std::string html = "<header class=\"top\"><div><p class=\"kicker\">Stereo alignment report</p><h1>" +
-                     escapeHtml(take.name) + "</h1><p class=\"sub\">" + escapeHtml(inputs) +
-                     "</p></div><div class=\"verdict-box\">" +
+                     escapeHtml(take.name) + "</h1><p class=\"sub\">" +
+                     escapeHtml(inputsLine(page.content)) + "</p></div><div class=\"verdict-box\">" +
                      (page.content.stoppedBy.empty()
                           ? verdictBadge(page.take.verdict)
                           : std::string("<span class=\"badge inconclusive\">STOPPED</span>")) +
@@ -198,27 +212,22 @@ std::string headerSection(const Page& page) {
   return html;
 }
 
-std::string plotsSection(const Page& page) {
-  std::string html = "<h2>Measures over time</h2>";
-  const auto plots = reportPlots(page.content, page.assessments, page.shots);
-  if (plots.empty()) return html + "<p class=\"muted\">No frame gave a measure to plot.</p>";
-  html += "<div class=\"legend\"><span style=\"--c:#1e8e3e\">PASS</span>"
-          "<span style=\"--c:#e37400\">FIX</span><span style=\"--c:#d93025\">REJECT</span>"
-          "<span class=\"swatch\" style=\"--c:#9aa0a6\">no value (inconclusive)</span>"
-          "<span class=\"swatch\" style=\"--c:#dff3e4\">pass band</span>"
-          "<span class=\"swatch\" style=\"--c:#fdf0d9\">fix band</span>"
-          "<span class=\"note\">points: each frame's verdict on that measure; dashed lines: cuts; "
-          "S1, S2…: shots, the bar coloured by the shot's verdict</span></div>";
-  for (const KeyPlot& plot : plots) {
-    std::string lines;
-    for (const auto& [name, colour] : plot.lines)
-      lines += " <span class=\"line\" style=\"--c:" + colour + "\">" + escapeHtml(name) + "</span>";
-    html += "<section class=\"plot-block\"><h3>" +
-            std::string(measureInfo(plot.owner).limitKey) + " <span class=\"unit\">" +
-            escapeHtml(plot.unit) + "</span>" + lines + "</h3><p class=\"note\">" +
-            escapeHtml(plot.note) + "</p>" + plot.svg + "</section>";
+void writePlotsSection(std::ostream& out, const Page& page) {
+  out << "<h2>Measures over time</h2>";
+  const std::vector<Measure> owners = plottedLimits(page.content, page.assessments);
+  if (owners.empty()) {
+    out << "<p class=\"muted\">No frame gave a measure to plot.</p>";
+    return;
   }
-  return html;
+  out << "<div class=\"legend\"><span style=\"--c:#1e8e3e\">PASS</span>"
+         "<span style=\"--c:#e37400\">FIX</span><span style=\"--c:#d93025\">REJECT</span>"
+         "<span class=\"swatch\" style=\"--c:#9aa0a6\">no value (inconclusive)</span>"
+         "<span class=\"swatch\" style=\"--c:#dff3e4\">pass band</span>"
+         "<span class=\"swatch\" style=\"--c:#fdf0d9\">fix band</span>"
+         "<span class=\"note\">points: each frame's verdict on that measure; dashed lines: cuts; "
+         "S1, S2…: shots, the bar coloured by the shot's verdict; the limits are labelled at the "
+         "right</span></div>";
+  for (Measure owner : owners) writeKeyPlot(out, owner, page.content, page.assessments, page.shots);
 }
 
 std::string framesText(const Shot& shot, const qc::Timecode& timecode) {
@@ -236,16 +245,16 @@ std::string measuresText(const Shot& shot, const qc::QcLimits& limits, int viewH
   std::string text;
   for (const qc::MeasureSummary& summary : shot.measures) {
     std::string line = std::string(measureName(summary.measure)) + " " +
-                       escapeHtml(formatMeasureValue(summary.measure, summary.median)) +
+                       escapeHtml(measureText(summary.measure, summary.median)) +
                        " <span class=\"muted\">(worst " +
-                       escapeHtml(formatMeasureValue(summary.measure, summary.worst)) + ")</span>";
+                       escapeHtml(measureText(summary.measure, summary.worst)) + ")</span>";
     for (const qc::Finding& finding : shot.findings)
       if (finding.measure == summary.measure)
         line = "<span class=\"beyond " + std::string(verdictClass(finding.verdict)) + "\">" +
                line + " <span class=\"limit\">" + qc::verdictName(finding.verdict) +
                ": beyond the pass limit " +
                escapeHtml(qc::passLimitText(finding, limits, viewHeight)) + "</span></span>";
-    text += (text.empty() ? "" : "<br>") + line;
+    text += "<div>" + line + "</div>";
   }
   return text.empty() ? "–" : text;
 }
@@ -279,7 +288,7 @@ std::string shotsSection(const Page& page) {
                " inconclusive";
     html += "<tr><td class=\"num\">" + std::to_string(shot.number) + "</td><td class=\"num\">" +
             framesText(shot, page.timecode) + "</td><td>" + verdictBadge(shot.verdict) +
-            "</td><td class=\"num\">" +
+            "</td><td class=\"measures\">" +
             measuresText(shot, page.content.limits, shotViewHeight(page, shot)) +
             "</td><td class=\"num\">" +
             (shot.worstFrame ? std::to_string(*shot.worstFrame) : "–") + "</td><td>" +
@@ -310,8 +319,8 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
     const qc::FrameAssessment& assessment = page.assessments[index];
     const std::string uri = picture ? picture(record.frame) : "";
     html += "<figure>";
-    html += uri.empty() ? "<div class=\"nopic\">no summary picture</div>"
-                        : "<img alt=\"Summary picture of frame " + std::to_string(record.frame) +
+    html += uri.empty() ? "<div class=\"nopic\">no picture written</div>"
+                        : "<img alt=\"Picture of frame " + std::to_string(record.frame) +
                               "\" src=\"" + uri + "\">";
     html += "<figcaption>" + verdictBadge(assessment.verdict) + " <b>Frame " +
             std::to_string(record.frame) + "</b><br><span class=\"what\">Shot " +
@@ -323,7 +332,7 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
           qc::decidingMeasure(*assessment.worstLimit, record, page.content.limits);
       if (const auto& value = record.values[measureIndex(measure)])
         html += "<br><span class=\"what\">" + std::string(measureName(measure)) + " " +
-                escapeHtml(formatMeasureValue(measure, *value)) + "</span>";
+                escapeHtml(measureText(measure, *value)) + "</span>";
     }
     html += "</figcaption></figure>";
   }
@@ -374,28 +383,33 @@ std::string settingsSection(const Page& page) {
 
 }  // namespace
 
-std::string reportHtml(const ReportContent& content, const FramePicture& picture) {
-  Page page{content, content.timecode(), {}, qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
-  for (const qc::FrameRecord& record : content.frames)
-    page.assessments.push_back(qc::assessFrame(record, content.limits));
+void writeReportHtml(std::ostream& out, const ReportContent& content,
+                     const FramePicture& picture) {
+  Page page{content, content.timecode(), FrameJudgements(content),
+            qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
   qc::applyEyeSync(page.shots, content.eyeSync);
   page.take = qc::summarizeTake(page.shots, content.frames, content.limits);
-  std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                     "<title>Stereo alignment report – " + escapeHtml(content.take.name) +
-                     "</title><style>" + reportStyleSheet() + "</style></head><body><main>";
-  html += headerSection(page);
-  html += plotsSection(page);
-  html += shotsSection(page);
-  html += worstFramesSection(page, picture);
-  html += inconclusiveSection(page);
-  html += settingsSection(page);
-  html += "<footer>" + madeBy() + " from the measurements of " +
-          plural(static_cast<int>(content.frames.size()), "frame", "frames") +
-          ". Verdicts: PASS within the pass limits; FIX outside them but within the fix limits "
-          "(correctable in post); REJECT beyond the fix limits; INCONCLUSIVE cannot be judged. A "
-          "shot is judged by the median of its frames.</footer>";
-  return html + "</main></body></html>\n";
+  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+         "<title>Stereo alignment report – "
+      << escapeHtml(content.take.name) << "</title><style>" << reportStyleSheet()
+      << "</style></head><body><main>";
+  out << headerSection(page);
+  writePlotsSection(out, page);
+  out << shotsSection(page) << worstFramesSection(page, picture) << inconclusiveSection(page)
+      << settingsSection(page);
+  out << "<footer>" << madeBy() << " from the measurements of "
+      << plural(static_cast<int>(content.frames.size()), "frame", "frames")
+      << ". Verdicts: PASS within the pass limits; FIX outside them but within the fix limits "
+         "(correctable in post); REJECT beyond the fix limits; INCONCLUSIVE cannot be judged. A "
+         "shot is judged by the median of its frames.</footer>";
+  out << "</main></body></html>\n";
+}
+
+std::string reportHtml(const ReportContent& content, const FramePicture& picture) {
+  std::ostringstream page;
+  writeReportHtml(page, content, picture);
+  return page.str();
 }
 
 }  // namespace stereolint::report

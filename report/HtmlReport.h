@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "report/ReportContent.h"
@@ -17,6 +18,10 @@ using FramePicture = std::function<std::string(int frame)>;
 // The page: the take and its settings, the verdict in plain words, a plot
 // of each measured key over the frames, the table of shots, the worst
 // frames with their pictures and the inconclusive frames with their reasons.
+// Written piece by piece: what is held beside the content does not grow
+// with the take beyond a few numbers per frame.
+void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture);
+// The same page as a string.
 std::string reportHtml(const ReportContent& content, const FramePicture& picture);
 
 }  // namespace stereolint::report

@@ -40,15 +40,14 @@ table { width:100%; border-collapse:collapse; background:var(--paper); border:1p
 th, td { padding:7px 10px; text-align:left; border-bottom:1px solid var(--line); vertical-align:top; }
 th { background:#eef1f4; font-size:12px; text-transform:uppercase; letter-spacing:.05em; color:var(--muted); }
 td.num { font-variant-numeric:tabular-nums; white-space:nowrap; }
+td.measures { width:46%; font-variant-numeric:tabular-nums; overflow-wrap:anywhere; }
+td.measures div { padding-left:1.2em; text-indent:-1.2em; }
 tr:last-child td { border-bottom:none; }
 .settings td:first-child { width:32%; color:var(--muted); }
 code { font-family:"DejaVu Sans Mono", Menlo, Consolas, monospace; font-size:12.5px; }
 .plot-block { background:var(--paper); border:1px solid var(--line); border-radius:8px; padding:10px 12px 6px;
   margin-bottom:14px; break-inside:avoid; }
 .plot-block h3 { margin:2px 0 0; }
-.plot-block h3 .line { font-weight:400; color:var(--muted); font-size:12.5px; margin-left:14px; }
-.plot-block h3 .line::before { content:""; display:inline-block; width:18px; height:3px; margin-right:6px;
-  vertical-align:3px; background:var(--c); }
 .plot-block h3 .unit { font-weight:400; color:var(--muted); font-size:13px; margin-left:6px; }
 .plot-block .note { color:var(--muted); font-size:12.5px; margin:0 0 4px; }
 svg.plot { width:100%; height:auto; display:block; }
@@ -57,6 +56,13 @@ svg.plot .grid { stroke:#c9d1d9; stroke-width:.6; stroke-dasharray:3 3; }
 svg.plot .axis { stroke:#8c959f; stroke-width:1; }
 svg.plot .cut { stroke:#57606a; stroke-width:1; stroke-dasharray:4 3; }
 svg.plot .series { fill:none; stroke-width:1.3; stroke-linejoin:round; opacity:.75; }
+svg.plot .series.dashed { stroke-dasharray:6 3; }
+svg.plot .zero { stroke:#8c959f; stroke-width:.8; }
+svg.plot .limit { stroke:#b08a3a; stroke-width:.6; opacity:.6; }
+svg.plot .limit-label { font-size:10.5px; fill:#6e5520; }
+svg.plot .axis-title { font-size:10.5px; fill:#57606a; font-style:italic; }
+svg.plot .tick.timecode { fill:#6e7781; }
+svg.plot .legend-label { font-size:11px; fill:#24292f; }
 svg.plot .point { stroke:#fff; stroke-width:.7; }
 svg.plot .no-value { fill:#9aa0a6; }
 svg.plot text { font-family:inherit; }
@@ -70,20 +76,29 @@ svg.plot .shot-label { font-size:11px; fill:#24292f; font-weight:600; }
 .frames { display:grid; grid-template-columns:repeat(auto-fill, minmax(230px, 1fr)); gap:14px; }
 figure { margin:0; background:var(--paper); border:1px solid var(--line); border-radius:8px; overflow:hidden;
   break-inside:avoid; }
-figure img { width:100%; display:block; background:#000; }
+figure img { width:100%; display:block; background:#eef1f4; }
 figure .nopic { height:120px; display:flex; align-items:center; justify-content:center; color:var(--muted);
   background:#eef1f4; font-size:12.5px; }
 figcaption { padding:8px 10px; font-size:13px; }
 figcaption .what { color:var(--muted); }
 .muted { color:var(--muted); }
 footer { margin-top:40px; color:var(--muted); font-size:12px; border-top:1px solid var(--line); padding-top:10px; }
+@media (max-width:860px) {
+  main { padding:20px 12px 32px; }
+  th, td { padding:6px 6px; }
+}
 @media print {
   body { background:#fff; font-size:12px; }
   main { max-width:none; padding:0; }
+  .summary, .card, .plot-block, table, figure { background:#fff; }
   .badge, .summary, svg.plot .shot-bar, svg.plot .band-pass, svg.plot .band-fix, th {
     -webkit-print-color-adjust:exact; print-color-adjust:exact; }
-  h2 { break-after:avoid; }
-  tr, figure, .plot-block { break-inside:avoid; }
+  h2, h3, .legend { break-after:avoid; }
+  header.top, .summary, .cards, tr, figure, .plot-block { break-inside:avoid; }
+  .plot-block { padding:4px 6px 2px; margin-bottom:8px; }
+  table { font-size:11.5px; }
+  .frames { grid-template-columns:repeat(4, 1fr); gap:8px; }
+  figure img { max-height:140px; object-fit:contain; }
 }
 )CSS";
 }

@@ -41,6 +41,29 @@ std::string fixedNumber(double value, int decimals) {
   return result;
 }
 
+std::string signedNumber(double value, int decimals, bool plus) {
+  if (!std::isfinite(value)) return "–";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  std::string result = text;
+  const bool zero = result.find_first_of("123456789") == std::string::npos;
+  if (zero && result.front() == '-') result.erase(0, 1);
+  if (plus && !zero && value > 0) result.insert(0, "+");
+  return result;
+}
+
+std::string measureText(Measure measure, double value) {
+  switch (measureInfo(measure).rule) {
+    case LimitRule::Degrees: return signedNumber(value, 3) + "°";
+    case LimitRule::PercentFromOne:
+      return signedNumber(value, 4) + " (" + signedNumber((value - 1.0) * 100.0, 2, true) + " %)";
+    case LimitRule::BudgetNear:
+    case LimitRule::BudgetFar: return signedNumber(value, 2) + " % of width";
+    case LimitRule::RowsOrHeight: break;
+  }
+  return signedNumber(value, 2) + " rows";
+}
+
 const char* verdictClass(qc::Verdict verdict) {
   switch (verdict) {
     case qc::Verdict::Pass: return "pass";

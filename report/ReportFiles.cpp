@@ -1,6 +1,10 @@
 #include "report/ReportFiles.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
+#include <ostream>
+#include <streambuf>
 #include <fstream>
 #include <sstream>
 
@@ -21,32 +25,90 @@ namespace {
 constexpr int kThumbnailColumns = 360;
 constexpr int kJpegQuality = 82;
 
-// The path and the system's reason when the text cannot be written.
-std::optional<std::string> writeText(const std::string& path, const std::string& text) {
-  const platform::FileOutcome outcome = platform::writeWholeFile(path, text.data(), text.size());
+// An output stream that hands its bytes to a file being written, a buffer
+// at a time.
+class AppendBuffer : public std::streambuf {
+ public:
+  explicit AppendBuffer(const platform::FileAppend& append) : append(append) {
+    setp(buffer.data(), buffer.data() + buffer.size());
+  }
+  ~AppendBuffer() override { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    sync();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override {
+    if (pptr() > pbase()) append(pbase(), static_cast<size_t>(pptr() - pbase()));
+    setp(buffer.data(), buffer.data() + buffer.size());
+    return 0;
+  }
+
+ private:
+  const platform::FileAppend& append;
+  std::array<char, 1 << 16> buffer{};
+};
+
+// Writes the file made by `write`, whole or not at all; the path and the
+// system's reason when it cannot be written.
+std::optional<std::string> writeStreamed(const std::string& path,
+                                         const std::function<void(std::ostream&)>& write) {
+  const platform::FileOutcome outcome =
+      platform::writeWholeFileFrom(path, [&](const platform::FileAppend& append) {
+        AppendBuffer buffer(append);
+        std::ostream out(&buffer);
+        write(out);
+        out.flush();
+        return std::string();
+      });
   if (outcome.done) return std::nullopt;
   return path + ": " + outcome.reason;
+}
+
+// `picture` reduced to at most kThumbnailColumns columns, as a JPEG data
+// URI; "" when it cannot be encoded.
+std::string thumbnailUri(cv::Mat picture) {
+  if (picture.cols > kThumbnailColumns) {
+    const int rows = std::max(1, picture.rows * kThumbnailColumns / picture.cols);
+    cv::resize(picture, picture, cv::Size(kThumbnailColumns, rows), 0, 0, cv::INTER_AREA);
+  }
+  std::vector<uchar> bytes;
+  if (!cv::imencode(".jpg", picture, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})) return "";
+  return "data:image/jpeg;base64," + base64Encode(bytes.data(), bytes.size());
+}
+
+// The red-cyan anaglyph of a frame's two views (left in red, right in green
+// and blue), where a vertical offset shows as coloured fringes; empty when
+// either view cannot be read or their sizes differ.
+cv::Mat anaglyphOf(const std::string& leftPath, const std::string& rightPath) {
+  if (!fileExists(leftPath) || !fileExists(rightPath)) return {};
+  const cv::Mat left = cv::imread(leftPath, cv::IMREAD_GRAYSCALE);
+  const cv::Mat right = cv::imread(rightPath, cv::IMREAD_GRAYSCALE);
+  if (left.empty() || left.size() != right.size()) return {};
+  cv::Mat anaglyph;
+  cv::merge(std::vector<cv::Mat>{right, right, left}, anaglyph);
+  return anaglyph;
 }
 
 }  // namespace
 
 std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount) {
   for (const std::string& prefix : prefixes) {
-    const std::string path = prefix + std::to_string(frame) + "_" + std::to_string(frameCount) +
-                             "_SUMMARY.png";
-    // A frame whose pictures were not written has no summary: asking the
-    // image library would only make it complain on standard error.
-    if (!fileExists(path)) continue;
+    const std::string base = prefix + std::to_string(frame) + "_" + std::to_string(frameCount) + "_";
+    // A frame whose pictures were not written has none: asking the image
+    // library would only make it complain on standard error.
     try {
-      cv::Mat picture = cv::imread(path, cv::IMREAD_COLOR);
-      if (picture.empty()) continue;
-      if (picture.cols > kThumbnailColumns) {
-        const int rows = std::max(1, picture.rows * kThumbnailColumns / picture.cols);
-        cv::resize(picture, picture, cv::Size(kThumbnailColumns, rows), 0, 0, cv::INTER_AREA);
-      }
-      std::vector<uchar> bytes;
-      if (!cv::imencode(".jpg", picture, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})) continue;
-      return "data:image/jpeg;base64," + base64Encode(bytes.data(), bytes.size());
+      const cv::Mat anaglyph = anaglyphOf(base + "LEFT.png", base + "RIGHT.png");
+      if (!anaglyph.empty()) return thumbnailUri(anaglyph);
+      const std::string summary = base + "SUMMARY.png";
+      if (!fileExists(summary)) continue;
+      const cv::Mat picture = cv::imread(summary, cv::IMREAD_COLOR);
+      if (!picture.empty()) return thumbnailUri(picture);
     } catch (const cv::Exception&) {
       // A damaged picture only costs the page its thumbnail.
       continue;
@@ -58,18 +120,29 @@ std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
                                             const std::vector<std::string>& picturePrefixes) {
-  ReportContent sorted = content;
-  std::sort(sorted.frames.begin(), sorted.frames.end(),
-            [](const qc::FrameRecord& a, const qc::FrameRecord& b) { return a.frame < b.frame; });
+  const auto byNumber = [](const qc::FrameRecord& a, const qc::FrameRecord& b) {
+    return a.frame < b.frame;
+  };
+  // Content in frame order, as a run and a merge give it, is used where it
+  // lies: a copy would double the memory of a long take.
+  std::optional<ReportContent> sortedCopy;
+  if (!std::is_sorted(content.frames.begin(), content.frames.end(), byNumber)) {
+    sortedCopy = content;
+    std::sort(sortedCopy->frames.begin(), sortedCopy->frames.end(), byNumber);
+  }
+  const ReportContent& sorted = sortedCopy ? *sortedCopy : content;
   makeDirectories(outputPrefix);
   std::vector<std::string> failed;
   const std::string jsonPath = outputPrefix + kReportJsonName;
-  if (auto failure = writeText(jsonPath, reportJson(sorted))) failed.push_back(*failure);
+  if (auto failure = writeStreamed(jsonPath, [&](std::ostream& out) { writeReportJson(out, sorted); }))
+    failed.push_back(*failure);
   const std::string htmlPath = outputPrefix + kReportHtmlName;
   const FramePicture picture = [&](int frame) {
     return summaryThumbnail(picturePrefixes, frame, sorted.take.frameCount);
   };
-  if (auto failure = writeText(htmlPath, reportHtml(sorted, picture))) failed.push_back(*failure);
+  if (auto failure = writeStreamed(
+          htmlPath, [&](std::ostream& out) { writeReportHtml(out, sorted, picture); }))
+    failed.push_back(*failure);
   if (failed.empty()) return std::nullopt;
   std::string message = "Cannot write the report";
   for (size_t i = 0; i < failed.size(); ++i) message += (i == 0 ? " " : " and ") + failed[i];

@@ -19,16 +19,19 @@ inline constexpr const char* kReportHtmlName = "report.html";
 
 // Creates the folders of `outputPrefix` and writes both files, each whole or
 // not at all (an earlier file of that name stays as it was when writing
-// fails). The HTML page shows, for its worst frames, a small JPEG of the
-// first "ID_SIZE_SUMMARY.png" found under `picturePrefixes`. Returns what
+// fails), each written as it is made, never held whole. The HTML page
+// shows, for its worst frames, a small JPEG of the first pictures found
+// under `picturePrefixes` (see summaryThumbnail). Returns what
 // could not be written, naming the files; nothing on success.
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
                                             const std::vector<std::string>& picturePrefixes);
 
-// The summary picture of `frame` of a take of `frameCount` frames under the
-// first of `prefixes` that holds one, reduced to at most 360 columns, as a
-// JPEG data URI; "" when none can be read.
+// The picture of `frame` of a take of `frameCount` frames under the first
+// of `prefixes` that holds one: the red-cyan anaglyph of its views
+// (ID_SIZE_LEFT.png and ID_SIZE_RIGHT.png), else its summary picture
+// (ID_SIZE_SUMMARY.png); reduced to at most 360 columns, as a JPEG data URI;
+// "" when none can be read.
 std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount);
 
 // The content of PREFIX + "report.json"; a failure names the file and says

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -151,41 +153,93 @@ Json eyeSyncJson(const qc::EyeSync& sync) {
 
 }  // namespace
 
-std::string reportJson(const ReportContent& content) {
-  const qc::Timecode timecode = content.timecode();
-  std::vector<FrameRecord> frames = content.frames;
-  std::sort(frames.begin(), frames.end(),
-            [](const FrameRecord& a, const FrameRecord& b) { return a.frame < b.frame; });
-  std::vector<Shot> shots = qc::shotsOf(frames, content.limits, content.shotScan);
-  qc::applyEyeSync(shots, content.eyeSync);
-  const qc::TakeSummary take = qc::summarizeTake(shots, frames, content.limits);
-  Json settings = Json::object();
-  for (const auto& [name, value] : content.settings) settings[name] = value;
-  Json shotList = Json::array();
-  for (const Shot& shot : shots) shotList.push_back(shotJson(shot, timecode));
-  Json frameList = Json::array();
-  for (const FrameRecord& record : frames)
-    frameList.push_back(frameJson(record, content.limits, timecode));
-  const Json document{{"schema", kReportSchema},
-                      {"schema_version", kReportSchemaVersion},
-                      {"tool", toolJson()},
-                      {"take", takeJson(content.take, timecode)},
-                      {"eye_sync", eyeSyncJson(content.eyeSync)},
-                      {"settings", settings},
-                      {"limits", limitsJson(content.limits)},
-                      {"stopped", content.stoppedBy.empty() ? Json(nullptr) : Json(content.stoppedBy)},
-                      {"shot_scan", shotScanJson(content.shotScan)},
-                      {"verdict",
-                       Json{{"take", content.stoppedBy.empty() ? Json(qc::verdictName(take.verdict))
-                                                               : Json(nullptr)},
-                            {"frame_count", take.frameCount},
-                            {"shots", countsJson(take.shotsByVerdict)},
-                            {"frames", countsJson(take.framesByVerdict)}}},
-                      {"shots", shotList},
-                      {"frames", frameList}};
+namespace {
+
+std::string dumped(const Json& value) {
   // File names need not be UTF-8; a byte that is not becomes U+FFFD rather
   // than losing the report.
-  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  return value.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+// `text` with `indent` before each of its lines.
+void writeIndented(std::ostream& out, const std::string& text, const char* indent) {
+  size_t start = 0;
+  for (size_t end = text.find('\n'); ; end = text.find('\n', start)) {
+    out << indent;
+    out.write(text.data() + start, static_cast<std::streamsize>(
+                                       (end == std::string::npos ? text.size() : end + 1) - start));
+    if (end == std::string::npos) return;
+    start = end + 1;
+  }
+}
+
+// The member `key` of the document, a list of `count` items, written item
+// by item in the form Json::dump(2) gives a list two levels deep.
+void writeList(std::ostream& out, const char* key, size_t count,
+               const std::function<Json(size_t)>& item) {
+  out << ",\n  \"" << key << "\": ";
+  if (count == 0) {
+    out << "[]";
+    return;
+  }
+  out << "[\n";
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) out << ",\n";
+    writeIndented(out, dumped(item(i)), "    ");
+  }
+  out << "\n  ]";
+}
+
+}  // namespace
+
+void writeReportJson(std::ostream& out, const ReportContent& content) {
+  const qc::Timecode timecode = content.timecode();
+  const auto byNumber = [](const FrameRecord& a, const FrameRecord& b) { return a.frame < b.frame; };
+  // Frames in order are used where they lie: a copy would double the
+  // memory of a long take.
+  std::vector<FrameRecord> sortedCopy;
+  const std::vector<FrameRecord>* frames = &content.frames;
+  if (!std::is_sorted(content.frames.begin(), content.frames.end(), byNumber)) {
+    sortedCopy = content.frames;
+    std::sort(sortedCopy.begin(), sortedCopy.end(), byNumber);
+    frames = &sortedCopy;
+  }
+  std::vector<Shot> shots = qc::shotsOf(*frames, content.limits, content.shotScan);
+  qc::applyEyeSync(shots, content.eyeSync);
+  const qc::TakeSummary take = qc::summarizeTake(shots, *frames, content.limits);
+  Json settings = Json::object();
+  for (const auto& [name, value] : content.settings) settings[name] = value;
+  const Json head{{"schema", kReportSchema},
+                  {"schema_version", kReportSchemaVersion},
+                  {"tool", toolJson()},
+                  {"take", takeJson(content.take, timecode)},
+                  {"eye_sync", eyeSyncJson(content.eyeSync)},
+                  {"settings", settings},
+                  {"limits", limitsJson(content.limits)},
+                  {"stopped", content.stoppedBy.empty() ? Json(nullptr) : Json(content.stoppedBy)},
+                  {"shot_scan", shotScanJson(content.shotScan)},
+                  {"verdict",
+                   Json{{"take", content.stoppedBy.empty() ? Json(qc::verdictName(take.verdict))
+                                                           : Json(nullptr)},
+                        {"frame_count", take.frameCount},
+                        {"shots", countsJson(take.shotsByVerdict)},
+                        {"frames", countsJson(take.framesByVerdict)}}}};
+  // The document is the two-space form of one object whose last members
+  // are the shots and the frames; those two are written an item at a time,
+  // so that no whole document of a long take is held.
+  const std::string text = dumped(head);
+  out.write(text.data(), static_cast<std::streamsize>(text.size() - 2));  // without "\n}"
+  writeList(out, "shots", shots.size(), [&](size_t i) { return shotJson(shots[i], timecode); });
+  writeList(out, "frames", frames->size(), [&](size_t i) {
+    return frameJson((*frames)[i], content.limits, timecode);
+  });
+  out << "\n}\n";
+}
+
+std::string reportJson(const ReportContent& content) {
+  std::ostringstream text;
+  writeReportJson(text, content);
+  return text.str();
 }
 
 }  // namespace stereolint::report

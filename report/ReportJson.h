@@ -7,6 +7,7 @@
 // library versions).
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "util/Expected.h"
@@ -18,7 +19,10 @@ inline constexpr const char* kReportSchema = "stereolint-qc-report";
 inline constexpr int kReportSchemaVersion = 1;
 
 // The document, indented by two spaces, ending with a newline. Shots and
-// verdicts are computed here from the frames.
+// verdicts are computed here from the frames. The frames are written one at
+// a time: what is held beside the content does not grow with the take.
+void writeReportJson(std::ostream& out, const ReportContent& content);
+// The same document as a string.
 std::string reportJson(const ReportContent& content);
 
 // The content of a document reportJson wrote (ReportJsonRead.cpp). A

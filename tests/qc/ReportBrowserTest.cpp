@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
 #include "QcTestData.h"
@@ -92,6 +93,20 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   cv::Scalar deviation;
   cv::meanStdDev(picture, mean, deviation);
   EXPECT_GT(deviation[0], 10.0) << "the screenshot is blank";
+
+  // At 800 pixels the page wraps rather than overflows: its right margin
+  // keeps the page's own colour from top to bottom.
+  const std::string narrow = folder.file("narrow.png");
+  const test::ProcessResult narrowShot = runChromium(
+      folder, {"--window-size=800,2200", "--hide-scrollbars", "--screenshot=" + narrow, page});
+  ASSERT_EQ(narrowShot.exitCode, 0) << narrowShot.err;
+  const cv::Mat narrowPicture = cv::imread(narrow);
+  ASSERT_EQ(narrowPicture.cols, 800) << "no screenshot";
+  const cv::Mat margin = narrowPicture.colRange(narrowPicture.cols - 6, narrowPicture.cols);
+  cv::Mat off;
+  cv::inRange(margin, cv::Scalar(248, 246, 244), cv::Scalar(252, 250, 248), off);
+  EXPECT_EQ(cv::countNonZero(off), margin.rows * margin.cols)
+      << "something reaches into the right margin at 800 pixels";
 }
 
 }  // namespace

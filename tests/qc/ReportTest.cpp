@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+
 #include <nlohmann/json.hpp>
 
 #include "QcTestData.h"
+#include "report/HtmlReport.h"
 #include "report/HtmlText.h"
 #include "report/ReportFiles.h"
 #include "report/ReportJson.h"
@@ -45,6 +49,70 @@ TEST(ReportJson, HoldsTheTakeShotsAndFramesUnderStableKeys) {
   EXPECT_EQ(document["shots"][1]["verdicts"]["VERTICAL"], "FIX");
   EXPECT_EQ(document["shots"][3]["verdicts"]["ROTATION"], "REJECT");
   EXPECT_EQ(document["shots"][3]["verdicts"]["VERTICAL"], "PASS");
+}
+
+TEST(ReportJson, IsWrittenInTheTwoSpaceFormOfOneDocument) {
+  // The document is written a frame at a time; read whole and written again
+  // by the JSON library, it gives the same bytes, with frames and without.
+  ReportContent empty = test::fourShotTake();
+  empty.frames.clear();
+  for (const ReportContent& content : {test::fourShotTake(), empty}) {
+    const std::string text = reportJson(content);
+    EXPECT_EQ(nlohmann::ordered_json::parse(text).dump(2) + "\n", text);
+  }
+}
+
+// The values of a plot's tick labels in the <svg> of `measure`.
+std::vector<double> valueTicks(const std::string& page, const std::string& measure) {
+  const size_t start = page.find("data-measure=\"" + measure + "\"");
+  const std::string svg = page.substr(start, page.find("</svg>", start) - start);
+  std::vector<double> ticks;
+  const std::string mark = "text-anchor=\"end\">";
+  for (size_t at = svg.find(mark); at != std::string::npos; at = svg.find(mark, at + 1))
+    if (svg.compare(at + mark.size(), 5, "frame") != 0 && svg.compare(at + mark.size(), 8, "timecode") != 0)
+      ticks.push_back(std::stod(svg.substr(at + mark.size())));
+  return ticks;
+}
+
+TEST(ReportHtml, ShowsValuesLimitsAndAxesAsAClientReadsThem) {
+  ReportContent take = test::fourShotTake();
+  take.settings = {{"method", "Alignment"}, {"parameters", ""}};
+  for (qc::FrameRecord& record : take.frames) {
+    record.values[measureIndex(Measure::Scale)] = 1.012;
+    record.values[measureIndex(Measure::Keystone)] = -0.001;  // rounds to zero
+    record.values[measureIndex(Measure::NearParallax)] = -2.0 - 0.01 * (record.frame % 3);
+    record.values[measureIndex(Measure::FarParallax)] = 1.4;
+  }
+  const std::string page = reportHtml(take, {});
+  EXPECT_NE(page.find("SCALE 1.0120 (+1.20 %)"), std::string::npos) << "ratio and %";
+  EXPECT_NE(page.find("KEYSTONE 0.00 rows"), std::string::npos);
+  std::smatch negativeZero;
+  EXPECT_FALSE(std::regex_search(page, negativeZero, std::regex("-0\\.0+[^0-9]")))
+      << negativeZero.str();
+  EXPECT_NE(page.find("Right eye: A012C003_right.mov · views of 1920 × 1080 pixels"),
+            std::string::npos);
+  EXPECT_EQ(page.find("A012C003_left.mov"), std::string::npos) << "the take's name says it";
+  // Limits in % of the height, in % and in rows of the 1080-row views.
+  EXPECT_NE(page.find(">+0.3 % · 3.24 rows</text>"), std::string::npos);
+  EXPECT_NE(page.find(">-1 % · -10.8 rows</text>"), std::string::npos);
+  EXPECT_NE(page.find("(3.24 rows of 1080, green)"), std::string::npos);
+  // A frame axis titled, ticked in timecode at 25 fps from 01:00:00:00.
+  EXPECT_NE(page.find(">frame</text>"), std::string::npos);
+  EXPECT_NE(page.find(">timecode</text>"), std::string::npos);
+  EXPECT_NE(page.find(">01:00:00:10</text>"), std::string::npos);
+  // The value axis reaches past the nearest parallax, -2.02 %.
+  const std::vector<double> ticks = valueTicks(page, "PARALLAX");
+  ASSERT_FALSE(ticks.empty());
+  EXPECT_LE(*std::min_element(ticks.begin(), ticks.end()), -2.02);
+  EXPECT_GE(*std::max_element(ticks.begin(), ticks.end()), 2.0);
+  // Near and far told apart by line style and a legend.
+  EXPECT_NE(page.find("class=\"series dashed\" stroke=\"#2b7bb9\""), std::string::npos);
+  EXPECT_NE(page.find(">FAR PARALLAX</text>"), std::string::npos);
+
+  take.frames.resize(1);
+  const std::string single = reportHtml(take, {});
+  EXPECT_NE(single.find(">01:00:00:00</div>"), std::string::npos) << "one frame, one timecode";
+  EXPECT_EQ(single.find("01:00:00:00 – "), std::string::npos);
 }
 
 TEST(HtmlText, BytesThatAreNoUtf8BecomeTheReplacementCharacter) {

@@ -54,19 +54,22 @@ std::vector<Finding> findingsOf(const FrameRecord& record, const FrameAssessment
   return findings;
 }
 
-std::string passLimitText(const Finding& finding, const QcLimits& limits, int viewHeight) {
+std::string exceededLimitText(const Finding& finding, const QcLimits& limits, int viewHeight) {
   const LimitPair& pair = limits.of(finding.owner);
+  const bool fix = finding.verdict == Verdict::Fix;
+  const LimitAmount& limit = fix ? pair.first : pair.second;
+  const std::string name = fix ? "pass limit " : "fix limit ";
   switch (measureInfo(finding.owner).rule) {
     case LimitRule::RowsOrHeight:
-      if (!pair.first.percent) return shortNumber(pair.first.amount) + " rows";
-      return shortNumber(pair.first.amount) + " % of the height (" +
-             twoDecimals(pair.first.inRows(viewHeight)) + " rows)";
-    case LimitRule::Degrees: return shortNumber(pair.first.amount) + "°";
-    case LimitRule::PercentFromOne: return shortNumber(pair.first.amount) + " %";
+      if (!limit.percent) return name + shortNumber(limit.amount) + " rows";
+      return name + shortNumber(limit.amount) + " % of the height (" +
+             twoDecimals(limit.inRows(viewHeight)) + " rows)";
+    case LimitRule::Degrees: return name + shortNumber(limit.amount) + "°";
+    case LimitRule::PercentFromOne: return name + shortNumber(limit.amount) + " %";
     case LimitRule::BudgetNear:
     case LimitRule::BudgetFar:
-      return shortNumber(pair.first.amount) + " % to " + shortNumber(pair.second.amount) +
-             " % of the width";
+      return "depth budget " + shortNumber(pair.first.amount) + " % to " +
+             shortNumber(pair.second.amount) + " % of the width";
   }
   return "";
 }

@@ -31,9 +31,10 @@ struct Finding {
 std::vector<Finding> findingsOf(const FrameRecord& record, const FrameAssessment& assessment,
                                 const QcLimits& limits);
 
-// The pass limit of the finding's limit as people read it: "0.3 % of the
-// height (3.2 rows)", "0.1°", "0.3 %", "−1 % to 2 % of the width".
-std::string passLimitText(const Finding& finding, const QcLimits& limits, int viewHeight);
+// The limit the finding is beyond, as people read it: "pass limit 0.3 % of
+// the height (3.24 rows)" for FIX, "fix limit 0.5°" for REJECT; a depth
+// budget is "depth budget -1 % to 2 % of the width".
+std::string exceededLimitText(const Finding& finding, const QcLimits& limits, int viewHeight);
 
 // What correcting a set of findings asks, one clause per problem with the
 // largest amount each needs ("up to" when the amounts differ), joined by

@@ -252,8 +252,8 @@ std::string measuresText(const Shot& shot, const qc::QcLimits& limits, int viewH
       if (finding.measure == summary.measure)
         line = "<span class=\"beyond " + std::string(verdictClass(finding.verdict)) + "\">" +
                line + " <span class=\"limit\">" + qc::verdictName(finding.verdict) +
-               ": beyond the pass limit " +
-               escapeHtml(qc::passLimitText(finding, limits, viewHeight)) + "</span></span>";
+               ": beyond the " +
+               escapeHtml(qc::exceededLimitText(finding, limits, viewHeight)) + "</span></span>";
     text += "<div>" + line + "</div>";
   }
   return text.empty() ? "–" : text;

@@ -140,8 +140,8 @@ TEST(Shots, EveryLimitBeyondPassIsNamedWithItsCorrection) {
             "vertical offset: shift one view vertically by 5.00 rows; rotation: turn the right "
             "view by 0.25°; parallax outside the depth budget: move the eyes apart by 1.40 % of "
             "the width");
-  EXPECT_EQ(passLimitText(shots[0].findings[0], defaultLimits(), 1080),
-            "0.3 % of the height (3.24 rows)");
+  EXPECT_EQ(exceededLimitText(shots[0].findings[0], defaultLimits(), 1080),
+            "pass limit 0.3 % of the height (3.24 rows)");
 
   EyeSync late;
   late.status = EyeSyncStatus::Measured;

@@ -18,10 +18,19 @@ constexpr int kDraws = 100;
 // Fixed, so that a frame always gives the same errors.
 constexpr std::uint64_t kSeed = 0xB10CB007ull;
 
-using Blocks = std::vector<std::vector<PointPair>>;
+// One block's share of the least-squares system of AlignmentFit (rows 1,
+// u, v, u v at the right positions about the centre, in units of
+// `length`): refits of a draw of blocks add their shares and solve a 4 x 4
+// system, without going over the points again.
+struct BlockSystem {
+  cv::Matx44d normal = cv::Matx44d::zeros();
+  cv::Matx41d rhs = cv::Matx41d::zeros();
+};
 
-// The points grouped by the grid cell of their right position; empty cells dropped.
-Blocks blocksOf(const std::vector<PointPair>& pairs) {
+// The points' shares grouped by the grid cell of their right position over
+// the points' bounding box; empty cells dropped.
+std::vector<BlockSystem> blocksOf(const std::vector<PointPair>& pairs, cv::Point2d centre,
+                                  double length) {
   double minX = pairs[0].right.x, maxX = minX, minY = pairs[0].right.y, maxY = minY;
   for (const PointPair& pair : pairs) {
     minX = std::min(minX, pair.right.x);
@@ -33,14 +42,20 @@ Blocks blocksOf(const std::vector<PointPair>& pairs) {
     if (high <= low) return 0;
     return std::min(kGrid - 1, static_cast<int>((value - low) / (high - low) * kGrid));
   };
-  Blocks grid(kGrid * kGrid);
+  std::vector<BlockSystem> grid(kGrid * kGrid);
+  std::vector<bool> used(grid.size(), false);
   for (const PointPair& pair : pairs) {
-    const int cell = cellOf(pair.right.y, minY, maxY) * kGrid + cellOf(pair.right.x, minX, maxX);
-    grid[static_cast<size_t>(cell)].push_back(pair);
+    const auto cell = static_cast<size_t>(cellOf(pair.right.y, minY, maxY) * kGrid +
+                                          cellOf(pair.right.x, minX, maxX));
+    const double u = (pair.right.x - centre.x) / length, v = (pair.right.y - centre.y) / length;
+    const cv::Matx41d row(1, u, v, u * v);
+    grid[cell].normal += row * row.t();
+    grid[cell].rhs += row * (pair.left.y - pair.right.y);
+    used[cell] = true;
   }
-  Blocks blocks;
-  for (auto& block : grid)
-    if (!block.empty()) blocks.push_back(std::move(block));
+  std::vector<BlockSystem> blocks;
+  for (size_t cell = 0; cell < grid.size(); ++cell)
+    if (used[cell]) blocks.push_back(grid[cell]);
   return blocks;
 }
 
@@ -56,25 +71,34 @@ double spread(const std::vector<double>& values) {
 // The spread of the refits over block draws; nothing when too few blocks
 // or too few draws give a model.
 std::optional<FitErrors> blockBootstrap(const std::vector<PointPair>& pairs, cv::Point2d centre) {
-  const Blocks blocks = blocksOf(pairs);
+  // The scaling AlignmentFit uses, so that the four columns have comparable sizes.
+  const double length = std::max({centre.x, centre.y, 1.0});
+  const std::vector<BlockSystem> blocks = blocksOf(pairs, centre, length);
   if (blocks.size() < static_cast<size_t>(kMinimumBlocks)) return std::nullopt;
   cv::RNG rng(kSeed);
   const int count = static_cast<int>(blocks.size());
   std::vector<double> offsets, rotations, scales;
-  std::vector<PointPair> drawn;
   for (int draw = 0; draw < kDraws; ++draw) {
-    drawn.clear();
+    BlockSystem sum;
     for (int k = 0; k < count; ++k) {
-      const auto& block = blocks[static_cast<size_t>(rng.uniform(0, count))];
-      drawn.insert(drawn.end(), block.begin(), block.end());
+      const BlockSystem& block = blocks[static_cast<size_t>(rng.uniform(0, count))];
+      sum.normal += block.normal;
+      sum.rhs += block.rhs;
     }
+    cv::Matx41d x;
+    // A draw of blocks along one line has no model.
+    if (!cv::solve(sum.normal, sum.rhs, x, cv::DECOMP_CHOLESKY)) continue;
     DisparityModel model;
-    if (!fitLeastSquares(drawn, centre, model)) continue;
+    model.offset = x(0);
+    model.roll = x(1) / length;
+    model.scale = x(2) / length;
+    if (!std::isfinite(model.offset) || !std::isfinite(model.roll) || !std::isfinite(model.scale))
+      continue;
     offsets.push_back(model.offset);
     rotations.push_back(model.rotationDegrees());
     scales.push_back(model.scaleRatio());
   }
-  // A draw of blocks along one line has no model; most draws must have one.
+  // Most draws must give a model.
   if (offsets.size() < kDraws / 2) return std::nullopt;
   return FitErrors{spread(offsets), spread(rotations), spread(scales)};
 }

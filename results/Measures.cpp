@@ -133,12 +133,17 @@ std::string formatMeasureValue(Measure measure, double value) {
   return text;
 }
 
+std::string standardErrorName(Measure measure) {
+  return std::string(measureName(measure)) + " ERROR";
+}
+
 const std::vector<std::string>& blockColumns(std::string_view blockName) {
   static const std::vector<std::string> none;
   static const std::vector<std::string> alignment = [] {
     std::vector<std::string> columns;
     for (const MeasureInfo& info : kTable)
       if ((info.methods & kAlignmentMethod) != 0) columns.emplace_back(info.key);
+    for (Measure measure : kAlignmentErrorMeasures) columns.push_back(standardErrorName(measure));
     for (const char* field : {kPointsField, kResidualField, kStatusField, kTimeField})
       columns.emplace_back(field);
     return columns;

@@ -110,9 +110,17 @@ double plottedValue(Measure measure, double value);
 // "+0.42 %" (SCALE as % difference from 1), "-1.20 % of width".
 std::string formatMeasureValue(Measure measure, double value);
 
+// The measures whose standard error the alignment method gives (one
+// standard error in the measure's own unit: rows, degrees, ratio), and the
+// name of that line and column: the measure's key and " ERROR".
+inline constexpr std::array<Measure, 3> kAlignmentErrorMeasures = {
+    Measure::Vertical, Measure::Rotation, Measure::Scale};
+std::string standardErrorName(Measure measure);
+
 // The lines of a method's own block and the columns of its table, in
 // order: the measures the method gives, then its own fields. For the
-// alignment method: VERTICAL … FAR PARALLAX, POINTS, RESIDUAL, STATUS, TIME.
+// alignment method: VERTICAL … FAR PARALLAX, VERTICAL ERROR, ROTATION
+// ERROR, SCALE ERROR, POINTS, RESIDUAL, STATUS, TIME.
 // Empty for a block this table does not describe.
 const std::vector<std::string>& blockColumns(std::string_view blockName);
 

@@ -144,6 +144,7 @@ std::optional<FitPrecision> fitPrecision(const std::vector<PointPair>& pairs, cv
   FitPrecision precision;
   precision.offset = sigma * std::sqrt(std::max(inverse(0, 0), 0.0));
   precision.roll = sigma * std::sqrt(std::max(inverse(1, 1), 0.0)) / length;
+  precision.scale = sigma * std::sqrt(std::max(inverse(2, 2), 0.0)) / length;
   return precision;
 }
 

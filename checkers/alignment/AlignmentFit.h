@@ -64,13 +64,15 @@ bool fitRobust(const std::vector<PointPair>& pairs, cv::Point2d centre, double t
                DisparityModel& model, std::vector<bool>& inliers);
 
 // How precisely a least-squares fit through `pairs` pins the model down,
-// for residuals of spread `sigma` rows: the standard errors of its offset
-// (rows) and of its roll term (rows per pixel, about radians of rotation),
-// from the covariance sigma^2 (A^T A)^-1 of the system. Nothing when the
-// system is singular.
+// for independent residuals of spread `sigma` rows: the standard errors of
+// its offset (rows), of its roll term (rows per pixel, about radians of
+// rotation) and of its scale term (rows per pixel, about the change of the
+// scale ratio), from the covariance sigma^2 (A^T A)^-1 of the system.
+// Nothing when the system is singular.
 struct FitPrecision {
   double offset = 0;
   double roll = 0;
+  double scale = 0;
 };
 std::optional<FitPrecision> fitPrecision(const std::vector<PointPair>& pairs, cv::Point2d centre,
                                          double sigma);

@@ -34,14 +34,15 @@ constexpr double kMaxAmbiguousShare = 1.0;
 // of the view width and height (matches within a strip a sixth of the view
 // wide fall short).
 constexpr double kMinSpread = 0.05;
-// The standard errors the fit may leave on the offset (rows) and on the
-// rotation (degrees): two frames of one rig measured to these agree within
-// about 0.3 rows and 0.05 degrees. Points crowded on a part of the view
-// (a calibration target in a corner) pin the turn down poorly even when
-// they fit well.
-constexpr double kMaxOffsetError = 0.2;
-constexpr double kMaxRotationError = 0.04;
-constexpr double kPi = 3.14159265358979323846;
+// The standard errors the fit may leave on the offset (rows), the rotation
+// (degrees) and the scale (ratio). Two frames of one rig, each measured to
+// these, differ by at most 2 sqrt(2) standard errors in 95 % of cases:
+// 0.3 rows, 0.05 degrees and 0.2 % of scale. Points crowded on a part of
+// the view (a calibration target in a corner), or a lens warp the model
+// does not hold, pin the model down poorly even when they fit well.
+constexpr double kMaxOffsetError = 0.1;
+constexpr double kMaxRotationError = 0.0175;
+constexpr double kMaxScaleError = 0.0007;
 // A pair counts as the same picture when this share of its inliers sit at
 // the same place in both views, within kSamePlace pixels.
 constexpr double kSameShare = 0.98;
@@ -166,6 +167,11 @@ void describeModel(cv::Size size, AlignmentMeasurement& m) {
   }
   m.points = static_cast<int>(inlierResiduals.size());
   m.residual = robustSpread(inlierResiduals);
+  std::vector<PointPair> used;
+  for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (m.inliers[i]) used.push_back(m.pairs[i]);
+  }
+  m.errors = fitErrors(used, m.model.centre, m.residual);
   if (!parallax.empty()) {
     m.parallaxKnown = true;
     m.nearParallax = 100 * percentile(parallax, 0.02) / size.width;
@@ -206,14 +212,8 @@ Problem fitProblem(const AlignmentMeasurement& m, cv::Size size) {
     return Inconclusive::PointsClustered;
   }
   if (m.residual > kMaxResidual) return Inconclusive::ResidualTooLarge;
-  std::vector<PointPair> used;
-  for (size_t i = 0; i < m.pairs.size(); ++i) {
-    if (m.inliers[i]) used.push_back(m.pairs[i]);
-  }
-  const std::optional<FitPrecision> precision =
-      fitPrecision(used, cv::Point2d(size.width / 2.0, size.height / 2.0), m.residual);
-  if (!precision || precision->offset > kMaxOffsetError ||
-      precision->roll * 180 / kPi > kMaxRotationError) {
+  if (!m.errors || m.errors->vertical > kMaxOffsetError ||
+      m.errors->rotation > kMaxRotationError || m.errors->scale > kMaxScaleError) {
     return Inconclusive::FitUncertain;
   }
   return std::nullopt;

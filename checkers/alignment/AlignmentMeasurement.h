@@ -9,6 +9,7 @@
 
 #include "checkers/alignment/AlignmentFit.h"
 #include "checkers/alignment/AlignmentOptions.h"
+#include "checkers/alignment/FitUncertainty.h"
 #include "results/FrameOutcome.h"
 
 namespace stereolint {
@@ -26,6 +27,11 @@ struct AlignmentMeasurement {
   double scale = 1;            // vertical separations left / right
   double keystone = 0;         // rows the x*y term adds at the bottom-right corner
   double residual = 0;         // 1.4826 * MAD of the inliers' vertical residuals, rows
+  // One standard error of vertical, rotationDegrees and scale, valid on real
+  // rigs (see FitUncertainty.h); empty when the inliers cannot tell (too
+  // few, or all in a few blocks of the view), which makes the frame FIT
+  // UNCERTAIN.
+  std::optional<FitErrors> errors;
 
   // Horizontal parallax after the fitted misalignment is undone, xR - xL as a
   // percentage of the view width (positive: behind the screen): the 2nd

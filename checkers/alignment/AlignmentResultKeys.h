@@ -4,7 +4,8 @@
 namespace stereolint::alignment_keys {
 
 // The block's name and its numbers' keys are in the table of measures
-// (results/Measures.h): kAlignmentBlock, the measures, then POINTS,
+// (results/Measures.h): kAlignmentBlock, the measures, their standard
+// errors (standardErrorName), then POINTS,
 // RESIDUAL, STATUS and TIME.
 
 // Named pictures, present when the PICTURES parameter is TRUE.

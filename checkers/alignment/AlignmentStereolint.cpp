@@ -21,14 +21,17 @@ constexpr int kSummaryWidth = 960;
 const cv::Size kDarkSize(640, 360);
 
 // The block's numbers, in the order of its table's columns: the measures
-// the frame has, then POINTS, RESIDUAL (with a model), STATUS and TIME.
+// the frame has, their standard errors, then POINTS, RESIDUAL (with a model), STATUS and TIME.
 Result::KeyValues values(const FrameOutcome& outcome, const AlignmentMeasurement& m) {
   Result::KeyValues list;
-  const auto add = [&list](const char* key, double value) {
+  const auto add = [&list](const std::string& key, double value) {
     list.push_back(std::make_unique<Result::KeyValue>(key, value));
   };
   for (Measure measure : kAllMeasures)
     if (const auto& value = outcome.values[measureIndex(measure)]) add(measureName(measure), *value);
+  for (Measure measure : kAlignmentErrorMeasures)
+    if (const auto& error = outcome.standardErrors[measureIndex(measure)])
+      add(standardErrorName(measure), *error);
   add(kPointsField, m.points);
   if (m.fitted) add(kResidualField, m.residual);
   list.push_back(std::make_unique<Result::KeyValue>(kStatusField, m.statusText()));
@@ -49,6 +52,16 @@ MeasureValues measures(const AlignmentMeasurement& m) {
     values[measureIndex(Measure::FarParallax)] = m.farParallax;
   }
   return values;
+}
+
+MeasureValues standardErrors(const AlignmentMeasurement& m) {
+  MeasureValues errors;
+  if (m.fitted && m.errors) {
+    errors[measureIndex(Measure::Vertical)] = m.errors->vertical;
+    errors[measureIndex(Measure::Rotation)] = m.errors->rotation;
+    errors[measureIndex(Measure::Scale)] = m.errors->scale;
+  }
+  return errors;
 }
 
 Result::KeyImages pictures(const cv::Mat& left, const cv::Mat& right,
@@ -124,6 +137,7 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
   outcome.status = m.status;
   outcome.reason = m.reason;
   outcome.values = measures(m);
+  outcome.standardErrors = standardErrors(m);
   outcome.points = m.points;
   Result::KeyImages images;
   // Pictures combine the views pixel by pixel: views of different sizes get none.

@@ -44,14 +44,18 @@ Results measure(const std::string& parameters, const cv::Mat& left, const cv::Ma
 TEST(AlignmentStereolint, OneResultWithItsEntriesInOrder) {
   const cv::Mat left = test::texturedPicture(kSize);
   Entries entries = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)));
-  const std::vector<std::string> expected = {"VERTICAL",      "ROTATION",     "SCALE",  "KEYSTONE",
-                                             "NEAR PARALLAX", "FAR PARALLAX", "POINTS", "RESIDUAL",
-                                             "STATUS",        "TIME"};
+  const std::vector<std::string> expected = {
+      "VERTICAL",       "ROTATION",    "SCALE",    "KEYSTONE", "NEAR PARALLAX",
+      "FAR PARALLAX",   "VERTICAL ERROR", "ROTATION ERROR", "SCALE ERROR", "POINTS",
+      "RESIDUAL",       "STATUS",      "TIME"};
   EXPECT_EQ(entries.keys, expected);
   EXPECT_EQ(entries.status, "OK");
   EXPECT_NEAR(entries.numbers["VERTICAL"], -2.0, 0.1);
   EXPECT_NEAR(entries.numbers["ROTATION"], -0.5, 0.03);
   EXPECT_GE(entries.numbers["POINTS"], 20);
+  EXPECT_GT(entries.numbers["VERTICAL ERROR"], 0);
+  EXPECT_LE(entries.numbers["VERTICAL ERROR"], 0.1);
+  EXPECT_LE(entries.numbers["ROTATION ERROR"], 0.0175);
 }
 
 TEST(AlignmentStereolint, AnInconclusiveFrameKeepsStatusPointsAndTime) {

@@ -64,7 +64,8 @@ TEST_F(AlignmentRun, ReadsASubPixelMoveAndKeepsItsOwnTable) {
   const std::vector<std::string> table = test::readLines(folder.file("out/ALIGNMENT.csv"));
   ASSERT_EQ(table.size(), 2u);
   EXPECT_EQ(table[0],
-            ",ID,SIZE,VERTICAL,ROTATION,SCALE,KEYSTONE,NEAR PARALLAX,FAR PARALLAX,POINTS,RESIDUAL,"
+            ",ID,SIZE,VERTICAL,ROTATION,SCALE,KEYSTONE,NEAR PARALLAX,FAR PARALLAX,VERTICAL ERROR,"
+            "ROTATION ERROR,SCALE ERROR,POINTS,RESIDUAL,"
             "STATUS,TIME");
   EXPECT_EQ(table[1].rfind("ALIGNMENT,1,1,", 0), 0u);
   EXPECT_FALSE(fs::exists(folder.file("out/RESULTS.csv"))) << "the steps' table is not touched";
@@ -117,14 +118,15 @@ TEST_F(AlignmentRun, BlackFramesKeepTheirRowsUnderTheOneHeader) {
   std::vector<std::string> table = test::readLines(folder.file("out/ALIGNMENT.csv"));
   ASSERT_EQ(table.size(), 5u);
   EXPECT_EQ(table[0],
-            ",ID,SIZE,VERTICAL,ROTATION,SCALE,KEYSTONE,NEAR PARALLAX,FAR PARALLAX,POINTS,RESIDUAL,"
+            ",ID,SIZE,VERTICAL,ROTATION,SCALE,KEYSTONE,NEAR PARALLAX,FAR PARALLAX,VERTICAL ERROR,"
+            "ROTATION ERROR,SCALE ERROR,POINTS,RESIDUAL,"
             "STATUS,TIME");
   std::sort(table.begin() + 1, table.end());
-  const std::string blackRow = ",,,,,,,0,,INCONCLUSIVE BLACK VIEW,T\n";
+  const std::string blackRow = ",,,,,,,,,,0,,INCONCLUSIVE BLACK VIEW,T\n";
   EXPECT_EQ(test::maskTimes(table[1] + "\n"), "ALIGNMENT,1,4" + blackRow);
   EXPECT_EQ(test::maskTimes(table[3] + "\n"), "ALIGNMENT,3,4" + blackRow);
   for (size_t row : {2u, 4u}) {
-    EXPECT_EQ(std::count(table[row].begin(), table[row].end(), ','), 12) << table[row];
+    EXPECT_EQ(std::count(table[row].begin(), table[row].end(), ','), 15) << table[row];
     EXPECT_NE(table[row].find(",OK,"), std::string::npos) << table[row];
   }
 }

@@ -1,5 +1,5 @@
 # The source revision the build is made from, baked in when the tree is
-# configured: STEREOLINT_REVISION is `git describe --always --dirty`
+# configured (again after each commit or checkout): STEREOLINT_REVISION is `git describe --always --dirty`
 # ("unknown" outside a repository), STEREOLINT_REVISION_DATE the date of its
 # commit in the form of RFC 5322 (the time of configuring outside a
 # repository).
@@ -19,5 +19,19 @@ if(GIT_FOUND)
     if(date)
       set(STEREOLINT_REVISION_DATE ${date})
     endif()
+    # A commit or a checkout configures the tree again, so that a build
+    # never names a revision it was not made from.
+    foreach(ref HEAD refs/heads packed-refs)
+      execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --git-path ${ref}
+                      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      get_filename_component(path "${path}" ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+      if(IS_DIRECTORY "${path}")
+        file(GLOB_RECURSE refs "${path}/*")
+        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${refs})
+      elseif(EXISTS "${path}")
+        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${path}")
+      endif()
+    endforeach()
   endif()
 endif()

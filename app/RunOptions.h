@@ -51,6 +51,8 @@ struct RunOptions {
   // its default.
   int every = 1;
   int perShot = 0;
+  // The screen and viewers the take is made for (--screen, --interocular).
+  Viewing viewing;
   // What the run warns about how its command line was read: values read
   // like atoi whose digits other characters followed (`-t: "2x" is read as
   // 2`), words that name no option (`-x: unknown option, not read`).

@@ -34,7 +34,8 @@ double correctionAmount(Measure measure, double value, const LimitPair& budget) 
     case LimitRule::BudgetNear: return std::max(0.0, budget.first.amount - value);
     case LimitRule::BudgetFar: return std::max(0.0, value - budget.second.amount);
     case LimitRule::AtMost: return std::max(0.0, value - budget.first.amount);
-    case LimitRule::AtLeast: break;
+    case LimitRule::AtLeast:
+    case LimitRule::NotJudged: break;
   }
   return 0;
 }
@@ -72,6 +73,7 @@ std::string exceededLimitText(const Finding& finding, const QcLimits& limits, in
     case LimitRule::BudgetFar:
       return "depth budget " + shortNumber(pair.first.amount) + " % to " +
              shortNumber(pair.second.amount) + " % of the width";
+    case LimitRule::NotJudged: break;
     case LimitRule::AtMost:
     case LimitRule::AtLeast:
       return name + shortNumber(limit.amount) + " " + measureUnit(finding.owner);

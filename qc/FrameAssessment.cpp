@@ -52,8 +52,11 @@ std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
   const MeasureInfo& info = measureInfo(owner);
   if (isBudget(owner)) {
     std::optional<Measure> nearSide, farSide;
-    for (Measure measure : measuresUnder(owner))
-      (measureInfo(measure).rule == LimitRule::BudgetNear ? nearSide : farSide) = measure;
+    for (Measure measure : measuresUnder(owner)) {
+      const LimitRule rule = measureInfo(measure).rule;
+      if (rule == LimitRule::BudgetNear) nearSide = measure;
+      if (rule == LimitRule::BudgetFar) farSide = measure;
+    }
     return judgeBudget(record, nearSide.value_or(owner), farSide.value_or(owner), pair);
   }
   const std::optional<double>& value = record.values[measureIndex(owner)];
@@ -122,7 +125,7 @@ Measure decidingMeasure(Measure owner, const FrameRecord& record, const QcLimits
   double worstExcess = 0;
   for (Measure measure : judged) {
     const std::optional<double>& value = record.values[measureIndex(measure)];
-    if (!value) continue;
+    if (!value || measureInfo(measure).rule == LimitRule::NotJudged) continue;
     const bool nearSide = measureInfo(measure).rule == LimitRule::BudgetNear;
     const double excess = nearSide ? budget.first.amount - *value : *value - budget.second.amount;
     if (!worst || excess >= worstExcess) {

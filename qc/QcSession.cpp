@@ -103,7 +103,9 @@ void QcSession::closeShot(SessionUpdate& update) {
   std::vector<JudgedFrame> frames;
   frames.reserve(openShot.size());
   for (int frame : openShot) frames.push_back({&records.at(frame), assessments.at(frame)});
-  completed.push_back(summarizeShot(static_cast<int>(completed.size()) + 1, frames, qcLimits));
+  const Shot* previous = completed.empty() ? nullptr : &completed.back();
+  completed.push_back(
+      summarizeShot(static_cast<int>(completed.size()) + 1, frames, qcLimits, previous));
   if (scan) widenToScan(completed.back(), *scan);
   update.closedShots.push_back(completed.back());
   if (openWorst &&
@@ -158,7 +160,8 @@ std::vector<Shot> shotsOf(const std::vector<FrameRecord>& frames, const QcLimits
   std::vector<Shot> shots;
   std::vector<JudgedFrame> open;
   auto close = [&]() {
-    shots.push_back(summarizeShot(static_cast<int>(shots.size()) + 1, open, limits));
+    const Shot* previous = shots.empty() ? nullptr : &shots.back();
+    shots.push_back(summarizeShot(static_cast<int>(shots.size()) + 1, open, limits, previous));
     if (scan) widenToScan(shots.back(), *scan);
     open.clear();
   };

@@ -35,6 +35,19 @@ std::optional<MeasureSummary> summarizeMeasure(Measure measure,
   return summary;
 }
 
+// The median of MEDIAN PARALLAX over the first (`start`) or last
+// kDepthJumpFrames conclusive frames that have it.
+std::optional<double> sideDepth(const std::vector<JudgedFrame>& conclusive, bool start) {
+  std::vector<double> values;
+  for (size_t i = 0; i < conclusive.size() && values.size() < kDepthJumpFrames; ++i) {
+    const JudgedFrame& frame = conclusive[start ? i : conclusive.size() - 1 - i];
+    if (const auto& value = frame.record->values[measureIndex(Measure::MedianParallax)])
+      values.push_back(*value);
+  }
+  if (values.empty()) return std::nullopt;
+  return median(std::move(values));
+}
+
 std::string mostCommonReason(const std::vector<JudgedFrame>& frames) {
   std::map<std::string, int> counts;
   std::string best;
@@ -68,7 +81,8 @@ bool ranksWorse(const FrameAssessment& a, const FrameAssessment& b) {
   return a.severity > b.severity;
 }
 
-Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits) {
+Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits,
+                   const Shot* previous) {
   Shot shot;
   shot.number = number;
   shot.firstFrame = frames.front().record->frame;
@@ -92,6 +106,12 @@ Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcL
   }
   for (Measure measure : kAllMeasures)
     if (auto summary = summarizeMeasure(measure, conclusive)) shot.measures.push_back(*summary);
+  shot.startDepth = sideDepth(conclusive, true);
+  shot.endDepth = sideDepth(conclusive, false);
+  if (previous != nullptr && previous->endDepth && shot.startDepth) {
+    const double jump = std::fabs(*shot.startDepth - *previous->endDepth);
+    shot.measures.push_back({Measure::DepthJump, jump, jump, shot.firstFrame});
+  }
   if (conclusive.empty() || 2 * conclusive.size() < frames.size()) {
     shot.reason = mostCommonReason(frames);
     return shot;

@@ -54,7 +54,15 @@ struct Shot {
   std::vector<MeasureSummary> measures;  // in kAllMeasures order, the measured ones
   std::vector<int> outliers;             // conclusive frames judged worse than the shot
   int inconclusiveFrames = 0;
+  // The median parallax (MEDIAN PARALLAX, % of width) of the shot's first
+  // and last kDepthJumpFrames conclusive frames that have one: the two sides
+  // of its cuts. Empty without the dense parallax.
+  std::optional<double> startDepth;
+  std::optional<double> endDepth;
 };
+
+// The frames each side of a cut whose depth is compared.
+inline constexpr size_t kDepthJumpFrames = 3;
 
 // A frame of a shot with its judgement.
 struct JudgedFrame {
@@ -67,8 +75,11 @@ struct JudgedFrame {
 // rank below every conclusive one.
 bool ranksWorse(const FrameAssessment& a, const FrameAssessment& b);
 
-// The shot of `frames` (at least one, in frame order).
-Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits);
+// The shot of `frames` (at least one, in frame order). With the shot before
+// it, its DEPTH JUMP is judged with its measures: how far the median
+// parallax moves from the end of `previous` to its start.
+Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcLimits& limits,
+                   const Shot* previous = nullptr);
 
 // The eyes' timing counts in the verdicts: an offset of a frame or more,
 // measured, makes every judged shot REJECT, whatever its alignment (the

@@ -31,7 +31,8 @@ std::string limitText(Measure owner, const qc::LimitAmount& limit, double sign, 
     case LimitRule::Degrees: return written + "°";
     case LimitRule::PercentFromOne:
     case LimitRule::BudgetNear:
-    case LimitRule::BudgetFar: return written + " %";
+    case LimitRule::BudgetFar:
+    case LimitRule::NotJudged: return written + " %";
     case LimitRule::AtMost:
     case LimitRule::AtLeast: return written + " " + measureUnit(owner);
     case LimitRule::RowsOrHeight: break;

@@ -60,6 +60,15 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      "pass/fix lowest eye-order score (-1 swapped to 1 as shot); below both: the eyes are swapped",
      "eyes swapped", "swap the left and right views",
      {"score", "Eye order, 1 as shot, -1 swapped", "#5a7d3d"}},
+    {Measure::MedianParallax, "MEDIAN PARALLAX", "% of width", "negative in front of the screen",
+     kDepthMethod, LimitRule::NotJudged, "PARALLAX", nullptr, nullptr, "", "",
+     {"% of width", "Nearest and farthest parallax, % of the view width", "#555555"}},
+    {Measure::DepthJump, "DEPTH JUMP", "% of width",
+     "how far the median parallax moves across the cut before the shot", kDepthMethod,
+     LimitRule::AtMost, "DEPTH JUMP", "1%/3%",
+     "pass/fix change of the median parallax across a cut: % of the view width",
+     "depth jump at the cut", "move the shot's views against each other by {} % of the width",
+     {"% of width", "Depth jump at the cut before the shot, % of the view width", "#b5542d"}},
 }};
 
 // Which measure owns which limit, worked out once from the table: the
@@ -73,7 +82,8 @@ struct LimitLinks {
 LimitLinks makeLimitLinks() {
   LimitLinks links;
   for (const MeasureInfo& info : kTable)
-    if (info.limitDefaults != nullptr) links.owners.push_back(info.measure);
+    if (info.limitDefaults != nullptr && info.rule != LimitRule::NotJudged)
+      links.owners.push_back(info.measure);
   for (const MeasureInfo& info : kTable) {
     Measure owner = info.measure;
     for (Measure candidate : links.owners)
@@ -128,6 +138,7 @@ double distanceFromPerfect(Measure measure, double value) {
     case LimitRule::AtLeast: return -value;
     case LimitRule::BudgetFar:
     case LimitRule::AtMost: return value;
+    case LimitRule::NotJudged: return 0;
     case LimitRule::RowsOrHeight:
     case LimitRule::Degrees: break;
   }
@@ -146,7 +157,10 @@ std::string formatMeasureValue(Measure measure, double value) {
       std::snprintf(text, sizeof text, "%+.2f %%", (value - 1.0) * 100.0);
       break;
     case LimitRule::BudgetNear:
-    case LimitRule::BudgetFar: std::snprintf(text, sizeof text, "%.2f %% of width", value); break;
+    case LimitRule::BudgetFar:
+    case LimitRule::NotJudged:
+      std::snprintf(text, sizeof text, "%.2f %% of width", value);
+      break;
     case LimitRule::RowsOrHeight: std::snprintf(text, sizeof text, "%.2f rows", value); break;
     case LimitRule::AtMost:
     case LimitRule::AtLeast:

@@ -18,6 +18,9 @@
 //                  the window is cut by the edge
 //   DIVERGENCE     millimetres of the farthest parallax on the screen of --screen
 //   EYE ORDER      score from -1 (the eyes swapped) to 1 (as shot)
+//   MEDIAN PARALLAX  % of the view width, 50th percentile (not judged)
+//   DEPTH JUMP     % of the view width: how far the median parallax moves
+//                  across the cut before a shot (a shot's value, not a frame's)
 // With the dense parallax map of the alignment method, NEAR and FAR
 // PARALLAX are read from the map rather than from the matched features.
 #pragma once
@@ -40,14 +43,16 @@ enum class Measure {
   FarParallax,
   Window,
   Divergence,
-  EyeOrder
+  EyeOrder,
+  MedianParallax,
+  DepthJump
 };
 
-inline constexpr int kMeasureCount = 9;
+inline constexpr int kMeasureCount = 11;
 inline constexpr std::array<Measure, kMeasureCount> kAllMeasures = {
-    Measure::Vertical,    Measure::Rotation, Measure::Scale,
-    Measure::Keystone,    Measure::NearParallax, Measure::FarParallax,
-    Measure::Window,      Measure::Divergence,   Measure::EyeOrder};
+    Measure::Vertical,   Measure::Rotation,       Measure::Scale,     Measure::Keystone,
+    Measure::NearParallax, Measure::FarParallax,  Measure::Window,    Measure::Divergence,
+    Measure::EyeOrder,   Measure::MedianParallax, Measure::DepthJump};
 
 inline std::size_t measureIndex(Measure measure) { return static_cast<std::size_t>(measure); }
 
@@ -71,6 +76,7 @@ enum class LimitRule {
   AtMost,          // the value as it is, in its unit; larger is worse
   AtLeast,         // the value as it is, in its unit; smaller is worse (limits PASS/FIX
                    // are lower bounds, PASS the higher)
+  NotJudged,       // shown (with the measures of its limit key's plot), never judged
 };
 
 // How the report plots a measure.

@@ -65,6 +65,7 @@ void addDepth(MeasureValues& values, const DepthMeasurement& depth) {
   if (depth.status != FrameStatus::Ok || !depth.figures) return;
   values[measureIndex(Measure::NearParallax)] = depth.figures->nearPercent;
   values[measureIndex(Measure::FarParallax)] = depth.figures->farPercent;
+  values[measureIndex(Measure::MedianParallax)] = depth.figures->medianPercent;
   values[measureIndex(Measure::Window)] =
       std::max(depth.figures->windowLeftPercent, depth.figures->windowRightPercent);
   if (depth.divergenceMm) values[measureIndex(Measure::Divergence)] = *depth.divergenceMm;

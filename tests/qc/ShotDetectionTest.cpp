@@ -154,5 +154,43 @@ TEST(Shots, EveryLimitBeyondPassIsNamedWithItsCorrection) {
             "judged shot is REJECT");
 }
 
+// The dense parallax's shot measures: a depth jump is judged on the shot
+// after its cut, from the frames each side of it, whichever way the shots
+// are put together; a shot whose frames read the eyes swapped is REJECT.
+TEST(Shots, ADepthJumpIsJudgedAfterItsCutAndSwappedEyesReject) {
+  std::vector<FrameRecord> frames = test::plannedTake({{0, 6, 0.5}, {1, 6, 0.5}, {0, 6, 0.5}});
+  for (FrameRecord& record : frames) {
+    const int shot = (record.frame - 1) / 6;
+    // The middle shot sits 2 % of the width deeper: FIX across both its cuts.
+    record.values[measureIndex(Measure::MedianParallax)] = shot == 1 ? 2.4 : 0.4;
+    record.values[measureIndex(Measure::EyeOrder)] = shot == 2 ? -0.3 : 0.25;
+  }
+  const std::vector<Shot> shots = shotsOf(frames, defaultLimits());
+  ASSERT_EQ(shots.size(), 3u);
+  const auto jumpVerdict = [](const Shot& shot) {
+    return shot.byLimit[measureIndex(Measure::DepthJump)];
+  };
+  EXPECT_FALSE(jumpVerdict(shots[0])) << "no cut before the first shot";
+  EXPECT_EQ(jumpVerdict(shots[1]), Verdict::Fix);
+  EXPECT_EQ(shots[1].verdict, Verdict::Fix);
+  EXPECT_EQ(correctionsText(shots[1].findings),
+            "depth jump at the cut: move the shot's views against each other by 1.00 % of the "
+            "width");
+  EXPECT_EQ(shots[2].verdict, Verdict::Reject);
+  EXPECT_EQ(shots[2].byLimit[measureIndex(Measure::EyeOrder)], Verdict::Reject);
+  EXPECT_EQ(swappedEyesLine(shots),
+            "Eyes SWAPPED in shot 3: its left and right views are the wrong way round (a nearer "
+            "surface shows what only a farther one can hide)");
+
+  // The session that takes frames as they come closes the same shots.
+  std::vector<int> numbers;
+  for (const FrameRecord& record : frames) numbers.push_back(record.frame);
+  QcSession session(defaultLimits(), numbers);
+  for (const FrameRecord& record : frames) session.add(record);
+  session.finish();
+  ASSERT_EQ(session.shots().size(), 3u);
+  EXPECT_EQ(jumpVerdict(session.shots()[2]), Verdict::Fix);
+}
+
 }  // namespace
 }  // namespace stereolint::qc

@@ -44,10 +44,10 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      "parallax outside the depth budget", "move the eyes together by {} % of the width",
      {"% of width", "Nearest and farthest parallax, % of the view width", "#2b7bb9"}},
     {Measure::Window, "WINDOW", "% of the edge", "0 when nothing in front of the screen is cut",
-     kDepthMethod, LimitRule::AtMost, "WINDOW", "5%/50%",
+     kDepthMethod, LimitRule::AtMost, "WINDOW", "5%/100%",
      "pass/fix stereo window violation: % of the height of the worse edge", "window violation",
-     "mask the edges with a floating window (FLOATING WINDOW in the DEPTH block) over up to {} % "
-     "of the edge",
+     "mask the left view's left edge and the right view's right edge black, as wide as the "
+     "FLOATING WINDOW of the worst frame's DEPTH block",
      {"% of the edge", "Window violations, % of the edge height", "#b5542d"}},
     {Measure::Divergence, "DIVERGENCE", "mm", "farthest parallax on the screen of --screen",
      kDepthMethod, LimitRule::AtMost, "DIVERGENCE", "65/130",

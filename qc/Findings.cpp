@@ -34,6 +34,7 @@ double correctionAmount(Measure measure, double value, const LimitPair& budget) 
     case LimitRule::BudgetNear: return std::max(0.0, budget.first.amount - value);
     case LimitRule::BudgetFar: return std::max(0.0, value - budget.second.amount);
     case LimitRule::AtMost: return std::max(0.0, value - budget.first.amount);
+    case LimitRule::Magnitude: return std::fabs(value);
     case LimitRule::AtLeast:
     case LimitRule::NotJudged: break;
   }
@@ -76,6 +77,7 @@ std::string exceededLimitText(const Finding& finding, const QcLimits& limits, in
     case LimitRule::NotJudged: break;
     case LimitRule::AtMost:
     case LimitRule::AtLeast:
+    case LimitRule::Magnitude:
       return name + shortNumber(limit.amount) + " " + measureUnit(finding.owner);
   }
   return "";

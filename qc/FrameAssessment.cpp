@@ -68,6 +68,8 @@ std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
     return judgeMagnitude(-*value, -pair.first.amount, -pair.second.amount);
   if (info.rule == LimitRule::AtMost)
     return judgeMagnitude(*value, pair.first.amount, pair.second.amount);
+  if (info.rule == LimitRule::Magnitude)
+    return judgeMagnitude(std::fabs(*value), pair.first.amount, pair.second.amount);
   // Degrees and % from one: the distance from perfect in the limit's own unit.
   const double magnitude = info.rule == LimitRule::PercentFromOne ? std::fabs(*value - 1.0) * 100.0
                                                                   : std::fabs(*value);

@@ -34,7 +34,8 @@ std::string limitText(Measure owner, const qc::LimitAmount& limit, double sign, 
     case LimitRule::BudgetFar:
     case LimitRule::NotJudged: return written + " %";
     case LimitRule::AtMost:
-    case LimitRule::AtLeast: return written + " " + measureUnit(owner);
+    case LimitRule::AtLeast:
+    case LimitRule::Magnitude: return written + " " + measureUnit(owner);
     case LimitRule::RowsOrHeight: break;
   }
   if (!limit.percent) return written + " rows";

@@ -61,7 +61,8 @@ std::string measureText(Measure measure, double value) {
     case LimitRule::BudgetFar:
     case LimitRule::NotJudged: return signedNumber(value, 2) + " % of width";
     case LimitRule::AtMost:
-    case LimitRule::AtLeast: return signedNumber(value, 2) + " " + measureUnit(measure);
+    case LimitRule::AtLeast:
+    case LimitRule::Magnitude: return signedNumber(value, 2) + " " + measureUnit(measure);
     case LimitRule::RowsOrHeight: break;
   }
   return signedNumber(value, 2) + " rows";

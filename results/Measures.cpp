@@ -69,6 +69,16 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      "pass/fix change of the median parallax across a cut: % of the view width",
      "depth jump at the cut", "move the shot's views against each other by {} % of the width",
      {"% of width", "Depth jump at the cut before the shot, % of the view width", "#b5542d"}},
+    {Measure::Luminance, "LUMINANCE", "stops", "positive when the right eye is brighter",
+     kEyesMethod, LimitRule::Magnitude, "LUMINANCE", "0.1/1",
+     "pass/fix brightness difference between the eyes: stops", "brightness difference",
+     "grade the right eye by {} stops",
+     {"stops", "Brightness of the right eye against the left, stops", "#8a6d1f"}},
+    {Measure::Colour, "COLOUR", "ΔE2000", "median over the matched pixels", kEyesMethod,
+     LimitRule::AtMost, "COLOUR", "2/10",
+     "pass/fix colour difference between the eyes: CIEDE2000, median of the matched pixels",
+     "colour difference", "grade the right eye onto the left (a median difference of {} ΔE2000)",
+     {"ΔE2000", "Colour difference between the eyes, CIEDE2000", "#8a6d1f"}},
 }};
 
 // Which measure owns which limit, worked out once from the table: the
@@ -140,7 +150,8 @@ double distanceFromPerfect(Measure measure, double value) {
     case LimitRule::AtMost: return value;
     case LimitRule::NotJudged: return 0;
     case LimitRule::RowsOrHeight:
-    case LimitRule::Degrees: break;
+    case LimitRule::Degrees:
+    case LimitRule::Magnitude: break;
   }
   return std::fabs(value);
 }
@@ -164,6 +175,7 @@ std::string formatMeasureValue(Measure measure, double value) {
     case LimitRule::RowsOrHeight: std::snprintf(text, sizeof text, "%.2f rows", value); break;
     case LimitRule::AtMost:
     case LimitRule::AtLeast:
+    case LimitRule::Magnitude:
       std::snprintf(text, sizeof text, "%.2f %s", value, measureUnit(measure));
       break;
   }
@@ -187,7 +199,9 @@ const std::vector<std::string>& blockColumns(std::string_view blockName) {
   }();
   static const std::vector<std::string> depth(depth_fields::kAll.begin(),
                                               depth_fields::kAll.end());
+  static const std::vector<std::string> eyes(eyes_fields::kAll.begin(), eyes_fields::kAll.end());
   if (blockName == kAlignmentBlock) return alignment;
+  if (blockName == kEyesBlock) return eyes;
   return blockName == kDepthBlock ? depth : none;
 }
 

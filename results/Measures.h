@@ -21,6 +21,8 @@
 //   MEDIAN PARALLAX  % of the view width, 50th percentile (not judged)
 //   DEPTH JUMP     % of the view width: how far the median parallax moves
 //                  across the cut before a shot (a shot's value, not a frame's)
+//   LUMINANCE      stops, right eye brighter positive
+//   COLOUR         CIEDE2000 between the eyes' matched pixels, median
 // With the dense parallax map of the alignment method, NEAR and FAR
 // PARALLAX are read from the map rather than from the matched features.
 #pragma once
@@ -45,14 +47,17 @@ enum class Measure {
   Divergence,
   EyeOrder,
   MedianParallax,
-  DepthJump
+  DepthJump,
+  Luminance,
+  Colour
 };
 
-inline constexpr int kMeasureCount = 11;
+inline constexpr int kMeasureCount = 13;
 inline constexpr std::array<Measure, kMeasureCount> kAllMeasures = {
-    Measure::Vertical,   Measure::Rotation,       Measure::Scale,     Measure::Keystone,
-    Measure::NearParallax, Measure::FarParallax,  Measure::Window,    Measure::Divergence,
-    Measure::EyeOrder,   Measure::MedianParallax, Measure::DepthJump};
+    Measure::Vertical,     Measure::Rotation,    Measure::Scale,          Measure::Keystone,
+    Measure::NearParallax, Measure::FarParallax, Measure::Window,         Measure::Divergence,
+    Measure::EyeOrder,     Measure::MedianParallax, Measure::DepthJump,   Measure::Luminance,
+    Measure::Colour};
 
 inline std::size_t measureIndex(Measure measure) { return static_cast<std::size_t>(measure); }
 
@@ -64,6 +69,7 @@ enum MethodBit : unsigned {
   kStepsMethod = 1u,      // the method of steps, each step's MEDIAN
   kAlignmentMethod = 2u,  // the joint fit, its ALIGNMENT block
   kDepthMethod = 4u,      // the alignment method's dense parallax, its DEPTH block
+  kEyesMethod = 8u,       // the alignment method's eye match, its EYES block
 };
 
 // How a limit reads and how a value is judged against it.
@@ -77,6 +83,7 @@ enum class LimitRule {
   AtLeast,         // the value as it is, in its unit; smaller is worse (limits PASS/FIX
                    // are lower bounds, PASS the higher)
   NotJudged,       // shown (with the measures of its limit key's plot), never judged
+  Magnitude,       // |value| in its unit; larger is worse
 };
 
 // How the report plots a measure.
@@ -177,5 +184,19 @@ inline constexpr std::array<const char*, 12> kAll = {
     kNear,           kMedian,     kFar,      kCoverage,      kWindowLeft, kWindowRight,
     kFloatingWindow, kDivergence, kEyeOrder, kEyeOrderScore, kStatusField, kTimeField};
 }  // namespace depth_fields
+
+// The alignment method's third block: how the eyes match in brightness and
+// colour (see checkers/alignment/AlignmentEyes.h).
+inline constexpr const char* kEyesBlock = "EYES";
+namespace eyes_fields {
+inline constexpr const char* kLuminance = "LUMINANCE";
+inline constexpr const char* kColour = "COLOUR";
+inline constexpr const char* kColour95 = "COLOUR 95";
+inline constexpr const char* kCastA = "CAST A";
+inline constexpr const char* kCastB = "CAST B";
+inline constexpr const char* kMatched = "MATCHED";
+inline constexpr std::array<const char*, 8> kAll = {kLuminance, kColour,  kColour95,    kCastA,
+                                                    kCastB,     kMatched, kStatusField, kTimeField};
+}  // namespace eyes_fields
 
 }  // namespace stereolint

@@ -87,9 +87,10 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   // their size, so every conversion works on that fraction.
   const double scale = parallaxWorkingScale(left.cols);
   depth.leftColour = toColour(shrink(toEightBit(left), scale));
+  depth.rightColour =
+      correctRight(toColour(shrink(toEightBit(right), scale)), shrunkModel(m.model, scale));
   const cv::Mat leftGrey = toGrey(depth.leftColour);
-  const cv::Mat rightGrey =
-      correctRight(toGrey(shrink(toEightBit(right), scale)), shrunkModel(m.model, scale));
+  const cv::Mat rightGrey = toGrey(depth.rightColour);
   depth.masks = windowMasks(leftGrey, rightGrey);
   depth.map = parallaxMap(leftGrey, rightGrey, searchFor(m, options, left.cols, leftGrey.cols));
   depth.figures = depthFigures(depth.map, depth.masks, 1.0 / scale);

@@ -41,10 +41,12 @@ struct DepthMeasurement {
   bool eyeOrderReadable = false;
   EyeOrder eyeOrder = EyeOrder::Unsure;
   double milliseconds = 0;
-  // For the pictures, at the size matched: the parallax map, the left view
-  // (colour) and the views' own window.
+  // At the size matched, for the pictures and the eyes' match: the parallax
+  // map, the left view and the corrected right view (8-bit colour) and the
+  // views' own window.
   cv::Mat map;
   cv::Mat leftColour;
+  cv::Mat rightColour;
   WindowMasks masks;
 };
 

@@ -58,9 +58,10 @@ std::optional<std::string> apply(const AlignmentKey& key, const std::string& val
                                  AlignmentOptions& options) {
   const std::string name = key.name;
   const std::string wrong = "Wrong parameter " + name + " \"" + value + "\": " + key.meaning;
-  if (name == "PICTURES" || name == "DEPTH") {
+  if (name == "PICTURES" || name == "DEPTH" || name == "EYES") {
     if (value != "TRUE" && value != "FALSE") return wrong;
-    (name == "PICTURES" ? options.pictures : options.depth) = value == "TRUE";
+    bool& flag = name == "PICTURES" ? options.pictures : name == "DEPTH" ? options.depth : options.eyes;
+    flag = value == "TRUE";
     return std::nullopt;
   }
   const std::optional<double> read = number(value);

@@ -31,6 +31,9 @@ struct AlignmentOptions {
   // Whether each frame also gets its dense parallax map and the DEPTH
   // block read from it (see AlignmentDepth.h).
   bool depth = true;
+  // Whether each frame with a DEPTH block also gets the EYES block: the eyes
+  // compared in brightness and colour where the map matched them.
+  bool eyes = true;
   // The width of the screen the take is made for, millimetres: the DEPTH
   // block then gives the divergence there. Set from the run's --screen, not
   // from the parameters string.
@@ -45,13 +48,14 @@ struct AlignmentKey {
   const char* meaning;
 };
 
-inline constexpr std::array<AlignmentKey, 5> kAlignmentKeys = {{
+inline constexpr std::array<AlignmentKey, 6> kAlignmentKeys = {{
     {"BAND", "3", "vertical search band, % of the view height (a number above 0, at most 50)"},
     {"PARALLAX", "30", "horizontal parallax range, % of the view width (above 0, at most 100)"},
     {"FEATURES", "1000", "features detected per view (a whole number from 100 to 20000)"},
     {"PICTURES", "FALSE", "TRUE adds the pictures to each frame's result (TRUE or FALSE)"},
     {"DEPTH", "TRUE",
-     "FALSE leaves out the dense parallax map and the DEPTH block (TRUE or FALSE)"},
+     "FALSE leaves out the dense parallax map and the DEPTH and EYES blocks (TRUE or FALSE)"},
+    {"EYES", "TRUE", "FALSE leaves out the EYES block (TRUE or FALSE)"},
 }};
 
 // The options a parameters string asks for, or one line saying what is

@@ -7,6 +7,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentDepth.h"
+#include "checkers/alignment/AlignmentEyes.h"
 #include "checkers/alignment/AlignmentMeasurement.h"
 #include "checkers/alignment/AlignmentPictures.h"
 #include "checkers/alignment/AlignmentResultKeys.h"
@@ -72,6 +73,12 @@ void addDepth(MeasureValues& values, const DepthMeasurement& depth) {
   if (depth.eyeOrderReadable &&
       depth.evidence.farther + depth.evidence.nearer >= kEyeOrderMinimumEvidence)
     values[measureIndex(Measure::EyeOrder)] = eyeOrderScore(depth.evidence);
+}
+
+void addEyes(MeasureValues& values, const EyesMeasurement& eyes) {
+  if (eyes.status != FrameStatus::Ok || !eyes.figures) return;
+  values[measureIndex(Measure::Luminance)] = eyes.figures->luminanceStops;
+  values[measureIndex(Measure::Colour)] = eyes.figures->colourMedian;
 }
 
 MeasureValues standardErrors(const AlignmentMeasurement& m) {
@@ -168,6 +175,12 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
     addDepth(outcome.values, depth);
     outcome.results.push_back(std::make_unique<Result>(
         kDepthBlock, depthValues(depth), drawn ? depthPictures(depth) : Result::KeyImages{}));
+    if (alignment.eyes) {
+      const EyesMeasurement eyes = measureEyes(depth);
+      addEyes(outcome.values, eyes);
+      outcome.results.push_back(
+          std::make_unique<Result>(kEyesBlock, eyesValues(eyes), Result::KeyImages{}));
+    }
   }
   return outcome;
 }

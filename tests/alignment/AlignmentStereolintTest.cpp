@@ -1,5 +1,5 @@
-// The alignment checker as the run pipeline sees it: an ALIGNMENT and a
-// DEPTH result per frame with their entries in order, pictures on request,
+// The alignment checker as the run pipeline sees it: ALIGNMENT, DEPTH and
+// EYES results per frame with their entries in order, pictures on request,
 // a summary, and the same numbers for every pixel format of the same views.
 #include <gtest/gtest.h>
 
@@ -22,10 +22,10 @@ struct Entries {
 };
 
 Entries entriesOf(const Results& results, size_t block = 0) {
-  EXPECT_EQ(results.size(), 2u);
+  EXPECT_EQ(results.size(), 3u);
   Entries entries;
   if (results.size() <= block) return entries;
-  EXPECT_EQ(results[block]->getName(), block == 0 ? "ALIGNMENT" : "DEPTH");
+  EXPECT_EQ(results[block]->getName(), std::vector<std::string>({"ALIGNMENT", "DEPTH", "EYES"})[block]);
   for (const Result::KeyValue* value : results[block]->getKeyValues()) {
     entries.keys.push_back(value->getKey());
     if (value->hasText()) {
@@ -41,7 +41,7 @@ Results measure(const std::string& parameters, const cv::Mat& left, const cv::Ma
   return AlignmentStereolint(parameters).compute(nullptr, left, right);
 }
 
-TEST(AlignmentStereolint, TwoResultsWithTheirEntriesInOrder) {
+TEST(AlignmentStereolint, ThreeResultsWithTheirEntriesInOrder) {
   const cv::Mat left = test::texturedPicture(kSize);
   Entries entries = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)));
   const std::vector<std::string> expected = {
@@ -68,7 +68,15 @@ TEST(AlignmentStereolint, TwoResultsWithTheirEntriesInOrder) {
   EXPECT_NEAR(depth.numbers["MEDIAN"], 0.0, 0.1);
   EXPECT_GT(depth.numbers["COVERAGE"], 80);
   EXPECT_EQ(depth.numbers["WINDOW LEFT"] + depth.numbers["WINDOW RIGHT"], 0);
+  // One picture seen by both eyes: no difference between them but what two
+  // warps of a high-contrast texture take from its linear mean.
+  Entries eyes = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)), 2);
+  EXPECT_EQ(eyes.keys, (std::vector<std::string>{"LUMINANCE", "COLOUR", "COLOUR 95", "CAST A",
+                                                 "CAST B", "MATCHED", "STATUS", "TIME"}));
+  EXPECT_NEAR(eyes.numbers["LUMINANCE"], 0.0, 0.03);
+  EXPECT_LT(eyes.numbers["COLOUR"], 1.0);
   EXPECT_EQ(AlignmentStereolint("DEPTH:FALSE").compute(nullptr, left, left).size(), 1u);
+  EXPECT_EQ(AlignmentStereolint("EYES:FALSE").compute(nullptr, left, left).size(), 2u);
 }
 
 TEST(AlignmentStereolint, AnInconclusiveFrameKeepsStatusPointsAndTime) {

@@ -2,8 +2,8 @@
 // aloe pair of opencv-doc whose true disparity ships with it: the depth
 // budget it reads, the divergence on a named screen, the window violation
 // and the floating window that mends it, the eye order of the pair as shot
-// and swapped, a swapped shot judged by quality control, and the screen
-// options refused at start-up.
+// and swapped, the EYES block's brightness and colour, a swapped shot
+// judged by quality control, and the screen options refused at start-up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "support/FootageFiles.h"
 #include "support/Process.h"
@@ -25,9 +26,10 @@ using test::ProcessResult;
 
 const std::string kData = "/usr/share/doc/opencv-doc/examples/data/";
 
-// The number after "KEY : " in the DEPTH block, or NaN.
-double depthValue(const std::string& out, const std::string& key) {
-  const size_t block = out.find(" DEPTH\n");
+// The number after "KEY : " in the block `name` (DEPTH unless named), or NaN.
+double depthValue(const std::string& out, const std::string& key,
+                  const std::string& name = "DEPTH") {
+  const size_t block = out.find(" " + name + "\n");
   const size_t at = out.find("\n" + key + " : ", block);
   if (block == std::string::npos || at == std::string::npos) return std::nan("");
   return std::stod(out.substr(at + key.size() + 4));
@@ -106,6 +108,41 @@ TEST_F(DepthRun, TheAloePairReadsItsTrueDepthAndEyeOrderAndItsWindowIsMended) {
   EXPECT_NEAR(depthValue(swapped.out, "MEDIAN"), -trueParallax(0.5), 0.5);
   EXPECT_EQ(depthText(swapped.out, "EYE ORDER"), "SWAPPED") << swapped.out;
   EXPECT_TRUE(std::isnan(depthValue(swapped.out, "DIVERGENCE"))) << "only with --screen";
+}
+
+// The EYES block: the same photograph twice, the second moved by a
+// fraction of a pixel (the method's own error), then brightened by a known
+// amount of linear light and given a known cast.
+TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
+  const cv::Mat left = cv::imread(kData + "aloeL.jpg");
+  cv::Mat moved;
+  const cv::Mat shift = (cv::Mat_<double>(2, 3) << 1, 0, -20.4, 0, 1, 0);
+  cv::warpAffine(left, moved, shift, left.size(), cv::INTER_CUBIC, cv::BORDER_REFLECT);
+  cv::imwrite(folder.file("left.png"), left);
+  cv::imwrite(folder.file("moved.png"), moved);
+  const ProcessResult same = run({"-i", "left.png", "moved.png", "-r", "same/"});
+  ASSERT_EQ(same.exitCode, 0) << same.err;
+  EXPECT_LE(depthValue(same.out, "COLOUR", "EYES"), 0.5) << same.out;
+  EXPECT_NEAR(depthValue(same.out, "LUMINANCE", "EYES"), 0.0, 0.01) << same.out;
+
+  // 12 % more light in the right eye: log2(1.12) = 0.1635 stops. In sRGB
+  // code values that is a gain of 1.12^(1/2.4) away from the darkest
+  // tones, so the test grades in linear light.
+  cv::Mat linear;
+  moved.convertTo(linear, CV_32FC3, 1.0 / 255.0);
+  cv::pow(linear, 2.2, linear);
+  linear *= 1.12;
+  cv::pow(linear, 1.0 / 2.2, linear);
+  cv::Mat brighter;
+  linear.convertTo(brighter, CV_8UC3, 255.0);
+  cv::imwrite(folder.file("brighter.png"), brighter);
+  const ProcessResult graded = run({"-i", "left.png", "brighter.png", "-r", "graded/"});
+  ASSERT_EQ(graded.exitCode, 0) << graded.err;
+  EXPECT_NEAR(depthValue(graded.out, "LUMINANCE", "EYES"), 0.1635, 0.02) << graded.out;
+  EXPECT_GT(depthValue(graded.out, "COLOUR", "EYES"), 1.0);
+  const std::vector<std::string> table = test::readLines(folder.file("graded/EYES.csv"));
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0], ",ID,SIZE,LUMINANCE,COLOUR,COLOUR 95,CAST A,CAST B,MATCHED,STATUS,TIME");
 }
 
 TEST_F(DepthRun, QualityControlRejectsAShotWhoseEyesAreSwapped) {

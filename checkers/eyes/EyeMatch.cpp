@@ -1,0 +1,100 @@
+#include "checkers/eyes/EyeMatch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/imgproc.hpp>
+#include <vector>
+
+#include "checkers/eyes/Ciede2000.h"
+
+namespace stereolint {
+
+namespace {
+
+// Linear luminance (0 to 1) of a CIELAB lightness.
+double luminanceOf(double lightness) {
+  const double f = (lightness + 16.0) / 116.0;
+  return lightness > 8.0 ? f * f * f : lightness / 903.3;
+}
+
+double percentile(std::vector<double>& values, double p) {
+  const auto at = static_cast<std::ptrdiff_t>(p * static_cast<double>(values.size() - 1));
+  std::nth_element(values.begin(), values.begin() + at, values.end());
+  return values[static_cast<size_t>(at)];
+}
+
+// The left pixels compared, on a grid of kEyeMatchStep: those with a
+// parallax and none missing within kEyeMatchEdgeMargin. Each one's own
+// position and where its match lies in the right view.
+struct Samples {
+  cv::Mat left;    // N x 1, CV_8UC3
+  cv::Mat rightX;  // N x 1, CV_32F
+  cv::Mat rightY;
+};
+
+Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
+  cv::Mat valid(map.size(), CV_8U);
+  for (int y = 0; y < map.rows; ++y)
+    for (int x = 0; x < map.cols; ++x) valid.at<uchar>(y, x) = std::isnan(map.at<float>(y, x)) ? 0 : 255;
+  const int size = 2 * kEyeMatchEdgeMargin + 1;
+  cv::erode(valid, valid, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(size, size)));
+  std::vector<cv::Vec3b> left;
+  std::vector<float> xs, ys;
+  for (int y = 0; y < map.rows; y += kEyeMatchStep)
+    for (int x = 0; x < map.cols; x += kEyeMatchStep) {
+      if (valid.at<uchar>(y, x) == 0) continue;
+      left.push_back(leftColour.at<cv::Vec3b>(y, x));
+      xs.push_back(static_cast<float>(x) + map.at<float>(y, x));
+      ys.push_back(static_cast<float>(y));
+    }
+  return {cv::Mat(left, true), cv::Mat(xs, true), cv::Mat(ys, true)};
+}
+
+bool clipped(const cv::Vec3b& pixel) {
+  for (int c = 0; c < 3; ++c)
+    if (pixel[c] <= kEyeMatchDarkest || pixel[c] >= kEyeMatchBrightest) return true;
+  return false;
+}
+
+cv::Mat toLab(const cv::Mat& bgr) {
+  cv::Mat unit, lab;
+  bgr.convertTo(unit, CV_32FC3, 1.0 / 255.0);
+  cv::cvtColor(unit, lab, cv::COLOR_BGR2Lab);
+  return lab;
+}
+
+}  // namespace
+
+std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat& rightColour,
+                                        const cv::Mat& map) {
+  const Samples samples = samplesOf(map, leftColour);
+  if (samples.left.empty()) return std::nullopt;
+  cv::Mat matched;
+  cv::remap(rightColour, matched, samples.rightX, samples.rightY, cv::INTER_LINEAR,
+            cv::BORDER_CONSTANT, cv::Scalar::all(0));
+  const cv::Mat leftLab = toLab(samples.left), rightLab = toLab(matched);
+  std::vector<double> differences;
+  double leftLight = 0, rightLight = 0, castA = 0, castB = 0;
+  for (int i = 0; i < samples.left.rows; ++i) {
+    if (clipped(samples.left.at<cv::Vec3b>(i)) || clipped(matched.at<cv::Vec3b>(i))) continue;
+    const cv::Vec3f l = leftLab.at<cv::Vec3f>(i), r = rightLab.at<cv::Vec3f>(i);
+    differences.push_back(ciede2000(l, r));
+    leftLight += luminanceOf(l[0]);
+    rightLight += luminanceOf(r[0]);
+    castA += r[1] - l[1];
+    castB += r[2] - l[2];
+  }
+  if (differences.empty() || leftLight <= 0 || rightLight <= 0) return std::nullopt;
+  const auto count = static_cast<double>(differences.size());
+  EyeMatchFigures figures;
+  figures.luminanceStops = std::log2(rightLight / leftLight);
+  figures.castA = castA / count;
+  figures.castB = castB / count;
+  figures.matchedPercent = 100.0 * count * kEyeMatchStep * kEyeMatchStep /
+                          static_cast<double>(map.total());
+  figures.colourMedian = percentile(differences, 0.5);
+  figures.colour95 = percentile(differences, 0.95);
+  return figures;
+}
+
+}  // namespace stereolint

@@ -28,8 +28,8 @@ cv::Matx33d rightCorrection(const Misalignment& m, cv::Size view) {
   // y / (1 - k x) adds k x y to the row to first order: the keystone term.
   const double k = m.keystone / (centre.x * centre.y);
   const cv::Matx33d keystone(1, 0, 0, 0, 1, 0, -k, 0, 1);
-  return translation(centre.x, centre.y) * keystone * aligned *
-         translation(-centre.x, -centre.y);
+  return normalised(translation(centre.x, centre.y) * keystone * aligned *
+                    translation(-centre.x, -centre.y));
 }
 
 cv::Matx33d halfWarp(const cv::Matx33d& h) {

@@ -25,7 +25,7 @@ struct Misalignment {
 // `view` size: the alignment method's own correction of the right view
 // (DisparityModel::aligned), the rotation and scale about the centre
 // (cols / 2, rows / 2) and the vertical offset exact, the keystone term as
-// the perspective warp that adds it to first order.
+// the perspective warp that adds it to first order. Its last entry is 1.
 cv::Matx33d rightCorrection(const Misalignment& misalignment, cv::Size view);
 
 // The homography G with G G = `h` (normalised so that its last entry is 1),

@@ -141,7 +141,8 @@ void QcRun::writeCorrections(const report::ReportContent& content,
   if (!options.corrections) return;
   corrections::CorrectionsContent corrected;
   corrected.eyes = *options.corrections;
-  corrected.shots = corrections::correctShots(shots, content.frames, content.limits, corrected.eyes);
+  corrected.shots =
+      corrections::correctShots(shots, content.frames, content.limits, corrected.eyes);
   corrections::CorrectedTake& take = corrected.take;
   take.name = content.take.name;
   take.orientation = orientationWord(options.orientation);

@@ -22,25 +22,17 @@ std::string decimal(double value) {
   return text;
 }
 
-// The file's pixels to the display geometry's: each view stretched `sx`
-// times in width and `sy` in height, pixel edges kept.
-cv::Matx33d stretch(double sx, double sy) {
-  return {sx, 0, (sx - 1) / 2, 0, sy, (sy - 1) / 2, 0, 0, 1};
-}
-
 struct Layout {
   cv::Size fileView;  // one view as the file holds it
-  cv::Matx33d toDisplay = cv::Matx33d::eye();
+  int sx = 1;         // the squeeze in width and in height
+  int sy = 1;
 };
 
 Layout layoutOf(const CorrectedTake& take) {
   Layout layout;
-  const bool sideBySide = take.orientation == "VERTICALLY";
-  const bool overUnder = take.orientation == "HORIZONTALLY";
-  const int sx = sideBySide ? take.squeeze : 1;
-  const int sy = overUnder ? take.squeeze : 1;
-  layout.fileView = {take.view.width / sx, take.view.height / sy};
-  layout.toDisplay = stretch(sx, sy);
+  layout.sx = take.orientation == "VERTICALLY" ? take.squeeze : 1;
+  layout.sy = take.orientation == "HORIZONTALLY" ? take.squeeze : 1;
+  layout.fileView = {take.view.width / layout.sx, take.view.height / layout.sy};
   return layout;
 }
 
@@ -52,11 +44,10 @@ std::string eyeFilters(const CorrectionsContent& content, size_t eye, const Layo
   const double h = layout.fileView.height;
   for (const ShotCorrection& shot : content.shots) {
     if (!shot.applies) continue;
-    const cv::Matx33d inFile = layout.toDisplay.inv() * shot.eyes[eye].warp * layout.toDisplay;
-    const cv::Matx33d back = inFile.inv();
+    const cv::Matx33d back = inFileGeometry(shot.eyes[eye].warp, layout.sx, layout.sy).inv();
     std::string points;
-    for (const cv::Point2d corner : {cv::Point2d(0, 0), cv::Point2d(w, 0), cv::Point2d(0, h),
-                                     cv::Point2d(w, h)}) {
+    for (const cv::Point2d corner :
+         {cv::Point2d(0, 0), cv::Point2d(w, 0), cv::Point2d(0, h), cv::Point2d(w, h)}) {
       const cv::Point2d source = applyWarp(back, corner);
       points += decimal(source.x) + ":" + decimal(source.y) + ":";
     }
@@ -84,8 +75,7 @@ std::string filterGraph(const CorrectionsContent& content, const Layout& layout)
   const std::string left = "," + std::string(kWarpFormats) + eyeFilters(content, 0, layout);
   const std::string right = "," + std::string(kWarpFormats) + eyeFilters(content, 1, layout);
   const std::string& orientation = content.take.orientation;
-  if (orientation.empty())
-    return "[0:v]null" + left + "[left];\n[1:v]null" + right + "[right]\n";
+  if (orientation.empty()) return "[0:v]null" + left + "[left];\n[1:v]null" + right + "[right]\n";
   const bool sideBySide = orientation == "VERTICALLY";
   const std::string view = size(layout.fileView);
   const std::string rightAt = sideBySide ? std::to_string(layout.fileView.width) + ":0"
@@ -105,11 +95,13 @@ std::string correctScript(const CorrectionsContent& content) {
   for (const std::string& path : take.paths) inputs += " -i " + shellWord(path);
   std::string script =
       "#!/bin/sh\n"
-      "# Renders the corrected take of " + take.name + " with ffmpeg: each shot's\n"
+      "# Renders the corrected take of " +
+      take.name +
+      " with ffmpeg: each shot's\n"
       "# correction of corrections.json beside this script (eyes warped, cropped\n"
       "# and scaled back to full size); shots without one pass untouched.\n";
-  script += pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n"
-                 : "# Usage: correct.sh OUTPUT\n";
+  script +=
+      pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n" : "# Usage: correct.sh OUTPUT\n";
   script +=
       "# An output named .png or .tif gets a still picture, any other name\n"
       "# (e.g. .mkv) a lossless FFV1 video.\n"
@@ -136,9 +128,10 @@ std::string correctScript(const CorrectionsContent& content) {
       filterGraph(content, layout) + "GRAPH\n";
   // The encoding options are words the shell splits on purpose.
   if (pair) {
-    script += "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
-              " -filter_complex_script \"$graph\" \\\n"
-              "  -map '[left]' $(encoding \"$1\") \"$1\" -map '[right]' $(encoding \"$2\") \"$2\"\n";
+    script +=
+        "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
+        " -filter_complex_script \"$graph\" \\\n"
+        "  -map '[left]' $(encoding \"$1\") \"$1\" -map '[right]' $(encoding \"$2\") \"$2\"\n";
   } else {
     script += "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
               " -filter_complex_script \"$graph\" \\\n"

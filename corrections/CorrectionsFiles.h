@@ -2,11 +2,10 @@
 // (CorrectionsJson.h) and PREFIX + "correct.sh" (CorrectScript.h).
 #pragma once
 
+#include <opencv2/core.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 #include "corrections/ShotCorrection.h"
 
@@ -17,15 +16,16 @@ inline constexpr const char* kCorrectScriptName = "correct.sh";
 
 // The take the corrections are for.
 struct CorrectedTake {
-  std::string name;                // the first input's base name
-  std::vector<std::string> paths;  // the inputs, absolute: one stereo file, or the left then the right eye
+  std::string name;  // the first input's base name
+  // The inputs, absolute: one stereo file, or the left then the right eye.
+  std::vector<std::string> paths;
   // How one picture holds both views: "VERTICALLY" (side by side),
   // "HORIZONTALLY" (over-under) or "" (each input one view).
   std::string orientation;
-  int squeeze = 1;        // each view stretched this many times in width (side by side) or height
-  int frameCount = 0;     // frames of the input
-  int firstFrame = 1;     // the number of the take's first frame
-  cv::Size view;          // one view's size in display geometry, pixels
+  int squeeze = 1;     // each view stretched this many times in width (side by side) or height
+  int frameCount = 0;  // frames of the input
+  int firstFrame = 1;  // the number of the take's first frame
+  cv::Size view;       // one view's size in display geometry, pixels
 };
 
 struct CorrectionsContent {

@@ -46,14 +46,13 @@ Json shotJson(const ShotCorrection& c) {
               {"right", eyeJson(c.eyes[1])},
               {"shift_percent", c.shiftPercent},
               {"keystone", c.keystone},
-              {"crop",
-               Json{{"x", crop.x},
-                    {"y", crop.y},
-                    {"width", crop.width},
-                    {"height", crop.height},
-                    {"zoom", 1 / c.crop.fraction},
-                    {"percent", c.cropPercent()},
-                    {"large", c.cropPercent() > kLargeCropPercent}}}};
+              {"crop", Json{{"x", crop.x},
+                            {"y", crop.y},
+                            {"width", crop.width},
+                            {"height", crop.height},
+                            {"zoom", 1 / c.crop.fraction},
+                            {"percent", c.cropPercent()},
+                            {"large", c.cropPercent() > kLargeCropPercent}}}};
 }
 
 }  // namespace
@@ -62,21 +61,19 @@ std::string correctionsJson(const CorrectionsContent& content) {
   const CorrectedTake& take = content.take;
   Json shots = Json::array();
   for (const ShotCorrection& shot : content.shots) shots.push_back(shotJson(shot));
-  const Json document{
-      {"schema", kCorrectionsSchema},
-      {"schema_version", kCorrectionsSchemaVersion},
-      {"tool", toolJson()},
-      {"take",
-       Json{{"name", take.name},
-            {"paths", take.paths},
-            {"orientation", take.orientation},
-            {"squeeze", take.squeeze},
-            {"frame_count", take.frameCount},
-            {"first_frame", take.firstFrame},
-            {"width", take.view.width},
-            {"height", take.view.height}}},
-      {"eyes", correctedEyesWord(content.eyes)},
-      {"shots", shots}};
+  const Json document{{"schema", kCorrectionsSchema},
+                      {"schema_version", kCorrectionsSchemaVersion},
+                      {"tool", toolJson()},
+                      {"take", Json{{"name", take.name},
+                                    {"paths", take.paths},
+                                    {"orientation", take.orientation},
+                                    {"squeeze", take.squeeze},
+                                    {"frame_count", take.frameCount},
+                                    {"first_frame", take.firstFrame},
+                                    {"width", take.view.width},
+                                    {"height", take.view.height}}},
+                      {"eyes", correctedEyesWord(content.eyes)},
+                      {"shots", shots}};
   // File names need not be UTF-8; a byte that is not becomes U+FFFD.
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <array>
-#include <vector>
-
 #include <opencv2/core.hpp>
+#include <vector>
 
 namespace stereolint::corrections {
 
@@ -17,8 +16,8 @@ std::array<cv::Point2d, 4> warpedOutline(const cv::Matx33d& h, cv::Size view);
 
 // The crop, in the pixel-centre coordinates of the warped views.
 struct Crop {
-  cv::Point2d centre;  // the crop's centre
-  double fraction = 1; // its width over the view's width (= height over height)
+  cv::Point2d centre;   // the crop's centre
+  double fraction = 1;  // its width over the view's width (= height over height)
 };
 
 // The largest rectangle with the shape of `view` (its width over height)
@@ -26,7 +25,6 @@ struct Crop {
 // `outline`, and inside the view itself; of the centres that give that
 // size, the middle one. A fraction of 1 and the view's centre when the
 // outlines cover the whole view.
-Crop fitCrop(const std::vector<std::array<cv::Point2d, 4>>& outlines, cv::Size view,
-             double margin);
+Crop fitCrop(const std::vector<std::array<cv::Point2d, 4>>& outlines, cv::Size view, double margin);
 
 }  // namespace stereolint::corrections

@@ -50,6 +50,11 @@ cv::Matx33d halfWarp(const cv::Matx33d& h) {
 
 cv::Matx33d horizontalMove(double columns) { return translation(columns, 0); }
 
+cv::Matx33d inFileGeometry(const cv::Matx33d& warp, int sx, int sy) {
+  const cv::Matx33d toDisplay(sx, 0, (sx - 1) / 2.0, 0, sy, (sy - 1) / 2.0, 0, 0, 1);
+  return toDisplay.inv() * warp * toDisplay;
+}
+
 cv::Point2d applyWarp(const cv::Matx33d& h, cv::Point2d p) {
   const cv::Vec3d q = h * cv::Vec3d(p.x, p.y, 1);
   return {q[0] / q[2], q[1] / q[2]};

@@ -47,6 +47,11 @@ struct WarpReading {
 };
 WarpReading readWarp(const cv::Matx33d& h, cv::Size view);
 
+// `warp` of display geometry for pictures whose views are squeezed: each
+// stretched `sx` times in width and `sy` times in height to display
+// geometry, pixel edges kept. The same for sx = sy = 1.
+cv::Matx33d inFileGeometry(const cv::Matx33d& warp, int sx, int sy);
+
 // The point `p` through the homography `h`.
 cv::Point2d applyWarp(const cv::Matx33d& h, cv::Point2d p);
 

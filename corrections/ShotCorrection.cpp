@@ -52,8 +52,7 @@ std::optional<double> parallaxChange(const qc::Shot& shot, const qc::QcLimits& l
   if (room < 0) return std::nullopt;
   const double margin = std::min(kBudgetMargin, room / 2);
   // Scaling back up multiplies every parallax by 1 / fraction.
-  if (*nearest < budget.first.amount)
-    return (budget.first.amount + margin) * fraction - *nearest;
+  if (*nearest < budget.first.amount) return (budget.first.amount + margin) * fraction - *nearest;
   if (*farthest > budget.second.amount)
     return (budget.second.amount - margin) * fraction - *farthest;
   return std::nullopt;
@@ -63,8 +62,8 @@ std::optional<double> parallaxChange(const qc::Shot& shot, const qc::QcLimits& l
 cv::Matx33d cropZoom(const Crop& crop, cv::Size view) {
   const double zoom = 1 / crop.fraction;
   const cv::Point2d middle((view.width - 1) / 2.0, (view.height - 1) / 2.0);
-  return {zoom, 0, middle.x - zoom * crop.centre.x, 0, zoom, middle.y - zoom * crop.centre.y,
-          0,    0, 1};
+  return {zoom, 0, middle.x - zoom * crop.centre.x, 0, zoom, middle.y - zoom * crop.centre.y, 0,
+          0,    1};
 }
 
 // The eyes' warps with `shiftPercent` of the width split between them, the
@@ -93,7 +92,8 @@ std::string eyeWords(const EyeCorrection& eye, cv::Size view) {
   const WarpReading reading = readWarp(eye.alignment, view);
   std::vector<std::string> parts;
   if (std::fabs(reading.down) >= 0.005)
-    parts.push_back((reading.down > 0 ? "down " : "up ") + number("%.2f rows", std::fabs(reading.down)));
+    parts.push_back((reading.down > 0 ? "down " : "up ") +
+                    number("%.2f rows", std::fabs(reading.down)));
   if (std::fabs(reading.clockwise) >= 0.005)
     parts.push_back("turned " + number("%.2f°", std::fabs(reading.clockwise)) +
                     (reading.clockwise > 0 ? " clockwise" : " anticlockwise"));

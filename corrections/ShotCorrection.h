@@ -17,11 +17,10 @@
 #pragma once
 
 #include <array>
+#include <opencv2/core.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <opencv2/core.hpp>
 
 #include "corrections/CropFit.h"
 #include "qc/FrameRecord.h"
@@ -58,8 +57,8 @@ struct ShotCorrection {
   int firstFrame = 0;
   int lastFrame = 0;
   qc::Verdict verdict = qc::Verdict::Inconclusive;
-  bool applies = false;  // false: the identity, no crop, no shift
-  cv::Size view;         // the view's size in display geometry, pixels
+  bool applies = false;               // false: the identity, no crop, no shift
+  cv::Size view;                      // the view's size in display geometry, pixels
   std::array<EyeCorrection, 2> eyes;  // left, right
   Crop crop;
   // The eyes' shift against each other, % of the view width: apart

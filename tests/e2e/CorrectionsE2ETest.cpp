@@ -2,17 +2,16 @@
 // made from real footage with two misaligned shots and a clean one is
 // judged with --corrections, the written correct.sh renders the corrected
 // take with ffmpeg, and judging that take again passes every shot while the
-// clean shot's frames come out unchanged. And --corrections is refused
-// without --qc.
+// clean shot's frames come out unchanged; stereolint-correct renders the
+// same. And --corrections is refused without --qc.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+#include <sstream>
 
 #include "support/FootageFiles.h"
 #include "support/Process.h"
@@ -26,7 +25,7 @@ using test::ProcessResult;
 
 const std::string kData = "/usr/share/doc/opencv-doc/examples/data/";
 const cv::Size kView(640, 360);
-constexpr int kFramesPerShot = 10;
+constexpr int kFramesPerShot = 8;
 
 // A known misalignment of the right view: moved down `rows`, turned
 // `degrees` anticlockwise on screen and enlarged `scale` times, about the
@@ -70,9 +69,9 @@ std::vector<cv::Mat> shotFrames(const std::string& video, int first, const Misal
 class Corrections : public ::testing::Test {
  protected:
   ProcessResult judge(const std::string& take, const std::vector<std::string>& more) {
-    std::vector<std::string> arguments = {"-m", "CONSOLE", "-i", take, "-o", "VERTICALLY",
-                                          "-d", "Alignment", "-t", "2", "--qc", "--quiet",
-                                          "--pictures", "none"};
+    std::vector<std::string> arguments = {"-m",         "CONSOLE", "-i",         take,  "-o",
+                                          "VERTICALLY", "-d",      "Alignment",  "-t",  "2",
+                                          "--qc",       "--quiet", "--pictures", "none"};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
   }
@@ -98,7 +97,8 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
     GTEST_SKIP() << "opencv-doc is not installed";
   std::vector<cv::Mat> take = shotFrames("Megamind.avi", 10, {});
   for (const cv::Mat& frame : shotFrames("vtest.avi", 20, {6, 0.4, 1})) take.push_back(frame);
-  for (const cv::Mat& frame : shotFrames("Megamind.avi", 110, {-2, 0, 1.008})) take.push_back(frame);
+  for (const cv::Mat& frame : shotFrames("Megamind.avi", 110, {-2, 0, 1.008}))
+    take.push_back(frame);
   ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), take, "FFV1", 24));
 
   const ProcessResult before = judge("take.avi", {"-r", "before/", "--corrections"});
@@ -142,17 +142,30 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   ASSERT_EQ(corrected.size(), original.size());
   for (int i = 0; i < kFramesPerShot; ++i)
     EXPECT_EQ(cv::norm(original[i], corrected[i], cv::NORM_INF), 0) << "frame " << i + 1;
+
+  // stereolint-correct renders the same take with FFmpeg's libraries and
+  // the image library's warp.
+  const ProcessResult library =
+      test::runProcess(STEREOLINT_CORRECT_BINARY, {"before/corrections.json", "library.mkv"},
+                       {folder.path(), {}, {}});
+  ASSERT_EQ(library.exitCode, 0) << library.err;
+  const std::vector<cv::Mat> rendered = framesOf("library.mkv");
+  ASSERT_EQ(rendered.size(), original.size());
+  for (size_t i = 0; i < rendered.size(); ++i) {
+    const double difference = cv::norm(rendered[i], corrected[i], cv::NORM_L1) /
+                              static_cast<double>(rendered[i].total() * rendered[i].channels());
+    EXPECT_LT(difference, i < kFramesPerShot ? 1e-9 : 0.5) << "frame " << i + 1;
+  }
 }
 
 TEST_F(Corrections, AreRefusedWithoutQualityControl) {
   const ProcessResult result =
-      test::runProcess(STEREOLINT_BINARY, {"-m", "CONSOLE", "-i", kData + "aloeL.jpg",
-                                           kData + "aloeR.jpg", "-d", "Alignment", "-t", "1",
-                                           "-r", "out/", "--corrections"},
+      test::runProcess(STEREOLINT_BINARY,
+                       {"-m", "CONSOLE", "-i", kData + "aloeL.jpg", kData + "aloeR.jpg", "-d",
+                        "Alignment", "-t", "1", "-r", "out/", "--corrections"},
                        {folder.path(), {}, {}});
   EXPECT_EQ(result.exitCode, 255);
-  EXPECT_NE(result.err.find("--corrections works with --qc only"), std::string::npos)
-      << result.err;
+  EXPECT_NE(result.err.find("--corrections works with --qc only"), std::string::npos) << result.err;
   EXPECT_FALSE(fs::exists(folder.file("out")));
 }
 

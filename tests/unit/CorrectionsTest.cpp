@@ -57,8 +57,8 @@ TEST(Corrections, HalfOnEachEyeMakesTheSameCorrection) {
 
 TEST(Corrections, TheCropTakesTheRowsAVerticalMoveEmpties) {
   const cv::Matx33d down = rightCorrection({-6, 0, 1, 0}, kView);
-  const Crop crop = fitCrop({warpedOutline(cv::Matx33d::eye(), kView), warpedOutline(down, kView)},
-                            kView, 0);
+  const Crop crop =
+      fitCrop({warpedOutline(cv::Matx33d::eye(), kView), warpedOutline(down, kView)}, kView, 0);
   EXPECT_NEAR(crop.fraction, (1080.0 - 6) / 1080, 1e-6);
   EXPECT_NEAR(crop.centre.x, (1920 - 1) / 2.0, 1e-6) << "no reason to prefer a side";
   EXPECT_NEAR(crop.centre.y, (1080 - 1) / 2.0 - 3, 1e-6) << "the rows both eyes fill";

@@ -65,22 +65,27 @@ const QualityOption* qualityOption(const std::string& word) {
   return nullptr;
 }
 
-// The options that choose which frames of a take are analysed.
-struct SamplingOption {
+// The other options with one value word, kept in the settings as given:
+// which frames of a take are analysed, and the screen the take is made for.
+struct SettingOption {
   const char* word;
   const char* value;
   const char* description;
   std::optional<std::string> Settings::*text;
 };
 
-const SamplingOption kSamplingOptions[] = {
+const SettingOption kSettingOptions[] = {
     {"--every", "N", "-- analyse every N-th frame of a take, optional", &Settings::every},
     {"--per-shot", "K", "-- analyse K frames spread over each shot (with --qc), optional",
      &Settings::perShot},
+    {"--screen", "SIZE", "-- screen width (12m, 1200mm), diagonal (55in) or tv, cinema, imax, optional",
+     &Settings::screen},
+    {"--interocular", "MM", "-- viewers' eye separation in mm for --screen, default 65",
+     &Settings::interocular},
 };
 
-const SamplingOption* samplingOption(const std::string& word) {
-  for (const SamplingOption& option : kSamplingOptions) {
+const SettingOption* settingOption(const std::string& word) {
+  for (const SettingOption& option : kSettingOptions) {
     if (word == option.word) return &option;
   }
   return nullptr;
@@ -115,7 +120,7 @@ std::vector<std::string> longOptionWords() {
   std::vector<std::string> words{"--qc", "--quiet", "--squeeze", "--version"};
   for (const QualityOption& option : kQualityOptions)
     if (option.text != &qc::QcOptionTexts::correct) words.emplace_back(option.word);
-  for (const SamplingOption& option : kSamplingOptions) words.emplace_back(option.word);
+  for (const SettingOption& option : kSettingOptions) words.emplace_back(option.word);
   for (const FlagOption& option : kFlagOptions)
     if (std::find(words.begin(), words.end(), option.word) == words.end())
       words.emplace_back(option.word);
@@ -125,7 +130,7 @@ std::vector<std::string> longOptionWords() {
 
 bool takesValue(const std::string& word) {
   return word == "-i" || valueSetting(word) != nullptr || qualityOption(word) != nullptr ||
-         samplingOption(word) != nullptr;
+         settingOption(word) != nullptr;
 }
 
 bool isKnownOption(const std::string& word) {
@@ -237,8 +242,8 @@ CommandLine readCommandLine(const std::vector<std::string>& words) {
     } else if (const QualityOption* quality = qualityOption(word)) {
       settings.quality.*(quality->text) =
           hasValue ? std::optional<std::string>(value) : std::nullopt;
-    } else if (const SamplingOption* sampling = samplingOption(word)) {
-      settings.*(sampling->text) = hasValue ? std::optional<std::string>(value) : std::nullopt;
+    } else if (const SettingOption* other = settingOption(word)) {
+      settings.*(other->text) = hasValue ? std::optional<std::string>(value) : std::nullopt;
     }
   }
   return line;
@@ -264,7 +269,7 @@ std::vector<UsageLine> usageLines() {
   for (const QualityOption& option : kQualityOptions) {
     lines.push_back({std::string(option.word) + " " + option.value, option.description});
   }
-  for (const SamplingOption& option : kSamplingOptions) {
+  for (const SettingOption& option : kSettingOptions) {
     lines.push_back({std::string(option.word) + " " + option.value, option.description});
   }
   for (const FlagOption& option : kFlagOptions) lines.push_back({option.word, option.description});

@@ -39,6 +39,10 @@ struct Settings {
   // Sampling of the frames of a take, as given: --every N, --per-shot K.
   std::optional<std::string> every;
   std::optional<std::string> perShot;
+  // The screen the take is made for and the viewers' eye separation, as
+  // given: --screen SIZE, --interocular MM.
+  std::optional<std::string> screen;
+  std::optional<std::string> interocular;
   // The first word beginning with "--" that names no option (and is no
   // option's value), with "=" and what follows left out; "" when none.
   std::string unknownOption;

@@ -12,16 +12,18 @@ namespace {
 
 using Made = Expected<std::unique_ptr<StereolintInterface>>;
 
-Made makeSteps(const std::string& parameters) {
+Made makeSteps(const std::string& parameters, const Viewing& /*viewing*/) {
   auto checker = std::make_unique<Stereolint>(parameters);
   if (auto problem = checkCheckerOptions(checker->options())) return Failure{*problem};
   return Made(std::move(checker));
 }
 
-Made makeAlignment(const std::string& parameters) {
+Made makeAlignment(const std::string& parameters, const Viewing& viewing) {
   Expected<AlignmentOptions> options = parseAlignmentOptions(parameters);
   if (!options) return options.failure();
-  return Made(std::make_unique<AlignmentStereolint>(parameters, options.value()));
+  AlignmentOptions read = options.value();
+  read.screenWidthMm = viewing.screenWidthMm;
+  return Made(std::make_unique<AlignmentStereolint>(parameters, read));
 }
 
 using Keys = std::vector<std::pair<std::string, std::string>>;
@@ -72,8 +74,9 @@ std::string caseSpellingHint(const std::string& name) {
 }
 
 Expected<std::unique_ptr<StereolintInterface>> makeChecker(const Method* method,
-                                                           const std::string& parameters) {
-  if (method != nullptr) return method->make(parameters);
+                                                           const std::string& parameters,
+                                                           const Viewing& viewing) {
+  if (method != nullptr) return method->make(parameters, viewing);
   if (auto problem = checkCheckerOptions(readCheckerOptions(parameters))) return Failure{*problem};
   return Made(nullptr);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "checkers/StereolintInterface.h"
+#include "checkers/depth/Screen.h"
 #include "util/Expected.h"
 
 namespace stereolint {
@@ -18,7 +19,8 @@ struct Method {
   const char* name;
   // Reads the parameters text once into the method's options, checks them
   // and makes the checker; or the first problem with them, as one line.
-  Expected<std::unique_ptr<StereolintInterface>> (*make)(const std::string& parameters);
+  Expected<std::unique_ptr<StereolintInterface>> (*make)(const std::string& parameters,
+                                                          const Viewing& viewing);
   // True for the method of steps (HIERARCHY, WIDTH, HEIGHT): a run warns
   // when no step is named or no feature tile fits the views.
   bool measuresInSteps;
@@ -48,7 +50,10 @@ std::string caseSpellingHint(const std::string& name);
 // The checker of `method` for `parameters`, or the first problem with them.
 // For an unknown method (null) the parameters are checked as the method of
 // steps reads them, and no checker is made (null).
+// `viewing` reaches the methods that use it (the alignment method's DEPTH
+// block gives the divergence on the screen).
 Expected<std::unique_ptr<StereolintInterface>> makeChecker(const Method* method,
-                                                           const std::string& parameters);
+                                                           const std::string& parameters,
+                                                           const Viewing& viewing = {});
 
 }  // namespace stereolint

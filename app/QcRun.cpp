@@ -90,6 +90,8 @@ int QcRun::finish() {
   qc::applyEyeSync(shots, eyeSync);
   const qc::TakeSummary take = session->take(shots);
   if (const std::string eyes = qc::eyesLine(shots); !eyes.empty()) std::cout << eyes << '\n';
+  if (const std::string swapped = qc::swappedEyesLine(shots); !swapped.empty())
+    std::cout << swapped << '\n';
   std::cout << (stoppedBy.empty() ? qc::takeLine(take) : qc::stoppedTakeLine(take, stoppedBy))
             << '\n'
             << std::flush;

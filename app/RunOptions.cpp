@@ -4,6 +4,7 @@
 #include <tuple>
 #include <utility>
 
+#include "checkers/depth/Screen.h"
 #include "sources/ViewRegions.h"
 #include "sources/ViewSqueeze.h"
 #include "util/Numbers.h"
@@ -63,6 +64,29 @@ Expected<std::optional<corrections::CorrectedEyes>> readCorrections(const Settin
   return eyes;
 }
 
+// --screen and --interocular. The eyes diverge beyond the interocular
+// distance: unless --limits names DIVERGENCE, its pass limit is that
+// distance and its fix limit twice it.
+Expected<Viewing> readViewing(const Settings& settings, qc::QcOptions& quality) {
+  Viewing viewing;
+  if (settings.interocular && !settings.screen)
+    return Failure{"--interocular works with --screen, the screen the divergence is measured on"};
+  if (settings.screen) {
+    Expected<double> width = screenWidthMm(*settings.screen);
+    if (!width) return width.failure();
+    viewing.screenWidthMm = width.value();
+  }
+  if (settings.interocular) {
+    Expected<double> eyes = interocularMm(*settings.interocular);
+    if (!eyes) return eyes.failure();
+    viewing.interocularMm = eyes.value();
+    qc::LimitPair& limit = quality.limits.of(Measure::Divergence);
+    if (limit == qc::defaultLimits().of(Measure::Divergence))
+      limit = {{viewing.interocularMm, false}, {2 * viewing.interocularMm, false}};
+  }
+  return viewing;
+}
+
 }  // namespace
 
 Expected<RunOptions> runOptions(const Settings& settings) {
@@ -76,7 +100,10 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   if (!squeeze) return Failure{"--squeeze: " + squeeze.error()};
   Expected<std::pair<int, int>> sampling = readSampling(settings);
   if (!sampling) return sampling.failure();
+  Expected<Viewing> viewing = readViewing(settings, quality.value());
+  if (!viewing) return viewing.failure();
   RunOptions options;
+  options.viewing = viewing.value();
   std::tie(options.every, options.perShot) = sampling.value();
   options.quality = quality.value();
   options.corrections = eyes.value();

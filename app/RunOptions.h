@@ -56,6 +56,8 @@ struct RunOptions {
   // --corrections (with --qc): the eyes each shot's correction warps
   // (--correct); empty without --corrections.
   std::optional<corrections::CorrectedEyes> corrections;
+  // The screen and viewers the take is made for (--screen, --interocular).
+  Viewing viewing;
   // What the run warns about how its command line was read: values read
   // like atoi whose digits other characters followed (`-t: "2x" is read as
   // 2`), words that name no option (`-x: unknown option, not read`).

@@ -65,7 +65,7 @@ int startStereolint(const std::vector<std::string>& words) {
   // checked as the method of steps reads them. The one checker serves every
   // worker of the run.
   Expected<std::unique_ptr<StereolintInterface>> checker =
-      makeChecker(options.method, options.parameters);
+      makeChecker(options.method, options.parameters, options.viewing);
   if (!checker) {
     std::cerr << argumentError(checker.error()) << std::flush;
     return -1;

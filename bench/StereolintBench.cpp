@@ -1,7 +1,7 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
-//                    [--qc] [--every] [--pictures] [--alignment] [--encoded]
+//                    [--qc] [--every] [--pictures] [--depth] [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -30,7 +30,9 @@
 // control at 1080p and 4K per view, --every a 2,000-frame take sampled with
 // --every 24 (both only when asked), --pictures what each --pictures choice
 // writes on a take of four shots, and --long adds memory over a
-// 10,000-frame numbers-only run (see QcBench.h).
+// 10,000-frame numbers-only run (see QcBench.h). --depth, alone, the
+// alignment method's dense parallax on opencv-doc's real pairs: accuracy,
+// window violations, eye order and time per frame.
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +45,7 @@
 #include "AlignmentBench.h"
 #include "BenchFootage.h"
 #include "DecodeSpeed.h"
+#include "DepthBench.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
 #include "PictureVolume.h"
@@ -159,10 +162,11 @@ int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
   bool alignment = false, encoded = false, decode = false, qc = false, sampling = false;
-  bool pictures = false;
+  bool pictures = false, depth = false;
   const auto choose = [&](bool& section) {
     if (!chosen)
-      videos = stills = loops = longRun = alignment = decode = qc = sampling = pictures = false;
+      videos = stills = loops = longRun = alignment = decode = qc = sampling = pictures = depth =
+          false;
     chosen = true;
     section = true;
   };
@@ -189,13 +193,19 @@ int main(int argc, char** argv) {
       choose(sampling);
     } else if (std::strcmp(argv[i], "--pictures") == 0) {
       choose(pictures);
+    } else if (std::strcmp(argv[i], "--depth") == 0) {
+      choose(depth);
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
-                   "[--decode] [--qc] [--every] [--pictures] [--alignment [--encoded]]\n",
+                   "[--decode] [--qc] [--every] [--pictures] [--depth] [--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
+  }
+  if (depth) {
+    bench::printDepthBench();
+    return 0;
   }
   if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling &&
       !pictures) {

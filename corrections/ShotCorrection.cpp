@@ -32,9 +32,13 @@ bool beyondPass(const qc::Shot& shot, Measure measure) {
   return verdict && (*verdict == qc::Verdict::Fix || *verdict == qc::Verdict::Reject);
 }
 
+// The limits a warp and a shift of the eyes correct; the others (a window
+// violation, divergence, swapped eyes) ask for other remedies.
 bool beyondAnyPass(const qc::Shot& shot) {
-  return std::any_of(limitOwners().begin(), limitOwners().end(),
-                     [&](Measure owner) { return beyondPass(shot, owner); });
+  for (Measure measure : {Measure::Vertical, Measure::Rotation, Measure::Scale, Measure::Keystone,
+                          Measure::NearParallax})
+    if (beyondPass(shot, measure)) return true;
+  return false;
 }
 
 // The parallax, % of the width, that the eyes' shift must add after the

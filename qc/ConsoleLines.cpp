@@ -75,4 +75,20 @@ std::string eyesLine(const std::vector<Shot>& shots) {
   return "";
 }
 
+std::string swappedEyesLine(const std::vector<Shot>& shots) {
+  std::string list;
+  int count = 0;
+  for (const Shot& shot : shots) {
+    const auto& verdict = shot.byLimit[measureIndex(Measure::EyeOrder)];
+    if (!verdict || *verdict != Verdict::Reject) continue;
+    list += (list.empty() ? "" : ", ") + std::to_string(shot.number);
+    ++count;
+  }
+  if (count == 0) return "";
+  return "Eyes SWAPPED in " + std::string(count == 1 ? "shot " : "shots ") + list + ": " +
+         (count == 1 ? "its" : "their") +
+         " left and right views are the wrong way round (a nearer surface shows what only a "
+         "farther one can hide)";
+}
+
 }  // namespace stereolint::qc

@@ -28,4 +28,8 @@ std::string stoppedTakeLine(const TakeSummary& take, const std::string& stoppedB
 // (confidence 0.93); every judged shot is REJECT". Empty when it did not.
 std::string eyesLine(const std::vector<Shot>& shots);
 
+// "Eyes SWAPPED in shots 2, 4: their left and right views are the wrong way
+// round (…)" for the shots whose eye order is REJECT; "" when none is.
+std::string swappedEyesLine(const std::vector<Shot>& shots);
+
 }  // namespace stereolint::qc

@@ -33,6 +33,8 @@ double correctionAmount(Measure measure, double value, const LimitPair& budget) 
     case LimitRule::PercentFromOne: return std::fabs(value - 1.0) * 100.0;
     case LimitRule::BudgetNear: return std::max(0.0, budget.first.amount - value);
     case LimitRule::BudgetFar: return std::max(0.0, value - budget.second.amount);
+    case LimitRule::AtMost: return std::max(0.0, value - budget.first.amount);
+    case LimitRule::AtLeast: break;
   }
   return 0;
 }
@@ -70,6 +72,9 @@ std::string exceededLimitText(const Finding& finding, const QcLimits& limits, in
     case LimitRule::BudgetFar:
       return "depth budget " + shortNumber(pair.first.amount) + " % to " +
              shortNumber(pair.second.amount) + " % of the width";
+    case LimitRule::AtMost:
+    case LimitRule::AtLeast:
+      return name + shortNumber(limit.amount) + " " + measureUnit(finding.owner);
   }
   return "";
 }
@@ -90,7 +95,8 @@ std::string correctionsText(const std::vector<Finding>& findings) {
     std::string amount = twoDecimals(range.second);
     if (twoDecimals(range.first) != amount) amount = "up to " + amount;
     std::string correction = info.correction;
-    correction.replace(correction.find("{}"), 2, amount);
+    if (const size_t at = correction.find("{}"); at != std::string::npos)
+      correction.replace(at, 2, amount);
     // Both sides of a depth budget are one problem.
     if (lastProblem == info.problem) {
       text += " or " + correction;

@@ -61,6 +61,10 @@ std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
   const int height = record.viewSize.height;
   if (info.rule == LimitRule::RowsOrHeight)
     return judgeMagnitude(std::fabs(*value), pair.first.inRows(height), pair.second.inRows(height));
+  if (info.rule == LimitRule::AtLeast)
+    return judgeMagnitude(-*value, -pair.first.amount, -pair.second.amount);
+  if (info.rule == LimitRule::AtMost)
+    return judgeMagnitude(*value, pair.first.amount, pair.second.amount);
   // Degrees and % from one: the distance from perfect in the limit's own unit.
   const double magnitude = info.rule == LimitRule::PercentFromOne ? std::fabs(*value - 1.0) * 100.0
                                                                   : std::fabs(*value);

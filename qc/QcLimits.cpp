@@ -48,7 +48,7 @@ Expected<LimitAmount> readAmount(const MeasureInfo& info, std::string_view word,
     return Failure{withExample(std::string(info.limitKey) +
                                " limits are degrees and take no \"%\", as in \"" +
                                std::string(item) + "\"")};
-  if (amount < 0 && !isBudget(info.measure))
+  if (amount < 0 && !isBudget(info.measure) && info.rule != LimitRule::AtLeast)
     return Failure{withExample(std::string(info.limitKey) + " limits cannot be negative, as in \"" +
                                std::string(item) + "\"")};
   return LimitAmount{amount, percent && info.rule == LimitRule::RowsOrHeight};
@@ -60,7 +60,10 @@ std::optional<std::string> pairProblem(const MeasureInfo& info, const LimitPair&
   if (pair.first.percent != pair.second.percent)
     return withExample(name + " limits must be both in rows or both in %, as in \"" +
                        std::string(item) + "\" they are not");
-  if (pair.first.amount > pair.second.amount) {
+  if (info.rule == LimitRule::AtLeast && pair.first.amount < pair.second.amount)
+    return withExample("The pass limit of " + name + " is below its fix limit in \"" +
+                       std::string(item) + "\"");
+  if (info.rule != LimitRule::AtLeast && pair.first.amount > pair.second.amount) {
     if (isBudget(info.measure))
       return withExample("The near limit of " + name + " lies beyond its far limit in \"" +
                          std::string(item) + "\"");
@@ -151,8 +154,9 @@ Expected<QcLimits> parseLimits(std::string_view text) {
 }
 
 std::string limitPairText(Measure owner, const LimitPair& pair) {
-  const bool alwaysPercent = measureInfo(owner).rule != LimitRule::RowsOrHeight &&
-                             measureInfo(owner).rule != LimitRule::Degrees;
+  const LimitRule rule = measureInfo(owner).rule;
+  const bool alwaysPercent = rule == LimitRule::PercentFromOne || isBudget(owner) ||
+                             (rule == LimitRule::AtMost && measureUnit(owner)[0] == '%');
   auto amountText = [&](const LimitAmount& amount) {
     return formatNumber(amount.amount) + (amount.percent || alwaysPercent ? "%" : "");
   };

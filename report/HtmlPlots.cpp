@@ -32,6 +32,8 @@ std::string limitText(Measure owner, const qc::LimitAmount& limit, double sign, 
     case LimitRule::PercentFromOne:
     case LimitRule::BudgetNear:
     case LimitRule::BudgetFar: return written + " %";
+    case LimitRule::AtMost:
+    case LimitRule::AtLeast: return written + " " + measureUnit(owner);
     case LimitRule::RowsOrHeight: break;
   }
   if (!limit.percent) return written + " rows";
@@ -46,7 +48,21 @@ void setBands(Plot& plot, Measure owner, const qc::LimitPair& pair, int height) 
                    {pair.second.amount, "far " + fixedNumber(pair.second.amount, 3) + " %"}};
     return;
   }
-  const bool rows = measureInfo(owner).rule == LimitRule::RowsOrHeight;
+  const LimitRule rule = measureInfo(owner).rule;
+  if (rule == LimitRule::AtMost || rule == LimitRule::AtLeast) {
+    // One-sided: the pass and fix bands reach from the limit to the good side.
+    const double pass = pair.first.amount, fix = pair.second.amount;
+    const bool upper = rule == LimitRule::AtMost;
+    const double good = upper ? std::min(0.0, pass) : std::max(1.0, pass);
+    plot.passLow = upper ? good : pass;
+    plot.passHigh = upper ? pass : good;
+    plot.fixLow = upper ? good : fix;
+    plot.fixHigh = upper ? fix : good;
+    plot.limits = {{pass, limitText(owner, pair.first, 1, height)}};
+    if (fix != pass) plot.limits.push_back({fix, limitText(owner, pair.second, 1, height)});
+    return;
+  }
+  const bool rows = rule == LimitRule::RowsOrHeight;
   const double pass = rows ? pair.first.inRows(height) : pair.first.amount;
   const double fix = rows ? pair.second.inRows(height) : pair.second.amount;
   plot.passLow = -pass;
@@ -65,6 +81,12 @@ std::string bandNote(Measure owner, const qc::LimitPair& pair, int height) {
   if (isBudget(owner))
     return "Depth budget " + text.substr(0, slash) + " (near) to " + text.substr(slash + 1) +
            " (far), shaded.";
+  if (measureInfo(owner).rule == LimitRule::AtMost)
+    return "Pass up to " + text.substr(0, slash) + " (green), fixable up to " +
+           text.substr(slash + 1) + " (amber).";
+  if (measureInfo(owner).rule == LimitRule::AtLeast)
+    return "Pass from " + text.substr(0, slash) + " up (green), fixable from " +
+           text.substr(slash + 1) + " up (amber).";
   if (measureInfo(owner).rule == LimitRule::RowsOrHeight && pair.first.percent)
     return "Pass within ±" + fixedNumber(pair.first.amount, 3) + " % of the view height (" +
            fixedNumber(pair.first.inRows(height), 2) + " rows of " + std::to_string(height) +

@@ -59,6 +59,8 @@ std::string measureText(Measure measure, double value) {
       return signedNumber(value, 4) + " (" + signedNumber((value - 1.0) * 100.0, 2, true) + " %)";
     case LimitRule::BudgetNear:
     case LimitRule::BudgetFar: return signedNumber(value, 2) + " % of width";
+    case LimitRule::AtMost:
+    case LimitRule::AtLeast: return signedNumber(value, 2) + " " + measureUnit(measure);
     case LimitRule::RowsOrHeight: break;
   }
   return signedNumber(value, 2) + " rows";

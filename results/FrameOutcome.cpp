@@ -25,6 +25,8 @@ constexpr std::array<InconclusiveInfo, kInconclusiveCount> kTable = {{
      "the matches scatter more than 1 row about the model", true},
     {Inconclusive::FitUncertain, "FIT UNCERTAIN", "the matches pin the model down too loosely",
      true},
+    {Inconclusive::LowCoverage, "LOW COVERAGE",
+     "the dense matching found a parallax for less than 10 % of the view", true},
     {Inconclusive::StepFoundNoPoints, "no matched points", "a step matched no features", false},
     {Inconclusive::NoMeasurement, "no measurement", "the method measured nothing", false},
 }};

@@ -40,6 +40,7 @@ enum class Inconclusive {
   PointsClustered,
   ResidualTooLarge,
   FitUncertain,
+  LowCoverage,        // the dense parallax covers too little of the view
   StepFoundNoPoints,  // a step of the method of steps matched nothing
   NoMeasurement,      // the method measured nothing at all
 };
@@ -52,7 +53,7 @@ struct InconclusiveInfo {
   bool alignmentStatus;
 };
 
-inline constexpr int kInconclusiveCount = 12;
+inline constexpr int kInconclusiveCount = 13;
 
 // A view whose grey levels (0 to 255) vary by less than kFlatContrast
 // (standard deviation) has nothing to match on: BLACK VIEW when its mean is

@@ -43,6 +43,23 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      kAlignmentMethod, LimitRule::BudgetFar, "PARALLAX", nullptr, nullptr,
      "parallax outside the depth budget", "move the eyes together by {} % of the width",
      {"% of width", "Nearest and farthest parallax, % of the view width", "#2b7bb9"}},
+    {Measure::Window, "WINDOW", "% of the edge", "0 when nothing in front of the screen is cut",
+     kDepthMethod, LimitRule::AtMost, "WINDOW", "5%/50%",
+     "pass/fix stereo window violation: % of the height of the worse edge", "window violation",
+     "mask the edges with a floating window (FLOATING WINDOW in the DEPTH block) over up to {} % "
+     "of the edge",
+     {"% of the edge", "Window violations, % of the edge height", "#b5542d"}},
+    {Measure::Divergence, "DIVERGENCE", "mm", "farthest parallax on the screen of --screen",
+     kDepthMethod, LimitRule::AtMost, "DIVERGENCE", "65/130",
+     "pass/fix farthest parallax on the screen of --screen: millimetres (the pass limit is the "
+     "interocular distance)",
+     "divergence", "move the eyes together by {} mm on that screen",
+     {"mm", "Farthest parallax on the screen, millimetres", "#2b7bb9"}},
+    {Measure::EyeOrder, "EYE ORDER", "score", "1 as shot, -1 the eyes swapped", kDepthMethod,
+     LimitRule::AtLeast, "EYE ORDER", "-0.12/-0.12",
+     "pass/fix lowest eye-order score (-1 swapped to 1 as shot); below both: the eyes are swapped",
+     "eyes swapped", "swap the left and right views",
+     {"score", "Eye order, 1 as shot, -1 swapped", "#5a7d3d"}},
 }};
 
 // Which measure owns which limit, worked out once from the table: the
@@ -107,8 +124,10 @@ bool isBudget(Measure measure) {
 double distanceFromPerfect(Measure measure, double value) {
   switch (measureInfo(measure).rule) {
     case LimitRule::PercentFromOne: return std::fabs(value - 1.0);
-    case LimitRule::BudgetNear: return -value;
-    case LimitRule::BudgetFar: return value;
+    case LimitRule::BudgetNear:
+    case LimitRule::AtLeast: return -value;
+    case LimitRule::BudgetFar:
+    case LimitRule::AtMost: return value;
     case LimitRule::RowsOrHeight:
     case LimitRule::Degrees: break;
   }
@@ -129,6 +148,10 @@ std::string formatMeasureValue(Measure measure, double value) {
     case LimitRule::BudgetNear:
     case LimitRule::BudgetFar: std::snprintf(text, sizeof text, "%.2f %% of width", value); break;
     case LimitRule::RowsOrHeight: std::snprintf(text, sizeof text, "%.2f rows", value); break;
+    case LimitRule::AtMost:
+    case LimitRule::AtLeast:
+      std::snprintf(text, sizeof text, "%.2f %s", value, measureUnit(measure));
+      break;
   }
   return text;
 }
@@ -148,7 +171,10 @@ const std::vector<std::string>& blockColumns(std::string_view blockName) {
       columns.emplace_back(field);
     return columns;
   }();
-  return blockName == kAlignmentBlock ? alignment : none;
+  static const std::vector<std::string> depth(depth_fields::kAll.begin(),
+                                              depth_fields::kAll.end());
+  if (blockName == kAlignmentBlock) return alignment;
+  return blockName == kDepthBlock ? depth : none;
 }
 
 }  // namespace stereolint

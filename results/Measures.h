@@ -14,6 +14,12 @@
 //   KEYSTONE       rows the x·y term adds at the bottom-right and top-left corners
 //   NEAR PARALLAX  % of the view width, 2nd percentile; negative in front of the screen
 //   FAR PARALLAX   % of the view width, 98th percentile; positive behind the screen
+//   WINDOW         % of the height of the worse edge where content in front of
+//                  the window is cut by the edge
+//   DIVERGENCE     millimetres of the farthest parallax on the screen of --screen
+//   EYE ORDER      score from -1 (the eyes swapped) to 1 (as shot)
+// With the dense parallax map of the alignment method, NEAR and FAR
+// PARALLAX are read from the map rather than from the matched features.
 #pragma once
 
 #include <array>
@@ -25,12 +31,23 @@
 
 namespace stereolint {
 
-enum class Measure { Vertical, Rotation, Scale, Keystone, NearParallax, FarParallax };
+enum class Measure {
+  Vertical,
+  Rotation,
+  Scale,
+  Keystone,
+  NearParallax,
+  FarParallax,
+  Window,
+  Divergence,
+  EyeOrder
+};
 
-inline constexpr int kMeasureCount = 6;
+inline constexpr int kMeasureCount = 9;
 inline constexpr std::array<Measure, kMeasureCount> kAllMeasures = {
-    Measure::Vertical, Measure::Rotation,     Measure::Scale,
-    Measure::Keystone, Measure::NearParallax, Measure::FarParallax};
+    Measure::Vertical,    Measure::Rotation, Measure::Scale,
+    Measure::Keystone,    Measure::NearParallax, Measure::FarParallax,
+    Measure::Window,      Measure::Divergence,   Measure::EyeOrder};
 
 inline std::size_t measureIndex(Measure measure) { return static_cast<std::size_t>(measure); }
 
@@ -41,6 +58,7 @@ using MeasureValues = std::array<std::optional<double>, kMeasureCount>;
 enum MethodBit : unsigned {
   kStepsMethod = 1u,      // the method of steps, each step's MEDIAN
   kAlignmentMethod = 2u,  // the joint fit, its ALIGNMENT block
+  kDepthMethod = 4u,      // the alignment method's dense parallax, its DEPTH block
 };
 
 // How a limit reads and how a value is judged against it.
@@ -50,6 +68,9 @@ enum class LimitRule {
   PercentFromOne,  // |value - 1| × 100 against % limits ("%" optional)
   BudgetNear,      // the near side of a depth budget in % of the view width
   BudgetFar,       // the far side of the same budget (it shares the near side's limit)
+  AtMost,          // the value as it is, in its unit; larger is worse
+  AtLeast,         // the value as it is, in its unit; smaller is worse (limits PASS/FIX
+                   // are lower bounds, PASS the higher)
 };
 
 // How the report plots a measure.
@@ -101,13 +122,14 @@ const std::vector<Measure>& measuresUnder(Measure owner);
 bool isBudget(Measure measure);
 
 // How far a value lies from perfect, larger is worse: |value| (SCALE
-// |value - 1|), -value for a budget's near side, value for its far side.
+// |value - 1|), -value for a budget's near side, value for its far side
+// and an AtMost measure, -value for an AtLeast measure.
 double distanceFromPerfect(Measure measure, double value);
 // The value as a plot shows it: SCALE as % difference from 1, the others as they are.
 double plottedValue(Measure measure, double value);
 
 // A value as people read it, with its unit: "2.10 rows", "0.125°",
-// "+0.42 %" (SCALE as % difference from 1), "-1.20 % of width".
+// "+0.42 %" (SCALE as % difference from 1), "-1.20 % of width", "12.50 mm".
 std::string formatMeasureValue(Measure measure, double value);
 
 // The measures whose standard error the alignment method gives (one
@@ -130,5 +152,24 @@ inline constexpr const char* kPointsField = "POINTS";
 inline constexpr const char* kResidualField = "RESIDUAL";
 inline constexpr const char* kStatusField = "STATUS";
 inline constexpr const char* kTimeField = "TIME";
+
+// The alignment method's second block, read from the dense parallax map,
+// and its lines in order (see checkers/alignment/AlignmentDepth.h).
+inline constexpr const char* kDepthBlock = "DEPTH";
+namespace depth_fields {
+inline constexpr const char* kNear = "NEAR";
+inline constexpr const char* kMedian = "MEDIAN";
+inline constexpr const char* kFar = "FAR";
+inline constexpr const char* kCoverage = "COVERAGE";
+inline constexpr const char* kWindowLeft = "WINDOW LEFT";
+inline constexpr const char* kWindowRight = "WINDOW RIGHT";
+inline constexpr const char* kFloatingWindow = "FLOATING WINDOW";
+inline constexpr const char* kDivergence = "DIVERGENCE";
+inline constexpr const char* kEyeOrder = "EYE ORDER";
+inline constexpr const char* kEyeOrderScore = "EYE ORDER SCORE";
+inline constexpr std::array<const char*, 12> kAll = {
+    kNear,           kMedian,     kFar,      kCoverage,      kWindowLeft, kWindowRight,
+    kFloatingWindow, kDivergence, kEyeOrder, kEyeOrderScore, kStatusField, kTimeField};
+}  // namespace depth_fields
 
 }  // namespace stereolint

@@ -58,9 +58,9 @@ std::optional<std::string> apply(const AlignmentKey& key, const std::string& val
                                  AlignmentOptions& options) {
   const std::string name = key.name;
   const std::string wrong = "Wrong parameter " + name + " \"" + value + "\": " + key.meaning;
-  if (name == "PICTURES") {
+  if (name == "PICTURES" || name == "DEPTH") {
     if (value != "TRUE" && value != "FALSE") return wrong;
-    options.pictures = value == "TRUE";
+    (name == "PICTURES" ? options.pictures : options.depth) = value == "TRUE";
     return std::nullopt;
   }
   const std::optional<double> read = number(value);

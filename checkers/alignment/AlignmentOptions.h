@@ -28,6 +28,13 @@ struct AlignmentOptions {
   // Whether the result carries pictures (anaglyphs, corrected right view,
   // the points coloured by residual).
   bool pictures = false;
+  // Whether each frame also gets its dense parallax map and the DEPTH
+  // block read from it (see AlignmentDepth.h).
+  bool depth = true;
+  // The width of the screen the take is made for, millimetres: the DEPTH
+  // block then gives the divergence there. Set from the run's --screen, not
+  // from the parameters string.
+  std::optional<double> screenWidthMm;
 };
 
 // One parameter key: its name, its default as written in a parameters
@@ -38,11 +45,13 @@ struct AlignmentKey {
   const char* meaning;
 };
 
-inline constexpr std::array<AlignmentKey, 4> kAlignmentKeys = {{
+inline constexpr std::array<AlignmentKey, 5> kAlignmentKeys = {{
     {"BAND", "3", "vertical search band, % of the view height (a number above 0, at most 50)"},
     {"PARALLAX", "30", "horizontal parallax range, % of the view width (above 0, at most 100)"},
     {"FEATURES", "1000", "features detected per view (a whole number from 100 to 20000)"},
     {"PICTURES", "FALSE", "TRUE adds the pictures to each frame's result (TRUE or FALSE)"},
+    {"DEPTH", "TRUE",
+     "FALSE leaves out the dense parallax map and the DEPTH block (TRUE or FALSE)"},
 }};
 
 // The options a parameters string asks for, or one line saying what is

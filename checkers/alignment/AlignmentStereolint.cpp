@@ -6,6 +6,7 @@
 #include <memory>
 #include <opencv2/imgproc.hpp>
 
+#include "checkers/alignment/AlignmentDepth.h"
 #include "checkers/alignment/AlignmentMeasurement.h"
 #include "checkers/alignment/AlignmentPictures.h"
 #include "checkers/alignment/AlignmentResultKeys.h"
@@ -20,15 +21,19 @@ namespace k = alignment_keys;
 constexpr int kSummaryWidth = 960;
 const cv::Size kDarkSize(640, 360);
 
+MeasureValues measures(const AlignmentMeasurement& m);
+
 // The block's numbers, in the order of its table's columns: the measures
-// the frame has, their standard errors, then POINTS, RESIDUAL (with a model), STATUS and TIME.
+// the fit gives (the parallax of its inliers), their standard errors, then
+// POINTS, RESIDUAL (with a model), STATUS and TIME.
 Result::KeyValues values(const FrameOutcome& outcome, const AlignmentMeasurement& m) {
   Result::KeyValues list;
   const auto add = [&list](const std::string& key, double value) {
     list.push_back(std::make_unique<Result::KeyValue>(key, value));
   };
+  const MeasureValues fitted = measures(m);
   for (Measure measure : kAllMeasures)
-    if (const auto& value = outcome.values[measureIndex(measure)]) add(measureName(measure), *value);
+    if (const auto& value = fitted[measureIndex(measure)]) add(measureName(measure), *value);
   for (Measure measure : kAlignmentErrorMeasures)
     if (const auto& error = outcome.standardErrors[measureIndex(measure)])
       add(standardErrorName(measure), *error);
@@ -52,6 +57,20 @@ MeasureValues measures(const AlignmentMeasurement& m) {
     values[measureIndex(Measure::FarParallax)] = m.farParallax;
   }
   return values;
+}
+
+// The dense map's reading replaces the features' depth budget: it sees
+// every textured pixel, not a few hundred corners.
+void addDepth(MeasureValues& values, const DepthMeasurement& depth) {
+  if (depth.status != FrameStatus::Ok || !depth.figures) return;
+  values[measureIndex(Measure::NearParallax)] = depth.figures->nearPercent;
+  values[measureIndex(Measure::FarParallax)] = depth.figures->farPercent;
+  values[measureIndex(Measure::Window)] =
+      std::max(depth.figures->windowLeftPercent, depth.figures->windowRightPercent);
+  if (depth.divergenceMm) values[measureIndex(Measure::Divergence)] = *depth.divergenceMm;
+  if (depth.eyeOrderReadable &&
+      depth.evidence.farther + depth.evidence.nearer >= kEyeOrderMinimumEvidence)
+    values[measureIndex(Measure::EyeOrder)] = eyeOrderScore(depth.evidence);
 }
 
 MeasureValues standardErrors(const AlignmentMeasurement& m) {
@@ -139,13 +158,16 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
   outcome.values = measures(m);
   outcome.standardErrors = standardErrors(m);
   outcome.points = m.points;
-  Result::KeyImages images;
   // Pictures combine the views pixel by pixel: views of different sizes get none.
-  if (alignment.pictures && !left.empty() && left.size() == right.size()) {
-    images = pictures(left, right, m);
+  const bool drawn = alignment.pictures && !left.empty() && left.size() == right.size();
+  outcome.results.push_back(std::make_unique<Result>(
+      kAlignmentBlock, values(outcome, m), drawn ? pictures(left, right, m) : Result::KeyImages{}));
+  if (alignment.depth) {
+    const DepthMeasurement depth = measureDepth(left, right, m, alignment);
+    addDepth(outcome.values, depth);
+    outcome.results.push_back(std::make_unique<Result>(
+        kDepthBlock, depthValues(depth), drawn ? depthPictures(depth) : Result::KeyImages{}));
   }
-  outcome.results.push_back(
-      std::make_unique<Result>(kAlignmentBlock, values(outcome, m), std::move(images)));
   return outcome;
 }
 

@@ -1,6 +1,6 @@
-// The alignment checker as the run pipeline sees it: one ALIGNMENT result
-// per frame with its entries in order, pictures on request, a summary, and
-// the same numbers for every pixel format of the same views.
+// The alignment checker as the run pipeline sees it: an ALIGNMENT and a
+// DEPTH result per frame with their entries in order, pictures on request,
+// a summary, and the same numbers for every pixel format of the same views.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -21,12 +21,12 @@ struct Entries {
   std::string status;
 };
 
-Entries entriesOf(const Results& results) {
-  EXPECT_EQ(results.size(), 1u);
+Entries entriesOf(const Results& results, size_t block = 0) {
+  EXPECT_EQ(results.size(), 2u);
   Entries entries;
-  if (results.empty()) return entries;
-  EXPECT_EQ(results[0]->getName(), "ALIGNMENT");
-  for (const Result::KeyValue* value : results[0]->getKeyValues()) {
+  if (results.size() <= block) return entries;
+  EXPECT_EQ(results[block]->getName(), block == 0 ? "ALIGNMENT" : "DEPTH");
+  for (const Result::KeyValue* value : results[block]->getKeyValues()) {
     entries.keys.push_back(value->getKey());
     if (value->hasText()) {
       entries.status = value->getText();
@@ -41,7 +41,7 @@ Results measure(const std::string& parameters, const cv::Mat& left, const cv::Ma
   return AlignmentStereolint(parameters).compute(nullptr, left, right);
 }
 
-TEST(AlignmentStereolint, OneResultWithItsEntriesInOrder) {
+TEST(AlignmentStereolint, TwoResultsWithTheirEntriesInOrder) {
   const cv::Mat left = test::texturedPicture(kSize);
   Entries entries = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)));
   const std::vector<std::string> expected = {
@@ -56,6 +56,19 @@ TEST(AlignmentStereolint, OneResultWithItsEntriesInOrder) {
   EXPECT_GT(entries.numbers["VERTICAL ERROR"], 0);
   EXPECT_LE(entries.numbers["VERTICAL ERROR"], 0.1);
   EXPECT_LE(entries.numbers["ROTATION ERROR"], 0.0175);
+
+  // The synthetic pair is one flat picture shifted: every pixel at the same
+  // parallax, the screen plane.
+  Entries depth = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)), 1);
+  EXPECT_EQ(depth.keys, (std::vector<std::string>{"NEAR", "MEDIAN", "FAR", "COVERAGE",
+                                                  "WINDOW LEFT", "WINDOW RIGHT", "FLOATING WINDOW",
+                                                  "EYE ORDER", "EYE ORDER SCORE", "STATUS",
+                                                  "TIME"}));
+  EXPECT_EQ(depth.status, "OK");
+  EXPECT_NEAR(depth.numbers["MEDIAN"], 0.0, 0.1);
+  EXPECT_GT(depth.numbers["COVERAGE"], 80);
+  EXPECT_EQ(depth.numbers["WINDOW LEFT"] + depth.numbers["WINDOW RIGHT"], 0);
+  EXPECT_EQ(AlignmentStereolint("DEPTH:FALSE").compute(nullptr, left, left).size(), 1u);
 }
 
 TEST(AlignmentStereolint, AnInconclusiveFrameKeepsStatusPointsAndTime) {
@@ -63,6 +76,9 @@ TEST(AlignmentStereolint, AnInconclusiveFrameKeepsStatusPointsAndTime) {
   const Entries entries = entriesOf(measure("", black, black));
   EXPECT_EQ(entries.keys, (std::vector<std::string>{"POINTS", "STATUS", "TIME"}));
   EXPECT_EQ(entries.status, "INCONCLUSIVE BLACK VIEW");
+  const Entries depth = entriesOf(measure("", black, black), 1);
+  EXPECT_EQ(depth.keys, (std::vector<std::string>{"STATUS", "TIME"}));
+  EXPECT_EQ(depth.status, "INCONCLUSIVE BLACK VIEW");
 }
 
 TEST(AlignmentStereolint, PicturesOnlyWhenAskedFor) {

@@ -17,7 +17,8 @@ std::string refusal(const std::string& text) {
 TEST(QcLimits, DefaultsReadBackFromTheirOwnText) {
   const QcLimits defaults = defaultLimits();
   EXPECT_EQ(limitsText(defaults),
-            "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1%/2%");
+            "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1%/2%,"
+            "WINDOW:5%/50%,DIVERGENCE:65/130,EYE ORDER:-0.12/-0.12");
   const Expected<QcLimits> again = parseLimits(limitsText(defaults));
   ASSERT_TRUE(again.ok());
   EXPECT_TRUE(again.value() == defaults);
@@ -27,7 +28,8 @@ TEST(QcLimits, NamedKeysReplaceTheirDefaultsOnly) {
   const Expected<QcLimits> limits = parseLimits(" VERTICAL : 2/6 , PARALLAX:-1.5/3");
   ASSERT_TRUE(limits.ok()) << limits.error();
   EXPECT_EQ(limitsText(limits.value()),
-            "VERTICAL:2/6,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1.5%/3%");
+            "VERTICAL:2/6,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1.5%/3%,"
+            "WINDOW:5%/50%,DIVERGENCE:65/130,EYE ORDER:-0.12/-0.12");
   const LimitPair& vertical = limits.value().of(Measure::Vertical);
   EXPECT_DOUBLE_EQ(vertical.first.inRows(1080), 2.0) << "a plain number is rows";
   EXPECT_DOUBLE_EQ(defaultLimits().of(Measure::Vertical).second.inRows(1080), 10.8)
@@ -60,6 +62,8 @@ TEST(QcLimits, APassLimitAboveItsFixLimitIsRefused) {
   EXPECT_NE(refusal("VERTICAL:2%/1%").find("pass limit of VERTICAL is above its fix limit"),
             std::string::npos);
   EXPECT_NE(refusal("PARALLAX:3/-1").find("near limit of PARALLAX"), std::string::npos);
+  EXPECT_NE(refusal("EYE ORDER:-0.5/0").find("pass limit of EYE ORDER is below its fix limit"),
+            std::string::npos);
   EXPECT_TRUE(parseLimits("ROTATION:0.5/0.5").ok()) << "equal limits leave no FIX band";
 }
 

@@ -57,6 +57,9 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
     record.values[measureIndex(Measure::NearParallax)] = -0.7 - wobble;
     record.values[measureIndex(Measure::FarParallax)] =
         sceneOf(record.frame) == 1 ? 2.1 + wobble : 1.4 + wobble;
+    record.values[measureIndex(Measure::Window)] = sceneOf(record.frame) == 2 ? 12.0 : 0.0;
+    record.values[measureIndex(Measure::Divergence)] = 40.0 + 10 * wobble;
+    record.values[measureIndex(Measure::EyeOrder)] = 0.3 - wobble;
   }
   // STEREOLINT_KEEP_REPORT names a folder where the page is written to be
   // kept and looked at; else it goes into the test's own folder.

@@ -1,0 +1,137 @@
+#include "checkers/depth/DepthFigures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace stereolint {
+
+namespace {
+
+// A column is part of a mask when no pixel of it is brighter than this.
+constexpr int kMaskGrey = 16;
+// The content at an edge is read from this many valid pixels next to it,
+// found within this share of the width from the edge.
+constexpr int kEdgeSamples = 8;
+constexpr double kEdgeSearchShare = 0.25;
+
+// Interpolated percentile (0..1) of sorted-in-place values.
+double percentile(std::vector<float>& values, double p) {
+  const double at = p * static_cast<double>(values.size() - 1);
+  const auto low = static_cast<size_t>(std::floor(at));
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(low), values.end());
+  const double a = values[low];
+  if (low + 1 >= values.size()) return a;
+  const double b = *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(low) + 1,
+                                     values.end());
+  return a + (b - a) * (at - static_cast<double>(low));
+}
+
+int blackColumns(const cv::Mat& grey, bool fromLeft) {
+  int count = 0;
+  for (int i = 0; i < grey.cols; ++i) {
+    const int x = fromLeft ? i : grey.cols - 1 - i;
+    double brightest = 0;
+    cv::minMaxLoc(grey.col(x), nullptr, &brightest);
+    if (brightest > kMaskGrey) break;
+    ++count;
+  }
+  return count;
+}
+
+// The window's own parallax at an edge (xR - xL of the masks' inner edges).
+double windowParallax(const WindowMasks& masks, bool leftEdge) {
+  return leftEdge ? masks.rightViewLeft - masks.leftViewLeft
+                  : masks.leftViewRight - masks.rightViewRight;
+}
+
+// The parallax of the content next to the edge in row `y`: the median of
+// the first kEdgeSamples valid pixels inside the left view's mask; NaN when
+// the row has too few near the edge.
+float edgeParallax(const cv::Mat& map, const WindowMasks& masks, bool leftEdge, int y) {
+  const auto* row = map.ptr<float>(y);
+  const int limit = static_cast<int>(kEdgeSearchShare * map.cols);
+  const int start = leftEdge ? masks.leftViewLeft : masks.leftViewRight;
+  float samples[kEdgeSamples];
+  int found = 0;
+  for (int i = start; i < start + limit && i < map.cols && found < kEdgeSamples; ++i) {
+    const float value = row[leftEdge ? i : map.cols - 1 - i];
+    if (!std::isnan(value)) samples[found++] = value;
+  }
+  if (found < kEdgeSamples / 2) return std::numeric_limits<float>::quiet_NaN();
+  std::nth_element(samples, samples + found / 2, samples + found);
+  return samples[found / 2];
+}
+
+// Per row, the parallax at the edge when it lies in front of the window
+// (NaN otherwise), runs shorter than the minimum dropped.
+std::vector<float> violations(const cv::Mat& map, const WindowMasks& masks, bool leftEdge) {
+  const double window = windowParallax(masks, leftEdge);
+  const double tolerance = kWindowTolerancePercent / 100.0 * map.cols;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::vector<float> rows(static_cast<size_t>(map.rows), nan);
+  for (int y = 0; y < map.rows; ++y) {
+    const float p = edgeParallax(map, masks, leftEdge, y);
+    if (!std::isnan(p) && p < window - tolerance) rows[static_cast<size_t>(y)] = p;
+  }
+  const auto minimumRun = static_cast<size_t>(
+      std::max(1.0, std::ceil(kWindowMinimumRunPercent / 100.0 * map.rows)));
+  for (size_t start = 0; start < rows.size();) {
+    size_t end = start;
+    while (end < rows.size() && !std::isnan(rows[end])) ++end;
+    if (end - start < minimumRun) std::fill(rows.begin() + static_cast<std::ptrdiff_t>(start),
+                                            rows.begin() + static_cast<std::ptrdiff_t>(end), nan);
+    start = end + 1;
+  }
+  return rows;
+}
+
+}  // namespace
+
+WindowMasks windowMasks(const cv::Mat& leftGrey, const cv::Mat& rightGrey) {
+  return {blackColumns(leftGrey, true), blackColumns(rightGrey, true),
+          blackColumns(leftGrey, false), blackColumns(rightGrey, false)};
+}
+
+std::vector<bool> windowViolationRows(const cv::Mat& map, const WindowMasks& masks,
+                                      bool leftEdge) {
+  std::vector<bool> flags;
+  for (float p : violations(map, masks, leftEdge)) flags.push_back(!std::isnan(p));
+  return flags;
+}
+
+std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& masks,
+                                         double fullPixelsPerMapPixel) {
+  std::vector<float> valid;
+  valid.reserve(map.total());
+  for (int y = 0; y < map.rows; ++y) {
+    const auto* row = map.ptr<float>(y);
+    for (int x = 0; x < map.cols; ++x)
+      if (!std::isnan(row[x])) valid.push_back(row[x]);
+  }
+  if (valid.empty()) return std::nullopt;
+  DepthFigures figures;
+  const double toPercent = 100.0 / map.cols;
+  figures.coveragePercent = 100.0 * static_cast<double>(valid.size()) / static_cast<double>(map.total());
+  figures.nearPercent = percentile(valid, 0.02) * toPercent;
+  figures.medianPercent = percentile(valid, 0.50) * toPercent;
+  figures.farPercent = percentile(valid, 0.98) * toPercent;
+
+  double mask = 0;  // map pixels the window must come forward
+  for (bool leftEdge : {true, false}) {
+    const std::vector<float> rows = violations(map, masks, leftEdge);
+    const auto cut = std::count_if(rows.begin(), rows.end(), [](float p) { return !std::isnan(p); });
+    (leftEdge ? figures.windowLeftPercent : figures.windowRightPercent) =
+        100.0 * static_cast<double>(cut) / map.rows;
+    for (float p : rows)
+      if (!std::isnan(p)) mask = std::max(mask, windowParallax(masks, leftEdge) - p);
+  }
+  // Half a map pixel more than the nearest cut content needs, so that the
+  // window lies in front of it once the mask is applied and measured again.
+  if (mask > 0)
+    figures.floatingWindowPixels = static_cast<int>(std::ceil((mask + 0.5) * fullPixelsPerMapPixel));
+  return figures;
+}
+
+}  // namespace stereolint

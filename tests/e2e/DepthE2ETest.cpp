@@ -1,0 +1,162 @@
+// The alignment method's DEPTH block through the real binary, on the real
+// aloe pair of opencv-doc whose true disparity ships with it: the depth
+// budget it reads, the divergence on a named screen, the window violation
+// and the floating window that mends it, the eye order of the pair as shot
+// and swapped, a swapped shot judged by quality control, and the screen
+// options refused at start-up.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include "support/FootageFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessResult;
+
+const std::string kData = "/usr/share/doc/opencv-doc/examples/data/";
+
+// The number after "KEY : " in the DEPTH block, or NaN.
+double depthValue(const std::string& out, const std::string& key) {
+  const size_t block = out.find(" DEPTH\n");
+  const size_t at = out.find("\n" + key + " : ", block);
+  if (block == std::string::npos || at == std::string::npos) return std::nan("");
+  return std::stod(out.substr(at + key.size() + 4));
+}
+
+std::string depthText(const std::string& out, const std::string& key) {
+  const size_t block = out.find(" DEPTH\n");
+  const size_t at = out.find("\n" + key + " : ", block);
+  if (block == std::string::npos || at == std::string::npos) return "";
+  const size_t start = at + key.size() + 4;
+  return out.substr(start, out.find('\n', start) - start);
+}
+
+// The parallax of the true disparity at percentile `p`, % of the width
+// (xR - xL = -disparity).
+double trueParallax(double p) {
+  const cv::Mat truth = cv::imread(kData + "aloeGT.png", cv::IMREAD_GRAYSCALE);
+  std::vector<double> values;
+  for (int y = 0; y < truth.rows; ++y)
+    for (int x = 0; x < truth.cols; ++x)
+      if (truth.at<uchar>(y, x) > 0) values.push_back(-truth.at<uchar>(y, x) * 100.0 / truth.cols);
+  std::sort(values.begin(), values.end());
+  return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+class DepthRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kData + "aloeGT.png")) GTEST_SKIP() << "opencv-doc is not installed";
+  }
+  ProcessResult run(const std::vector<std::string>& arguments) {
+    std::vector<std::string> all = {"-m", "CONSOLE", "-d", "Alignment", "-t", "2"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return test::runProcess(STEREOLINT_BINARY, all, {folder.path(), {}, {}});
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(DepthRun, TheAloePairReadsItsTrueDepthAndEyeOrderAndItsWindowIsMended) {
+  const ProcessResult shot = run({"-i", kData + "aloeL.jpg", kData + "aloeR.jpg", "-r",
+                                  "shot/", "--screen", "cinema"});
+  ASSERT_EQ(shot.exitCode, 0) << shot.err;
+  EXPECT_EQ(depthText(shot.out, "STATUS"), "OK") << shot.out;
+  EXPECT_NEAR(depthValue(shot.out, "MEDIAN"), trueParallax(0.5), 0.5) << shot.out;
+  EXPECT_NEAR(depthValue(shot.out, "NEAR"), trueParallax(0.02), 1.0) << shot.out;
+  EXPECT_NEAR(depthValue(shot.out, "FAR"), trueParallax(0.98), 0.5) << shot.out;
+  // 12 m wide: 1 % of the width is 120 mm.
+  EXPECT_NEAR(depthValue(shot.out, "DIVERGENCE"), depthValue(shot.out, "FAR") * 120, 0.5);
+  EXPECT_EQ(depthText(shot.out, "EYE ORDER"), "OK");
+  // All of the aloe pair is in front of the screen: both edges cut it.
+  EXPECT_GT(depthValue(shot.out, "WINDOW LEFT"), 50);
+  EXPECT_GT(depthValue(shot.out, "WINDOW RIGHT"), 50);
+  const std::vector<std::string> table = test::readLines(folder.file("shot/DEPTH.csv"));
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0],
+            ",ID,SIZE,NEAR,MEDIAN,FAR,COVERAGE,WINDOW LEFT,WINDOW RIGHT,FLOATING WINDOW,"
+            "DIVERGENCE,EYE ORDER,EYE ORDER SCORE,STATUS,TIME");
+
+  // The floating window it names, applied, brings the window in front.
+  const int mask = static_cast<int>(depthValue(shot.out, "FLOATING WINDOW"));
+  ASSERT_GT(mask, 0);
+  cv::Mat left = cv::imread(kData + "aloeL.jpg"), right = cv::imread(kData + "aloeR.jpg");
+  left.colRange(0, mask).setTo(cv::Scalar::all(0));
+  right.colRange(right.cols - mask, right.cols).setTo(cv::Scalar::all(0));
+  cv::imwrite(folder.file("maskedL.png"), left);
+  cv::imwrite(folder.file("maskedR.png"), right);
+  const ProcessResult masked = run({"-i", "maskedL.png", "maskedR.png", "-r", "masked/"});
+  ASSERT_EQ(masked.exitCode, 0) << masked.err;
+  EXPECT_EQ(depthValue(masked.out, "WINDOW LEFT"), 0) << masked.out;
+  EXPECT_EQ(depthValue(masked.out, "WINDOW RIGHT"), 0) << masked.out;
+
+  // The eyes swapped: the parallax changes sign, the occlusions tell.
+  const ProcessResult swapped =
+      run({"-i", kData + "aloeR.jpg", kData + "aloeL.jpg", "-r", "swapped/"});
+  ASSERT_EQ(swapped.exitCode, 0) << swapped.err;
+  EXPECT_NEAR(depthValue(swapped.out, "MEDIAN"), -trueParallax(0.5), 0.5);
+  EXPECT_EQ(depthText(swapped.out, "EYE ORDER"), "SWAPPED") << swapped.out;
+  EXPECT_TRUE(std::isnan(depthValue(swapped.out, "DIVERGENCE"))) << "only with --screen";
+}
+
+TEST_F(DepthRun, QualityControlRejectsAShotWhoseEyesAreSwapped) {
+  // Four frames panning over the pair with the eyes swapped, as a pair of
+  // picture sequences.
+  const cv::Mat left = cv::imread(kData + "aloeR.jpg"), right = cv::imread(kData + "aloeL.jpg");
+  for (int i = 0; i < 4; ++i) {
+    const cv::Rect crop(8 * i, 4 * i, 1200, 1040);
+    char name[32];
+    std::snprintf(name, sizeof name, "L.%03d.png", i + 1);
+    cv::imwrite(folder.file(name), left(crop));
+    std::snprintf(name, sizeof name, "R.%03d.png", i + 1);
+    cv::imwrite(folder.file(name), right(crop));
+  }
+  const ProcessResult result = run({"-i", "L.%03d.png", "R.%03d.png", "-r", "out/", "--qc",
+                                    "--quiet", "--pictures", "none"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("Eyes SWAPPED in shot 1: its left and right views are the wrong way "
+                            "round"),
+            std::string::npos)
+      << result.out;
+  std::ifstream file(folder.file("out/report.json"));
+  const nlohmann::json report = nlohmann::json::parse(file);
+  EXPECT_EQ(report["shots"][0]["verdict"], "REJECT");
+  EXPECT_EQ(report["shots"][0]["verdicts"]["EYE ORDER"], "REJECT") << report["shots"][0].dump();
+}
+
+TEST_F(DepthRun, ScreenOptionsAreCheckedAtStartUpAndDepthCanBeLeftOut) {
+  const std::vector<std::string> pair = {"-i", kData + "aloeL.jpg", kData + "aloeR.jpg",
+                                         "-r", "out/"};
+  const auto with = [&](std::vector<std::string> extra) {
+    extra.insert(extra.begin(), pair.begin(), pair.end());
+    return run(extra);
+  };
+  const ProcessResult big = with({"--screen", "big"});
+  EXPECT_NE(big.exitCode, 0);
+  EXPECT_NE(big.err.find("--screen: \"big\" is no screen size; write e.g. 12m, 55in, 1200mm or "
+                         "tv, cinema, imax"),
+            std::string::npos)
+      << big.err;
+  const ProcessResult eyes = with({"--interocular", "65"});
+  EXPECT_NE(eyes.err.find("--interocular works with --screen"), std::string::npos) << eyes.err;
+  const ProcessResult child = with({"--screen", "55in", "--interocular", "two"});
+  EXPECT_NE(child.err.find("--interocular: \"two\""), std::string::npos) << child.err;
+  EXPECT_FALSE(fs::exists(folder.file("out"))) << "nothing is written for a refused run";
+
+  const ProcessResult plain = with({"-p", "DEPTH:FALSE"});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_EQ(plain.out.find(" DEPTH\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(folder.file("out/DEPTH.csv")));
+}
+
+}  // namespace
+}  // namespace stereolint

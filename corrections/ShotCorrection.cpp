@@ -117,7 +117,7 @@ std::string correctionWords(const ShotCorrection& c, const qc::Shot& shot) {
   if (!c.applies) {
     if (shot.verdict == qc::Verdict::Pass) return "none: the shot passes";
     if (shot.verdict == qc::Verdict::Inconclusive) return "none: the shot cannot be judged";
-    return "none: no alignment or depth limit is exceeded";
+    return "none: no limit that a warp or a shift of the eyes corrects is exceeded";
   }
   std::string text;
   const char* names[] = {"left eye: ", "right eye: "};

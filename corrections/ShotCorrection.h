@@ -1,7 +1,8 @@
 // The correction of one shot: what each eye's picture needs so that the
 // shot's medians would pass, in a form post-production tools apply.
 //
-// A shot judged FIX or REJECT under an alignment or depth limit gets:
+// A shot judged FIX or REJECT under VERTICAL, ROTATION, SCALE, KEYSTONE or
+// the PARALLAX budget gets:
 // - each eye's homography (EyeWarp.h) that undoes the misalignment of the
 //   shot's medians of VERTICAL, ROTATION and SCALE (and of KEYSTONE when it
 //   is beyond its pass limit: its perspective warp also moves columns, so
@@ -12,8 +13,8 @@
 //   inside (by half a percent of the width, or half the room there is);
 // - the crop, common to both eyes, that removes the empty edges the warps
 //   and the shift leave, scaled back to the full view.
-// A shot that passes, cannot be judged, or is beyond its limits only by the
-// eyes' timing gets none.
+// A shot that passes, cannot be judged, or is beyond other limits alone (the
+// eyes' timing, a window violation, divergence, swapped eyes) gets none.
 #pragma once
 
 #include <array>

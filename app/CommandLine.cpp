@@ -54,6 +54,8 @@ const QualityOption kQualityOptions[] = {
      &qc::QcOptionTexts::failOn},
     {"--min-judged", "PERCENT", "-- with --fail-on: exit code 4 below, default 50",
      &qc::QcOptionTexts::minJudged},
+    {"--correct", "right | both", "-- the eyes --corrections warps, default right",
+     &qc::QcOptionTexts::correct},
 };
 
 const QualityOption* qualityOption(const std::string& word) {
@@ -100,6 +102,8 @@ const FlagOption kFlagOptions[] = {
     {"--quiet", "-- no frame blocks: shot and take lines, warnings, errors", &Settings::quiet},
     {"--count-frames", "-- print the number of frames a run would read, and stop",
      &Settings::countFrames},
+    {"--corrections", "-- with --qc: each shot's correction and an ffmpeg script, optional",
+     &Settings::corrections},
 };
 
 const FlagOption* flagOption(const std::string& word) {
@@ -114,11 +118,13 @@ const FlagOption* flagOption(const std::string& word) {
 // that a misspelling names the option it always named.
 std::vector<std::string> longOptionWords() {
   std::vector<std::string> words{"--qc", "--quiet", "--squeeze", "--version"};
-  for (const QualityOption& option : kQualityOptions) words.emplace_back(option.word);
+  for (const QualityOption& option : kQualityOptions)
+    if (option.text != &qc::QcOptionTexts::correct) words.emplace_back(option.word);
   for (const SettingOption& option : kSettingOptions) words.emplace_back(option.word);
   for (const FlagOption& option : kFlagOptions)
     if (std::find(words.begin(), words.end(), option.word) == words.end())
       words.emplace_back(option.word);
+  words.emplace_back("--correct");
   return words;
 }
 

@@ -31,6 +31,9 @@ struct Settings {
   // --count-frames: the inputs are opened and their frames counted, no
   // frame is analysed; -d, -t and -r are then not needed.
   bool countFrames = false;
+  // --corrections: each shot's correction written beside the report
+  // (with --qc).
+  bool corrections = false;
   // --qc and the quality control options, as given (see qc/QcOptions.h).
   qc::QcOptionTexts quality;
   // Sampling of the frames of a take, as given: --every N, --per-shot K.

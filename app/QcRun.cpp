@@ -1,13 +1,17 @@
 #include "app/QcRun.h"
 
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "platform/Signals.h"
 #include "qc/ConsoleLines.h"
 #include "qc/FailOn.h"
+#include "corrections/CorrectionsFiles.h"
 #include "report/ReportFiles.h"
+#include "util/Paths.h"
 
 namespace stereolint {
 
@@ -91,11 +95,11 @@ int QcRun::finish() {
   std::cout << (stoppedBy.empty() ? qc::takeLine(take) : qc::stoppedTakeLine(take, stoppedBy))
             << '\n'
             << std::flush;
-  writeReport(stoppedBy);
+  writeReport(stoppedBy, shots);
   return qc::gateExitCode(options.quality, shots, take);
 }
 
-void QcRun::writeReport(const std::string& stoppedBy) {
+void QcRun::writeReport(const std::string& stoppedBy, const std::vector<qc::Shot>& shots) {
   std::vector<std::string> inputs{options.inputs[0]};
   if (options.inputs[1] != options.inputs[0]) inputs.push_back(options.inputs[1]);
   const std::optional<std::string> start =
@@ -125,9 +129,40 @@ void QcRun::writeReport(const std::string& stoppedBy) {
       session->releaseFrames(),
       eyeSync,
       stoppedBy,
-      shotScan};
+      shotScan,
+      options.corrections};
   if (const auto problem =
           report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
+    status.failedWarning(kQcPhase, *problem);
+  }
+  writeCorrections(content, shots);
+}
+
+void QcRun::writeCorrections(const report::ReportContent& content,
+                             const std::vector<qc::Shot>& shots) {
+  if (!options.corrections) return;
+  corrections::CorrectionsContent corrected;
+  corrected.eyes = *options.corrections;
+  corrected.shots =
+      corrections::correctShots(shots, content.frames, content.limits, corrected.eyes);
+  corrections::CorrectedTake& take = corrected.take;
+  take.name = content.take.name;
+  take.orientation = orientationWord(options.orientation);
+  take.squeeze = options.squeeze;
+  take.frameCount = frameCount;
+  take.firstFrame = firstFrame;
+  take.view = corrections::viewSizeAt(content.frames, 0);
+  // ffmpeg reads video and picture files; an image sequence or a camera
+  // clip gets the corrections without the script.
+  bool scriptable = true;
+  for (const std::string& input : content.take.paths) {
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(input, failed);
+    take.paths.push_back(failed ? input : absolute.lexically_normal().string());
+    scriptable = scriptable && fileExists(input) && fileExtension(input) != "R3D";
+  }
+  if (const auto problem =
+          corrections::writeCorrectionsFiles(corrected, options.resultPath, scriptable)) {
     status.failedWarning(kQcPhase, *problem);
   }
 }

@@ -72,7 +72,10 @@ class QcRun {
  private:
   void apply(const qc::SessionUpdate& update);
   // `stoppedBy`: the request that stopped the run, "" when it went to its end.
-  void writeReport(const std::string& stoppedBy);
+  // `shots`: the take's shots as judged, for the corrections.
+  void writeReport(const std::string& stoppedBy, const std::vector<qc::Shot>& shots);
+  // With --corrections: PREFIX + "corrections.json" and "correct.sh".
+  void writeCorrections(const report::ReportContent& content, const std::vector<qc::Shot>& shots);
 
   const RunOptions& options;
   RunStatus& status;

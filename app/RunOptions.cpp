@@ -45,6 +45,25 @@ Expected<std::pair<int, int>> readSampling(const Settings& settings) {
   return sampling;
 }
 
+// --corrections and --correct: corrections of the shots quality control
+// judges, so with --qc only.
+Expected<std::optional<corrections::CorrectedEyes>> readCorrections(const Settings& settings) {
+  if (settings.corrections && !settings.quality.qc) {
+    return Failure{"--corrections works with --qc only: it corrects the shots quality control "
+                   "judges"};
+  }
+  const std::optional<std::string>& word = settings.quality.correct;
+  if (word && !settings.corrections) return Failure{"--correct works with --corrections only"};
+  if (!settings.corrections) return std::optional<corrections::CorrectedEyes>();
+  if (!word) return std::optional(corrections::CorrectedEyes::Right);
+  const std::optional<corrections::CorrectedEyes> eyes = corrections::correctedEyesFromWord(*word);
+  if (!eyes) {
+    return Failure{"--correct: \"" + *word + "\" names no eyes to warp; valid: " +
+                   corrections::kCorrectedEyesWords};
+  }
+  return eyes;
+}
+
 // --screen and --interocular. The eyes diverge beyond the interocular
 // distance: unless --limits names DIVERGENCE, its pass limit is that
 // distance and its fix limit twice it.
@@ -71,6 +90,8 @@ Expected<Viewing> readViewing(const Settings& settings, qc::QcOptions& quality) 
 }  // namespace
 
 Expected<RunOptions> runOptions(const Settings& settings) {
+  Expected<std::optional<corrections::CorrectedEyes>> eyes = readCorrections(settings);
+  if (!eyes) return eyes.failure();
   Expected<qc::QcOptions> quality = qc::readQcOptions(settings.quality);
   if (!quality) return quality.failure();
   const std::optional<Orientation> orientation = orientationFromWord(settings.orientation);
@@ -85,6 +106,7 @@ Expected<RunOptions> runOptions(const Settings& settings) {
   options.viewing = viewing.value();
   std::tie(options.every, options.perShot) = sampling.value();
   options.quality = quality.value();
+  options.corrections = eyes.value();
   options.mode = settings.mode == "CONSOLE" ? RunMode::Console : RunMode::Gui;
   options.quiet = settings.quiet;
   options.countFrames = settings.countFrames;

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/Methods.h"
+#include "corrections/ShotCorrection.h"
 #include "qc/QcOptions.h"
 #include "sources/FrameSelection.h"
 #include "sources/ViewRegions.h"
@@ -51,6 +53,9 @@ struct RunOptions {
   // its default.
   int every = 1;
   int perShot = 0;
+  // --corrections (with --qc): the eyes each shot's correction warps
+  // (--correct); empty without --corrections.
+  std::optional<corrections::CorrectedEyes> corrections;
   // The screen and viewers the take is made for (--screen, --interocular).
   Viewing viewing;
   // What the run warns about how its command line was read: values read

@@ -29,6 +29,8 @@ struct QcOptionTexts {
   std::optional<std::string> startTimecode;
   std::optional<std::string> failOn;
   std::optional<std::string> minJudged;
+  // --correct, read with --corrections by the run options.
+  std::optional<std::string> correct;
 };
 
 struct QcOptions {

@@ -277,6 +277,14 @@ std::string shotsSection(const Page& page) {
     const std::string correction = qc::correctionsText(shot.findings);
     if (!correction.empty())
       notes += (notes.empty() ? "" : "<br>") + std::string("To correct: ") + escapeHtml(correction);
+    if (page.content.corrections && shot.verdict != Verdict::Pass &&
+        shot.verdict != Verdict::Inconclusive)
+      notes += (notes.empty() ? "" : "<br>") + std::string("Correction: ") +
+               escapeHtml(corrections::correctShot(
+                              shot, page.content.limits,
+                              corrections::viewSizeAt(page.content.frames, shot.firstFrame),
+                              *page.content.corrections)
+                              .words);
     if (!shot.outliers.empty()) {
       notes += (notes.empty() ? "" : "<br>") + std::string("Single frames beyond: ");
       for (size_t i = 0; i < shot.outliers.size() && i < 8; ++i)

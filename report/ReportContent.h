@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "corrections/ShotCorrection.h"
 #include "qc/EyeSync.h"
 #include "qc/FrameRecord.h"
 #include "qc/QcLimits.h"
@@ -77,6 +78,10 @@ struct ReportContent {
   // The shots a reading pass over every selected frame found (--per-shot);
   // empty: the shots are found from the signatures of the frames analysed.
   std::optional<qc::ShotScan> shotScan;
+  // --corrections: the eyes the shots' corrections warp; each shot of the
+  // report then gives its correction (corrections/ShotCorrection.h). Empty:
+  // the report says nothing of them.
+  std::optional<corrections::CorrectedEyes> corrections;
 
   // The timecode of the take (none without a frame rate).
   qc::Timecode timecode() const;

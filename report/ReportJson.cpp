@@ -110,12 +110,30 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
                                               : Json(nullptr)}};
 }
 
-Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
+// A shot's correction under --corrections: the words, the crop and each
+// eye's homography (see corrections.json for the whole warps).
+Json correctionJson(const corrections::ShotCorrection& c) {
+  const auto matrix = [](const cv::Matx33d& m) {
+    Json rows = Json::array();
+    for (int r = 0; r < 3; ++r) rows.push_back(Json::array({m(r, 0), m(r, 1), m(r, 2)}));
+    return rows;
+  };
+  return Json{{"corrected", c.applies},
+              {"text", c.words},
+              {"crop_percent", c.cropPercent()},
+              {"crop_large", c.cropPercent() > corrections::kLargeCropPercent},
+              {"shift_percent", c.shiftPercent},
+              {"left", matrix(c.eyes[0].alignment)},
+              {"right", matrix(c.eyes[1].alignment)}};
+}
+
+Json shotJson(const Shot& shot, const qc::Timecode& timecode,
+              const std::optional<corrections::ShotCorrection>& correction) {
   Json measures = Json::object();
   for (const qc::MeasureSummary& summary : shot.measures)
     measures[measureName(summary.measure)] = Json{
         {"median", summary.median}, {"worst", summary.worst}, {"worst_frame", summary.worstFrame}};
-  return Json{{"shot", shot.number},
+  Json json{{"shot", shot.number},
               {"first_frame", shot.firstFrame},
               {"last_frame", shot.lastFrame},
               {"first_timecode", orNull(timecode.of(shot.firstFrame))},
@@ -133,6 +151,8 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode) {
               {"measures", measures},
               {"outliers", shot.outliers},
               {"inconclusive_frames", shot.inconclusiveFrames}};
+  if (correction) json["corrections"] = correctionJson(*correction);
+  return json;
 }
 
 // "behind": the late eye, or null when the eyes are in step or nothing was
@@ -229,7 +249,14 @@ void writeReportJson(std::ostream& out, const ReportContent& content) {
   // so that no whole document of a long take is held.
   const std::string text = dumped(head);
   out.write(text.data(), static_cast<std::streamsize>(text.size() - 2));  // without "\n}"
-  writeList(out, "shots", shots.size(), [&](size_t i) { return shotJson(shots[i], timecode); });
+  writeList(out, "shots", shots.size(), [&](size_t i) {
+    std::optional<corrections::ShotCorrection> correction;
+    if (content.corrections)
+      correction = corrections::correctShot(shots[i], content.limits,
+                                            corrections::viewSizeAt(*frames, shots[i].firstFrame),
+                                            *content.corrections);
+    return shotJson(shots[i], timecode, correction);
+  });
   writeList(out, "frames", frames->size(), [&](size_t i) {
     return frameJson((*frames)[i], content.limits, timecode);
   });

@@ -39,6 +39,7 @@ TEST(UsageText, IsExactToTheByte) {
       "\t--fail-on fix | reject             -- exit code 3 at or beyond that shot verdict, "
       "optional\n"
       "\t--min-judged PERCENT               -- with --fail-on: exit code 4 below, default 50\n"
+      "\t--correct right | both             -- the eyes --corrections warps, default right\n"
       "\t--every N                          -- analyse every N-th frame of a take, optional\n"
       "\t--per-shot K                       -- analyse K frames spread over each shot (with "
       "--qc), optional\n"
@@ -50,6 +51,8 @@ TEST(UsageText, IsExactToTheByte) {
       "errors\n"
       "\t--count-frames                     -- print the number of frames a run would read, and "
       "stop\n"
+      "\t--corrections                      -- with --qc: each shot's correction and an ffmpeg "
+      "script, optional\n"
       "\t--version                          -- program, source revision and library versions\n"
       "\t-h                                 -- console help\n"
       "\n";

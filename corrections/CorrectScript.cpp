@@ -1,0 +1,143 @@
+#include "corrections/CorrectScript.h"
+
+#include <cstdio>
+
+#include "corrections/EyeWarp.h"
+
+namespace stereolint::corrections {
+
+namespace {
+
+// `text` as one word of the shell: in single quotes, each quote closed,
+// escaped and reopened.
+std::string shellWord(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string decimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", value);
+  return text;
+}
+
+struct Layout {
+  cv::Size fileView;  // one view as the file holds it
+  int sx = 1;         // the squeeze in width and in height
+  int sy = 1;
+};
+
+Layout layoutOf(const CorrectedTake& take) {
+  Layout layout;
+  layout.sx = take.orientation == "VERTICALLY" ? take.squeeze : 1;
+  layout.sy = take.orientation == "HORIZONTALLY" ? take.squeeze : 1;
+  layout.fileView = {take.view.width / layout.sx, take.view.height / layout.sy};
+  return layout;
+}
+
+// The perspective filters of one eye: per corrected shot, the source points
+// of the output's corners, enabled for the shot's frames.
+std::string eyeFilters(const CorrectionsContent& content, size_t eye, const Layout& layout) {
+  std::string filters;
+  const double w = layout.fileView.width;
+  const double h = layout.fileView.height;
+  for (const ShotCorrection& shot : content.shots) {
+    if (!shot.applies) continue;
+    const cv::Matx33d back = inFileGeometry(shot.eyes[eye].warp, layout.sx, layout.sy).inv();
+    std::string points;
+    for (const cv::Point2d corner :
+         {cv::Point2d(0, 0), cv::Point2d(w, 0), cv::Point2d(0, h), cv::Point2d(w, h)}) {
+      const cv::Point2d source = applyWarp(back, corner);
+      points += decimal(source.x) + ":" + decimal(source.y) + ":";
+    }
+    const int first = shot.firstFrame - content.take.firstFrame;
+    const int last = shot.lastFrame - content.take.firstFrame;
+    filters += ",perspective=" + points + "interpolation=cubic:sense=source:enable='between(n," +
+               std::to_string(first) + "," + std::to_string(last) + ")'";
+  }
+  return filters;
+}
+
+// The 8-bit formats the perspective filter warps in. Listing them ahead of
+// it lets ffmpeg pick the one nearest the input (planar RGB for RGB input)
+// rather than a lossy conversion, so frames left alone come out unchanged.
+const char* const kWarpFormats =
+    "format=pix_fmts=yuv420p|yuv422p|yuv444p|yuvj420p|yuvj422p|yuvj444p|gbrp|gbrap|gray";
+
+std::string size(const cv::Size& s) {
+  return std::to_string(s.width) + ":" + std::to_string(s.height);
+}
+
+// The filter graph: the eyes cut apart (one stereo file) or read each from
+// its input, warped shot by shot, and put back together.
+std::string filterGraph(const CorrectionsContent& content, const Layout& layout) {
+  const std::string left = "," + std::string(kWarpFormats) + eyeFilters(content, 0, layout);
+  const std::string right = "," + std::string(kWarpFormats) + eyeFilters(content, 1, layout);
+  const std::string& orientation = content.take.orientation;
+  if (orientation.empty()) return "[0:v]null" + left + "[left];\n[1:v]null" + right + "[right]\n";
+  const bool sideBySide = orientation == "VERTICALLY";
+  const std::string view = size(layout.fileView);
+  const std::string rightAt = sideBySide ? std::to_string(layout.fileView.width) + ":0"
+                                         : "0:" + std::to_string(layout.fileView.height);
+  return "[0:v]split[first][second];\n[first]crop=" + view + ":0:0" + left + "[left];\n" +
+         "[second]crop=" + view + ":" + rightAt + right + "[right];\n" + "[left][right]" +
+         (sideBySide ? "hstack" : "vstack") + "[out]\n";
+}
+
+}  // namespace
+
+std::string correctScript(const CorrectionsContent& content) {
+  const CorrectedTake& take = content.take;
+  const bool pair = take.orientation.empty();
+  const Layout layout = layoutOf(take);
+  std::string inputs;
+  for (const std::string& path : take.paths) inputs += " -i " + shellWord(path);
+  std::string script =
+      "#!/bin/sh\n"
+      "# Renders the corrected take of " +
+      take.name +
+      " with ffmpeg: each shot's\n"
+      "# correction of corrections.json beside this script (eyes warped, cropped\n"
+      "# and scaled back to full size); shots without one pass untouched.\n";
+  script +=
+      pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n" : "# Usage: correct.sh OUTPUT\n";
+  script +=
+      "# An output named .png or .tif gets a still picture, any other name\n"
+      "# (e.g. .mkv) a lossless FFV1 video.\n"
+      "set -eu\n";
+  script += pair ? "if [ \"$#\" -ne 2 ]; then\n"
+                   "  echo \"usage: $0 LEFT_OUTPUT RIGHT_OUTPUT\" >&2\n"
+                 : "if [ \"$#\" -ne 1 ]; then\n"
+                   "  echo \"usage: $0 OUTPUT\" >&2\n";
+  script +=
+      "  exit 2\n"
+      "fi\n"
+      "command -v ffmpeg >/dev/null 2>&1 || { echo \"$0: the ffmpeg program is needed\" >&2; "
+      "exit 1; }\n"
+      "encoding() {\n"
+      "  case \"$1\" in\n"
+      "    *.png|*.PNG|*.tif|*.TIF|*.tiff|*.TIFF) echo \"-frames:v 1 -update 1\" ;;\n"
+      "    *) echo \"-c:v ffv1 -level 3 -g 1\" ;;\n"
+      "  esac\n"
+      "}\n"
+      "graph=$(mktemp)\n"
+      "trap 'rm -f \"$graph\"' EXIT\n"
+      "trap 'exit 130' INT TERM\n"
+      "cat >\"$graph\" <<'GRAPH'\n" +
+      filterGraph(content, layout) + "GRAPH\n";
+  // The encoding options are words the shell splits on purpose.
+  if (pair) {
+    script +=
+        "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
+        " -filter_complex_script \"$graph\" \\\n"
+        "  -map '[left]' $(encoding \"$1\") \"$1\" -map '[right]' $(encoding \"$2\") \"$2\"\n";
+  } else {
+    script += "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
+              " -filter_complex_script \"$graph\" \\\n"
+              "  -map '[out]' $(encoding \"$1\") \"$1\"\n";
+  }
+  return script;
+}
+
+}  // namespace stereolint::corrections

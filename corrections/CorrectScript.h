@@ -1,0 +1,23 @@
+// The POSIX shell script ("PREFIXcorrect.sh") that renders the corrected
+// take with the ffmpeg program alone.
+//
+// For one stereo file it takes one argument, the output: a video name
+// (".mkv", lossless FFV1) or, for a still, a picture name (".png", ".tif").
+// The output keeps the input's layout. For two inputs (each one eye) it takes
+// two: the left eye's output, then the right eye's. The frames of each shot
+// with a correction go through ffmpeg's perspective filter, one per eye,
+// given the warp's source points for the output's corners (the filter's
+// sense "source", integers at pixel centres, the corners (0, 0), (W, 0),
+// (0, H) and (W, H)), enabled for the shot's frames alone; the other
+// frames pass untouched.
+#pragma once
+
+#include <string>
+
+#include "corrections/CorrectionsFiles.h"
+
+namespace stereolint::corrections {
+
+std::string correctScript(const CorrectionsContent& content);
+
+}  // namespace stereolint::corrections

@@ -1,0 +1,54 @@
+#include "corrections/CorrectionsFiles.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "corrections/CorrectScript.h"
+#include "corrections/CorrectionsJson.h"
+#include "platform/Platform.h"
+
+namespace stereolint::corrections {
+
+namespace {
+
+std::optional<std::string> writeText(const std::string& path, const std::string& text) {
+  const platform::FileOutcome outcome = platform::writeWholeFile(path, text.data(), text.size());
+  if (outcome.done) return std::nullopt;
+  return "Cannot write " + path + ": " + outcome.reason;
+}
+
+}  // namespace
+
+std::vector<ShotCorrection> correctShots(const std::vector<qc::Shot>& shots,
+                                         const std::vector<qc::FrameRecord>& frames,
+                                         const qc::QcLimits& limits, CorrectedEyes eyes) {
+  std::vector<ShotCorrection> corrections;
+  for (const qc::Shot& shot : shots)
+    corrections.push_back(correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes));
+  return corrections;
+}
+
+std::optional<std::string> writeCorrectionsFiles(const CorrectionsContent& content,
+                                                 const std::string& prefix, bool scriptable) {
+  std::string problems;
+  if (auto problem = writeText(prefix + kCorrectionsJsonName, correctionsJson(content)))
+    problems += *problem;
+  if (scriptable) {
+    const std::string path = prefix + kCorrectScriptName;
+    if (auto problem = writeText(path, correctScript(content))) {
+      problems += std::string(problems.empty() ? "" : "\n") + *problem;
+    } else {
+      namespace fs = std::filesystem;
+      std::error_code failed;
+      fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                      fs::perm_options::add, failed);
+      if (failed)
+        problems += std::string(problems.empty() ? "" : "\n") + "Cannot make " + path +
+                    " executable: " + failed.message();
+    }
+  }
+  if (problems.empty()) return std::nullopt;
+  return problems;
+}
+
+}  // namespace stereolint::corrections

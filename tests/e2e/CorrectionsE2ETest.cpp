@@ -1,0 +1,177 @@
+// Corrections through the real binaries, closed loop: a side-by-side take
+// made from real footage with two misaligned shots and a clean one is
+// judged with --corrections, the written correct.sh renders the corrected
+// take with ffmpeg, and judging that take again passes every shot while the
+// clean shot's frames come out unchanged; stereolint-correct renders the
+// same. And --corrections is refused without --qc.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+#include <sstream>
+
+#include "support/FootageFiles.h"
+#include "support/Process.h"
+#include "support/TempFolder.h"
+
+namespace stereolint {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessResult;
+
+const std::string kData = "/usr/share/doc/opencv-doc/examples/data/";
+const cv::Size kView(640, 360);
+constexpr int kFramesPerShot = 8;
+
+// A known misalignment of the right view: moved down `rows`, turned
+// `degrees` anticlockwise on screen and enlarged `scale` times, about the
+// view's centre.
+struct Misalign {
+  double rows = 0;
+  double degrees = 0;
+  double scale = 1;
+};
+
+// `kFramesPerShot` frames of `video` from `first` on, each scaled a little
+// larger than the view so that the warped right view never shows an edge:
+// the left view cut from its middle, the right view the same scene
+// misaligned by `m`.
+std::vector<cv::Mat> shotFrames(const std::string& video, int first, const Misalign& m) {
+  cv::VideoCapture capture(kData + video);
+  cv::Mat frame;
+  for (int skip = 0; skip < first && capture.read(frame); ++skip) {
+  }
+  std::vector<cv::Mat> frames;
+  const cv::Size big(kView.width * 21 / 20, kView.height * 21 / 20);
+  const cv::Point2d corner((big.width - kView.width) / 2.0, (big.height - kView.height) / 2.0);
+  while (static_cast<int>(frames.size()) < kFramesPerShot && capture.read(frame)) {
+    cv::Mat scaled;
+    cv::resize(frame, scaled, big, 0, 0, cv::INTER_AREA);
+    const cv::Mat left = scaled(cv::Rect(corner, kView)).clone();
+    const cv::Point2f centre(static_cast<float>(kView.width / 2.0 + corner.x),
+                             static_cast<float>(kView.height / 2.0 + corner.y));
+    cv::Mat move = cv::getRotationMatrix2D(centre, m.degrees, m.scale);
+    move.at<double>(0, 2) -= corner.x;
+    move.at<double>(1, 2) += m.rows - corner.y;
+    cv::Mat right;
+    cv::warpAffine(scaled, right, move, kView, cv::INTER_CUBIC, cv::BORDER_REFLECT);
+    cv::Mat both;
+    cv::hconcat(left, right, both);
+    frames.push_back(both);
+  }
+  return frames;
+}
+
+class Corrections : public ::testing::Test {
+ protected:
+  ProcessResult judge(const std::string& take, const std::vector<std::string>& more) {
+    std::vector<std::string> arguments = {"-m",         "CONSOLE", "-i",         take,  "-o",
+                                          "VERTICALLY", "-d",      "Alignment",  "-t",  "2",
+                                          "--qc",       "--quiet", "--pictures", "none"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  }
+  std::vector<cv::Mat> framesOf(const std::string& video) {
+    std::vector<cv::Mat> frames;
+    cv::VideoCapture capture(folder.file(video));
+    for (cv::Mat frame; capture.read(frame);) frames.push_back(frame.clone());
+    return frames;
+  }
+  test::TempFolder folder;
+};
+
+std::vector<std::string> shotLines(const std::string& out) {
+  std::vector<std::string> lines;
+  std::istringstream stream(out);
+  for (std::string line; std::getline(stream, line);)
+    if (line.rfind("Shot ", 0) == 0) lines.push_back(line.substr(0, line.find(':')));
+  return lines;
+}
+
+TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
+  if (!fs::exists(kData + "Megamind.avi") || !fs::exists(kData + "vtest.avi"))
+    GTEST_SKIP() << "opencv-doc is not installed";
+  std::vector<cv::Mat> take = shotFrames("Megamind.avi", 10, {});
+  for (const cv::Mat& frame : shotFrames("vtest.avi", 20, {6, 0.4, 1})) take.push_back(frame);
+  for (const cv::Mat& frame : shotFrames("Megamind.avi", 110, {-2, 0, 1.008}))
+    take.push_back(frame);
+  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), take, "FFV1", 24));
+
+  const ProcessResult before = judge("take.avi", {"-r", "before/", "--corrections"});
+  ASSERT_EQ(before.exitCode, 0) << before.err;
+  // Shot 3's larger right view also reaches past the screen's edge: FIX or
+  // REJECT, it is corrected.
+  const std::vector<std::string> verdicts = shotLines(before.out);
+  ASSERT_EQ(verdicts.size(), 3u) << before.out;
+  EXPECT_EQ(verdicts[0], "Shot 1 PASS") << before.out;
+  EXPECT_EQ(verdicts[1], "Shot 2 REJECT") << before.out;
+  EXPECT_NE(verdicts[2], "Shot 3 PASS") << before.out;
+  std::ifstream file(folder.file("before/corrections.json"));
+  const nlohmann::json corrections = nlohmann::json::parse(file);
+  EXPECT_EQ(corrections["schema"], "stereolint-corrections");
+  ASSERT_EQ(corrections["shots"].size(), 3u);
+  EXPECT_EQ(corrections["shots"][0]["correction"], "none: the shot passes");
+  const std::string turned = corrections["shots"][1]["correction"];
+  EXPECT_EQ(turned.rfind("right eye: up 6.", 0), 0u) << turned;
+  EXPECT_NE(turned.find("turned 0.4"), std::string::npos) << turned;
+  EXPECT_NE(turned.find(" clockwise"), std::string::npos) << turned;
+  EXPECT_NE(corrections["shots"][2]["correction"].get<std::string>().find("smaller"),
+            std::string::npos);
+  std::ifstream report(folder.file("before/report.json"));
+  const nlohmann::json judged = nlohmann::json::parse(report);
+  EXPECT_EQ(judged["shots"][1]["corrections"]["text"], turned);
+
+  const ProcessResult render =
+      test::runProcess("/bin/sh", {"before/correct.sh", "corrected.mkv"}, {folder.path(), {}, {}});
+  ASSERT_EQ(render.exitCode, 0) << render.err;
+  const ProcessResult after = judge("corrected.mkv", {"-r", "after/"});
+  ASSERT_EQ(after.exitCode, 0) << after.err;
+  EXPECT_EQ(shotLines(after.out),
+            (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS", "Shot 3 PASS"}))
+      << after.out;
+  std::ifstream afterReport(folder.file("after/report.json"));
+  const nlohmann::json rejudged = nlohmann::json::parse(afterReport);
+  for (const nlohmann::json& shot : rejudged["shots"]) {
+    EXPECT_NEAR(shot["measures"]["VERTICAL"]["median"].get<double>(), 0, 0.05) << shot;
+    EXPECT_NEAR(shot["measures"]["ROTATION"]["median"].get<double>(), 0, 0.01) << shot;
+    EXPECT_NEAR(shot["measures"]["SCALE"]["median"].get<double>(), 1, 0.0005) << shot;
+  }
+
+  const std::vector<cv::Mat> original = framesOf("take.avi");
+  const std::vector<cv::Mat> corrected = framesOf("corrected.mkv");
+  ASSERT_EQ(corrected.size(), original.size());
+  for (int i = 0; i < kFramesPerShot; ++i)
+    EXPECT_EQ(cv::norm(original[i], corrected[i], cv::NORM_INF), 0) << "frame " << i + 1;
+
+  // stereolint-correct renders the same take with FFmpeg's libraries and
+  // the image library's warp.
+  const ProcessResult library =
+      test::runProcess(STEREOLINT_CORRECT_BINARY, {"before/corrections.json", "library.mkv"},
+                       {folder.path(), {}, {}});
+  ASSERT_EQ(library.exitCode, 0) << library.err;
+  const std::vector<cv::Mat> rendered = framesOf("library.mkv");
+  ASSERT_EQ(rendered.size(), original.size());
+  for (size_t i = 0; i < rendered.size(); ++i) {
+    const double difference = cv::norm(rendered[i], corrected[i], cv::NORM_L1) /
+                              static_cast<double>(rendered[i].total() * rendered[i].channels());
+    EXPECT_LT(difference, i < kFramesPerShot ? 1e-9 : 0.5) << "frame " << i + 1;
+  }
+}
+
+TEST_F(Corrections, AreRefusedWithoutQualityControl) {
+  const ProcessResult result =
+      test::runProcess(STEREOLINT_BINARY,
+                       {"-m", "CONSOLE", "-i", kData + "aloeL.jpg", kData + "aloeR.jpg", "-d",
+                        "Alignment", "-t", "1", "-r", "out/", "--corrections"},
+                       {folder.path(), {}, {}});
+  EXPECT_EQ(result.exitCode, 255);
+  EXPECT_NE(result.err.find("--corrections works with --qc only"), std::string::npos) << result.err;
+  EXPECT_FALSE(fs::exists(folder.file("out")));
+}
+
+}  // namespace
+}  // namespace stereolint

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
@@ -56,7 +57,19 @@ bool clipped(const cv::Vec3b& pixel) {
   return false;
 }
 
+// The image library fills its CIELAB tables on the first conversion,
+// without a lock: two workers converting their first frames at once would
+// both fill them, and one set would be lost. One conversion, once, first.
+void fillLabTables() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    cv::Mat pixel(1, 1, CV_32FC3, cv::Scalar::all(0.5)), lab;
+    cv::cvtColor(pixel, lab, cv::COLOR_BGR2Lab);
+  });
+}
+
 cv::Mat toLab(const cv::Mat& bgr) {
+  fillLabTables();
   cv::Mat unit, lab;
   bgr.convertTo(unit, CV_32FC3, 1.0 / 255.0);
   cv::cvtColor(unit, lab, cv::COLOR_BGR2Lab);

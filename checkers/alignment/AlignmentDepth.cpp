@@ -17,8 +17,9 @@ namespace {
 
 namespace f = depth_fields;
 
-// The search reaches beyond the parallax of the fit's inliers by this share of the view width plus a quarter of their span
-// on each side: content nearer or farther than the matched features.
+// The search reaches beyond the parallax of the fit's inliers by this share
+// of the view width plus a quarter of their span on each side: content
+// nearer or farther than the matched features.
 constexpr double kSearchMarginPercent = 1.0;
 constexpr double kSearchMarginShare = 0.25;
 

@@ -36,7 +36,8 @@ Result::KeyValues eyesValues(const EyesMeasurement& eyes) {
     add(f::kCastB, figures->castB);
     add(f::kMatched, figures->matchedPercent);
   }
-  list.push_back(std::make_unique<Result::KeyValue>(kStatusField, statusText(eyes.status, eyes.reason)));
+  list.push_back(
+      std::make_unique<Result::KeyValue>(kStatusField, statusText(eyes.status, eyes.reason)));
   add(kTimeField, eyes.milliseconds);
   return list;
 }

@@ -113,7 +113,8 @@ std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& 
   if (valid.empty()) return std::nullopt;
   DepthFigures figures;
   const double toPercent = 100.0 / map.cols;
-  figures.coveragePercent = 100.0 * static_cast<double>(valid.size()) / static_cast<double>(map.total());
+  figures.coveragePercent =
+      100.0 * static_cast<double>(valid.size()) / static_cast<double>(map.total());
   figures.nearPercent = percentile(valid, 0.02) * toPercent;
   figures.medianPercent = percentile(valid, 0.50) * toPercent;
   figures.farPercent = percentile(valid, 0.98) * toPercent;
@@ -121,7 +122,8 @@ std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& 
   double mask = 0;  // map pixels the window must come forward
   for (bool leftEdge : {true, false}) {
     const std::vector<float> rows = violations(map, masks, leftEdge);
-    const auto cut = std::count_if(rows.begin(), rows.end(), [](float p) { return !std::isnan(p); });
+    const auto cut =
+        std::count_if(rows.begin(), rows.end(), [](float p) { return !std::isnan(p); });
     (leftEdge ? figures.windowLeftPercent : figures.windowRightPercent) =
         100.0 * static_cast<double>(cut) / map.rows;
     for (float p : rows)
@@ -130,7 +132,8 @@ std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& 
   // Half a map pixel more than the nearest cut content needs, so that the
   // window lies in front of it once the mask is applied and measured again.
   if (mask > 0)
-    figures.floatingWindowPixels = static_cast<int>(std::ceil((mask + 0.5) * fullPixelsPerMapPixel));
+    figures.floatingWindowPixels =
+        static_cast<int>(std::ceil((mask + 0.5) * fullPixelsPerMapPixel));
   return figures;
 }
 

@@ -37,7 +37,8 @@ cv::Mat parallaxPicture(const cv::Mat& map) {
   double reach = 1.0;
   for (int y = 0; y < map.rows; ++y)
     for (int x = 0; x < map.cols; ++x)
-      if (const float p = map.at<float>(y, x); !std::isnan(p)) reach = std::max(reach, std::fabs(double(p)));
+      if (const float p = map.at<float>(y, x); !std::isnan(p))
+        reach = std::max(reach, std::fabs(static_cast<double>(p)));
   cv::Mat picture(map.size(), CV_8UC3);
   for (int y = 0; y < map.rows; ++y)
     for (int x = 0; x < map.cols; ++x) {

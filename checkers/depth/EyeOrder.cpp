@@ -62,7 +62,8 @@ struct Band {
 };
 
 bool continued(const cv::Mat& marked, const Band& band) {
-  const int from = std::max(0, band.from - kEdgeDrift), to = std::min(marked.cols, band.to + kEdgeDrift);
+  const int from = std::max(0, band.from - kEdgeDrift);
+  const int to = std::min(marked.cols, band.to + kEdgeDrift);
   for (int y : {band.y - 1, band.y + 1}) {
     if (y < 0 || y >= marked.rows) continue;
     if (cv::countNonZero(marked.row(y).colRange(from, to)) > 0) return true;

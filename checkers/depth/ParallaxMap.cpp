@@ -40,14 +40,14 @@ cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch se
   matcher->compute(left, right, fixed);
 
   cv::Mat map(left.size(), CV_32F);
-  const int invalid = (minDisparity - 1) * cv::StereoMatcher::DISP_SCALE;
+  const int scale = cv::StereoMatcher::DISP_SCALE;
+  const int invalid = (minDisparity - 1) * scale;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   for (int y = 0; y < left.rows; ++y) {
     const auto* in = fixed.ptr<short>(y);
     auto* out = map.ptr<float>(y);
     for (int x = 0; x < left.cols; ++x)
-      out[x] = in[x] <= invalid ? nan
-                                : -static_cast<float>(in[x]) / cv::StereoMatcher::DISP_SCALE;
+      out[x] = in[x] <= invalid ? nan : -static_cast<float>(in[x]) / static_cast<float>(scale);
   }
   return map;
 }

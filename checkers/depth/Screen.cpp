@@ -20,7 +20,8 @@ constexpr double kLargestMm = 40000.0;
 
 std::string examples() {
   std::string names;
-  for (const ScreenPreset& preset : kScreenPresets) names += std::string(names.empty() ? "" : ", ") + preset.name;
+  for (const ScreenPreset& preset : kScreenPresets)
+    names += std::string(names.empty() ? "" : ", ") + preset.name;
   return "write e.g. 12m, 55in, 1200mm or " + names;
 }
 

@@ -48,8 +48,9 @@ double ciede2000(const cv::Vec3f& lab1, const cv::Vec3f& lab2) {
     if (std::fabs(h1p - h2p) <= 180) hMean /= 2.0;
     else hMean = hMean < 360 ? (hMean + 360) / 2.0 : (hMean - 360) / 2.0;
   }
-  const double t = 1.0 - 0.17 * std::cos(radians(hMean - 30)) + 0.24 * std::cos(radians(2 * hMean)) +
-                   0.32 * std::cos(radians(3 * hMean + 6)) - 0.20 * std::cos(radians(4 * hMean - 63));
+  const double t = 1.0 - 0.17 * std::cos(radians(hMean - 30)) +
+                   0.24 * std::cos(radians(2 * hMean)) + 0.32 * std::cos(radians(3 * hMean + 6)) -
+                   0.20 * std::cos(radians(4 * hMean - 63));
   const double dTheta = 30.0 * std::exp(-std::pow((hMean - 275.0) / 25.0, 2.0));
   const double cMeanP7 = std::pow(cMean, 7.0);
   const double rc = 2.0 * std::sqrt(cMeanP7 / (cMeanP7 + std::pow(25.0, 7.0)));

@@ -36,7 +36,8 @@ struct Samples {
 Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
   cv::Mat valid(map.size(), CV_8U);
   for (int y = 0; y < map.rows; ++y)
-    for (int x = 0; x < map.cols; ++x) valid.at<uchar>(y, x) = std::isnan(map.at<float>(y, x)) ? 0 : 255;
+    for (int x = 0; x < map.cols; ++x)
+      valid.at<uchar>(y, x) = std::isnan(map.at<float>(y, x)) ? 0 : 255;
   const int size = 2 * kEyeMatchEdgeMargin + 1;
   cv::erode(valid, valid, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(size, size)));
   std::vector<cv::Vec3b> left;

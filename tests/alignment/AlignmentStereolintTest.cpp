@@ -25,7 +25,8 @@ Entries entriesOf(const Results& results, size_t block = 0) {
   EXPECT_EQ(results.size(), 3u);
   Entries entries;
   if (results.size() <= block) return entries;
-  EXPECT_EQ(results[block]->getName(), std::vector<std::string>({"ALIGNMENT", "DEPTH", "EYES"})[block]);
+  const char* const names[] = {"ALIGNMENT", "DEPTH", "EYES"};
+  EXPECT_EQ(results[block]->getName(), names[block]);
   for (const Result::KeyValue* value : results[block]->getKeyValues()) {
     entries.keys.push_back(value->getKey());
     if (value->hasText()) {

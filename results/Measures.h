@@ -194,9 +194,19 @@ inline constexpr const char* kColour = "COLOUR";
 inline constexpr const char* kColour95 = "COLOUR 95";
 inline constexpr const char* kCastA = "CAST A";
 inline constexpr const char* kCastB = "CAST B";
+// The ten numbers of the colour decision that maps the right eye onto the
+// left (see results/ColourDecision.h).
+inline constexpr const char* kCdl = "CDL";
+inline constexpr const char* kSharpness = "SHARPNESS";
+// The softer eye and its blur in pixels ("RIGHT 0.80"), or "NONE".
+inline constexpr const char* kBlur = "BLUR";
+// The regions of light that reaches one eye only, and their area, % of the view.
+inline constexpr const char* kHighlights = "HIGHLIGHTS";
+inline constexpr const char* kHighlightArea = "HIGHLIGHT AREA";
 inline constexpr const char* kMatched = "MATCHED";
-inline constexpr std::array<const char*, 8> kAll = {kLuminance, kColour,  kColour95,    kCastA,
-                                                    kCastB,     kMatched, kStatusField, kTimeField};
+inline constexpr std::array<const char*, 13> kAll = {
+    kLuminance,  kColour,        kColour95, kCastA,       kCastB,    kCdl,      kSharpness,
+    kBlur,       kHighlights,    kHighlightArea, kMatched, kStatusField, kTimeField};
 }  // namespace eyes_fields
 
 }  // namespace stereolint

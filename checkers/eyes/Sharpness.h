@@ -1,0 +1,54 @@
+// How sharp one eye is against the other, from patches of the same content
+// in both eyes at full size: the detail each holds, and the Gaussian blur
+// that turns the sharper patch into the softer one.
+#pragma once
+
+#include <array>
+#include <opencv2/core.hpp>
+#include <optional>
+#include <vector>
+
+namespace stereolint {
+
+// The side of a square patch compared, pixels of the view.
+inline constexpr int kSharpnessPatch = 64;
+// A blur below this many pixels is reported as none: the method's own
+// spread on equally sharp eyes.
+inline constexpr double kNoBlurBelow = 0.25;
+
+// One patch of the same content in both eyes: their top-left corners, in
+// pixels of each view.
+struct PatchPair {
+  cv::Point left;
+  cv::Point right;
+};
+
+enum class SofterEye { None, Left, Right };
+// "NONE", "LEFT", "RIGHT".
+const char* softerEyeName(SofterEye eye);
+
+struct SharpnessFigures {
+  // The right eye's detail over the left's (1 = equal, below 1 the right
+  // eye is softer): the median over the patches of the root of the ratio
+  // of their gradient energies.
+  double ratio = 1;
+  // The softer eye and the Gaussian blur (sigma, pixels of the view) that
+  // turns the sharper eye's patches into it, the median over the patches;
+  // None with 0 when below kNoBlurBelow.
+  SofterEye softer = SofterEye::None;
+  double blurPixels = 0;
+  // The ratio per zone of a 3 x 3 grid over the view, row by row; NaN
+  // where no patch lies.
+  std::array<double, 9> zones{};
+  int patches = 0;
+};
+
+// `left` and `right` are grey views (any depth, one channel), `pairs` the
+// patches to compare (each within both views), `scaleRatio` the fitted
+// scale of the views (left over right: a right view enlarged by s holds
+// 1 / s of the detail per pixel, which is no softness). Nothing without
+// a patch.
+std::optional<SharpnessFigures> sharpness(const cv::Mat& left, const cv::Mat& right,
+                                          const std::vector<PatchPair>& pairs, double scaleRatio);
+
+}  // namespace stereolint

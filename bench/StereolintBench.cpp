@@ -1,7 +1,7 @@
 // Speed and memory of Stereolint on real-looking footage.
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
-//                    [--qc] [--every] [--pictures] [--depth] [--alignment] [--encoded]
+//                    [--qc] [--every] [--pictures] [--depth] [--eyes] [--alignment] [--encoded]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -32,7 +32,8 @@
 // writes on a take of four shots, and --long adds memory over a
 // 10,000-frame numbers-only run (see QcBench.h). --depth, alone, the
 // alignment method's dense parallax on opencv-doc's real pairs: accuracy,
-// window violations, eye order and time per frame.
+// window violations, eye order and time per frame. --eyes, alone, its eye
+// match on the aloe pair with known grades, blurs and one-eye highlights.
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,7 @@
 #include "BenchFootage.h"
 #include "DecodeSpeed.h"
 #include "DepthBench.h"
+#include "EyesBench.h"
 #include "IoFloor.h"
 #include "LoopScaling.h"
 #include "PictureVolume.h"
@@ -162,11 +164,11 @@ int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
   bool alignment = false, encoded = false, decode = false, qc = false, sampling = false;
-  bool pictures = false, depth = false;
+  bool pictures = false, depth = false, eyes = false;
   const auto choose = [&](bool& section) {
     if (!chosen)
       videos = stills = loops = longRun = alignment = decode = qc = sampling = pictures = depth =
-          false;
+          eyes = false;
     chosen = true;
     section = true;
   };
@@ -195,16 +197,23 @@ int main(int argc, char** argv) {
       choose(pictures);
     } else if (std::strcmp(argv[i], "--depth") == 0) {
       choose(depth);
+    } else if (std::strcmp(argv[i], "--eyes") == 0) {
+      choose(eyes);
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
-                   "[--decode] [--qc] [--every] [--pictures] [--depth] [--alignment [--encoded]]\n",
+                   "[--decode] [--qc] [--every] [--pictures] [--depth] [--eyes] "
+                   "[--alignment [--encoded]]\n",
                    argv[0]);
       return 2;
     }
   }
   if (depth) {
     bench::printDepthBench();
+    return 0;
+  }
+  if (eyes) {
+    bench::printEyesBench();
     return 0;
   }
   if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling &&

@@ -1,11 +1,20 @@
 #include "checkers/alignment/AlignmentEyes.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <memory>
+
+#include "checkers/alignment/AlignmentSharpness.h"
+#include "checkers/alignment/AlignmentViews.h"
+#include "checkers/eyes/CdlFit.h"
+#include "checkers/eyes/EyePictures.h"
 
 namespace stereolint {
 
-EyesMeasurement measureEyes(const DepthMeasurement& depth) {
+EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
+                            const AlignmentMeasurement& m, const DepthMeasurement& depth) {
   const auto start = std::chrono::steady_clock::now();
   EyesMeasurement eyes;
   eyes.status = depth.status;
@@ -15,6 +24,14 @@ EyesMeasurement measureEyes(const DepthMeasurement& depth) {
     if (!eyes.figures || eyes.figures->matchedPercent < kMinimumMatchedPercent) {
       eyes.status = FrameStatus::Inconclusive;
       eyes.reason = Inconclusive::LowCoverage;
+    } else {
+      const ColourDecision decision = eyes.figures->decision.value_or(ColourDecision{});
+      const DenseMatch match = denseMatch(depth.rightColour, depth.map);
+      eyes.matchedRight = applyColourDecision(decision, match.right);
+      eyes.compared = match.compared;
+      eyes.highlights = highlights(depth.leftColour, eyes.matchedRight, eyes.compared);
+      eyes.sharpness = sharpness(sharpnessPatches(left, right, m, depth, decision), left.size(),
+                                 m.model.scaleRatio());
     }
   }
   eyes.milliseconds =
@@ -28,17 +45,43 @@ Result::KeyValues eyesValues(const EyesMeasurement& eyes) {
   const auto add = [&list](const char* key, double value) {
     list.push_back(std::make_unique<Result::KeyValue>(key, value));
   };
+  const auto text = [&list](const char* key, const std::string& value) {
+    list.push_back(std::make_unique<Result::KeyValue>(key, value));
+  };
   if (const auto& figures = eyes.figures) {
     add(f::kLuminance, figures->luminanceStops);
     add(f::kColour, figures->colourMedian);
     add(f::kColour95, figures->colour95);
     add(f::kCastA, figures->castA);
     add(f::kCastB, figures->castB);
-    add(f::kMatched, figures->matchedPercent);
+    if (figures->decision) text(f::kCdl, colourDecisionText(*figures->decision));
   }
-  list.push_back(
-      std::make_unique<Result::KeyValue>(kStatusField, statusText(eyes.status, eyes.reason)));
+  if (const auto& sharp = eyes.sharpness) {
+    add(f::kSharpness, sharp->ratio);
+    char blur[32];
+    std::snprintf(blur, sizeof blur, "%s %.2f", softerEyeName(sharp->softer), sharp->blurPixels);
+    text(f::kBlur, sharp->softer == SofterEye::None ? std::string("NONE") : std::string(blur));
+  }
+  if (const auto& light = eyes.highlights) {
+    add(f::kHighlights, static_cast<double>(light->regions.size()));
+    add(f::kHighlightArea, light->areaPercent);
+  }
+  if (const auto& figures = eyes.figures) add(f::kMatched, figures->matchedPercent);
+  text(kStatusField, statusText(eyes.status, eyes.reason));
   add(kTimeField, eyes.milliseconds);
+  return list;
+}
+
+Result::KeyImages eyesPictures(const EyesMeasurement& eyes, const DepthMeasurement& depth) {
+  Result::KeyImages list;
+  if (eyes.matchedRight.empty()) return list;
+  list.push_back(std::make_unique<Result::KeyImage>(
+      "EYE_DIFFERENCE",
+      differencePicture(depth.leftColour, eyes.matchedRight, eyes.compared,
+                        eyes.highlights.value_or(HighlightFigures{}))));
+  if (eyes.sharpness)
+    list.push_back(std::make_unique<Result::KeyImage>(
+        "SHARPNESS", sharpnessPicture(depth.leftColour, *eyes.sharpness)));
   return list;
 }
 

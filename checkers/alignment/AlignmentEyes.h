@@ -1,12 +1,17 @@
-// The eye-match part of the alignment method: the two eyes compared in
-// brightness and colour where the dense parallax matched them
-// (checkers/eyes), giving the frame's EYES block.
+// The eye-match part of the alignment method: the two eyes compared where
+// the dense parallax matched them (checkers/eyes): brightness and colour,
+// the colour decision that matches them, sharpness, and light that reaches
+// one eye only, giving the frame's EYES block.
 #pragma once
 
+#include <opencv2/core.hpp>
 #include <optional>
 
 #include "checkers/alignment/AlignmentDepth.h"
+#include "checkers/alignment/AlignmentMeasurement.h"
 #include "checkers/eyes/EyeMatch.h"
+#include "checkers/eyes/Highlights.h"
+#include "checkers/eyes/Sharpness.h"
 #include "results/Result.h"
 
 namespace stereolint {
@@ -20,12 +25,24 @@ struct EyesMeasurement {
   FrameStatus status = FrameStatus::Inconclusive;
   std::optional<Inconclusive> reason;
   std::optional<EyeMatchFigures> figures;
+  std::optional<SharpnessFigures> sharpness;
+  std::optional<HighlightFigures> highlights;  // boxes in pixels of the depth's map
   double milliseconds = 0;
+  // For the pictures, at the size of the depth's map: the right eye moved
+  // onto the left and matched in colour, and the pixels compared.
+  cv::Mat matchedRight;
+  cv::Mat compared;
 };
 
-EyesMeasurement measureEyes(const DepthMeasurement& depth);
+// The eyes of `left` and `right` (the views as given) with their geometric
+// measurement `m` and depth `depth`.
+EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
+                            const AlignmentMeasurement& m, const DepthMeasurement& depth);
 
 // The EYES block's lines, in the order of its table's columns.
 Result::KeyValues eyesValues(const EyesMeasurement& eyes);
+
+// The block's pictures (EYE_DIFFERENCE, SHARPNESS), when the eyes were compared.
+Result::KeyImages eyesPictures(const EyesMeasurement& eyes, const DepthMeasurement& depth);
 
 }  // namespace stereolint

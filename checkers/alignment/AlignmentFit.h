@@ -48,6 +48,11 @@ struct DisparityModel {
   // keystone term undone vertically): the left view's row and the aligned
   // right view's column.
   cv::Point2d aligned(cv::Point2d right) const;
+  // The inverse: where the aligned position `p` (the left view's row, the
+  // aligned right view's column) lies in the right view as shot, the
+  // keystone term to first order (it is a fraction of a row per thousand
+  // pixels).
+  cv::Point2d unaligned(cv::Point2d p) const;
 };
 
 // The least-squares model through all `pairs` (at least 4, spread in x and

@@ -9,20 +9,6 @@ namespace stereolint {
 
 namespace {
 
-// Where the model puts the aligned position `p0` in the right view: the
-// inverse of DisparityModel::aligned, the trapezoid term to first order
-// (it is a fraction of a row per thousand pixels).
-cv::Point2f misaligned(const DisparityModel& model, double x0, double y0) {
-  const double p = 1 + model.scale;
-  const double b = model.roll;
-  const double k = 1 / (p * p + b * b);
-  const double n = -model.offset / p;
-  const double x = k * (p * x0 + b * y0);
-  const double y = k * (-b * x0 + p * y0) + n;
-  return {static_cast<float>(model.centre.x + x),
-          static_cast<float>(model.centre.y + y - model.keystone * x * y)};
-}
-
 cv::Scalar residualColour(double r) {
   const double t = std::min(1.0, std::fabs(r));
   const double rising = std::min(255.0, 510 * t);
@@ -48,9 +34,9 @@ cv::Mat correctRight(const cv::Mat& right, const DisparityModel& model) {
     auto* xs = mapX.ptr<float>(y);
     auto* ys = mapY.ptr<float>(y);
     for (int x = 0; x < right.cols; ++x) {
-      const cv::Point2f source = misaligned(model, x - model.centre.x, y - model.centre.y);
-      xs[x] = source.x;
-      ys[x] = source.y;
+      const cv::Point2d source = model.unaligned({static_cast<double>(x), static_cast<double>(y)});
+      xs[x] = static_cast<float>(source.x);
+      ys[x] = static_cast<float>(source.y);
     }
   }
   cv::Mat corrected;

@@ -176,10 +176,11 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
     outcome.results.push_back(std::make_unique<Result>(
         kDepthBlock, depthValues(depth), drawn ? depthPictures(depth) : Result::KeyImages{}));
     if (alignment.eyes) {
-      const EyesMeasurement eyes = measureEyes(depth);
+      const EyesMeasurement eyes = measureEyes(left, right, m, depth);
       addEyes(outcome.values, eyes);
       outcome.results.push_back(
-          std::make_unique<Result>(kEyesBlock, eyesValues(eyes), Result::KeyImages{}));
+          std::make_unique<Result>(kEyesBlock, eyesValues(eyes),
+                                   drawn ? eyesPictures(eyes, depth) : Result::KeyImages{}));
     }
   }
   return outcome;

@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 #include <vector>
 
+#include "checkers/eyes/CdlFit.h"
 #include "checkers/eyes/Ciede2000.h"
 
 namespace stereolint {
@@ -31,6 +32,7 @@ struct Samples {
   cv::Mat left;    // N x 1, CV_8UC3
   cv::Mat rightX;  // N x 1, CV_32F
   cv::Mat rightY;
+  std::vector<bool> smooth;
 };
 
 Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
@@ -40,16 +42,25 @@ Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
       valid.at<uchar>(y, x) = std::isnan(map.at<float>(y, x)) ? 0 : 255;
   const int size = 2 * kEyeMatchEdgeMargin + 1;
   cv::erode(valid, valid, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(size, size)));
+  // Where the grey level changes steeply, a tenth of a pixel of
+  // misregistration reads as a colour difference: only the smoother pixels
+  // are compared.
+  cv::Mat grey, range;
+  cv::cvtColor(leftColour, grey, cv::COLOR_BGR2GRAY);
+  cv::morphologyEx(grey, range, cv::MORPH_GRADIENT, cv::Mat());
+  const cv::Mat smooth = range <= kEyeMatchSteepest;
   std::vector<cv::Vec3b> left;
   std::vector<float> xs, ys;
+  std::vector<bool> smoothSamples;
   for (int y = 0; y < map.rows; y += kEyeMatchStep)
     for (int x = 0; x < map.cols; x += kEyeMatchStep) {
       if (valid.at<uchar>(y, x) == 0) continue;
       left.push_back(leftColour.at<cv::Vec3b>(y, x));
       xs.push_back(static_cast<float>(x) + map.at<float>(y, x));
       ys.push_back(static_cast<float>(y));
+      smoothSamples.push_back(smooth.at<uchar>(y, x) != 0);
     }
-  return {cv::Mat(left, true), cv::Mat(xs, true), cv::Mat(ys, true)};
+  return {cv::Mat(left, true), cv::Mat(xs, true), cv::Mat(ys, true), smoothSamples};
 }
 
 bool clipped(const cv::Vec3b& pixel) {
@@ -86,20 +97,34 @@ std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat
   cv::Mat matched;
   cv::remap(rightColour, matched, samples.rightX, samples.rightY, cv::INTER_LINEAR,
             cv::BORDER_CONSTANT, cv::Scalar::all(0));
-  const cv::Mat leftLab = toLab(samples.left), rightLab = toLab(matched);
-  std::vector<double> differences;
-  double leftLight = 0, rightLight = 0, castA = 0, castB = 0;
+  // Only the pixels no channel of which is clipped in either eye. The means
+  // take them all (misregistration moves them both ways and cancels); the
+  // colour differences and the colour decision only the smooth ones.
+  std::vector<cv::Vec3b> leftKept, rightKept, leftSmooth, rightSmooth;
+  std::vector<bool> smooth;
   for (int i = 0; i < samples.left.rows; ++i) {
     if (clipped(samples.left.at<cv::Vec3b>(i)) || clipped(matched.at<cv::Vec3b>(i))) continue;
+    leftKept.push_back(samples.left.at<cv::Vec3b>(i));
+    rightKept.push_back(matched.at<cv::Vec3b>(i));
+    smooth.push_back(samples.smooth[static_cast<size_t>(i)]);
+    if (!smooth.back()) continue;
+    leftSmooth.push_back(leftKept.back());
+    rightSmooth.push_back(rightKept.back());
+  }
+  if (leftKept.empty()) return std::nullopt;
+  const cv::Mat leftLab = toLab(cv::Mat(leftKept, false)), rightLab = toLab(cv::Mat(rightKept, false));
+  std::vector<double> differences;
+  double leftLight = 0, rightLight = 0, castA = 0, castB = 0;
+  for (int i = 0; i < leftLab.rows; ++i) {
     const cv::Vec3f l = leftLab.at<cv::Vec3f>(i), r = rightLab.at<cv::Vec3f>(i);
-    differences.push_back(ciede2000(l, r));
+    if (smooth[static_cast<size_t>(i)]) differences.push_back(ciede2000(l, r));
     leftLight += luminanceOf(l[0]);
     rightLight += luminanceOf(r[0]);
     castA += r[1] - l[1];
     castB += r[2] - l[2];
   }
   if (differences.empty() || leftLight <= 0 || rightLight <= 0) return std::nullopt;
-  const auto count = static_cast<double>(differences.size());
+  const auto count = static_cast<double>(leftKept.size());
   EyeMatchFigures figures;
   figures.luminanceStops = std::log2(rightLight / leftLight);
   figures.castA = castA / count;
@@ -108,7 +133,73 @@ std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat
                           static_cast<double>(map.total());
   figures.colourMedian = percentile(differences, 0.5);
   figures.colour95 = percentile(differences, 0.95);
+  figures.decision =
+      fitColourDecision(cv::Mat(rightSmooth, false), cv::Mat(leftSmooth, false));
   return figures;
+}
+
+namespace {
+
+// One row of the map with its gaps filled (see DenseMatch); `kept` marks
+// the pixels compared.
+void fillRow(const float* map, int cols, float* filled, uchar* kept) {
+  int x = 0;
+  while (x < cols) {
+    if (!std::isnan(map[x])) {
+      filled[x] = map[x];
+      kept[x] = 255;
+      ++x;
+      continue;
+    }
+    const int start = x;
+    while (x < cols && std::isnan(map[x])) ++x;
+    const bool hasLeft = start > 0, hasRight = x < cols;
+    if (!hasLeft && !hasRight) {
+      for (int i = start; i < x; ++i) filled[i] = 0, kept[i] = 0;
+      continue;
+    }
+    const float before = hasLeft ? map[start - 1] : map[x];
+    const float after = hasRight ? map[x] : map[start - 1];
+    const float farther = std::max(before, after);
+    const bool hidden = hasLeft && hasRight && before > after &&
+                        static_cast<float>(x - start) <= before - after + 2.0f;
+    for (int i = start; i < x; ++i) {
+      filled[i] = farther;
+      kept[i] = hidden ? 0 : 255;
+    }
+  }
+}
+
+}  // namespace
+
+DenseMatch denseMatch(const cv::Mat& rightColour, const cv::Mat& map) {
+  cv::Mat filled(map.size(), CV_32F), kept(map.size(), CV_8U);
+  cv::Mat mapX(map.size(), CV_32F), mapY(map.size(), CV_32F);
+  for (int y = 0; y < map.rows; ++y) {
+    fillRow(map.ptr<float>(y), map.cols, filled.ptr<float>(y), kept.ptr<uchar>(y));
+    for (int x = 0; x < map.cols; ++x) {
+      const float source = static_cast<float>(x) + filled.at<float>(y, x);
+      mapX.at<float>(y, x) = source;
+      mapY.at<float>(y, x) = static_cast<float>(y);
+      if (source < 0 || source > static_cast<float>(map.cols - 1)) kept.at<uchar>(y, x) = 0;
+    }
+  }
+  // Where the parallax steps by more than a pixel within a few pixels, the
+  // match of an edge may have landed on the wrong side of it.
+  const cv::Mat around = cv::getStructuringElement(cv::MORPH_RECT, {5, 5});
+  cv::Mat highest, lowest;
+  cv::dilate(filled, highest, around);
+  cv::erode(filled, lowest, around);
+  kept.setTo(0, highest - lowest > 2.0f);
+  DenseMatch match;
+  cv::remap(rightColour, match.right, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+            cv::Scalar::all(0));
+  // The black the correction of the right view left at its edges.
+  cv::Mat black;
+  cv::inRange(match.right, cv::Scalar::all(0), cv::Scalar::all(0), black);
+  cv::dilate(black, black, cv::Mat());
+  match.compared = kept & ~black;
+  return match;
 }
 
 }  // namespace stereolint

@@ -7,12 +7,18 @@
 #include <opencv2/core.hpp>
 #include <optional>
 
+#include "results/ColourDecision.h"
+
 namespace stereolint {
 
 // Pixels this close (in pixels of the map) to a pixel without a parallax
 // are left out: at depth edges and occlusions the two eyes see different
 // things, and the matching blurs the edge.
 inline constexpr int kEyeMatchEdgeMargin = 2;
+// Pixels whose grey level varies by more than this within one pixel around
+// (8-bit levels) are left out: there a fraction of a pixel of
+// misregistration between the eyes reads as a difference of colour.
+inline constexpr int kEyeMatchSteepest = 16;
 // Pixels with a channel at or beyond these 8-bit code values in either eye
 // are left out: a clipped channel has lost its difference.
 inline constexpr int kEyeMatchDarkest = 4;
@@ -35,6 +41,9 @@ struct EyeMatchFigures {
   double castB = 0;
   // Matched pixels, % of the view.
   double matchedPercent = 0;
+  // The decision that maps the right eye's code values onto the left's;
+  // empty when too few pixels matched to fit it.
+  std::optional<ColourDecision> decision;
 };
 
 // `leftColour` and `rightColour` are 8-bit BGR views of the map's size,
@@ -44,5 +53,21 @@ struct EyeMatchFigures {
 // Nothing when no pixel is matched.
 std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat& rightColour,
                                         const cv::Mat& map);
+
+// The right eye moved onto the left pixel by pixel, for comparing the
+// whole view rather than samples: `right` as the left sees it (8-bit BGR,
+// the map's size) and `compared` (CV_8U, 255 or 0), the pixels where both
+// eyes see the same thing. Gaps in the map are filled along the row from
+// the farther of their neighbours; a gap no wider than the parallax step
+// across it is what only the left eye sees (the nearer surface hides it
+// from the right) and is not compared, nor is what lies beyond the right
+// view or in the black its correction left at the edges, nor what lies
+// within two pixels of a step of the parallax of over two pixels (where the match of an edge
+// may have landed on its wrong side).
+struct DenseMatch {
+  cv::Mat right;
+  cv::Mat compared;
+};
+DenseMatch denseMatch(const cv::Mat& rightColour, const cv::Mat& map);
 
 }  // namespace stereolint

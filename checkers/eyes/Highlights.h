@@ -11,7 +11,7 @@ namespace stereolint {
 // A pixel is part of a highlight when its CIELAB lightness exceeds the
 // brightest of the other eye's pixels within kHighlightReach pixels of its
 // match by at least kHighlightLightness, and reaches kHighlightFloor.
-inline constexpr double kHighlightLightness = 20.0;
+inline constexpr double kHighlightLightness = 15.0;
 inline constexpr double kHighlightFloor = 50.0;
 inline constexpr int kHighlightReach = 2;
 // Regions smaller than this share of the view are not counted, % of the view.

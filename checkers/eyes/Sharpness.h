@@ -16,11 +16,13 @@ inline constexpr int kSharpnessPatch = 64;
 // spread on equally sharp eyes.
 inline constexpr double kNoBlurBelow = 0.25;
 
-// One patch of the same content in both eyes: their top-left corners, in
-// pixels of each view.
+// One patch of the same content in both eyes, grey (CV_32F, the same
+// size, the right one matched to the left in colour), and where its centre
+// lies in the left view, pixels.
 struct PatchPair {
-  cv::Point left;
-  cv::Point right;
+  cv::Mat left;
+  cv::Mat right;
+  cv::Point2d at;
 };
 
 enum class SofterEye { None, Left, Right };
@@ -43,12 +45,12 @@ struct SharpnessFigures {
   int patches = 0;
 };
 
-// `left` and `right` are grey views (any depth, one channel), `pairs` the
-// patches to compare (each within both views), `scaleRatio` the fitted
-// scale of the views (left over right: a right view enlarged by s holds
-// 1 / s of the detail per pixel, which is no softness). Nothing without
-// a patch.
-std::optional<SharpnessFigures> sharpness(const cv::Mat& left, const cv::Mat& right,
-                                          const std::vector<PatchPair>& pairs, double scaleRatio);
+// The patches' figures for views of `viewSize` (which places the zones),
+// `scaleRatio` the fitted scale of the views (left over right: a right view
+// enlarged by s holds 1 / s of the detail per pixel, which is no softness).
+// Patches without detail in either eye are left out; nothing when none is
+// left.
+std::optional<SharpnessFigures> sharpness(const std::vector<PatchPair>& pairs, cv::Size viewSize,
+                                          double scaleRatio);
 
 }  // namespace stereolint

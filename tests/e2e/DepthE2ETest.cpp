@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -35,8 +36,9 @@ double depthValue(const std::string& out, const std::string& key,
   return std::stod(out.substr(at + key.size() + 4));
 }
 
-std::string depthText(const std::string& out, const std::string& key) {
-  const size_t block = out.find(" DEPTH\n");
+std::string depthText(const std::string& out, const std::string& key,
+                      const std::string& name = "DEPTH") {
+  const size_t block = out.find(" " + name + "\n");
   const size_t at = out.find("\n" + key + " : ", block);
   if (block == std::string::npos || at == std::string::npos) return "";
   const size_t start = at + key.size() + 4;
@@ -112,7 +114,7 @@ TEST_F(DepthRun, TheAloePairReadsItsTrueDepthAndEyeOrderAndItsWindowIsMended) {
 
 // The EYES block: the same photograph twice, the second moved by a
 // fraction of a pixel (the method's own error), then brightened by a known
-// amount of linear light and given a known cast.
+// amount of linear light, then blurred and lit by a spot of light.
 TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
   const cv::Mat left = cv::imread(kData + "aloeL.jpg");
   cv::Mat moved;
@@ -124,6 +126,9 @@ TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
   ASSERT_EQ(same.exitCode, 0) << same.err;
   EXPECT_LE(depthValue(same.out, "COLOUR", "EYES"), 0.5) << same.out;
   EXPECT_NEAR(depthValue(same.out, "LUMINANCE", "EYES"), 0.0, 0.01) << same.out;
+  EXPECT_NEAR(depthValue(same.out, "SHARPNESS", "EYES"), 1.0, 0.03) << same.out;
+  EXPECT_EQ(depthText(same.out, "BLUR", "EYES"), "NONE") << same.out;
+  EXPECT_EQ(depthValue(same.out, "HIGHLIGHTS", "EYES"), 0) << same.out;
 
   // 12 % more light in the right eye: log2(1.12) = 0.1635 stops. In sRGB
   // code values that is a gain of 1.12^(1/2.4) away from the darkest
@@ -140,9 +145,31 @@ TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
   ASSERT_EQ(graded.exitCode, 0) << graded.err;
   EXPECT_NEAR(depthValue(graded.out, "LUMINANCE", "EYES"), 0.1635, 0.02) << graded.out;
   EXPECT_GT(depthValue(graded.out, "COLOUR", "EYES"), 1.0);
+  // The decision that maps the right eye back: a gain below 1 on every channel.
+  std::istringstream decision(depthText(graded.out, "CDL", "EYES"));
+  double numbers[10] = {};
+  for (double& number : numbers) decision >> number;
+  for (int c = 0; c < 3; ++c)
+    EXPECT_LT(std::pow(0.5 * numbers[c] + numbers[3 + c], numbers[6 + c]), 0.49) << graded.out;
   const std::vector<std::string> table = test::readLines(folder.file("graded/EYES.csv"));
   ASSERT_EQ(table.size(), 2u);
-  EXPECT_EQ(table[0], ",ID,SIZE,LUMINANCE,COLOUR,COLOUR 95,CAST A,CAST B,MATCHED,STATUS,TIME");
+  EXPECT_EQ(table[0],
+            ",ID,SIZE,LUMINANCE,COLOUR,COLOUR 95,CAST A,CAST B,CDL,SHARPNESS,BLUR,HIGHLIGHTS,"
+            "HIGHLIGHT AREA,MATCHED,STATUS,TIME");
+
+  // The right eye blurred by 1.5 pixels and a spot of light on the dark
+  // pot that only it sees.
+  cv::Mat soft;
+  cv::GaussianBlur(moved, soft, cv::Size(), 1.5);
+  cv::circle(soft, {640, 900}, 30, cv::Scalar::all(255), cv::FILLED, cv::LINE_AA);
+  cv::imwrite(folder.file("soft.png"), soft);
+  const ProcessResult blurred = run({"-i", "left.png", "soft.png", "-r", "soft/"});
+  ASSERT_EQ(blurred.exitCode, 0) << blurred.err;
+  const std::string blur = depthText(blurred.out, "BLUR", "EYES");
+  ASSERT_EQ(blur.rfind("RIGHT ", 0), 0u) << blurred.out;
+  EXPECT_NEAR(std::stod(blur.substr(6)), 1.5, 0.25) << blurred.out;
+  EXPECT_LT(depthValue(blurred.out, "SHARPNESS", "EYES"), 0.8);
+  EXPECT_EQ(depthValue(blurred.out, "HIGHLIGHTS", "EYES"), 1) << blurred.out;
 }
 
 TEST_F(DepthRun, QualityControlRejectsAShotWhoseEyesAreSwapped) {

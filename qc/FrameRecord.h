@@ -26,6 +26,9 @@ struct FrameRecord {
   // a measure found no points, the frame failed. Empty otherwise.
   std::string inconclusiveReason;
   FrameSignature signature;
+  // The frame's parallax histogram and window violations, from a method
+  // with a dense parallax map; empty otherwise.
+  std::optional<DepthDetail> depth;
 
   bool operator==(const FrameRecord& other) const;
 };

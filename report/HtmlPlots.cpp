@@ -1,6 +1,7 @@
 #include "report/HtmlPlots.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "report/HtmlText.h"
 #include "report/SvgPlot.h"
@@ -118,6 +119,32 @@ std::string describeFrame(const ReportContent& content,
          qc::verdictName(assessment.verdict) + ")";
 }
 
+// The depth jumps at the cuts, for the plot of the depth budget: from the
+// median parallax where the shot before ends to where the shot starts,
+// judged against the DEPTH JUMP limits.
+std::vector<JumpMark> depthJumps(const std::vector<qc::Shot>& shots, const qc::QcLimits& limits) {
+  const qc::LimitPair& pair = limits.of(Measure::DepthJump);
+  std::vector<JumpMark> jumps;
+  for (size_t i = 1; i < shots.size(); ++i) {
+    const qc::Shot& shot = shots[i];
+    if (!shots[i - 1].endDepth || !shot.startDepth) continue;
+    const double jump = std::fabs(*shot.startDepth - *shots[i - 1].endDepth);
+    const qc::Verdict verdict = jump > pair.second.amount ? qc::Verdict::Reject
+                                : jump > pair.first.amount ? qc::Verdict::Fix
+                                                           : qc::Verdict::Pass;
+    std::string title = "Depth jump at the cut before shot " + std::to_string(shot.number) + ": " +
+                        measureText(Measure::DepthJump, jump);
+    const bool rejected = verdict == qc::Verdict::Reject;
+    if (verdict != qc::Verdict::Pass)
+      title += std::string(" · ") + qc::verdictName(verdict) + ": beyond the " +
+               (rejected ? "fix" : "pass") + " limit " +
+               fixedNumber(rejected ? pair.second.amount : pair.first.amount, 3) + " %";
+    jumps.push_back({shot.number, *shots[i - 1].endDepth, *shot.startDepth,
+                     "Δ " + fixedNumber(jump, 2) + " %", title, verdict});
+  }
+  return jumps;
+}
+
 }  // namespace
 
 std::vector<Measure> plottedLimits(const ReportContent& content,
@@ -147,6 +174,7 @@ void writeKeyPlot(std::ostream& out, Measure owner, const ReportContent& content
   for (const qc::Shot& shot : shots)
     plot.shots.push_back({shot.number, shot.firstFrame, shot.lastFrame, shot.verdict});
   setBands(plot, owner, content.limits.of(owner), height);
+  if (isBudget(owner)) plot.jumps = depthJumps(shots, content.limits);
   for (Measure measure : measuresUnder(owner)) {
     PlotSeries series{measureName(measure), measureInfo(measure).plot.colour,
                       !plot.series.empty(), {}};
@@ -167,7 +195,11 @@ void writeKeyPlot(std::ostream& out, Measure owner, const ReportContent& content
   out << "<section class=\"plot-block\"><h3>" << info.limitKey << " <span class=\"unit\">"
       << escapeHtml(plot.unit) << "</span></h3><p class=\"note\">"
       << escapeHtml(std::string(info.plot.title) + ". " +
-                    bandNote(owner, content.limits.of(owner), height))
+                    bandNote(owner, content.limits.of(owner), height) +
+                    (plot.jumps.empty() ? ""
+                                        : " Bars at the cuts: the depth jump, the median "
+                                          "parallax before and after the cut, coloured when "
+                                          "beyond the DEPTH JUMP limits."))
       << "</p>";
   writeSvgPlot(out, plot);
   out << "</section>";

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "qc/QcSession.h"
+#include "report/HtmlDepth.h"
 #include "report/HtmlPlots.h"
 #include "report/HtmlStyle.h"
 #include "report/HtmlText.h"
@@ -391,8 +392,8 @@ std::string settingsSection(const Page& page) {
 
 }  // namespace
 
-void writeReportHtml(std::ostream& out, const ReportContent& content,
-                     const FramePicture& picture) {
+void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
+                     const FramePicture& windowPicture) {
   Page page{content, content.timecode(), FrameJudgements(content),
             qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
   qc::applyEyeSync(page.shots, content.eyeSync);
@@ -404,7 +405,9 @@ void writeReportHtml(std::ostream& out, const ReportContent& content,
       << "</style></head><body><main>";
   out << headerSection(page);
   writePlotsSection(out, page);
-  out << shotsSection(page) << worstFramesSection(page, picture) << inconclusiveSection(page)
+  out << shotsSection(page);
+  writeDepthSections(out, content, page.shots, page.timecode, windowPicture);
+  out << worstFramesSection(page, picture) << inconclusiveSection(page)
       << settingsSection(page);
   out << "<footer>" << madeBy() << " from the measurements of "
       << plural(static_cast<int>(content.frames.size()), "frame", "frames")
@@ -414,9 +417,10 @@ void writeReportHtml(std::ostream& out, const ReportContent& content,
   out << "</main></body></html>\n";
 }
 
-std::string reportHtml(const ReportContent& content, const FramePicture& picture) {
+std::string reportHtml(const ReportContent& content, const FramePicture& picture,
+                       const FramePicture& windowPicture) {
   std::ostringstream page;
-  writeReportHtml(page, content, picture);
+  writeReportHtml(page, content, picture, windowPicture);
   return page.str();
 }
 

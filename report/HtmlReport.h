@@ -17,11 +17,16 @@ using FramePicture = std::function<std::string(int frame)>;
 
 // The page: the take and its settings, the verdict in plain words, a plot
 // of each measured key over the frames, the table of shots, the worst
-// frames with their pictures and the inconclusive frames with their reasons.
+// frames with their pictures and the inconclusive frames with their reasons;
+// for frames with a dense parallax map, the depth jumps at the cuts on the
+// depth budget's plot and the sections of report/HtmlDepth.h, with the
+// WINDOW pictures `windowPicture` gives.
 // Written piece by piece: what is held beside the content does not grow
 // with the take beyond a few numbers per frame.
-void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture);
+void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
+                     const FramePicture& windowPicture = {});
 // The same page as a string.
-std::string reportHtml(const ReportContent& content, const FramePicture& picture);
+std::string reportHtml(const ReportContent& content, const FramePicture& picture,
+                       const FramePicture& windowPicture = {});
 
 }  // namespace stereolint::report

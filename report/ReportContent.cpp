@@ -48,6 +48,16 @@ PlaceRanges rangesUnion(PlaceRanges ranges) {
   return joined;
 }
 
+const qc::FrameRecord* shotDepthFrame(const std::vector<qc::FrameRecord>& frames,
+                                      const qc::Shot& shot) {
+  if (!shot.worstFrame) return nullptr;
+  const auto found = std::lower_bound(
+      frames.begin(), frames.end(), *shot.worstFrame,
+      [](const qc::FrameRecord& record, int frame) { return record.frame < frame; });
+  if (found == frames.end() || found->frame != *shot.worstFrame || !found->depth) return nullptr;
+  return &*found;
+}
+
 qc::Timecode ReportContent::timecode() const {
   Expected<qc::Timecode> made = qc::makeTimecode(take.frameRate, take.startTimecode.value_or(""), take.firstFrame);
   return made ? made.value() : qc::Timecode();

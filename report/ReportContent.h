@@ -59,6 +59,12 @@ TakeInfo takeOf(const std::vector<std::string>& inputPaths, int frameCount, int 
 // intervals become one.
 PlaceRanges rangesUnion(PlaceRanges ranges);
 
+// The frame whose parallax histogram stands for `shot` in the report: its
+// worst frame, when that frame has one (see qc::FrameRecord::depth);
+// nothing otherwise. `frames` in frame-number order.
+const qc::FrameRecord* shotDepthFrame(const std::vector<qc::FrameRecord>& frames,
+                                      const qc::Shot& shot);
+
 struct ReportContent {
   TakeInfo take;
   // The settings that change what is measured (method, parameters,

@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kThumbnailColumns = 360;
 constexpr int kJpegQuality = 82;
+// The DEPTH block's picture of the window violations, as its file is named.
+constexpr const char* kWindowPicture = "DEPTH_WINDOW";
 
 // An output stream that hands its bytes to a file being written, a buffer
 // at a time.
@@ -117,6 +119,22 @@ std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame
   return "";
 }
 
+std::string resultThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount,
+                            const std::string& name) {
+  for (const std::string& prefix : prefixes) {
+    const std::string path = prefix + std::to_string(frame) + "_" + std::to_string(frameCount) +
+                             "_" + name + ".png";
+    if (!fileExists(path)) continue;
+    try {
+      const cv::Mat picture = cv::imread(path, cv::IMREAD_COLOR);
+      if (!picture.empty()) return thumbnailUri(picture);
+    } catch (const cv::Exception&) {
+      continue;
+    }
+  }
+  return "";
+}
+
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
                                             const std::vector<std::string>& picturePrefixes) {
@@ -140,8 +158,12 @@ std::optional<std::string> writeReportFiles(const ReportContent& content,
   const FramePicture picture = [&](int frame) {
     return summaryThumbnail(picturePrefixes, frame, sorted.take.frameCount);
   };
-  if (auto failure = writeStreamed(
-          htmlPath, [&](std::ostream& out) { writeReportHtml(out, sorted, picture); }))
+  const FramePicture windowPicture = [&](int frame) {
+    return resultThumbnail(picturePrefixes, frame, sorted.take.frameCount, kWindowPicture);
+  };
+  if (auto failure = writeStreamed(htmlPath, [&](std::ostream& out) {
+        writeReportHtml(out, sorted, picture, windowPicture);
+      }))
     failed.push_back(*failure);
   if (failed.empty()) return std::nullopt;
   std::string message = "Cannot write the report";

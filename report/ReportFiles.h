@@ -21,7 +21,8 @@ inline constexpr const char* kReportHtmlName = "report.html";
 // not at all (an earlier file of that name stays as it was when writing
 // fails), each written as it is made, never held whole. The HTML page
 // shows, for its worst frames, a small JPEG of the first pictures found
-// under `picturePrefixes` (see summaryThumbnail). Returns what
+// under `picturePrefixes` (see summaryThumbnail), and for its window
+// violations the DEPTH block's WINDOW picture (see resultThumbnail). Returns what
 // could not be written, naming the files; nothing on success.
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
@@ -33,6 +34,12 @@ std::optional<std::string> writeReportFiles(const ReportContent& content,
 // (ID_SIZE_SUMMARY.png); reduced to at most 360 columns, as a JPEG data URI;
 // "" when none can be read.
 std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount);
+
+// The result picture `name` ("DEPTH_WINDOW") of `frame` under the first of
+// `prefixes` that holds one (ID_SIZE_NAME.png), reduced as a summary
+// thumbnail; "" when none can be read.
+std::string resultThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount,
+                            const std::string& name);
 
 // The content of PREFIX + "report.json"; a failure names the file and says
 // why it cannot be read.

@@ -1,6 +1,7 @@
 #include "report/ReportJson.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <sstream>
@@ -91,11 +92,38 @@ Json verdictsJson(const std::array<std::optional<Verdict>, kMeasureCount>& byLim
   return json;
 }
 
+// A frame's parallax histogram, compact: its range and the bins' shares in
+// ten-thousandths as one line of whole numbers ("0 0 12 845 …").
+Json frameDepthJson(const DepthDetail& depth) {
+  std::string shares;
+  for (std::uint16_t share : depth.histogram.shares)
+    shares += (shares.empty() ? "" : " ") + std::to_string(share);
+  return Json{{"window_left", depth.windowLeftPercent},
+              {"window_right", depth.windowRightPercent},
+              {"floating_window", depth.floatingWindowPixels},
+              {"histogram", Json{{"from", depth.histogram.fromPercent},
+                                 {"to", depth.histogram.toPercent},
+                                 {"shares", shares}}}};
+}
+
+// The histogram of the frame standing for a shot, for people and plots:
+// each bin's share in percent of the pixels with a parallax.
+Json shotDepthJson(const FrameRecord& record) {
+  const ParallaxHistogram& histogram = record.depth->histogram;
+  Json percent = Json::array();
+  for (int i = 0; i < ParallaxHistogram::kBins; ++i) percent.push_back(histogram.percentOf(i));
+  return Json{{"frame", record.frame},
+              {"from", histogram.fromPercent},
+              {"to", histogram.toPercent},
+              {"bin_width", histogram.binWidth()},
+              {"percent", percent}};
+}
+
 Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
                const qc::Timecode& timecode) {
   const qc::FrameAssessment assessment = qc::assessFrame(record, limits);
   const qc::FrameSignature& signature = record.signature;
-  return Json{{"frame", record.frame},
+  Json json{{"frame", record.frame},
               {"timecode", orNull(timecode.of(record.frame))},
               {"verdict", qc::verdictName(assessment.verdict)},
               {"reason", assessment.reason},
@@ -108,6 +136,8 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
               {"contrast", signature.contrast >= 0 ? Json(signature.contrast) : Json(nullptr)},
               {"signature", signature.known() ? Json(base64Encode(signature.thumbnail))
                                               : Json(nullptr)}};
+  if (record.depth) json["depth"] = frameDepthJson(*record.depth);
+  return json;
 }
 
 // A shot's correction under --corrections: the words, the crop and each
@@ -128,7 +158,8 @@ Json correctionJson(const corrections::ShotCorrection& c) {
 }
 
 Json shotJson(const Shot& shot, const qc::Timecode& timecode,
-              const std::optional<corrections::ShotCorrection>& correction) {
+              const std::optional<corrections::ShotCorrection>& correction,
+              const FrameRecord* depthFrame) {
   Json measures = Json::object();
   for (const qc::MeasureSummary& summary : shot.measures)
     measures[measureName(summary.measure)] = Json{
@@ -152,6 +183,7 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode,
               {"outliers", shot.outliers},
               {"inconclusive_frames", shot.inconclusiveFrames}};
   if (correction) json["corrections"] = correctionJson(*correction);
+  if (depthFrame != nullptr) json["depth"] = shotDepthJson(*depthFrame);
   return json;
 }
 
@@ -255,7 +287,7 @@ void writeReportJson(std::ostream& out, const ReportContent& content) {
       correction = corrections::correctShot(shots[i], content.limits,
                                             corrections::viewSizeAt(*frames, shots[i].firstFrame),
                                             *content.corrections);
-    return shotJson(shots[i], timecode, correction);
+    return shotJson(shots[i], timecode, correction, shotDepthFrame(*frames, shots[i]));
   });
   writeList(out, "frames", frames->size(), [&](size_t i) {
     return frameJson((*frames)[i], content.limits, timecode);

@@ -152,6 +152,32 @@ qc::EyeSync eyeSyncFromJson(const Json& json) {
   return sync;
 }
 
+// frames[k].depth: the window figures and the histogram as frameDepthJson
+// writes them, every share a whole number up to 10000.
+DepthDetail depthFromJson(const Json& json, const std::string& where) {
+  DepthDetail depth;
+  depth.windowLeftPercent = real(json, where, "window_left", 0, 100);
+  depth.windowRightPercent = real(json, where, "window_right", 0, 100);
+  depth.floatingWindowPixels = wholeInt(json, where, "floating_window", 0, kMostViewPixels);
+  const Json& histogram = field(json, where, "histogram");
+  const std::string at = where + ".histogram";
+  depth.histogram.fromPercent = real(histogram, at, "from", -100, 100);
+  depth.histogram.toPercent = real(histogram, at, "to", depth.histogram.fromPercent, 100);
+  std::istringstream shares(text(histogram, at, "shares"));
+  for (std::uint16_t& share : depth.histogram.shares) {
+    long value = -1;
+    if (!(shares >> value) || value < 0 || value > ParallaxHistogram::kWhole)
+      throw Unusable(at + ".shares is no list of " + std::to_string(ParallaxHistogram::kBins) +
+                     " whole numbers from 0 to " + std::to_string(ParallaxHistogram::kWhole));
+    share = static_cast<std::uint16_t>(value);
+  }
+  std::string rest;
+  if (shares >> rest)
+    throw Unusable(at + ".shares holds more than " + std::to_string(ParallaxHistogram::kBins) +
+                   " numbers");
+  return depth;
+}
+
 FrameRecord frameFromJson(const Json& json, const std::string& where) {
   FrameRecord record;
   // Image sequences may be numbered from 0.
@@ -186,6 +212,8 @@ FrameRecord frameFromJson(const Json& json, const std::string& where) {
                      std::to_string(qc::kThumbnailWidth * qc::kThumbnailHeight) + " bytes");
     record.signature.thumbnail = std::move(*bytes);
   }
+  // Only frames of a dense parallax map have the key.
+  if (json.contains("depth")) record.depth = depthFromJson(json.at("depth"), where + ".depth");
   return record;
 }
 

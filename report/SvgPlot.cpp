@@ -172,6 +172,34 @@ std::string shotBoundaries(const Plot& plot, const Frame& frame) {
   return svg;
 }
 
+// The bars of the jumps at the cuts, each labelled beside its top.
+std::string jumpMarks(const Plot& plot, const Frame& frame) {
+  std::string svg;
+  for (size_t i = 1; i < plot.shots.size(); ++i)
+    for (const JumpMark& jump : plot.jumps) {
+      if (jump.shot != plot.shots[i].number) continue;
+      const double x =
+          (frame.x(plot.shots[i - 1].lastFrame) + frame.x(plot.shots[i].firstFrame)) / 2;
+      const double top = std::min(frame.y(jump.from), frame.y(jump.to));
+      const double bottom = std::max(frame.y(jump.from), frame.y(jump.to));
+      const bool beyond = jump.verdict != qc::Verdict::Pass;
+      const std::string colour = beyond ? verdictColour(jump.verdict) : "#57606a";
+      const std::string stroke = "\" stroke=\"" + colour + "\" stroke-width=\"" +
+                                 (beyond ? "3" : "1.8") + "\"/>";
+      svg += "<g class=\"jump" + std::string(beyond ? " beyond" : "") + "\"><title>" +
+             escapeHtml(jump.title) + "</title>";
+      svg += "<line x1=\"" + num(x) + "\" x2=\"" + num(x) + "\" y1=\"" + num(top) + "\" y2=\"" +
+             num(bottom) + stroke;
+      for (double y : {top, bottom})
+        svg += "<line x1=\"" + num(x - 4) + "\" x2=\"" + num(x + 4) + "\" y1=\"" + num(y) +
+               "\" y2=\"" + num(y) + stroke;
+      svg += "<text class=\"jump-label\" x=\"" + num(x + 5) + "\" y=\"" + num(top - 3) +
+             "\" text-anchor=\"start\" font-size=\"10.5\" fill=\"" + colour + "\"" +
+             (beyond ? " font-weight=\"700\"" : "") + ">" + escapeHtml(jump.label) + "</text></g>";
+    }
+  return svg;
+}
+
 int shotOf(const Plot& plot, int frame) {
   for (const PlotShot& shot : plot.shots)
     if (frame >= shot.firstFrame && frame <= shot.lastFrame) return shot.number;
@@ -324,7 +352,7 @@ void writeSvgPlot(std::ostream& out, const Plot& plot) {
   for (const PlotSeries& series : plot.series) writeSeriesLines(out, plot, frame, series);
   for (const PlotSeries& series : plot.series)
     writeSeriesPoints(out, plot, frame, series, pointCount > kMaxDrawnPoints);
-  out << frameAxis(plot, frame) << legend(plot, frame) << "</svg>";
+  out << jumpMarks(plot, frame) << frameAxis(plot, frame) << legend(plot, frame) << "</svg>";
 }
 
 }  // namespace stereolint::report

@@ -44,6 +44,18 @@ struct LimitMark {
   std::string label;  // e.g. "+0.3 % · 3.24 rows"
 };
 
+// How far a value moves at a cut, drawn at the cut as a short vertical bar
+// from the value before it to the value after it, with its label.
+struct JumpMark {
+  int shot = 0;       // the number of the shot after the cut
+  double from = 0;    // the value before the cut
+  double to = 0;      // the value after it
+  std::string label;  // e.g. "1.20 %"
+  std::string title;  // the tooltip
+  // PASS is drawn in grey; FIX and REJECT in their colours, thicker.
+  qc::Verdict verdict = qc::Verdict::Pass;
+};
+
 struct Plot {
   std::string measure;  // the limit key, e.g. "VERTICAL"; the svg's data-measure
   std::string unit;     // the values' unit, e.g. "rows", for the accessible label
@@ -55,6 +67,7 @@ struct Plot {
   double fixHigh = 0;
   std::vector<LimitMark> limits;  // in order of importance: a label that would touch one placed before is left out
   std::vector<PlotShot> shots;
+  std::vector<JumpMark> jumps;  // at cuts between `shots`
   std::vector<PlotPoint> inconclusive;  // frames without a value, marked on the axis
   int firstFrame = 1;
   int lastFrame = 1;

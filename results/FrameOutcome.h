@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "results/DepthDetail.h"
 #include "results/Measures.h"
 #include "results/Result.h"
 
@@ -85,6 +86,9 @@ struct FrameOutcome {
   // "both views are flat (one colour)"), when a method that measured nothing
   // found that cause; empty otherwise.
   std::string featureless;
+  // The spread of the dense parallax and the window at the edges, when a
+  // method read them from a dense parallax map it trusts; empty otherwise.
+  std::optional<DepthDetail> depth;
   // The blocks as the method writes them, in order, with their pictures.
   Results results;
 

@@ -9,6 +9,7 @@
 #include "checkers/alignment/AlignmentPictures.h"
 #include "checkers/alignment/AlignmentViews.h"
 #include "checkers/depth/DepthPictures.h"
+#include "checkers/depth/ParallaxHistogram.h"
 #include "checkers/depth/ParallaxMap.h"
 
 namespace stereolint {
@@ -93,7 +94,8 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   const cv::Mat leftGrey = toGrey(depth.leftColour);
   const cv::Mat rightGrey = toGrey(depth.rightColour);
   depth.masks = windowMasks(leftGrey, rightGrey);
-  depth.map = parallaxMap(leftGrey, rightGrey, searchFor(m, options, left.cols, leftGrey.cols));
+  depth.search = searchFor(m, options, left.cols, leftGrey.cols);
+  depth.map = parallaxMap(leftGrey, rightGrey, depth.search);
   depth.figures = depthFigures(depth.map, depth.masks, 1.0 / scale);
   depth.evidence = eyeOrderEvidence(depth.map, depth.leftColour);
   if (depth.figures && options.screenWidthMm)
@@ -133,6 +135,27 @@ Result::KeyValues depthValues(const DepthMeasurement& depth) {
   text(kStatusField, statusText(depth.status, depth.reason));
   add(kTimeField, depth.milliseconds);
   return list;
+}
+
+std::optional<DepthDetail> depthDetail(const DepthMeasurement& depth) {
+  if (depth.status != FrameStatus::Ok || !depth.figures || depth.map.empty()) return std::nullopt;
+  DepthDetail detail;
+  // The bins span the whole search, one map pixel at the least, so that
+  // every frame's histogram shows where its parallax could have been.
+  const double from = depth.search.nearest;
+  const double to = std::max(static_cast<double>(depth.search.farthest), from + 1.0);
+  const std::vector<double> shares =
+      parallaxShares(depth.map, from, to, ParallaxHistogram::kBins);
+  const double toPercent = 100.0 / depth.map.cols;
+  detail.histogram.fromPercent = from * toPercent;
+  detail.histogram.toPercent = to * toPercent;
+  for (size_t i = 0; i < shares.size(); ++i)
+    detail.histogram.shares[i] =
+        static_cast<std::uint16_t>(std::lround(shares[i] * ParallaxHistogram::kWhole));
+  detail.windowLeftPercent = depth.figures->windowLeftPercent;
+  detail.windowRightPercent = depth.figures->windowRightPercent;
+  detail.floatingWindowPixels = depth.figures->floatingWindowPixels;
+  return detail;
 }
 
 Result::KeyImages depthPictures(const DepthMeasurement& depth) {

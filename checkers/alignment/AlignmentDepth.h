@@ -10,6 +10,8 @@
 #include "checkers/alignment/AlignmentOptions.h"
 #include "checkers/depth/DepthFigures.h"
 #include "checkers/depth/EyeOrder.h"
+#include "checkers/depth/ParallaxMap.h"
+#include "results/DepthDetail.h"
 #include "results/Result.h"
 
 namespace stereolint {
@@ -45,6 +47,7 @@ struct DepthMeasurement {
   // map, the left view and the corrected right view (8-bit colour) and the
   // views' own window.
   cv::Mat map;
+  ParallaxSearch search;  // the parallax searched, pixels of the map
   cv::Mat leftColour;
   cv::Mat rightColour;
   WindowMasks masks;
@@ -59,6 +62,10 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
 
 // The DEPTH block's lines, in the order of its table's columns.
 Result::KeyValues depthValues(const DepthMeasurement& depth);
+
+// The parallax histogram over the range searched and the window figures,
+// for quality control; empty unless the block is OK.
+std::optional<DepthDetail> depthDetail(const DepthMeasurement& depth);
 
 // The block's pictures (PARALLAX_MAP, WINDOW), when there is a map.
 Result::KeyImages depthPictures(const DepthMeasurement& depth);

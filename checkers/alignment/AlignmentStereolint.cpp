@@ -173,6 +173,7 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
   if (alignment.depth) {
     const DepthMeasurement depth = measureDepth(left, right, m, alignment);
     addDepth(outcome.values, depth);
+    outcome.depth = depthDetail(depth);
     outcome.results.push_back(std::make_unique<Result>(
         kDepthBlock, depthValues(depth), drawn ? depthPictures(depth) : Result::KeyImages{}));
     if (alignment.eyes) {

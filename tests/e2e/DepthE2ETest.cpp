@@ -3,13 +3,15 @@
 // budget it reads, the divergence on a named screen, the window violation
 // and the floating window that mends it, the eye order of the pair as shot
 // and swapped, the EYES block's brightness and colour, a swapped shot
-// judged by quality control, and the screen options refused at start-up.
+// judged by quality control with the report's depth sections, and the
+// screen options refused at start-up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -172,20 +174,41 @@ TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
   EXPECT_EQ(depthValue(blurred.out, "HIGHLIGHTS", "EYES"), 1) << blurred.out;
 }
 
-TEST_F(DepthRun, QualityControlRejectsAShotWhoseEyesAreSwapped) {
-  // Four frames panning over the pair with the eyes swapped, as a pair of
-  // picture sequences.
-  const cv::Mat left = cv::imread(kData + "aloeR.jpg"), right = cv::imread(kData + "aloeL.jpg");
-  for (int i = 0; i < 4; ++i) {
+std::string wholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+size_t count(const std::string& text, const std::string& what) {
+  size_t found = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++found;
+  return found;
+}
+
+TEST_F(DepthRun, QualityControlRejectsSwappedEyesAndReportsTheDepthOfEachShot) {
+  // Four frames panning over the pair with the eyes swapped (its content
+  // behind the screen), then three of its mirror image, the eyes swapped
+  // back by the mirror (in front of the screen, cut by both edges): a cut
+  // with a large depth jump.
+  const cv::Mat aloeL = cv::imread(kData + "aloeL.jpg"), aloeR = cv::imread(kData + "aloeR.jpg");
+  for (int i = 0; i < 7; ++i) {
     const cv::Rect crop(8 * i, 4 * i, 1200, 1040);
+    cv::Mat left = aloeR(crop).clone(), right = aloeL(crop).clone();
+    if (i >= 4) {
+      cv::flip(aloeR(crop), left, 1);
+      cv::flip(aloeL(crop), right, 1);
+    }
     char name[32];
     std::snprintf(name, sizeof name, "L.%03d.png", i + 1);
-    cv::imwrite(folder.file(name), left(crop));
+    cv::imwrite(folder.file(name), left);
     std::snprintf(name, sizeof name, "R.%03d.png", i + 1);
-    cv::imwrite(folder.file(name), right(crop));
+    cv::imwrite(folder.file(name), right);
   }
-  const ProcessResult result = run({"-i", "L.%03d.png", "R.%03d.png", "-r", "out/", "--qc",
-                                    "--quiet", "--pictures", "none"});
+  // A wide depth budget: the second shot's frames are judged by their
+  // window alone (FIX), so only its worst frame keeps its pictures.
+  const ProcessResult result =
+      run({"-i", "L.%03d.png", "R.%03d.png", "-r", "out/", "--qc", "--quiet", "--pictures",
+           "flagged", "--limits", "PARALLAX:-20%/20%", "-p", "PICTURES:TRUE"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.out.find("Eyes SWAPPED in shot 1: its left and right views are the wrong way "
                             "round"),
@@ -193,8 +216,56 @@ TEST_F(DepthRun, QualityControlRejectsAShotWhoseEyesAreSwapped) {
       << result.out;
   std::ifstream file(folder.file("out/report.json"));
   const nlohmann::json report = nlohmann::json::parse(file);
+  ASSERT_EQ(report["shots"].size(), 2u) << result.out;
   EXPECT_EQ(report["shots"][0]["verdict"], "REJECT");
   EXPECT_EQ(report["shots"][0]["verdicts"]["EYE ORDER"], "REJECT") << report["shots"][0].dump();
+
+  // Each shot's histogram is its worst frame's: behind the screen, then in
+  // front of it; the shares add up to the whole.
+  const nlohmann::json& second = report["shots"][1];
+  for (const nlohmann::json& shot : report["shots"]) {
+    ASSERT_TRUE(shot.contains("depth")) << shot.dump();
+    EXPECT_EQ(shot["depth"]["frame"], shot["worst_frame"]);
+    ASSERT_EQ(shot["depth"]["percent"].size(), 40u);
+    double total = 0, weighted = 0;
+    const double from = shot["depth"]["from"], width = shot["depth"]["bin_width"];
+    for (size_t i = 0; i < 40; ++i) {
+      total += shot["depth"]["percent"][i].get<double>();
+      const double share = shot["depth"]["percent"][i];
+      weighted += share * (from + (static_cast<double>(i) + 0.5) * width);
+    }
+    EXPECT_NEAR(total, 100.0, 0.5);
+    EXPECT_GT(weighted / total * (shot["shot"] == 1 ? 1 : -1), 0.5) << shot["depth"].dump();
+  }
+  const double jump = second["measures"]["DEPTH JUMP"]["median"];
+  EXPECT_GT(jump, 3.0) << "beyond the fix limit";
+
+  // The second shot's frames cut content at both edges, with the floating
+  // window that mends them; its worst frame alone keeps its pictures, the
+  // DEPTH block's among them.
+  const int worst = second["worst_frame"];
+  for (const nlohmann::json& frame : report["frames"]) {
+    if (frame["frame"].get<int>() < 5) continue;
+    EXPECT_GT(frame["depth"]["window_left"].get<double>(), 50) << frame.dump();
+    EXPECT_GT(frame["depth"]["floating_window"].get<int>(), 0);
+    const std::string stem = folder.file("out/" + frame["frame"].dump() + "_7_");
+    const bool kept = frame["frame"] == worst;
+    EXPECT_EQ(fs::exists(stem + "LEFT.png"), kept) << stem;
+    EXPECT_EQ(fs::exists(stem + "DEPTH_PARALLAX_MAP.png"), kept) << stem;
+    EXPECT_EQ(fs::exists(stem + "DEPTH_WINDOW.png"), kept) << stem;
+  }
+
+  // The page: a histogram per shot, the jump marked at the cut in the
+  // colour of a REJECT, the violations listed with the worst frame's
+  // WINDOW picture.
+  const std::string page = wholeFile(folder.file("out/report.html"));
+  EXPECT_EQ(count(page, "<svg class=\"plot histogram\""), 2u);
+  EXPECT_EQ(count(page, "<g class=\"jump beyond\">"), 1u);
+  EXPECT_NE(page.find("stroke=\"#d93025\" stroke-width=\"3\""), std::string::npos);
+  EXPECT_NE(page.find("Depth jump at the cut before shot 2: "), std::string::npos);
+  EXPECT_EQ(count(page, "<td>left</td>"), 3u) << "three frames cut at the left edge";
+  const std::string picture = "alt=\"WINDOW picture of frame " + std::to_string(worst) + "\" src";
+  EXPECT_EQ(count(page, picture + "=\"data:image/jpeg;base64,"), 1u);
 }
 
 TEST_F(DepthRun, ScreenOptionsAreCheckedAtStartUpAndDepthCanBeLeftOut) {

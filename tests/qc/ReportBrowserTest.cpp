@@ -3,6 +3,8 @@
 // log and a screenshot.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -62,6 +64,24 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
     record.values[measureIndex(Measure::EyeOrder)] = 0.3 - wobble;
     record.values[measureIndex(Measure::Luminance)] = -0.05 - wobble;
     record.values[measureIndex(Measure::Colour)] = 1.2 + wobble;
+    // The dense parallax: a bell around each scene's median, scene 2 in
+    // front of the screen and cut by the left edge.
+    if (sceneOf(record.frame) < 0) continue;
+    const double median = sceneOf(record.frame) == 2 ? -0.9 : 0.6;
+    record.values[measureIndex(Measure::MedianParallax)] = median + wobble;
+    DepthDetail depth;
+    depth.histogram.fromPercent = -2.5;
+    depth.histogram.toPercent = 2.5;
+    for (int i = 0; i < ParallaxHistogram::kBins; ++i) {
+      const double at = -2.5 + (i + 0.5) * 0.125 - median;
+      depth.histogram.shares[static_cast<size_t>(i)] =
+          static_cast<std::uint16_t>(std::lround(1250 * std::exp(-at * at / 0.5)));
+    }
+    if (sceneOf(record.frame) == 2) {
+      depth.windowLeftPercent = 12.0;
+      depth.floatingWindowPixels = 24;
+    }
+    record.depth = depth;
   }
   // STEREOLINT_KEEP_REPORT names a folder where the page is written to be
   // kept and looked at; else it goes into the test's own folder.
@@ -82,6 +102,9 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
     const std::string key = measureInfo(owner).limitKey;
     EXPECT_EQ(count(dom.out, "<svg class=\"plot\" data-measure=\"" + key + "\""), 1u) << key;
   }
+  EXPECT_EQ(count(dom.out, "<svg class=\"plot histogram\""), 3u) << "the shots with a depth";
+  EXPECT_EQ(count(dom.out, "<g class=\"jump"), 1u) << "one cut between shots with a depth";
+  EXPECT_EQ(count(dom.out, "<td>left</td>"), 12u) << "the frames of the last shot";
   EXPECT_NE(dom.out.find("A012C003"), std::string::npos);
   EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
   EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "corrections/ColourFiles.h"
 #include "corrections/CorrectScript.h"
+#include "corrections/ShotGrade.h"
 #include "corrections/CorrectionsJson.h"
 #include "platform/Platform.h"
 
@@ -23,8 +25,10 @@ std::vector<ShotCorrection> correctShots(const std::vector<qc::Shot>& shots,
                                          const std::vector<qc::FrameRecord>& frames,
                                          const qc::QcLimits& limits, CorrectedEyes eyes) {
   std::vector<ShotCorrection> corrections;
-  for (const qc::Shot& shot : shots)
+  for (const qc::Shot& shot : shots) {
     corrections.push_back(correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes));
+    corrections.back().grade = shotGrade(shot, frames);
+  }
   return corrections;
 }
 
@@ -46,6 +50,18 @@ std::optional<std::string> writeCorrectionsFiles(const CorrectionsContent& conte
         problems += std::string(problems.empty() ? "" : "\n") + "Cannot make " + path +
                     " executable: " + failed.message();
     }
+  }
+  for (const ShotCorrection& shot : content.shots) {
+    if (!shot.grade) continue;
+    const std::string id = content.take.name + " shot " + std::to_string(shot.shot);
+    const std::string description = "right eye onto the left, frames " +
+                                    std::to_string(shot.firstFrame) + " to " +
+                                    std::to_string(shot.lastFrame);
+    const std::string cdl = prefix + shotCdlName(shot.shot);
+    const std::string cube = prefix + shotCubeName(shot.shot);
+    for (const auto& problem : {writeCdlFile(cdl, *shot.grade, id, description),
+                                writeCubeFile(cube, *shot.grade, id)})
+      if (problem) problems += std::string(problems.empty() ? "" : "\n") + *problem;
   }
   if (problems.empty()) return std::nullopt;
   return problems;

@@ -1,5 +1,6 @@
 // The corrections of a take and their files: PREFIX + "corrections.json"
-// (CorrectionsJson.h) and PREFIX + "correct.sh" (CorrectScript.h).
+// (CorrectionsJson.h), PREFIX + "correct.sh" (CorrectScript.h) and, for each
+// shot with a grade, PREFIX + "shotN.cdl" and "shotN.cube" (ColourFiles.h).
 #pragma once
 
 #include <opencv2/core.hpp>

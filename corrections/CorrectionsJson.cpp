@@ -1,5 +1,7 @@
 #include "corrections/CorrectionsJson.h"
 
+#include "corrections/ShotGrade.h"
+
 #include <nlohmann/json.hpp>
 
 #include "util/ToolFacts.h"
@@ -32,27 +34,39 @@ Json eyeJson(const EyeCorrection& eye) {
               {"warp", matrixJson(eye.warp)}};
 }
 
+Json gradeJson(const ShotCorrection& c) {
+  const ColourDecision& d = *c.grade;
+  return Json{{"slope", d.slope},
+              {"offset", d.offset},
+              {"power", d.power},
+              {"saturation", d.saturation},
+              {"cdl", shotCdlName(c.shot)},
+              {"cube", shotCubeName(c.shot)}};
+}
+
 Json shotJson(const ShotCorrection& c) {
   const cv::Rect2d crop = c.cropRectangle();
-  return Json{{"shot", c.shot},
-              {"first_frame", c.firstFrame},
-              {"last_frame", c.lastFrame},
-              {"verdict", qc::verdictName(c.verdict)},
-              {"corrected", c.applies},
-              {"correction", c.words},
-              {"width", c.view.width},
-              {"height", c.view.height},
-              {"left", eyeJson(c.eyes[0])},
-              {"right", eyeJson(c.eyes[1])},
-              {"shift_percent", c.shiftPercent},
-              {"keystone", c.keystone},
-              {"crop", Json{{"x", crop.x},
-                            {"y", crop.y},
-                            {"width", crop.width},
-                            {"height", crop.height},
-                            {"zoom", 1 / c.crop.fraction},
-                            {"percent", c.cropPercent()},
-                            {"large", c.cropPercent() > kLargeCropPercent}}}};
+  Json shot{{"shot", c.shot},
+            {"first_frame", c.firstFrame},
+            {"last_frame", c.lastFrame},
+            {"verdict", qc::verdictName(c.verdict)},
+            {"corrected", c.applies},
+            {"correction", c.words},
+            {"width", c.view.width},
+            {"height", c.view.height},
+            {"left", eyeJson(c.eyes[0])},
+            {"right", eyeJson(c.eyes[1])},
+            {"shift_percent", c.shiftPercent},
+            {"keystone", c.keystone},
+            {"crop", Json{{"x", crop.x},
+                          {"y", crop.y},
+                          {"width", crop.width},
+                          {"height", crop.height},
+                          {"zoom", 1 / c.crop.fraction},
+                          {"percent", c.cropPercent()},
+                          {"large", c.cropPercent() > kLargeCropPercent}}}};
+  if (c.grade) shot["grade"] = gradeJson(c);
+  return shot;
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "qc/QcLimits.h"
 #include "qc/Shot.h"
 #include "qc/Verdict.h"
+#include "results/ColourDecision.h"
 
 namespace stereolint::corrections {
 
@@ -66,6 +67,9 @@ struct ShotCorrection {
   // (positive, the scene further behind the screen) or together.
   double shiftPercent = 0;
   bool keystone = false;  // whether the keystone is corrected
+  // The grade that maps the right eye onto the left (ShotGrade.h), for a
+  // shot whose eyes differ in brightness or colour beyond the pass limits.
+  std::optional<ColourDecision> grade;
   std::string words;      // the correction as people read it
 
   // The crop as a rectangle of the corrected eyes, before scaling back:

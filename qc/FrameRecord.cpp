@@ -10,7 +10,7 @@ bool FrameRecord::operator==(const FrameRecord& other) const {
   return frame == other.frame && viewSize == other.viewSize && values == other.values &&
          points == other.points && status == other.status &&
          inconclusiveReason == other.inconclusiveReason && signature == other.signature &&
-         depth == other.depth;
+         depth == other.depth && colour == other.colour;
 }
 
 FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size viewSize,
@@ -26,6 +26,7 @@ FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size v
   if (outcome.points) record.points = std::max(*outcome.points, 0);
   record.status = outcome.status;
   record.depth = outcome.depth;
+  record.colour = outcome.colour;
   if (outcome.status == FrameStatus::Inconclusive) {
     // A step that matched nothing is the effect of a view with nothing to
     // see: the view is named instead, in the words the alignment method

@@ -29,6 +29,9 @@ struct FrameRecord {
   // The frame's parallax histogram and window violations, from a method
   // with a dense parallax map; empty otherwise.
   std::optional<DepthDetail> depth;
+  // The colour decision that maps the right eye onto the left; empty
+  // without an eye match.
+  std::optional<ColourDecision> colour;
 
   bool operator==(const FrameRecord& other) const;
 };

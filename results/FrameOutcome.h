@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "results/DepthDetail.h"
+#include "results/ColourDecision.h"
 #include "results/Measures.h"
 #include "results/Result.h"
 
@@ -89,6 +90,9 @@ struct FrameOutcome {
   // The spread of the dense parallax and the window at the edges, when a
   // method read them from a dense parallax map it trusts; empty otherwise.
   std::optional<DepthDetail> depth;
+  // The colour decision that maps the right eye onto the left, from a
+  // method that compares the eyes' colours; empty otherwise.
+  std::optional<ColourDecision> colour;
   // The blocks as the method writes them, in order, with their pictures.
   Results results;
 

@@ -23,6 +23,8 @@
 //                  across the cut before a shot (a shot's value, not a frame's)
 //   LUMINANCE      stops, right eye brighter positive
 //   COLOUR         CIEDE2000 between the eyes' matched pixels, median
+//   SHARPNESS      ratio of the right eye's detail to the left's (1 = equal)
+//   HIGHLIGHT AREA % of the view lit in one eye only
 // With the dense parallax map of the alignment method, NEAR and FAR
 // PARALLAX are read from the map rather than from the matched features.
 #pragma once
@@ -49,15 +51,17 @@ enum class Measure {
   MedianParallax,
   DepthJump,
   Luminance,
-  Colour
+  Colour,
+  Sharpness,
+  HighlightArea
 };
 
-inline constexpr int kMeasureCount = 13;
+inline constexpr int kMeasureCount = 15;
 inline constexpr std::array<Measure, kMeasureCount> kAllMeasures = {
     Measure::Vertical,     Measure::Rotation,    Measure::Scale,          Measure::Keystone,
     Measure::NearParallax, Measure::FarParallax, Measure::Window,         Measure::Divergence,
     Measure::EyeOrder,     Measure::MedianParallax, Measure::DepthJump,   Measure::Luminance,
-    Measure::Colour};
+    Measure::Colour,       Measure::Sharpness,   Measure::HighlightArea};
 
 inline std::size_t measureIndex(Measure measure) { return static_cast<std::size_t>(measure); }
 

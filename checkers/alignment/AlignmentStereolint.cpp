@@ -79,6 +79,9 @@ void addEyes(MeasureValues& values, const EyesMeasurement& eyes) {
   if (eyes.status != FrameStatus::Ok || !eyes.figures) return;
   values[measureIndex(Measure::Luminance)] = eyes.figures->luminanceStops;
   values[measureIndex(Measure::Colour)] = eyes.figures->colourMedian;
+  if (eyes.sharpness) values[measureIndex(Measure::Sharpness)] = eyes.sharpness->ratio;
+  if (eyes.highlights)
+    values[measureIndex(Measure::HighlightArea)] = eyes.highlights->areaPercent;
 }
 
 MeasureValues standardErrors(const AlignmentMeasurement& m) {
@@ -179,6 +182,7 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
     if (alignment.eyes) {
       const EyesMeasurement eyes = measureEyes(left, right, m, depth);
       addEyes(outcome.values, eyes);
+      if (eyes.status == FrameStatus::Ok && eyes.figures) outcome.colour = eyes.figures->decision;
       outcome.results.push_back(
           std::make_unique<Result>(kEyesBlock, eyesValues(eyes),
                                    drawn ? eyesPictures(eyes, depth) : Result::KeyImages{}));

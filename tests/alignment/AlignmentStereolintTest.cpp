@@ -72,8 +72,10 @@ TEST(AlignmentStereolint, ThreeResultsWithTheirEntriesInOrder) {
   // One picture seen by both eyes: no difference between them but what two
   // warps of a high-contrast texture take from its linear mean.
   Entries eyes = entriesOf(measure("", left, test::misalign(left, 2.0, 0.5, 1.0)), 2);
-  EXPECT_EQ(eyes.keys, (std::vector<std::string>{"LUMINANCE", "COLOUR", "COLOUR 95", "CAST A",
-                                                 "CAST B", "MATCHED", "STATUS", "TIME"}));
+  EXPECT_EQ(eyes.keys, (std::vector<std::string>{
+                           "LUMINANCE", "COLOUR", "COLOUR 95", "CAST A", "CAST B", "CDL",
+                           "SHARPNESS", "BLUR", "HIGHLIGHTS", "HIGHLIGHT AREA", "MATCHED",
+                           "STATUS", "TIME"}));
   EXPECT_NEAR(eyes.numbers["LUMINANCE"], 0.0, 0.03);
   EXPECT_LT(eyes.numbers["COLOUR"], 1.0);
   EXPECT_EQ(AlignmentStereolint("DEPTH:FALSE").compute(nullptr, left, left).size(), 1u);

@@ -172,6 +172,22 @@ TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
   EXPECT_NEAR(std::stod(blur.substr(6)), 1.5, 0.25) << blurred.out;
   EXPECT_LT(depthValue(blurred.out, "SHARPNESS", "EYES"), 0.8);
   EXPECT_EQ(depthValue(blurred.out, "HIGHLIGHTS", "EYES"), 1) << blurred.out;
+
+  // Quality control grades the brighter eye: its shot's .cube, applied to
+  // the right eye by FFmpeg, gives a pair whose eyes match again.
+  const ProcessResult judged = run({"-i", "left.png", "brighter.png", "-r", "qc/", "--qc",
+                                    "--quiet", "--corrections", "right"});
+  ASSERT_EQ(judged.exitCode, 0) << judged.err;
+  ASSERT_TRUE(std::filesystem::exists(folder.file("qc/shot1.cdl"))) << judged.out;
+  const ProcessResult lut = test::runProcess("/usr/bin/ffmpeg",
+                                             {"-y", "-v", "error", "-i", "brighter.png", "-vf",
+                                              "lut3d=file=qc/shot1.cube", "regraded.png"},
+                                             {folder.path(), {}, {}});
+  ASSERT_EQ(lut.exitCode, 0) << lut.err;
+  const ProcessResult again = run({"-i", "left.png", "regraded.png", "-r", "again/"});
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  EXPECT_NEAR(depthValue(again.out, "LUMINANCE", "EYES"), 0.0, 0.02) << again.out;
+  EXPECT_LE(depthValue(again.out, "COLOUR", "EYES"), 0.6) << again.out;
 }
 
 std::string wholeFile(const std::string& path) {

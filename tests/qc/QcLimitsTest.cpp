@@ -19,7 +19,7 @@ TEST(QcLimits, DefaultsReadBackFromTheirOwnText) {
   EXPECT_EQ(limitsText(defaults),
             "VERTICAL:0.3%/1%,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1%/2%,"
             "WINDOW:5%/100%,DIVERGENCE:65/130,EYE ORDER:-0.12/-0.12,DEPTH JUMP:1%/3%,"
-            "LUMINANCE:0.1/1,COLOUR:2/10");
+            "LUMINANCE:0.1/1,COLOUR:2/10,SHARPNESS:10%/25%,HIGHLIGHTS:0.1%/1%");
   const Expected<QcLimits> again = parseLimits(limitsText(defaults));
   ASSERT_TRUE(again.ok());
   EXPECT_TRUE(again.value() == defaults);
@@ -31,7 +31,7 @@ TEST(QcLimits, NamedKeysReplaceTheirDefaultsOnly) {
   EXPECT_EQ(limitsText(limits.value()),
             "VERTICAL:2/6,ROTATION:0.1/0.5,SCALE:0.3%/1%,KEYSTONE:0.3%/1%,PARALLAX:-1.5%/3%,"
             "WINDOW:5%/100%,DIVERGENCE:65/130,EYE ORDER:-0.12/-0.12,DEPTH JUMP:1%/3%,"
-            "LUMINANCE:0.1/1,COLOUR:2/10");
+            "LUMINANCE:0.1/1,COLOUR:2/10,SHARPNESS:10%/25%,HIGHLIGHTS:0.1%/1%");
   const LimitPair& vertical = limits.value().of(Measure::Vertical);
   EXPECT_DOUBLE_EQ(vertical.first.inRows(1080), 2.0) << "a plain number is rows";
   EXPECT_DOUBLE_EQ(defaultLimits().of(Measure::Vertical).second.inRows(1080), 10.8)

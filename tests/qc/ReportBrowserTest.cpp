@@ -64,6 +64,8 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
     record.values[measureIndex(Measure::EyeOrder)] = 0.3 - wobble;
     record.values[measureIndex(Measure::Luminance)] = -0.05 - wobble;
     record.values[measureIndex(Measure::Colour)] = 1.2 + wobble;
+    record.values[measureIndex(Measure::Sharpness)] = 0.97 - wobble;
+    record.values[measureIndex(Measure::HighlightArea)] = sceneOf(record.frame) == 1 ? 0.3 : 0.0;
     // The dense parallax: a bell around each scene's median, scene 2 in
     // front of the screen and cut by the left edge.
     if (sceneOf(record.frame) < 0) continue;

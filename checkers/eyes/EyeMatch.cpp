@@ -161,8 +161,7 @@ void fillRow(const float* map, int cols, float* filled, uchar* kept) {
     const float before = hasLeft ? map[start - 1] : map[x];
     const float after = hasRight ? map[x] : map[start - 1];
     const float farther = std::max(before, after);
-    const bool hidden = hasLeft && hasRight && before > after &&
-                        static_cast<float>(x - start) <= before - after + 2.0f;
+    const bool hidden = hasLeft && hasRight && before > after + 1.0f;
     for (int i = start; i < x; ++i) {
       filled[i] = farther;
       kept[i] = hidden ? 0 : 255;

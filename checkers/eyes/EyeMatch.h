@@ -58,12 +58,14 @@ std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat
 // whole view rather than samples: `right` as the left sees it (8-bit BGR,
 // the map's size) and `compared` (CV_8U, 255 or 0), the pixels where both
 // eyes see the same thing. Gaps in the map are filled along the row from
-// the farther of their neighbours; a gap no wider than the parallax step
-// across it is what only the left eye sees (the nearer surface hides it
-// from the right) and is not compared, nor is what lies beyond the right
-// view or in the black its correction left at the edges, nor what lies
-// within two pixels of a step of the parallax of over two pixels (where the match of an edge
-// may have landed on its wrong side).
+// the farther of their neighbours. A gap whose left side lies more than a
+// pixel farther than its right side is, at least in part, what only the
+// left eye sees (the nearer surface on its right hides it from the right
+// eye; the matching widens such gaps) and is not compared, nor is what
+// lies beyond the right view or in the black its correction left at the
+// edges, nor what lies within two pixels of a step of the parallax of over
+// two pixels (where the match of an edge may have landed on its wrong
+// side).
 struct DenseMatch {
   cv::Mat right;
   cv::Mat compared;

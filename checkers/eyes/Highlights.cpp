@@ -17,9 +17,11 @@ cv::Mat lightnessOf(const cv::Mat& bgr) {
 
 // Pixels of `own` brighter than anything of `other` within the reach.
 cv::Mat brighterThan(const cv::Mat& own, const cv::Mat& other, const cv::Mat& compared) {
-  const int size = 2 * kHighlightReach + 1;
+  // Wider along the row: a match that is off lands beside its pixel on the
+  // same row, by as much as the parallax is uncertain.
+  const cv::Size reach(2 * kHighlightReachAlongRow + 1, 2 * kHighlightReach + 1);
   cv::Mat brightestNear;
-  cv::dilate(other, brightestNear, cv::getStructuringElement(cv::MORPH_RECT, {size, size}));
+  cv::dilate(other, brightestNear, cv::getStructuringElement(cv::MORPH_RECT, reach));
   cv::Mat excess = own - brightestNear;
   cv::Mat mask = (excess >= kHighlightLightness) & (own >= kHighlightFloor) & compared;
   return mask;

@@ -9,11 +9,13 @@
 namespace stereolint {
 
 // A pixel is part of a highlight when its CIELAB lightness exceeds the
-// brightest of the other eye's pixels within kHighlightReach pixels of its
-// match by at least kHighlightLightness, and reaches kHighlightFloor.
-inline constexpr double kHighlightLightness = 15.0;
+// brightest of the other eye's pixels within kHighlightReachAlongRow
+// pixels of its match along the row and kHighlightReach across rows by at
+// least kHighlightLightness, and reaches kHighlightFloor.
+inline constexpr double kHighlightLightness = 10.0;
 inline constexpr double kHighlightFloor = 50.0;
 inline constexpr int kHighlightReach = 2;
+inline constexpr int kHighlightReachAlongRow = 8;
 // Regions smaller than this share of the view are not counted, % of the view.
 inline constexpr double kHighlightMinimumPercent = 0.05;
 

@@ -38,6 +38,10 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
   Spectrum spectrum;
   spectrum.side = side;
   spectrum.weighted.assign(static_cast<size_t>(limit) + 1, 0.0);
+  // Rounding to 8 bits adds white noise of variance 1/12 that no blur
+  // removes: its expected power, the same at every frequency, is taken off,
+  // or a soft patch reads sharper than it is.
+  const double rounding = cv::sum(window.mul(window))[0] / 12.0;
   for (int y = 0; y < side; ++y)
     for (int x = 0; x < side; ++x) {
       const int ky = y <= side / 2 ? y : y - side;
@@ -46,8 +50,10 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
       if (n == 0 || n > limit) continue;
       const cv::Vec2f c = complex.at<cv::Vec2f>(y, x);
       const double power = static_cast<double>(c[0]) * c[0] + static_cast<double>(c[1]) * c[1];
-      spectrum.weighted[static_cast<size_t>(n)] += power * n / (spectrum.side * spectrum.side);
+      spectrum.weighted[static_cast<size_t>(n)] +=
+          (power - rounding) * n / (spectrum.side * spectrum.side);
     }
+  for (double& value : spectrum.weighted) value = std::max(0.0, value);
   return spectrum;
 }
 

@@ -11,7 +11,7 @@
 namespace stereolint {
 
 // The side of a square patch compared, pixels of the view.
-inline constexpr int kSharpnessPatch = 64;
+inline constexpr int kSharpnessPatch = 96;
 // A blur below this many pixels is reported as none: the method's own
 // spread on equally sharp eyes.
 inline constexpr double kNoBlurBelow = 0.25;

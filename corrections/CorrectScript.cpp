@@ -1,8 +1,13 @@
 #include "corrections/CorrectScript.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "corrections/EyeWarp.h"
+#include "corrections/ShotGrade.h"
 
 namespace stereolint::corrections {
 
@@ -14,6 +19,24 @@ std::string shellWord(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// `text` with a backslash before each of `special` and each blank: one
+// level of the escaping that ffmpeg's filter graphs read.
+std::string escaped(const std::string& text, const char* special) {
+  std::string out;
+  for (char c : text) {
+    if (std::strchr(special, c) != nullptr || c == ' ' || c == '\t' || c == '\n' || c == '\r')
+      out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// `text` as the value of a filter's option inside the graph: escaped for
+// the option list, then for the graph.
+std::string filterValue(const std::string& text) {
+  return escaped(escaped(text, "\\':"), "\\'[],;");
 }
 
 std::string decimal(double value) {
@@ -36,6 +59,35 @@ Layout layoutOf(const CorrectedTake& take) {
   return layout;
 }
 
+// ffmpeg's test of a shot's frames: the frame counter counts from the
+// take's first frame.
+std::string shotFrames(const CorrectionsContent& content, const ShotCorrection& shot) {
+  const int first = shot.firstFrame - content.take.firstFrame;
+  const int last = shot.lastFrame - content.take.firstFrame;
+  return "enable='between(n," + std::to_string(first) + "," + std::to_string(last) + ")'";
+}
+
+// The absolute path of a shot's .cube, written under `prefix`.
+std::string cubePath(const std::string& prefix, int shot) {
+  const std::string path = prefix + shotCubeName(shot);
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  return failed ? path : absolute.lexically_normal().string();
+}
+
+// The lut3d filters of the right eye: per shot with a grade, its .cube,
+// enabled for the shot's frames. The filter takes RGB alone, so with any
+// grade the right eye (and with it a stereo file's picture) is rendered in
+// planar RGB.
+std::string gradeFilters(const CorrectionsContent& content, const std::string& prefix) {
+  std::string filters;
+  for (const ShotCorrection& shot : content.shots)
+    if (shot.grade)
+      filters += ",lut3d=file=" + filterValue(cubePath(prefix, shot.shot)) + ":" +
+                 shotFrames(content, shot);
+  return filters;
+}
+
 // The perspective filters of one eye: per corrected shot, the source points
 // of the output's corners, enabled for the shot's frames.
 std::string eyeFilters(const CorrectionsContent& content, size_t eye, const Layout& layout) {
@@ -51,10 +103,8 @@ std::string eyeFilters(const CorrectionsContent& content, size_t eye, const Layo
       const cv::Point2d source = applyWarp(back, corner);
       points += decimal(source.x) + ":" + decimal(source.y) + ":";
     }
-    const int first = shot.firstFrame - content.take.firstFrame;
-    const int last = shot.lastFrame - content.take.firstFrame;
-    filters += ",perspective=" + points + "interpolation=cubic:sense=source:enable='between(n," +
-               std::to_string(first) + "," + std::to_string(last) + ")'";
+    filters += ",perspective=" + points + "interpolation=cubic:sense=source:" +
+               shotFrames(content, shot);
   }
   return filters;
 }
@@ -70,10 +120,13 @@ std::string size(const cv::Size& s) {
 }
 
 // The filter graph: the eyes cut apart (one stereo file) or read each from
-// its input, warped shot by shot, and put back together.
-std::string filterGraph(const CorrectionsContent& content, const Layout& layout) {
+// its input, the right eye graded and each eye warped shot by shot, and put
+// back together.
+std::string filterGraph(const CorrectionsContent& content, const Layout& layout,
+                        const std::string& prefix) {
   const std::string left = "," + std::string(kWarpFormats) + eyeFilters(content, 0, layout);
-  const std::string right = "," + std::string(kWarpFormats) + eyeFilters(content, 1, layout);
+  const std::string right = "," + std::string(kWarpFormats) + gradeFilters(content, prefix) +
+                            eyeFilters(content, 1, layout);
   const std::string& orientation = content.take.orientation;
   if (orientation.empty()) return "[0:v]null" + left + "[left];\n[1:v]null" + right + "[right]\n";
   const bool sideBySide = orientation == "VERTICALLY";
@@ -87,7 +140,7 @@ std::string filterGraph(const CorrectionsContent& content, const Layout& layout)
 
 }  // namespace
 
-std::string correctScript(const CorrectionsContent& content) {
+std::string correctScript(const CorrectionsContent& content, const std::string& prefix) {
   const CorrectedTake& take = content.take;
   const bool pair = take.orientation.empty();
   const Layout layout = layoutOf(take);
@@ -100,6 +153,11 @@ std::string correctScript(const CorrectionsContent& content) {
       " with ffmpeg: each shot's\n"
       "# correction of corrections.json beside this script (eyes warped, cropped\n"
       "# and scaled back to full size); shots without one pass untouched.\n";
+  if (std::any_of(content.shots.begin(), content.shots.end(),
+                  [](const ShotCorrection& shot) { return shot.grade.has_value(); }))
+    script +=
+        "# The right eye of a shot with a grade first goes through its .cube\n"
+        "# (ffmpeg's lut3d), which maps its colour onto the left eye's.\n";
   script +=
       pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n" : "# Usage: correct.sh OUTPUT\n";
   script +=
@@ -125,7 +183,7 @@ std::string correctScript(const CorrectionsContent& content) {
       "trap 'rm -f \"$graph\"' EXIT\n"
       "trap 'exit 130' INT TERM\n"
       "cat >\"$graph\" <<'GRAPH'\n" +
-      filterGraph(content, layout) + "GRAPH\n";
+      filterGraph(content, layout, prefix) + "GRAPH\n";
   // The encoding options are words the shell splits on purpose.
   if (pair) {
     script +=

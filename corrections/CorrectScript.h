@@ -9,7 +9,12 @@
 // given the warp's source points for the output's corners (the filter's
 // sense "source", integers at pixel centres, the corners (0, 0), (W, 0),
 // (0, H) and (W, H)), enabled for the shot's frames alone; the other
-// frames pass untouched.
+// frames pass untouched. Before its warp, the right eye of each shot with a
+// grade goes through ffmpeg's lut3d filter with the shot's .cube (the path
+// under `prefix`, the prefix the run writes its files under, made
+// absolute), enabled for the shot's frames; lut3d works in RGB, so with a
+// grade the right eye (and a stereo file's whole picture) is rendered in
+// planar RGB.
 #pragma once
 
 #include <string>
@@ -18,6 +23,6 @@
 
 namespace stereolint::corrections {
 
-std::string correctScript(const CorrectionsContent& content);
+std::string correctScript(const CorrectionsContent& content, const std::string& prefix);
 
 }  // namespace stereolint::corrections

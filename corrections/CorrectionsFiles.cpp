@@ -39,7 +39,7 @@ std::optional<std::string> writeCorrectionsFiles(const CorrectionsContent& conte
     problems += *problem;
   if (scriptable) {
     const std::string path = prefix + kCorrectScriptName;
-    if (auto problem = writeText(path, correctScript(content))) {
+    if (auto problem = writeText(path, correctScript(content, prefix))) {
       problems += std::string(problems.empty() ? "" : "\n") + *problem;
     } else {
       namespace fs = std::filesystem;

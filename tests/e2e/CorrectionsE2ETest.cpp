@@ -1,11 +1,13 @@
 // Corrections through the real binaries, closed loop: a side-by-side take
-// made from real footage with two misaligned shots and a clean one is
-// judged with --corrections, the written correct.sh renders the corrected
-// take with ffmpeg, and judging that take again passes every shot while the
-// clean shot's frames come out unchanged; stereolint-correct renders the
-// same. And --corrections is refused without --qc.
+// made from real footage with two misaligned shots, a clean one and one
+// whose right eye is brighter and warmer is judged with --corrections, the
+// written correct.sh renders the corrected take with ffmpeg, and judging
+// that take again passes every shot while the clean shot's frames come out
+// unchanged; stereolint-correct renders the same. And --corrections is
+// refused without --qc.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -29,11 +31,15 @@ constexpr int kFramesPerShot = 8;
 
 // A known misalignment of the right view: moved down `rows`, turned
 // `degrees` anticlockwise on screen and enlarged `scale` times, about the
-// view's centre.
+// view's centre. And what no warp mends: moved right `columns` (the scene
+// behind the screen), its code values multiplied by `gain` (blue, green,
+// red): more light and a colour cast.
 struct Misalign {
   double rows = 0;
   double degrees = 0;
   double scale = 1;
+  double columns = 0;
+  cv::Scalar gain{1, 1, 1};
 };
 
 // `kFramesPerShot` frames of `video` from `first` on, each scaled a little
@@ -55,10 +61,11 @@ std::vector<cv::Mat> shotFrames(const std::string& video, int first, const Misal
     const cv::Point2f centre(static_cast<float>(kView.width / 2.0 + corner.x),
                              static_cast<float>(kView.height / 2.0 + corner.y));
     cv::Mat move = cv::getRotationMatrix2D(centre, m.degrees, m.scale);
-    move.at<double>(0, 2) -= corner.x;
+    move.at<double>(0, 2) += m.columns - corner.x;
     move.at<double>(1, 2) += m.rows - corner.y;
     cv::Mat right;
     cv::warpAffine(scaled, right, move, kView, cv::INTER_CUBIC, cv::BORDER_REFLECT);
+    cv::multiply(right, m.gain, right);
     cv::Mat both;
     cv::hconcat(left, right, both);
     frames.push_back(both);
@@ -99,21 +106,28 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   for (const cv::Mat& frame : shotFrames("vtest.avi", 20, {6, 0.4, 1})) take.push_back(frame);
   for (const cv::Mat& frame : shotFrames("Megamind.avi", 110, {-2, 0, 1.008}))
     take.push_back(frame);
+  // About 12 % more light in the right eye, warmer, and a parallax that
+  // keeps the eyes from reading as one picture once graded.
+  for (const cv::Mat& frame : shotFrames("vtest.avi", 300, {0, 0, 1, 4, {1.02, 1.05, 1.08}}))
+    take.push_back(frame);
   ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), take, "FFV1", 24));
 
-  const ProcessResult before = judge("take.avi", {"-r", "before/", "--corrections"});
+  // A folder name with what shells and ffmpeg's filter graphs treat apart.
+  const std::string first = "before: it's [1], graded;/";
+  const ProcessResult before = judge("take.avi", {"-r", first, "--corrections"});
   ASSERT_EQ(before.exitCode, 0) << before.err;
   // Shot 3's larger right view also reaches past the screen's edge: FIX or
-  // REJECT, it is corrected.
+  // REJECT, it is corrected. Shot 4's eyes differ in light and colour alone.
   const std::vector<std::string> verdicts = shotLines(before.out);
-  ASSERT_EQ(verdicts.size(), 3u) << before.out;
+  ASSERT_EQ(verdicts.size(), 4u) << before.out;
   EXPECT_EQ(verdicts[0], "Shot 1 PASS") << before.out;
   EXPECT_EQ(verdicts[1], "Shot 2 REJECT") << before.out;
   EXPECT_NE(verdicts[2], "Shot 3 PASS") << before.out;
-  std::ifstream file(folder.file("before/corrections.json"));
+  EXPECT_EQ(verdicts[3], "Shot 4 FIX") << before.out;
+  std::ifstream file(folder.file(first + "corrections.json"));
   const nlohmann::json corrections = nlohmann::json::parse(file);
   EXPECT_EQ(corrections["schema"], "stereolint-corrections");
-  ASSERT_EQ(corrections["shots"].size(), 3u);
+  ASSERT_EQ(corrections["shots"].size(), 4u);
   EXPECT_EQ(corrections["shots"][0]["correction"], "none: the shot passes");
   const std::string turned = corrections["shots"][1]["correction"];
   EXPECT_EQ(turned.rfind("right eye: up 6.", 0), 0u) << turned;
@@ -121,17 +135,26 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   EXPECT_NE(turned.find(" clockwise"), std::string::npos) << turned;
   EXPECT_NE(corrections["shots"][2]["correction"].get<std::string>().find("smaller"),
             std::string::npos);
-  std::ifstream report(folder.file("before/report.json"));
+  std::ifstream report(folder.file(first + "report.json"));
   const nlohmann::json judged = nlohmann::json::parse(report);
   EXPECT_EQ(judged["shots"][1]["corrections"]["text"], turned);
+  // Shot 4 alone is graded: no warp, its grade in its own files.
+  EXPECT_FALSE(corrections["shots"][3]["corrected"].get<bool>());
+  EXPECT_GT(judged["shots"][3]["measures"]["LUMINANCE"]["median"].get<double>(), 0.1);
+  for (int shot = 1; shot <= 4; ++shot) {
+    const std::string name = first + "shot" + std::to_string(shot);
+    EXPECT_EQ(fs::exists(folder.file(name + ".cdl")), shot == 4) << name;
+    EXPECT_EQ(fs::exists(folder.file(name + ".cube")), shot == 4) << name;
+    EXPECT_EQ(corrections["shots"][shot - 1].contains("grade"), shot == 4) << name;
+  }
 
   const ProcessResult render =
-      test::runProcess("/bin/sh", {"before/correct.sh", "corrected.mkv"}, {folder.path(), {}, {}});
+      test::runProcess("/bin/sh", {first + "correct.sh", "corrected.mkv"}, {folder.path(), {}, {}});
   ASSERT_EQ(render.exitCode, 0) << render.err;
   const ProcessResult after = judge("corrected.mkv", {"-r", "after/"});
   ASSERT_EQ(after.exitCode, 0) << after.err;
-  EXPECT_EQ(shotLines(after.out),
-            (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS", "Shot 3 PASS"}))
+  EXPECT_EQ(shotLines(after.out), (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS",
+                                                            "Shot 3 PASS", "Shot 4 PASS"}))
       << after.out;
   std::ifstream afterReport(folder.file("after/report.json"));
   const nlohmann::json rejudged = nlohmann::json::parse(afterReport);
@@ -140,6 +163,12 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
     EXPECT_NEAR(shot["measures"]["ROTATION"]["median"].get<double>(), 0, 0.01) << shot;
     EXPECT_NEAR(shot["measures"]["SCALE"]["median"].get<double>(), 1, 0.0005) << shot;
   }
+  // Shot 4's eyes match again: within the pass limits of LUMINANCE (a
+  // tenth of a stop) and COLOUR. (The other shots' eyes, warped back onto
+  // each other, read as one picture and are not compared.)
+  const nlohmann::json& matched = rejudged["shots"][3]["measures"];
+  EXPECT_LE(std::abs(matched["LUMINANCE"]["median"].get<double>()), 0.1) << matched;
+  EXPECT_LE(matched["COLOUR"]["median"].get<double>(), 2) << matched;
 
   const std::vector<cv::Mat> original = framesOf("take.avi");
   const std::vector<cv::Mat> corrected = framesOf("corrected.mkv");
@@ -150,7 +179,7 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   // stereolint-correct renders the same take with FFmpeg's libraries and
   // the image library's warp.
   const ProcessResult library =
-      test::runProcess(STEREOLINT_CORRECT_BINARY, {"before/corrections.json", "library.mkv"},
+      test::runProcess(STEREOLINT_CORRECT_BINARY, {first + "corrections.json", "library.mkv"},
                        {folder.path(), {}, {}});
   ASSERT_EQ(library.exitCode, 0) << library.err;
   const std::vector<cv::Mat> rendered = framesOf("library.mkv");

@@ -18,10 +18,19 @@ cv::Matx33d matrixOf(const Json& rows) {
   return m;
 }
 
+ColourDecision decisionOf(const Json& grade) {
+  ColourDecision decision;
+  decision.slope = grade.at("slope").get<std::array<double, 3>>();
+  decision.offset = grade.at("offset").get<std::array<double, 3>>();
+  decision.power = grade.at("power").get<std::array<double, 3>>();
+  decision.saturation = grade.at("saturation").get<double>();
+  return decision;
+}
+
 }  // namespace
 
-const ShotWarps* CorrectionsPlan::shotOf(std::int64_t frame) const {
-  for (const ShotWarps& shot : shots)
+const ShotPlan* CorrectionsPlan::shotOf(std::int64_t frame) const {
+  for (const ShotPlan& shot : shots)
     if (frame >= shot.firstFrame && frame <= shot.lastFrame) return &shot;
   return nullptr;
 }
@@ -43,11 +52,15 @@ Expected<CorrectionsPlan> readCorrectionsPlan(const std::string& text, const std
     if (plan.paths.empty() || plan.paths.size() > 2 || plan.squeeze < 1)
       return Failure{source + ": take.paths or take.squeeze is not as a run writes it"};
     for (const Json& shot : document.at("shots")) {
-      if (!shot.at("corrected").get<bool>()) continue;
-      plan.shots.push_back(
-          {shot.at("first_frame").get<int>(),
-           shot.at("last_frame").get<int>(),
-           {matrixOf(shot.at("left").at("warp")), matrixOf(shot.at("right").at("warp"))}});
+      ShotPlan one;
+      one.warped = shot.at("corrected").get<bool>();
+      if (shot.contains("grade")) one.grade = decisionOf(shot.at("grade"));
+      if (!one.warped && !one.grade) continue;
+      one.firstFrame = shot.at("first_frame").get<int>();
+      one.lastFrame = shot.at("last_frame").get<int>();
+      if (one.warped)
+        one.warps = {matrixOf(shot.at("left").at("warp")), matrixOf(shot.at("right").at("warp"))};
+      plan.shots.push_back(one);
     }
     return plan;
   } catch (const Json::exception& problem) {

@@ -8,6 +8,7 @@
 #include "sources/InputStreams.h"
 #include "sources/ViewRegions.h"
 #include "tools/correct/Ffv1Writer.h"
+#include "tools/correct/GradeEye.h"
 #include "util/Paths.h"
 
 namespace stereolint::correct {
@@ -105,8 +106,12 @@ std::optional<std::string> renderTake(const CorrectionsPlan& plan,
       }
     }
     if (eyes[1].empty()) break;
-    if (const ShotWarps* shot = plan.shotOf(number))
-      for (size_t e = 0; e < eyes.size(); ++e) eyes[e] = warpEye(eyes[e], shot->warps[e], sx, sy);
+    if (const ShotPlan* shot = plan.shotOf(number)) {
+      if (shot->grade) eyes[1] = gradeEye(eyes[1], *shot->grade);
+      if (shot->warped)
+        for (size_t e = 0; e < eyes.size(); ++e)
+          eyes[e] = warpEye(eyes[e], shot->warps[e], sx, sy);
+    }
     std::vector<cv::Mat> pictures;
     if (pair) {
       pictures = {eyes[0], eyes[1]};

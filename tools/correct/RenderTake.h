@@ -1,7 +1,8 @@
 // Rendering a take's corrections: the take read as Stereolint reads it
-// (the same frame numbers), each eye of a corrected shot's frames warped
-// with the image library (bicubic, the picture's edge repeated), the other
-// frames passed unchanged, written in the input's layout.
+// (the same frame numbers), the right eye of a shot with a grade graded
+// (GradeEye.h), each eye of a corrected shot's frames then warped with the
+// image library (bicubic, the picture's edge repeated), the other frames
+// passed unchanged, written in the input's layout.
 #pragma once
 
 #include <optional>

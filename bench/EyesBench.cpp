@@ -53,6 +53,21 @@ struct Shift {
   double stops, a, b;
 };
 
+// The plain reference: the mean linear luminance of a whole view, stops,
+// with no matching at all.
+double wholeViewStops(const cv::Mat& view) {
+  cv::Mat unit, lab;
+  view.convertTo(unit, CV_32FC3, 1 / 255.0);
+  cv::cvtColor(unit, lab, cv::COLOR_BGR2Lab);
+  double sum = 0;
+  for (int y = 0; y < lab.rows; ++y)
+    for (int x = 0; x < lab.cols; ++x) {
+      const double f = (lab.at<cv::Vec3f>(y, x)[0] + 16) / 116;
+      sum += f > 24.0 / 116 ? f * f * f : (116 * f - 16) / 903.3;
+    }
+  return std::log2(sum / static_cast<double>(lab.total()));
+}
+
 Shift appliedShift(const cv::Mat& view, const ColourDecision& grade) {
   cv::Mat before, after;
   view.convertTo(before, CV_32FC3, 1 / 255.0);
@@ -99,7 +114,8 @@ void printGrades(const char* name, const cv::Mat& left, const cv::Mat& right) {
   const EyeMatchFigures& base = *plain.eyes.figures;
   std::printf("  %s as shot: LUMINANCE %+.3f stops, CAST A %+.2f, CAST B %+.2f, COLOUR %.2f / %.2f\n",
               name, base.luminanceStops, base.castA, base.castB, base.colourMedian, base.colour95);
-  int within = 0, matched = 0;
+  int within = 0, matched = 0, plainWithin = 0;
+  const double plainBase = wholeViewStops(right) - wholeViewStops(left);
   for (const ColourDecision& grade : grades()) {
     const cv::Mat graded = applyColourDecision(grade, right);
     const Measured m = measure(left, graded);
@@ -113,6 +129,9 @@ void printGrades(const char* name, const cv::Mat& left, const cv::Mat& right) {
     const double a = f.castA - base.castA - truth.a, b = f.castB - base.castB - truth.b;
     const bool ok = std::fabs(stops) <= 0.02 && std::fabs(a) <= 0.3 && std::fabs(b) <= 0.3;
     within += ok;
+    const double unmatched =
+        wholeViewStops(graded) - wholeViewStops(left) - plainBase - truth.stops;
+    plainWithin += std::fabs(unmatched) <= 0.02;
     const Measured corrected = measure(left, applyColourDecision(*f.decision, graded));
     const auto& after = corrected.eyes.figures;
     const bool close = after && after->colourMedian <= 0.5 && after->colour95 <= 1.5;
@@ -123,8 +142,9 @@ void printGrades(const char* name, const cv::Mat& left, const cv::Mat& right) {
                 after ? after->colourMedian : NAN, after ? after->colour95 : NAN,
                 close ? "ok" : "MISSED");
   }
-  std::printf("    within 0.02 stops and 0.3 a*/b*: %d of 6; after the CDL within 0.5 / 1.5: %d of 6\n",
-              within, matched);
+  std::printf("    within 0.02 stops and 0.3 a*/b*: %d of 6; after the CDL within 0.5 / 1.5: %d of 6; "
+              "plain reference (whole views' means, no matching) within 0.02 stops: %d of 6\n",
+              within, matched, plainWithin);
 }
 
 void printBlur(const char* name, const cv::Mat& left, const cv::Mat& right) {

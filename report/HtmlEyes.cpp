@@ -79,10 +79,11 @@ std::string gradeCell(const ShotEyes& eyes) {
   const char* pre =
       "<pre style=\"margin:2px 0 6px;white-space:pre-wrap;overflow-wrap:anywhere\">"
       "<code>";
-  return "Grade that maps the right eye onto the left, the median of " +
-         std::to_string(eyes.decisionFrames) +
-         (eyes.decisionFrames == 1 ? " frame's decision" : " frames' decisions") +
-         ":<br><span class=\"muted\">CDL (slope, offset, power, saturation)</span>" + pre +
+  const std::string from = eyes.decisionFrames == 1
+                               ? std::string("the decision of its one frame that has one")
+                               : "the median of " + std::to_string(eyes.decisionFrames) +
+                                     " frames' decisions";
+  return "Grade that maps the right eye onto the left, " + from + ":<br><span class=\"muted\">CDL (slope, offset, power, saturation)</span>" + pre +
          escapeHtml(colourDecisionText(*eyes.decision)) + "</code></pre>" +
          "<span class=\"muted\">ASC SOP and SAT</span>" + pre +
          escapeHtml(colourDecisionSopText(*eyes.decision)) + "</code></pre>";

@@ -23,9 +23,8 @@ double median(std::vector<double> values) {
 
 }  // namespace
 
-std::optional<ColourDecision> shotGrade(const qc::Shot& shot,
-                                        const std::vector<qc::FrameRecord>& frames) {
-  if (!needsGrade(shot)) return std::nullopt;
+std::optional<ColourDecision> medianDecision(const qc::Shot& shot,
+                                             const std::vector<qc::FrameRecord>& frames) {
   std::vector<const ColourDecision*> decisions;
   for (const qc::FrameRecord& record : frames)
     if (record.frame >= shot.firstFrame && record.frame <= shot.lastFrame && record.colour)
@@ -44,6 +43,12 @@ std::optional<ColourDecision> shotGrade(const qc::Shot& shot,
   }
   grade.saturation = medianOf([](const ColourDecision& d) { return d.saturation; });
   return grade;
+}
+
+std::optional<ColourDecision> shotGrade(const qc::Shot& shot,
+                                        const std::vector<qc::FrameRecord>& frames) {
+  if (!needsGrade(shot)) return std::nullopt;
+  return medianDecision(shot, frames);
 }
 
 std::string shotCdlName(int shot) { return "shot" + std::to_string(shot) + ".cdl"; }

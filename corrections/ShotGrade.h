@@ -13,10 +13,15 @@
 
 namespace stereolint::corrections {
 
+// The median decision of the shot's frames that have one (whatever their
+// verdict): each of its numbers the median over those frames, the mean of
+// the middle two for an even count. Nothing when no frame has a decision.
+std::optional<ColourDecision> medianDecision(const qc::Shot& shot,
+                                             const std::vector<qc::FrameRecord>& frames);
+
 // The decision of a shot judged FIX or REJECT under LUMINANCE or COLOUR:
-// each of its numbers the median over the shot's frames that have one.
-// Nothing for a shot that passes both, cannot be judged, or has no frame
-// with a decision.
+// its medianDecision. Nothing for a shot that passes both, cannot be
+// judged, or has no frame with a decision.
 std::optional<ColourDecision> shotGrade(const qc::Shot& shot,
                                         const std::vector<qc::FrameRecord>& frames);
 

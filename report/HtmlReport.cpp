@@ -8,6 +8,7 @@
 
 #include "qc/QcSession.h"
 #include "report/HtmlDepth.h"
+#include "report/HtmlEyes.h"
 #include "report/HtmlPlots.h"
 #include "report/HtmlStyle.h"
 #include "report/HtmlText.h"
@@ -393,7 +394,7 @@ std::string settingsSection(const Page& page) {
 }  // namespace
 
 void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
-                     const FramePicture& windowPicture) {
+                     const FramePicture& windowPicture, const FramePicture& differencePicture) {
   Page page{content, content.timecode(), FrameJudgements(content),
             qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
   qc::applyEyeSync(page.shots, content.eyeSync);
@@ -407,6 +408,7 @@ void writeReportHtml(std::ostream& out, const ReportContent& content, const Fram
   writePlotsSection(out, page);
   out << shotsSection(page);
   writeDepthSections(out, content, page.shots, page.timecode, windowPicture);
+  writeEyesSection(out, content, page.shots, page.timecode, differencePicture);
   out << worstFramesSection(page, picture) << inconclusiveSection(page)
       << settingsSection(page);
   out << "<footer>" << madeBy() << " from the measurements of "
@@ -418,9 +420,9 @@ void writeReportHtml(std::ostream& out, const ReportContent& content, const Fram
 }
 
 std::string reportHtml(const ReportContent& content, const FramePicture& picture,
-                       const FramePicture& windowPicture) {
+                       const FramePicture& windowPicture, const FramePicture& differencePicture) {
   std::ostringstream page;
-  writeReportHtml(page, content, picture, windowPicture);
+  writeReportHtml(page, content, picture, windowPicture, differencePicture);
   return page.str();
 }
 

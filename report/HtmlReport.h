@@ -20,13 +20,17 @@ using FramePicture = std::function<std::string(int frame)>;
 // frames with their pictures and the inconclusive frames with their reasons;
 // for frames with a dense parallax map, the depth jumps at the cuts on the
 // depth budget's plot and the sections of report/HtmlDepth.h, with the
-// WINDOW pictures `windowPicture` gives.
+// WINDOW pictures `windowPicture` gives; for frames the eye match measured,
+// the section of report/HtmlEyes.h with the EYE_DIFFERENCE pictures
+// `differencePicture` gives.
 // Written piece by piece: what is held beside the content does not grow
 // with the take beyond a few numbers per frame.
 void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
-                     const FramePicture& windowPicture = {});
+                     const FramePicture& windowPicture = {},
+                     const FramePicture& differencePicture = {});
 // The same page as a string.
 std::string reportHtml(const ReportContent& content, const FramePicture& picture,
-                       const FramePicture& windowPicture = {});
+                       const FramePicture& windowPicture = {},
+                       const FramePicture& differencePicture = {});
 
 }  // namespace stereolint::report

@@ -26,6 +26,8 @@ constexpr int kThumbnailColumns = 360;
 constexpr int kJpegQuality = 82;
 // The DEPTH block's picture of the window violations, as its file is named.
 constexpr const char* kWindowPicture = "DEPTH_WINDOW";
+// The EYES block's picture of what differs between the matched eyes.
+constexpr const char* kDifferencePicture = "EYES_EYE_DIFFERENCE";
 
 // An output stream that hands its bytes to a file being written, a buffer
 // at a time.
@@ -161,8 +163,11 @@ std::optional<std::string> writeReportFiles(const ReportContent& content,
   const FramePicture windowPicture = [&](int frame) {
     return resultThumbnail(picturePrefixes, frame, sorted.take.frameCount, kWindowPicture);
   };
+  const FramePicture differencePicture = [&](int frame) {
+    return resultThumbnail(picturePrefixes, frame, sorted.take.frameCount, kDifferencePicture);
+  };
   if (auto failure = writeStreamed(htmlPath, [&](std::ostream& out) {
-        writeReportHtml(out, sorted, picture, windowPicture);
+        writeReportHtml(out, sorted, picture, windowPicture, differencePicture);
       }))
     failed.push_back(*failure);
   if (failed.empty()) return std::nullopt;

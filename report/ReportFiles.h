@@ -22,7 +22,8 @@ inline constexpr const char* kReportHtmlName = "report.html";
 // fails), each written as it is made, never held whole. The HTML page
 // shows, for its worst frames, a small JPEG of the first pictures found
 // under `picturePrefixes` (see summaryThumbnail), and for its window
-// violations the DEPTH block's WINDOW picture (see resultThumbnail). Returns what
+// violations the DEPTH block's WINDOW picture and for the eyes of its shots
+// the EYES block's EYE_DIFFERENCE picture (see resultThumbnail). Returns what
 // could not be written, naming the files; nothing on success.
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
@@ -35,9 +36,9 @@ std::optional<std::string> writeReportFiles(const ReportContent& content,
 // "" when none can be read.
 std::string summaryThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount);
 
-// The result picture `name` ("DEPTH_WINDOW") of `frame` under the first of
-// `prefixes` that holds one (ID_SIZE_NAME.png), reduced as a summary
-// thumbnail; "" when none can be read.
+// The result picture `name` ("DEPTH_WINDOW", "EYES_EYE_DIFFERENCE") of
+// `frame` under the first of `prefixes` that holds one (ID_SIZE_NAME.png),
+// reduced as a summary thumbnail; "" when none can be read.
 std::string resultThumbnail(const std::vector<std::string>& prefixes, int frame, int frameCount,
                             const std::string& name);
 

@@ -10,6 +10,7 @@
 
 #include "qc/QcSession.h"
 #include "report/Base64.h"
+#include "report/ShotEyes.h"
 #include "util/ToolFacts.h"
 
 namespace stereolint::report {
@@ -119,6 +120,37 @@ Json shotDepthJson(const FrameRecord& record) {
               {"percent", percent}};
 }
 
+// A colour decision as its ten numbers, in the order of the EYES block's
+// CDL line: red, green, blue slope, offset and power, then saturation.
+Json decisionJson(const ColourDecision& decision) {
+  Json numbers = Json::array();
+  for (const auto* triple : {&decision.slope, &decision.offset, &decision.power})
+    for (double value : *triple) numbers.push_back(value);
+  numbers.push_back(decision.saturation);
+  return numbers;
+}
+
+Json eyeName(const std::optional<Eye>& eye) {
+  if (!eye) return nullptr;
+  return *eye == Eye::Right ? "right" : "left";
+}
+
+// How the shot's eyes differ, as the page's Eyes section gives it.
+Json shotEyesJson(const ShotEyes& eyes) {
+  return Json{{"luminance", orNull(eyes.luminance)},
+              {"brighter", eyeName(eyes.brighter())},
+              {"colour", orNull(eyes.colour)},
+              {"sharpness", orNull(eyes.sharpness)},
+              {"softer", eyeName(eyes.softer())},
+              {"detail_lost", orNull(eyes.detailLostPercent())},
+              {"worst_frame", orNull(eyes.worstFrame)},
+              {"highlight_area", orNull(eyes.highlightArea)},
+              {"cdl", eyes.decision ? decisionJson(*eyes.decision) : Json(nullptr)},
+              {"cdl_frames", eyes.decisionFrames},
+              {"sop_sat", eyes.decision ? Json(colourDecisionSopText(*eyes.decision))
+                                        : Json(nullptr)}};
+}
+
 Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
                const qc::Timecode& timecode) {
   const qc::FrameAssessment assessment = qc::assessFrame(record, limits);
@@ -137,6 +169,7 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
               {"signature", signature.known() ? Json(base64Encode(signature.thumbnail))
                                               : Json(nullptr)}};
   if (record.depth) json["depth"] = frameDepthJson(*record.depth);
+  if (record.colour) json["cdl"] = decisionJson(*record.colour);
   return json;
 }
 
@@ -159,7 +192,7 @@ Json correctionJson(const corrections::ShotCorrection& c) {
 
 Json shotJson(const Shot& shot, const qc::Timecode& timecode,
               const std::optional<corrections::ShotCorrection>& correction,
-              const FrameRecord* depthFrame) {
+              const FrameRecord* depthFrame, const std::optional<ShotEyes>& eyes) {
   Json measures = Json::object();
   for (const qc::MeasureSummary& summary : shot.measures)
     measures[measureName(summary.measure)] = Json{
@@ -184,6 +217,7 @@ Json shotJson(const Shot& shot, const qc::Timecode& timecode,
               {"inconclusive_frames", shot.inconclusiveFrames}};
   if (correction) json["corrections"] = correctionJson(*correction);
   if (depthFrame != nullptr) json["depth"] = shotDepthJson(*depthFrame);
+  if (eyes) json["eye_match"] = shotEyesJson(*eyes);
   return json;
 }
 
@@ -287,7 +321,8 @@ void writeReportJson(std::ostream& out, const ReportContent& content) {
       correction = corrections::correctShot(shots[i], content.limits,
                                             corrections::viewSizeAt(*frames, shots[i].firstFrame),
                                             *content.corrections);
-    return shotJson(shots[i], timecode, correction, shotDepthFrame(*frames, shots[i]));
+    return shotJson(shots[i], timecode, correction, shotDepthFrame(*frames, shots[i]),
+                    shotEyes(*frames, shots[i]));
   });
   writeList(out, "frames", frames->size(), [&](size_t i) {
     return frameJson((*frames)[i], content.limits, timecode);

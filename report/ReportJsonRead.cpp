@@ -2,6 +2,7 @@
 // is checked against what a run can write before it is used: a report
 // edited by hand or damaged on its way must not turn into another take's
 // numbers (a frame number that wraps around, an offset without a sign).
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -178,6 +179,30 @@ DepthDetail depthFromJson(const Json& json, const std::string& where) {
   return depth;
 }
 
+// frames[k].cdl: the ten numbers of a colour decision, in the order of the
+// EYES block's CDL line; powers positive, as a fit gives them.
+ColourDecision decisionFromJson(const Json& json, const std::string& where) {
+  if (!json.is_array() || json.size() != 10)
+    throw Unusable(where + " is " + shown(json) + ", not a list of 10 numbers");
+  std::array<double, 10> numbers{};
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    const double number = json[i].is_number() ? json[i].get<double>() : NAN;
+    const bool power = i >= 6 && i < 9;
+    if (!std::isfinite(number) || std::fabs(number) > 1e6 || (power && number <= 0))
+      throw Unusable(where + "[" + std::to_string(i) + "] is " + shown(json[i]) +
+                     (power ? ", not a positive number" : ", not a number from -1e6 to 1e6"));
+    numbers[i] = number;
+  }
+  ColourDecision decision;
+  for (size_t c = 0; c < 3; ++c) {
+    decision.slope[c] = numbers[c];
+    decision.offset[c] = numbers[3 + c];
+    decision.power[c] = numbers[6 + c];
+  }
+  decision.saturation = numbers[9];
+  return decision;
+}
+
 FrameRecord frameFromJson(const Json& json, const std::string& where) {
   FrameRecord record;
   // Image sequences may be numbered from 0.
@@ -214,6 +239,8 @@ FrameRecord frameFromJson(const Json& json, const std::string& where) {
   }
   // Only frames of a dense parallax map have the key.
   if (json.contains("depth")) record.depth = depthFromJson(json.at("depth"), where + ".depth");
+  // Only frames the eye match gave a colour decision have the key.
+  if (json.contains("cdl")) record.colour = decisionFromJson(json.at("cdl"), where + ".cdl");
   return record;
 }
 

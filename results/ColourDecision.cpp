@@ -40,6 +40,19 @@ std::string colourDecisionText(const ColourDecision& decision) {
   return text;
 }
 
+std::string colourDecisionSopText(const ColourDecision& decision) {
+  char number[32];
+  const auto four = [&](double value) {
+    std::snprintf(number, sizeof number, "%.4f", std::fabs(value) < 5e-5 ? 0.0 : value);
+    return std::string(number);
+  };
+  const auto triple = [&](const std::array<double, 3>& values) {
+    return "(" + four(values[0]) + " " + four(values[1]) + " " + four(values[2]) + ")";
+  };
+  return "Slope " + triple(decision.slope) + " Offset " + triple(decision.offset) + " Power " +
+         triple(decision.power) + " Sat " + four(decision.saturation);
+}
+
 bool parseColourDecision(const std::string& text, ColourDecision& decision) {
   std::istringstream in(text);
   ColourDecision read;

@@ -28,6 +28,11 @@ std::array<double, 3> applyColourDecision(const ColourDecision& decision,
 // red, green, blue offset, red, green, blue power, saturation, each with
 // four decimals, separated by single spaces.
 std::string colourDecisionText(const ColourDecision& decision);
+// The decision as one line of ASC SOP and SAT values, four decimals each
+// (a value that rounds to zero without a sign): "Slope (1.0200 0.9900
+// 1.0000) Offset (0.0100 0.0000 -0.0050) Power (1.0000 1.0000 1.0000) Sat
+// 1.0000" on one line.
+std::string colourDecisionSopText(const ColourDecision& decision);
 // The decision from those ten numbers; false when the text holds anything else.
 bool parseColourDecision(const std::string& text, ColourDecision& decision);
 

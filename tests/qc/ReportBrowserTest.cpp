@@ -10,10 +10,13 @@
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "QcTestData.h"
 #include "qc/QcSession.h"
 #include "report/ReportFiles.h"
+#include "report/ReportJson.h"
+#include "report/ReportMerge.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
 
@@ -66,6 +69,13 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
     record.values[measureIndex(Measure::Colour)] = 1.2 + wobble;
     record.values[measureIndex(Measure::Sharpness)] = 0.97 - wobble;
     record.values[measureIndex(Measure::HighlightArea)] = sceneOf(record.frame) == 1 ? 0.3 : 0.0;
+    // The colour decisions: one grade throughout the first shot, a grade
+    // that wobbles in the second.
+    if (sceneOf(record.frame) == 0) {
+      record.colour = ColourDecision{{1.02, 0.99, 1.0}, {0.01, 0.0, -0.005}, {1, 1, 1}, 1.0};
+    } else if (sceneOf(record.frame) == 1) {
+      record.colour = ColourDecision{{0.9 + wobble, 1, 1}, {0, 0, 0}, {1.1, 1, 1}, 1.0};
+    }
     // The dense parallax: a bell around each scene's median, scene 2 in
     // front of the screen and cut by the left edge.
     if (sceneOf(record.frame) < 0) continue;
@@ -90,8 +100,15 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   const char* keep = std::getenv("STEREOLINT_KEEP_REPORT");
   const std::string prefix = keep != nullptr ? std::string(keep) + "/" : folder.file("out/");
   std::filesystem::create_directories(prefix);
-  for (const qc::FrameRecord& record : take.frames)
+  for (const qc::FrameRecord& record : take.frames) {
     test::writeSummaryPicture(prefix, record.frame, take.take.frameCount, sceneOf(record.frame));
+    // The EYES block's difference picture, with a one-eye highlight outlined.
+    cv::Mat difference(180, 320, CV_8UC3, cv::Scalar(40, 40, 40));
+    cv::rectangle(difference, cv::Rect(100, 60, 30, 20), cv::Scalar(255, 255, 0), 2);
+    cv::imwrite(prefix + std::to_string(record.frame) + "_" +
+                    std::to_string(take.take.frameCount) + "_EYES_EYE_DIFFERENCE.png",
+                difference);
+  }
   ASSERT_FALSE(writeReportFiles(take, prefix, {prefix}));
   const std::string page = "file://" + std::filesystem::absolute(prefix + "report.html").string();
 
@@ -111,6 +128,33 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
   EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";
   EXPECT_GE(count(dom.out, "src=\"data:image/jpeg;base64,"), 3u) << "worst frames' pictures";
+  // The eyes of each shot: the grades as text to copy (the first shot's as
+  // given, the second's the median of its frames), the softer eye and each
+  // judged shot's difference picture.
+  EXPECT_EQ(count(dom.out, "<h2>Eyes</h2>"), 1u);
+  EXPECT_EQ(count(dom.out, "<tr data-shot="), 3u) << "every shot with judged frames";
+  EXPECT_NE(dom.out.find("1.0200 0.9900 1.0000 0.0100 0.0000 -0.0050 1.0000 1.0000 1.0000 1.0000"),
+            std::string::npos);
+  EXPECT_NE(dom.out.find("Slope (1.0200 0.9900 1.0000) Offset (0.0100 0.0000 -0.0050) Power "
+                         "(1.0000 1.0000 1.0000) Sat 1.0000"),
+            std::string::npos);
+  EXPECT_NE(dom.out.find("Slope (0.9400 1.0000 1.0000) Offset (0.0000 0.0000 0.0000) Power "
+                         "(1.1000 1.0000 1.0000) Sat 1.0000"),
+            std::string::npos);
+  EXPECT_EQ(count(dom.out, "No frame of the shot has a colour decision."), 1u);
+  EXPECT_EQ(count(dom.out, "right eye softer, 7 % of its detail lost"), 3u);
+  EXPECT_EQ(count(dom.out, "alt=\"EYE_DIFFERENCE picture of frame"), 3u);
+  // The decisions go into report.json and come back out of it, and a merge
+  // of the report writes the same document.
+  const Expected<ReportContent> read = readReportFile(prefix);
+  ASSERT_TRUE(read.ok()) << read.error();
+  ASSERT_EQ(read.value().frames.size(), take.frames.size());
+  for (size_t i = 0; i < take.frames.size(); ++i)
+    EXPECT_EQ(read.value().frames[i].colour, take.frames[i].colour) << take.frames[i].frame;
+  const Expected<ReportContent> merged = mergeReports({{prefix, read.value()}});
+  ASSERT_TRUE(merged.ok()) << merged.error();
+  EXPECT_TRUE(reportJson(merged.value()) == reportJson(take));
+
   EXPECT_EQ(count(dom.out, "http://") + count(dom.out, "https://"),
             count(dom.out, "http://www.w3.org/2000/svg"))
       << "nothing outside the file";

@@ -26,8 +26,8 @@ std::vector<ShotCorrection> correctShots(const std::vector<qc::Shot>& shots,
                                          const qc::QcLimits& limits, CorrectedEyes eyes) {
   std::vector<ShotCorrection> corrections;
   for (const qc::Shot& shot : shots) {
-    corrections.push_back(correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes));
-    corrections.back().grade = shotGrade(shot, frames);
+    corrections.push_back(correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes,
+                                      shotGrade(shot, frames)));
   }
   return corrections;
 }

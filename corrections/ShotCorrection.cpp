@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "corrections/EyeWarp.h"
+#include "corrections/ShotGrade.h"
 #include "util/Words.h"
 
 namespace stereolint::corrections {
@@ -113,7 +114,13 @@ std::string eyeWords(const EyeCorrection& eye, cv::Size view) {
   return text;
 }
 
+std::string gradeWords(const ShotCorrection& c) {
+  return "right eye: graded onto the left (" + shotCdlName(c.shot) + ", " +
+         shotCubeName(c.shot) + ")";
+}
+
 std::string correctionWords(const ShotCorrection& c, const qc::Shot& shot) {
+  if (!c.applies && c.grade) return gradeWords(c);
   if (!c.applies) {
     if (shot.verdict == qc::Verdict::Pass) return "none: the shot passes";
     if (shot.verdict == qc::Verdict::Inconclusive) return "none: the shot cannot be judged";
@@ -129,6 +136,7 @@ std::string correctionWords(const ShotCorrection& c, const qc::Shot& shot) {
   text += (text.empty() ? "" : "; ") + number("crop %.1f %%", c.cropPercent());
   if (c.cropPercent() > kLargeCropPercent)
     text += number(" (over %g %% of the picture)", kLargeCropPercent);
+  if (c.grade) text += "; " + gradeWords(c);
   if (!shot.eyes.empty()) text += "; the eyes' timing is not corrected";
   return text;
 }
@@ -153,8 +161,9 @@ cv::Rect2d ShotCorrection::cropRectangle() const {
 }
 
 ShotCorrection correctShot(const qc::Shot& shot, const qc::QcLimits& limits, cv::Size view,
-                           CorrectedEyes eyes) {
+                           CorrectedEyes eyes, std::optional<ColourDecision> grade) {
   ShotCorrection c;
+  c.grade = std::move(grade);
   c.shot = shot.number;
   c.firstFrame = shot.firstFrame;
   c.lastFrame = shot.lastFrame;

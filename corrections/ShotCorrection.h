@@ -80,9 +80,9 @@ struct ShotCorrection {
 };
 
 // The correction of `shot`, whose views are `view` in size, judged under
-// `limits`.
+// `limits`, with the shot's `grade` (ShotGrade.h) when it has one.
 ShotCorrection correctShot(const qc::Shot& shot, const qc::QcLimits& limits, cv::Size view,
-                           CorrectedEyes eyes);
+                           CorrectedEyes eyes, std::optional<ColourDecision> grade = std::nullopt);
 
 // The view size of the first frame of `frames` (in frame order) at or after
 // `frame` that has one; (0, 0) when none.

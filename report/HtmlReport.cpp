@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "corrections/ShotGrade.h"
 #include "qc/QcSession.h"
 #include "report/HtmlDepth.h"
 #include "report/HtmlEyes.h"
@@ -285,7 +286,8 @@ std::string shotsSection(const Page& page) {
                escapeHtml(corrections::correctShot(
                               shot, page.content.limits,
                               corrections::viewSizeAt(page.content.frames, shot.firstFrame),
-                              *page.content.corrections)
+                              *page.content.corrections,
+                              corrections::shotGrade(shot, page.content.frames))
                               .words);
     if (!shot.outliers.empty()) {
       notes += (notes.empty() ? "" : "<br>") + std::string("Single frames beyond: ");

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "corrections/ShotGrade.h"
 #include "qc/QcSession.h"
 #include "report/Base64.h"
 #include "report/ShotEyes.h"
@@ -320,7 +321,8 @@ void writeReportJson(std::ostream& out, const ReportContent& content) {
     if (content.corrections)
       correction = corrections::correctShot(shots[i], content.limits,
                                             corrections::viewSizeAt(*frames, shots[i].firstFrame),
-                                            *content.corrections);
+                                            *content.corrections,
+                                            corrections::shotGrade(shots[i], *frames));
     return shotJson(shots[i], timecode, correction, shotDepthFrame(*frames, shots[i]),
                     shotEyes(*frames, shots[i]));
   });

@@ -112,4 +112,14 @@ bool writeSideBySideStill(const std::string& path, const cv::Mat& canvas, cv::Si
   return cv::imwrite(path, sideBySide(left, right));
 }
 
+std::vector<NamedPair> fullHdPairs(const cv::Mat& aloeLeft, const cv::Mat& aloeRight) {
+  const cv::Size size(1920, 1080);
+  NamedPair aloe{"the aloe pair enlarged (parallax -17 % to -3 %)", {}, {}};
+  cv::resize(aloeLeft, aloe.left, size, 0, 0, cv::INTER_CUBIC);
+  cv::resize(aloeRight, aloe.right, size, 0, 0, cv::INTER_CUBIC);
+  std::string source;
+  const cv::Mat photo = leftView(photoCanvas(cv::Size(4600, 2800), source), size, 0);
+  return {aloe, {"a photograph, right view misaligned (one depth)", photo, misaligned(photo)}};
+}
+
 }  // namespace bench

@@ -195,14 +195,8 @@ void printDepthBench() {
   printWindows({pairs.front()});
   printEyeOrder(pairs);
   std::printf("\nTime per 1920 x 1080 pair on one core:\n");
-  cv::Mat left, right;
-  cv::resize(aloeLeft, left, cv::Size(1920, 1080), 0, 0, cv::INTER_CUBIC);
-  cv::resize(aloeRight, right, cv::Size(1920, 1080), 0, 0, cv::INTER_CUBIC);
-  printSpeed("the aloe pair enlarged (parallax -17 % to -3 %)", left, right);
-  std::string source;
-  const cv::Mat canvas = photoCanvas(cv::Size(4600, 2800), source);
-  const cv::Mat photo = leftView(canvas, cv::Size(1920, 1080), 0);
-  printSpeed("a photograph, right view misaligned (one depth)", photo, misaligned(photo));
+  for (const NamedPair& pair : fullHdPairs(aloeLeft, aloeRight))
+    printSpeed(pair.name.c_str(), pair.left, pair.right);
 }
 
 }  // namespace bench

@@ -112,7 +112,8 @@ void printGrades(const char* name, const cv::Mat& left, const cv::Mat& right) {
     return;
   }
   const EyeMatchFigures& base = *plain.eyes.figures;
-  std::printf("  %s as shot: LUMINANCE %+.3f stops, CAST A %+.2f, CAST B %+.2f, COLOUR %.2f / %.2f\n",
+  std::printf("  %s as shot: LUMINANCE %+.3f stops, CAST A %+.2f, CAST B %+.2f, "
+              "COLOUR %.2f / %.2f\n",
               name, base.luminanceStops, base.castA, base.castB, base.colourMedian, base.colour95);
   int within = 0, matched = 0, plainWithin = 0;
   const double plainBase = wholeViewStops(right) - wholeViewStops(left);
@@ -136,13 +137,15 @@ void printGrades(const char* name, const cv::Mat& left, const cv::Mat& right) {
     const auto& after = corrected.eyes.figures;
     const bool close = after && after->colourMedian <= 0.5 && after->colour95 <= 1.5;
     matched += close;
-    std::printf("    applied %+.3f stops, a %+.2f, b %+.2f; read off by %+.3f stops, a %+.2f, b %+.2f %s; "
+    std::printf("    applied %+.3f stops, a %+.2f, b %+.2f; "
+                "read off by %+.3f stops, a %+.2f, b %+.2f %s; "
                 "after its CDL COLOUR %.2f / %.2f %s\n",
                 truth.stops, truth.a, truth.b, stops, a, b, ok ? "ok" : "MISSED",
                 after ? after->colourMedian : NAN, after ? after->colour95 : NAN,
                 close ? "ok" : "MISSED");
   }
-  std::printf("    within 0.02 stops and 0.3 a*/b*: %d of 6; after the CDL within 0.5 / 1.5: %d of 6; "
+  std::printf("    within 0.02 stops and 0.3 a*/b*: %d of 6; "
+              "after the CDL within 0.5 / 1.5: %d of 6; "
               "plain reference (whole views' means, no matching) within 0.02 stops: %d of 6\n",
               within, matched, plainWithin);
 }
@@ -220,7 +223,8 @@ void printHighlights(const cv::Mat& left, const cv::Mat& right) {
     const cv::Mat l = left(crop).clone();
     cv::Mat r = right(crop).clone();
     const Measured clean = measure(l, r);
-    if (clean.eyes.highlights) cleanFalse += static_cast<int>(clean.eyes.highlights->regions.size());
+    if (clean.eyes.highlights)
+      cleanFalse += static_cast<int>(clean.eyes.highlights->regions.size());
     const bool inLeft = frame % 2 == 1;
     cv::Mat lit = inLeft ? l.clone() : r.clone();
     const std::vector<cv::Rect> boxes = addHighlights(lit, random, 3);
@@ -249,7 +253,8 @@ void printHighlights(const cv::Mat& left, const cv::Mat& right) {
     }
     falseRegions += static_cast<int>(std::count(used.begin(), used.end(), false));
   }
-  std::printf("  one-eye spots of 0.1-0.3 %% of the view on surfaces of L* <= %.0f: %d of %d found (%.0f %%), %d other regions "
+  std::printf("  one-eye spots of 0.1-0.3 %% of the view on surfaces of L* <= %.0f: "
+              "%d of %d found (%.0f %%), %d other regions "
               "in the lit frames; %d regions over %d clean frames\n",
               kBrightestSurface, found, placed, 100.0 * found / std::max(1, placed), falseRegions,
               cleanFalse, frames);
@@ -287,9 +292,11 @@ void printEyesBench() {
   if (same.eyes.figures)
     std::printf("  left view moved 3.4 px as the right: COLOUR %.2f (at most 0.5: %s), "
                 "HIGHLIGHTS %zu\n",
-                same.eyes.figures->colourMedian, same.eyes.figures->colourMedian <= 0.5 ? "ok" : "MISSED",
+                same.eyes.figures->colourMedian,
+                same.eyes.figures->colourMedian <= 0.5 ? "ok" : "MISSED",
                 same.eyes.highlights ? same.eyes.highlights->regions.size() : 0);
-  std::printf("\nGrades applied to the right eye (slopes 0.9-1.1, offsets +-0.03, powers 0.9-1.1):\n");
+  std::printf("\nGrades applied to the right eye "
+              "(slopes 0.9-1.1, offsets +-0.03, powers 0.9-1.1):\n");
   printGrades("the aloe pair", aloeLeft, aloeRight);
   printGrades("the left view moved 3.4 px", aloeLeft, moved);
   std::printf("\nGaussian blur applied to the right eye:\n");

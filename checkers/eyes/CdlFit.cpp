@@ -153,7 +153,8 @@ cv::Mat applyColourDecision(const ColourDecision& decision, const cv::Mat& bgr) 
     cv::Mat table(1, 256, CV_8UC3);
     for (int v = 0; v < 256; ++v) {
       const double code = v / 255.0;
-      const auto graded = stereolint::applyColourDecision(decision, std::array<double, 3>{code, code, code});
+      const auto graded =
+          stereolint::applyColourDecision(decision, std::array<double, 3>{code, code, code});
       table.at<cv::Vec3b>(v) = cv::Vec3b(cv::saturate_cast<uchar>(graded[2] * 255.0),
                                          cv::saturate_cast<uchar>(graded[1] * 255.0),
                                          cv::saturate_cast<uchar>(graded[0] * 255.0));

@@ -112,7 +112,8 @@ std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat
     rightSmooth.push_back(rightKept.back());
   }
   if (leftKept.empty()) return std::nullopt;
-  const cv::Mat leftLab = toLab(cv::Mat(leftKept, false)), rightLab = toLab(cv::Mat(rightKept, false));
+  const cv::Mat leftLab = toLab(cv::Mat(leftKept, false));
+  const cv::Mat rightLab = toLab(cv::Mat(rightKept, false));
   std::vector<double> differences;
   double leftLight = 0, rightLight = 0, castA = 0, castB = 0;
   for (int i = 0; i < leftLab.rows; ++i) {
@@ -183,7 +184,7 @@ DenseMatch denseMatch(const cv::Mat& rightColour, const cv::Mat& map) {
       if (source < 0 || source > static_cast<float>(map.cols - 1)) kept.at<uchar>(y, x) = 0;
     }
   }
-  // Where the parallax steps by more than a pixel within a few pixels, the
+  // Where the parallax steps by more than two pixels within two pixels, the
   // match of an edge may have landed on the wrong side of it.
   const cv::Mat around = cv::getStructuringElement(cv::MORPH_RECT, {5, 5});
   cv::Mat highest, lowest;

@@ -1,19 +1,21 @@
 # `cmake --install BUILD --prefix P` and the Debian package (scripts/package,
 # through CPack):
-#   P/bin                              Stereolint, stereolint-report, slurm-qc, parallel-qc
+#   P/bin                              Stereolint, stereolint-report, stereolint-correct, slurm-qc,
+#                                      parallel-qc
 #   P/lib/stereolint                   split-take.sh, which slurm-qc and parallel-qc source
-#   P/share/man/man1                   Stereolint.1.gz, stereolint-report.1.gz, slurm-qc.1.gz,
-#                                      parallel-qc.1.gz
+#   P/share/man/man1                   Stereolint.1.gz, stereolint-report.1.gz,
+#                                      stereolint-correct.1.gz, slurm-qc.1.gz, parallel-qc.1.gz
 #   P/share/bash-completion/completions/Stereolint
 #   P/share/doc/stereolint             README.md, copyright, changelog.gz
 # The manual pages, the completion and the changelog come from tools/ (the
 # target stereolint_docs).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-install(TARGETS Stereolint stereolint-report RUNTIME DESTINATION bin)
+install(TARGETS Stereolint stereolint-report stereolint-correct RUNTIME DESTINATION bin)
 install(PROGRAMS scripts/slurm-qc scripts/parallel-qc DESTINATION bin)
 install(FILES scripts/lib/split-take.sh DESTINATION lib/stereolint)
 install(FILES ${STEREOLINT_DOCS_DIR}/Stereolint.1.gz ${STEREOLINT_DOCS_DIR}/stereolint-report.1.gz
+              ${STEREOLINT_DOCS_DIR}/stereolint-correct.1.gz
               ${STEREOLINT_DOCS_DIR}/slurm-qc.1.gz ${STEREOLINT_DOCS_DIR}/parallel-qc.1.gz
         DESTINATION share/man/man1)
 install(FILES ${STEREOLINT_DOCS_DIR}/Stereolint.bash
@@ -34,8 +36,10 @@ view against the other, and a difference of scale. It works frame by frame on
 still images, video files, image sequences and R3D clips, prints the numbers
 of every frame, writes pictures of where the disparity lies, the corrected
 pair and a CSV table, and with quality control judges frames, shots and the
-take against limits in a JSON and HTML report. slurm-qc and parallel-qc split
-a long take over a Slurm cluster or GNU parallel.")
+take against limits in a JSON and HTML report, with the corrections of the
+shots that need them; stereolint-correct renders the corrected take.
+slurm-qc and parallel-qc split a long take over a Slurm cluster or GNU
+parallel.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

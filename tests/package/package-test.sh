@@ -2,7 +2,7 @@
 # The installed Stereolint as a user meets it, twice: from the Debian package
 # this build makes (CPack), unpacked with dpkg -x into a scratch root, and
 # from `cmake --install` into a scratch prefix. In each:
-#   - Stereolint --version and stereolint-report --version name the program,
+#   - Stereolint, stereolint-report and stereolint-correct --version name the program,
 #     its version, the revision and the libraries;
 #   - Stereolint measures a real misaligned pair (the "aloe" photograph of
 #     opencv-doc, its right view moved down 6 rows), and stereolint-report
@@ -42,6 +42,8 @@ check_installed() {
     <<<"$version" || fail "$name: no FFmpeg line in: $version"
   "$prefix/bin/stereolint-report" --version | head -n 1 | grep -qx 'stereolint-report 1.0.0' ||
     fail "$name: stereolint-report --version"
+  "$prefix/bin/stereolint-correct" --version | head -n 1 | grep -qx 'stereolint-correct 1.0.0' ||
+    fail "$name: stereolint-correct --version"
 
   step "$name: a misaligned pair measured, its report merged"
   out=$("$prefix/bin/Stereolint" -m CONSOLE -i aloe-sbs.png -o VERTICALLY -d Alignment -t 2 \
@@ -65,7 +67,7 @@ check_installed() {
 
   step "$name: manual pages and completion"
   local page warnings
-  for page in Stereolint stereolint-report; do
+  for page in Stereolint stereolint-report stereolint-correct; do
     [[ -f "$prefix/share/man/man1/$page.1.gz" ]] || fail "$name: no manual page $page.1.gz"
     warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
     [[ -z "$warnings" ]] || fail "$name: man warns about $page.1: $warnings"

@@ -52,9 +52,42 @@ cv::Mat graded(const cv::Mat& eye, const ColourDecision& decision) {
   return out;
 }
 
+double srgbEncoded(double linear) {
+  return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+}
+
+double srgbDecoded(double code) {
+  return code <= 0.04045 ? code / 12.92 : std::pow((code + 0.055) / 1.055, 2.4);
+}
+
+// Float samples of linear light are graded where the decision was fitted:
+// on their sRGB code values. What lies above 1 keeps its excess over the
+// graded white, so highlights are not clipped.
+cv::Mat gradedLinear(const cv::Mat& eye, const ColourDecision& decision) {
+  cv::Mat out(eye.size(), eye.type());
+  for (int y = 0; y < eye.rows; ++y) {
+    const cv::Vec3f* in = eye.ptr<cv::Vec3f>(y);
+    cv::Vec3f* to = out.ptr<cv::Vec3f>(y);
+    for (int x = 0; x < eye.cols; ++x) {
+      std::array<double, 3> code{};
+      std::array<double, 3> excess{};
+      for (int c = 0; c < 3; ++c) {
+        const double value = srgbEncoded(std::max(0.0, static_cast<double>(in[x][2 - c])));
+        code[static_cast<size_t>(c)] = std::min(value, 1.0);
+        excess[static_cast<size_t>(c)] = std::max(value - 1, 0.0);
+      }
+      const std::array<double, 3> result = applyColourDecision(decision, code);
+      for (size_t c = 0; c < 3; ++c)
+        to[x][2 - static_cast<int>(c)] = static_cast<float>(srgbDecoded(result[c] + excess[c]));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 cv::Mat gradeEye(const cv::Mat& eye, const ColourDecision& decision) {
+  if (eye.depth() == CV_32F) return gradedLinear(eye, decision);
   return eye.depth() == CV_16U ? graded<uint16_t>(eye, decision) : graded<uint8_t>(eye, decision);
 }
 

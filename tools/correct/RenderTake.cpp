@@ -1,133 +1,219 @@
 #include "tools/correct/RenderTake.h"
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <future>
 #include <memory>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+#include <thread>
 
-#include "corrections/EyeWarp.h"
-#include "sources/InputStreams.h"
-#include "sources/ViewRegions.h"
-#include "tools/correct/Ffv1Writer.h"
-#include "tools/correct/GradeEye.h"
+#include "platform/Platform.h"
+#include "platform/Signals.h"
+#include "tools/correct/EyeRender.h"
+#include "tools/correct/TakeCheck.h"
+#include "tools/correct/TakeOutputs.h"
+#include "tools/correct/TakeReader.h"
 #include "util/Paths.h"
 
 namespace stereolint::correct {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-bool namesPicture(const std::string& path) {
-  const std::string extension = fileExtension(path);
-  return extension == "PNG" || extension == "TIF" || extension == "TIFF";
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Three channels of 8 or 16 bits, as the writers take them.
-cv::Mat asColour(const cv::Mat& picture) {
-  cv::Mat colour = picture;
-  if (picture.channels() == 1) cv::cvtColor(picture, colour, cv::COLOR_GRAY2BGR);
-  if (picture.channels() == 4) cv::cvtColor(picture, colour, cv::COLOR_BGRA2BGR);
-  if (colour.depth() != CV_8U && colour.depth() != CV_16U) colour.convertTo(colour, CV_8U);
-  return colour;
-}
-
-// One output: a still picture or a video, opened at its first picture.
-class Output {
- public:
-  explicit Output(std::string path) : path(std::move(path)) {}
-
-  std::optional<std::string> add(const cv::Mat& picture, double rate) {
-    if (namesPicture(path)) {
-      if (written++ > 0) return std::nullopt;
-      if (!cv::imwrite(path, picture)) return "cannot write " + path;
-      return std::nullopt;
-    }
-    if (written++ == 0) {
-      if (auto problem = video.open(path, picture.size(), picture.depth() == CV_16U, rate))
-        return path + ": " + *problem;
-    }
-    if (auto problem = video.write(picture)) return path + ": " + *problem;
-    return std::nullopt;
+// The outputs of the take: one for a stereo input, the left eye's then the
+// right eye's for two.
+std::vector<std::unique_ptr<TakeOutput>> outputsFor(const CorrectOptions& options, InputKind kind,
+                                                    double rate) {
+  const auto one = [&](const std::string& path, const std::string& input) -> std::unique_ptr<TakeOutput> {
+    if (kind == InputKind::SEQUENCE) return sequenceOutput(path);
+    if (kind == InputKind::IMAGE) return pictureOutput(path);
+    (void)input;
+    return videoOutput(path, options.codec, rate, options.workers);
+  };
+  std::vector<std::unique_ptr<TakeOutput>> outputs;
+  if (options.inputs.size() == 1) {
+    outputs.push_back(one(options.output, options.inputs[0]));
+    return outputs;
   }
+  const char* const eyes[] = {"left", "right"};
+  for (size_t e = 0; e < 2; ++e) {
+    const fs::path folder = fs::path(options.output) / eyes[e];
+    const std::string& input = options.inputs[e];
+    std::string path = folder.string();
+    if (kind == InputKind::IMAGE) path = (folder / fs::path(input).filename()).string();
+    if (kind == InputKind::VIDEO || kind == InputKind::R3D)
+      path = (folder / (fileBaseName(input) + "." + videoCodecInfo(options.codec).container)).string();
+    outputs.push_back(one(path, input));
+  }
+  return outputs;
+}
 
-  std::optional<std::string> finish() {
-    if (namesPicture(path) || written == 0) return std::nullopt;
-    if (auto problem = video.finish()) return path + ": " + *problem;
-    return std::nullopt;
+std::optional<std::string> makeParentFolders(const std::vector<std::unique_ptr<TakeOutput>>& outputs) {
+  for (const auto& output : outputs) {
+    const fs::path parent = fs::path(output->name()).parent_path();
+    std::error_code error;
+    if (!parent.empty()) fs::create_directories(parent, error);
+    if (error) return "cannot make the folder " + parent.string() + ": " + error.message();
+  }
+  return std::nullopt;
+}
+
+// The pictures a corrected frame gives its outputs: the eyes put back
+// into the input's layout, or one each.
+std::vector<OutputPicture> framePictures(const TakeFrame& frame, const std::array<cv::Mat, 2>& eyes,
+                                         Orientation orientation) {
+  if (orientation == Orientation::Whole)
+    return {{eyes[0], frame.sources[0], frame.formats[0]}, {eyes[1], frame.sources[1], frame.formats[1]}};
+  OutputPicture whole{cv::Mat(), frame.sources[0], frame.formats[0]};
+  if (orientation == Orientation::SideBySide)
+    cv::hconcat(eyes[0], eyes[1], whole.pixels);
+  else
+    cv::vconcat(eyes[0], eyes[1], whole.pixels);
+  return {whole};
+}
+
+struct Times {
+  double reading = 0;
+  double warping = 0;
+  double encoding = 0;
+};
+
+std::string summaryOf(long long frames, const std::string& where, double seconds, const Times& times) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                " in %.1f s (%.1f frames/s): reading %.1f s, warping %.1f s, encoding %.1f s",
+                seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0, times.reading,
+                times.warping, times.encoding);
+  return "Wrote " + std::to_string(frames) + (frames == 1 ? " frame to " : " frames to ") + where + text;
+}
+
+class Progress {
+ public:
+  explicit Progress(std::optional<std::int64_t> total)
+      : total(total), shown(platform::standardErrorIsTerminal()) {}
+  void update(long long done) const {
+    if (!shown) return;
+    if (total && *total > 0)
+      std::fprintf(stderr, "\rCorrecting: frame %lld of %lld (%lld %%)", done,
+                   static_cast<long long>(*total), done * 100 / *total);
+    else
+      std::fprintf(stderr, "\rCorrecting: frame %lld", done);
+    std::fflush(stderr);
+  }
+  void clear() const {
+    if (shown) std::fprintf(stderr, "\r\033[K");
   }
 
  private:
-  std::string path;
-  Ffv1Writer video;
-  long long written = 0;
+  std::optional<std::int64_t> total;
+  bool shown;
 };
-
-// The eye warped in the file's own geometry (views squeezed by `sx`, `sy`).
-cv::Mat warpEye(const cv::Mat& eye, const cv::Matx33d& warp, int sx, int sy) {
-  cv::Mat warped;
-  cv::warpPerspective(eye, warped, corrections::inFileGeometry(warp, sx, sy), eye.size(),
-                      cv::INTER_CUBIC, cv::BORDER_REPLICATE);
-  return warped;
-}
 
 }  // namespace
 
-std::optional<std::string> renderTake(const CorrectionsPlan& plan,
-                                      const std::vector<std::string>& outputs) {
-  const std::array<std::string, 2> inputs{plan.paths.front(), plan.paths.back()};
-  Expected<InputStreams> opened = openInputStreams(inputs);
-  if (!opened) return opened.error();
-  InputStreams& streams = opened.value();
-  const std::optional<Orientation> orientation = orientationFromWord(plan.orientation);
-  if (!orientation) return "the orientation \"" + plan.orientation + "\" is none Stereolint reads";
-  const bool pair = *orientation == Orientation::Whole;
-  if (outputs.size() != (pair ? 2u : 1u))
-    return pair ? "two inputs need two outputs: the left eye's and the right eye's"
-                : "one stereo input needs one output";
-  const int sx = *orientation == Orientation::SideBySide ? plan.squeeze : 1;
-  const int sy = *orientation == Orientation::OverUnder ? plan.squeeze : 1;
-  const double rate = streams.front()->frameRate().value_or(24);
-  std::vector<std::unique_ptr<Output>> writers;
-  for (const std::string& path : outputs) writers.push_back(std::make_unique<Output>(path));
-  for (;;) {
-    std::array<cv::Mat, 2> eyes;
-    std::int64_t number = 0;
-    for (size_t s = 0; s < streams.size(); ++s) {
-      StreamPicture picture;
-      const StreamRead read = streams[s]->read(picture);
-      if (read.kind == StreamRead::Kind::End) break;
-      if (read.kind != StreamRead::Kind::Picture)
-        return "cannot read a frame of " + streams[s]->path() + read.reason;
-      number = picture.number;
-      const cv::Mat colour = asColour(picture.picture);
-      if (pair) {
-        eyes[s] = colour;
-      } else {
-        const auto regions = viewRegions(*orientation, colour.cols, colour.rows);
-        eyes = {colour(regions->first), colour(regions->second)};
+RenderOutcome renderTake(const CorrectOptions& options, const CorrectionsPlan& plan) {
+  Expected<TakeReader> opened = TakeReader::open(options.inputs, options.orientation);
+  if (!opened) return {1, opened.error(), {}};
+  TakeReader& reader = opened.value();
+  if (auto problem = checkSameTake(options, plan, reader)) return {1, *problem, {}};
+  std::vector<std::unique_ptr<TakeOutput>> outputs =
+      outputsFor(options, reader.kind(), reader.frameRate());
+  std::vector<std::string> names;
+  for (const auto& output : outputs) names.push_back(output->name());
+  if (auto problem = checkNoOverwrite(options, names)) return {1, *problem, {}};
+  if (auto problem = makeParentFolders(outputs)) return {1, *problem, {}};
+
+  const int sx = options.orientation == Orientation::SideBySide ? plan.squeeze : 1;
+  const int sy = options.orientation == Orientation::OverUnder ? plan.squeeze : 1;
+  const auto abandon = [&](RenderOutcome outcome) {
+    for (const auto& output : outputs) output->abandon();
+    return outcome;
+  };
+  Times times;
+  const Clock::time_point start = Clock::now();
+  const Progress progress(reader.frameCount());
+  long long written = 0;
+  std::int64_t last = plan.firstFrame - 1;
+  // The frames corrected together; while the outputs write one batch, the
+  // next is read and corrected.
+  std::future<std::optional<std::string>> writing;
+  const auto finishWriting = [&]() -> std::optional<std::string> {
+    return writing.valid() ? writing.get() : std::nullopt;
+  };
+  for (bool more = true; more;) {
+    if (const int stop = platform::stopRequested()) {
+      (void)finishWriting();
+      progress.clear();
+      return abandon({stop, std::string("stopped by ") + platform::stopRequestName() +
+                                "; what was not complete is removed", {}});
+    }
+    Clock::time_point step = Clock::now();
+    std::vector<TakeFrame> batch;
+    while (static_cast<int>(batch.size()) < options.workers) {
+      Expected<std::optional<TakeFrame>> next = reader.next();
+      if (!next) {
+        (void)finishWriting();
+        progress.clear();
+        return abandon({1, next.error(), {}});
       }
+      if (!next.value()) {
+        more = false;
+        break;
+      }
+      batch.push_back(std::move(*next.value()));
     }
-    if (eyes[1].empty()) break;
-    if (const ShotPlan* shot = plan.shotOf(number)) {
-      if (shot->grade) eyes[1] = gradeEye(eyes[1], *shot->grade);
-      if (shot->warped)
-        for (size_t e = 0; e < eyes.size(); ++e)
-          eyes[e] = warpEye(eyes[e], shot->warps[e], sx, sy);
+    times.reading += secondsSince(step);
+    step = Clock::now();
+    std::vector<std::vector<OutputPicture>> pictures(batch.size());
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < batch.size(); ++i)
+      workers.emplace_back([&, i]() {
+        const ShotPlan* shot = plan.shotOf(batch[i].number);
+        pictures[i] = framePictures(batch[i], shot ? renderEyes(batch[i].eyes, *shot, sx, sy) : batch[i].eyes,
+                                    options.orientation);
+      });
+    for (std::thread& worker : workers) worker.join();
+    times.warping += secondsSince(step);
+    if (auto problem = finishWriting()) {
+      progress.clear();
+      return abandon({1, *problem, {}});
     }
-    std::vector<cv::Mat> pictures;
-    if (pair) {
-      pictures = {eyes[0], eyes[1]};
-    } else {
-      pictures.emplace_back();
-      if (*orientation == Orientation::SideBySide)
-        cv::hconcat(eyes[0], eyes[1], pictures[0]);
-      else
-        cv::vconcat(eyes[0], eyes[1], pictures[0]);
-    }
-    for (size_t w = 0; w < writers.size(); ++w)
-      if (auto problem = writers[w]->add(pictures[w], rate)) return problem;
+    if (!batch.empty()) last = batch.back().number;
+    writing = std::async(std::launch::async, [&, pictures = std::move(pictures)]() -> std::optional<std::string> {
+      const Clock::time_point begun = Clock::now();
+      for (const auto& frame : pictures)
+        for (size_t o = 0; o < outputs.size(); ++o)
+          if (auto problem = outputs[o]->add(frame[o])) return problem;
+      times.encoding += secondsSince(begun);
+      return std::nullopt;
+    });
+    written += static_cast<long long>(batch.size());
+    progress.update(written);
   }
-  for (const auto& writer : writers)
-    if (auto problem = writer->finish()) return problem;
-  return std::nullopt;
+  std::optional<std::string> problem = finishWriting();
+  const Clock::time_point closing = Clock::now();
+  for (const auto& output : outputs)
+    if (!problem) problem = output->finish();
+  times.encoding += secondsSince(closing);
+  progress.clear();
+  if (problem) return abandon({1, *problem, {}});
+  RenderOutcome outcome;
+  outcome.summary = summaryOf(written, options.output, secondsSince(start), times);
+  if (last < plan.lastFrame()) {
+    outcome.status = 1;
+    outcome.problem = "the take ends after frame " + std::to_string(last) + ", but " + options.corrections +
+                      " was measured on frames " + std::to_string(plan.firstFrame) + " to " +
+                      std::to_string(plan.lastFrame()) + ": the frames it holds are written";
+  }
+  return outcome;
 }
 
 }  // namespace stereolint::correct

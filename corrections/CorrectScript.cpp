@@ -109,6 +109,21 @@ std::string eyeFilters(const CorrectionsContent& content, size_t eye, const Layo
   return filters;
 }
 
+// The floating windows of one eye: per shot with one, its columns filled
+// black (the left eye's at its left edge, the right eye's at its right),
+// enabled for the shot's frames, after the warp. A view squeezed in width
+// is masked over every file column the display's mask reaches into.
+std::string maskFilters(const CorrectionsContent& content, size_t eye, const Layout& layout) {
+  std::string filters;
+  for (const ShotCorrection& shot : content.shots) {
+    if (shot.floatingWindow <= 0) continue;
+    const int columns = (shot.floatingWindow + layout.sx - 1) / layout.sx;
+    filters += std::string(",fillborders=") + (eye == 0 ? "left=" : "right=") +
+               std::to_string(columns) + ":mode=fixed:color=black:" + shotFrames(content, shot);
+  }
+  return filters;
+}
+
 // The 8-bit formats the perspective filter warps in. Listing them ahead of
 // it lets ffmpeg pick the one nearest the input (planar RGB for RGB input)
 // rather than a lossy conversion, so frames left alone come out unchanged.
@@ -120,13 +135,14 @@ std::string size(const cv::Size& s) {
 }
 
 // The filter graph: the eyes cut apart (one stereo file) or read each from
-// its input, the right eye graded and each eye warped shot by shot, and put
-// back together.
+// its input, the right eye graded, each eye warped and masked shot by shot,
+// and put back together.
 std::string filterGraph(const CorrectionsContent& content, const Layout& layout,
                         const std::string& prefix) {
-  const std::string left = "," + std::string(kWarpFormats) + eyeFilters(content, 0, layout);
+  const std::string left = "," + std::string(kWarpFormats) + eyeFilters(content, 0, layout) +
+                           maskFilters(content, 0, layout);
   const std::string right = "," + std::string(kWarpFormats) + gradeFilters(content, prefix) +
-                            eyeFilters(content, 1, layout);
+                            eyeFilters(content, 1, layout) + maskFilters(content, 1, layout);
   const std::string& orientation = content.take.orientation;
   if (orientation.empty()) return "[0:v]null" + left + "[left];\n[1:v]null" + right + "[right]\n";
   const bool sideBySide = orientation == "VERTICALLY";
@@ -158,6 +174,11 @@ std::string correctScript(const CorrectionsContent& content, const std::string& 
     script +=
         "# The right eye of a shot with a grade first goes through its .cube\n"
         "# (ffmpeg's lut3d), which maps its colour onto the left eye's.\n";
+  if (std::any_of(content.shots.begin(), content.shots.end(),
+                  [](const ShotCorrection& shot) { return shot.floatingWindow > 0; }))
+    script +=
+        "# A shot with a floating window then gets black columns at the left edge\n"
+        "# of the left eye and the right edge of the right eye (ffmpeg's fillborders).\n";
   script +=
       pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n" : "# Usage: correct.sh OUTPUT\n";
   script +=

@@ -9,12 +9,16 @@
 // given the warp's source points for the output's corners (the filter's
 // sense "source", integers at pixel centres, the corners (0, 0), (W, 0),
 // (0, H) and (W, H)), enabled for the shot's frames alone; the other
-// frames pass untouched. Before its warp, the right eye of each shot with a
-// grade goes through ffmpeg's lut3d filter with the shot's .cube (the path
-// under `prefix`, the prefix the run writes its files under, made
-// absolute), enabled for the shot's frames; lut3d works in RGB, so with a
-// grade the right eye (and a stereo file's whole picture) is rendered in
-// planar RGB.
+// frames pass untouched. After its warp, each eye of a shot with a floating
+// window goes through ffmpeg's fillborders filter, which fills that many
+// columns black (the left eye's first, the right eye's last; in file
+// columns, rounded up, for a view squeezed in width), enabled for the
+// shot's frames: a shot with a mask alone is rendered too. Before its warp,
+// the right eye of each shot with a grade goes through ffmpeg's lut3d
+// filter with the shot's .cube (the path under `prefix`, the prefix the run
+// writes its files under, made absolute), enabled for the shot's frames;
+// lut3d works in RGB, so with a grade the right eye (and a stereo file's
+// whole picture) is rendered in planar RGB.
 #pragma once
 
 #include <string>

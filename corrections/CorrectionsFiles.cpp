@@ -25,10 +25,7 @@ std::vector<ShotCorrection> correctShots(const std::vector<qc::Shot>& shots,
                                          const std::vector<qc::FrameRecord>& frames,
                                          const qc::QcLimits& limits, CorrectedEyes eyes) {
   std::vector<ShotCorrection> corrections;
-  for (const qc::Shot& shot : shots) {
-    corrections.push_back(correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes,
-                                      shotGrade(shot, frames)));
-  }
+  for (const qc::Shot& shot : shots) corrections.push_back(correctShot(shot, frames, limits, eyes));
   return corrections;
 }
 

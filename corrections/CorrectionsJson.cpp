@@ -58,6 +58,7 @@ Json shotJson(const ShotCorrection& c) {
             {"right", eyeJson(c.eyes[1])},
             {"shift_percent", c.shiftPercent},
             {"keystone", c.keystone},
+            {"floating_window", c.floatingWindow},
             {"crop", Json{{"x", crop.x},
                           {"y", crop.y},
                           {"width", crop.width},

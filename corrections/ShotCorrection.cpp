@@ -119,8 +119,16 @@ std::string gradeWords(const ShotCorrection& c) {
          shotCubeName(c.shot) + ")";
 }
 
+std::string maskWords(const ShotCorrection& c) {
+  return "floating window " + std::to_string(c.floatingWindow) + " px";
+}
+
 std::string correctionWords(const ShotCorrection& c, const qc::Shot& shot) {
-  if (!c.applies && c.grade) return gradeWords(c);
+  if (!c.applies && (c.grade || c.floatingWindow > 0)) {
+    std::string text = c.floatingWindow > 0 ? maskWords(c) : "";
+    if (c.grade) text += (text.empty() ? "" : "; ") + gradeWords(c);
+    return text;
+  }
   if (!c.applies) {
     if (shot.verdict == qc::Verdict::Pass) return "none: the shot passes";
     if (shot.verdict == qc::Verdict::Inconclusive) return "none: the shot cannot be judged";
@@ -136,9 +144,55 @@ std::string correctionWords(const ShotCorrection& c, const qc::Shot& shot) {
   text += (text.empty() ? "" : "; ") + number("crop %.1f %%", c.cropPercent());
   if (c.cropPercent() > kLargeCropPercent)
     text += number(" (over %g %% of the picture)", kLargeCropPercent);
+  if (c.floatingWindow > 0) text += "; " + maskWords(c);
   if (c.grade) text += "; " + gradeWords(c);
   if (!shot.eyes.empty()) text += "; the eyes' timing is not corrected";
   return text;
+}
+
+// The crop that keeps the whole view.
+Crop wholeView(cv::Size view) { return {{(view.width - 1) / 2.0, (view.height - 1) / 2.0}, 1}; }
+
+// The eyes' warps, shift and crop of a shot beyond the limits they correct;
+// false when they would leave less than a quarter of the picture, which is
+// no correction.
+bool warpShot(ShotCorrection& c, const qc::Shot& shot, const qc::QcLimits& limits,
+              CorrectedEyes eyes) {
+  Misalignment m;
+  m.vertical = medianOf(shot, Measure::Vertical).value_or(0);
+  m.rotation = medianOf(shot, Measure::Rotation).value_or(0);
+  m.scale = medianOf(shot, Measure::Scale).value_or(1);
+  c.keystone = beyondPass(shot, Measure::Keystone) && medianOf(shot, Measure::Keystone);
+  if (c.keystone) m.keystone = *medianOf(shot, Measure::Keystone);
+  const cv::Matx33d whole = rightCorrection(m, c.view);
+  if (eyes == CorrectedEyes::Both) {
+    c.eyes[1].alignment = halfWarp(whole);
+    c.eyes[0].alignment = c.eyes[1].alignment.inv();
+  } else {
+    c.eyes[1].alignment = whole;
+  }
+  assemble(c, eyes);
+  // The shift's share of the crop changes the zoom and so the parallax it
+  // must add: a few rounds settle both.
+  for (int round = 0; round < 4; ++round) {
+    const std::optional<double> change = parallaxChange(shot, limits, c.crop.fraction);
+    if (!change) break;
+    c.shiftPercent = *change;
+    assemble(c, eyes);
+  }
+  return c.crop.fraction >= 0.5;
+}
+
+// The floating window of the corrected picture for the frames' own
+// `asShot` (pixels of the full view): the shift apart moves the cut
+// content back by its columns, the crop's zoom scales what is left. A
+// thousandth of a pixel is forgiven before rounding up, so that a whole
+// number stays whole.
+int correctedFloatingWindow(const ShotCorrection& c, int asShot) {
+  if (asShot <= 0) return 0;
+  const double shift = c.shiftPercent / 100 * c.view.width;
+  const double needed = (asShot - shift) / c.crop.fraction;
+  return needed > 1e-3 ? static_cast<int>(std::ceil(needed - 1e-3)) : 0;
 }
 
 }  // namespace
@@ -161,7 +215,8 @@ cv::Rect2d ShotCorrection::cropRectangle() const {
 }
 
 ShotCorrection correctShot(const qc::Shot& shot, const qc::QcLimits& limits, cv::Size view,
-                           CorrectedEyes eyes, std::optional<ColourDecision> grade) {
+                           CorrectedEyes eyes, std::optional<ColourDecision> grade,
+                           int floatingWindow) {
   ShotCorrection c;
   c.grade = std::move(grade);
   c.shot = shot.number;
@@ -169,45 +224,41 @@ ShotCorrection correctShot(const qc::Shot& shot, const qc::QcLimits& limits, cv:
   c.lastFrame = shot.lastFrame;
   c.verdict = shot.verdict;
   c.view = view;
-  c.crop = {{(view.width - 1) / 2.0, (view.height - 1) / 2.0}, 1};
+  c.crop = wholeView(view);
+  const bool viewKnown = view.width > 0 && view.height > 0;
   c.applies = (shot.verdict == qc::Verdict::Fix || shot.verdict == qc::Verdict::Reject) &&
-              beyondAnyPass(shot) && view.width > 0 && view.height > 0;
-  if (c.applies) {
-    Misalignment m;
-    m.vertical = medianOf(shot, Measure::Vertical).value_or(0);
-    m.rotation = medianOf(shot, Measure::Rotation).value_or(0);
-    m.scale = medianOf(shot, Measure::Scale).value_or(1);
-    c.keystone = beyondPass(shot, Measure::Keystone) && medianOf(shot, Measure::Keystone);
-    if (c.keystone) m.keystone = *medianOf(shot, Measure::Keystone);
-    const cv::Matx33d whole = rightCorrection(m, view);
-    if (eyes == CorrectedEyes::Both) {
-      c.eyes[1].alignment = halfWarp(whole);
-      c.eyes[0].alignment = c.eyes[1].alignment.inv();
-    } else {
-      c.eyes[1].alignment = whole;
-    }
-    assemble(c, eyes);
-    // The shift's share of the crop changes the zoom and so the parallax it
-    // must add: a few rounds settle both.
-    for (int round = 0; round < 4; ++round) {
-      const std::optional<double> change = parallaxChange(shot, limits, c.crop.fraction);
-      if (!change) break;
-      c.shiftPercent = *change;
-      assemble(c, eyes);
-    }
-    // Warps that leave less than this of the picture are no correction.
-    if (c.crop.fraction < 0.5) {
-      c.applies = false;
-      c.eyes = {};
-      c.shiftPercent = 0;
-      c.keystone = false;
-      c.crop = {{(view.width - 1) / 2.0, (view.height - 1) / 2.0}, 1};
-      c.words = "none: the warp would leave less than a quarter of the picture";
-      return c;
-    }
+              beyondAnyPass(shot) && viewKnown;
+  const bool tooLittleLeft = c.applies && !warpShot(c, shot, limits, eyes);
+  if (tooLittleLeft) {
+    c.applies = false;
+    c.eyes = {};
+    c.shiftPercent = 0;
+    c.keystone = false;
+    c.crop = wholeView(view);
   }
-  c.words = correctionWords(c, shot);
+  if (viewKnown && (c.applies || beyondPass(shot, Measure::Window)))
+    c.floatingWindow = correctedFloatingWindow(c, floatingWindow);
+  if (!tooLittleLeft)
+    c.words = correctionWords(c, shot);
+  else if (c.floatingWindow > 0)
+    c.words = maskWords(c) + "; no warp: it would leave less than a quarter of the picture";
+  else
+    c.words = "none: the warp would leave less than a quarter of the picture";
   return c;
+}
+
+ShotCorrection correctShot(const qc::Shot& shot, const std::vector<qc::FrameRecord>& frames,
+                           const qc::QcLimits& limits, CorrectedEyes eyes) {
+  return correctShot(shot, limits, viewSizeAt(frames, shot.firstFrame), eyes,
+                     shotGrade(shot, frames), largestFloatingWindow(shot, frames));
+}
+
+int largestFloatingWindow(const qc::Shot& shot, const std::vector<qc::FrameRecord>& frames) {
+  int largest = 0;
+  for (const qc::FrameRecord& record : frames)
+    if (record.frame >= shot.firstFrame && record.frame <= shot.lastFrame && record.depth)
+      largest = std::max(largest, record.depth->floatingWindowPixels);
+  return largest;
 }
 
 cv::Size viewSizeAt(const std::vector<qc::FrameRecord>& frames, int frame) {

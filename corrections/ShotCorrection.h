@@ -14,7 +14,17 @@
 // - the crop, common to both eyes, that removes the empty edges the warps
 //   and the shift leave, scaled back to the full view.
 // A shot that passes, cannot be judged, or is beyond other limits alone (the
-// eyes' timing, a window violation, divergence, swapped eyes) gets none.
+// eyes' timing, a window violation, divergence, swapped eyes) gets no warp.
+//
+// A shot judged FIX or REJECT under WINDOW, and any shot with a warp, gets
+// the floating window its frames need: the largest FLOATING WINDOW of its
+// frames (measured on the views with the misalignment undone, so the
+// eyes' alignment leaves it as it is), brought into the corrected picture:
+// the eyes' shift apart adds to every parallax and the crop's zoom scales
+// it, so a parallax p (pixels) becomes (p + shift) / fraction, and the mask
+// that brings the window in front of the nearest cut content is
+// (FLOATING WINDOW - shift) / fraction, rounded up; 0 when the shift alone
+// takes the cut content behind the window.
 #pragma once
 
 #include <array>
@@ -67,6 +77,11 @@ struct ShotCorrection {
   // (positive, the scene further behind the screen) or together.
   double shiftPercent = 0;
   bool keystone = false;  // whether the keystone is corrected
+  // The floating window: pixels of the corrected full view (display
+  // geometry) masked black at the left edge of the left eye and the right
+  // edge of the right eye, after the warp, over the shot's frames; 0 for
+  // none. A shot may have one without a warp.
+  int floatingWindow = 0;
   // The grade that maps the right eye onto the left (ShotGrade.h), for a
   // shot whose eyes differ in brightness or colour beyond the pass limits.
   std::optional<ColourDecision> grade;
@@ -80,9 +95,23 @@ struct ShotCorrection {
 };
 
 // The correction of `shot`, whose views are `view` in size, judged under
-// `limits`, with the shot's `grade` (ShotGrade.h) when it has one.
+// `limits`, with the shot's `grade` (ShotGrade.h) when it has one and the
+// largest FLOATING WINDOW of its frames as shot, `floatingWindow` pixels of
+// the full view (0: none of them has a window violation).
 ShotCorrection correctShot(const qc::Shot& shot, const qc::QcLimits& limits, cv::Size view,
-                           CorrectedEyes eyes, std::optional<ColourDecision> grade = std::nullopt);
+                           CorrectedEyes eyes, std::optional<ColourDecision> grade = std::nullopt,
+                           int floatingWindow = 0);
+
+// The correction of `shot` from the records of the take's `frames` (in
+// frame order): the view size of its first frame, its grade and the
+// largest floating window of its frames.
+ShotCorrection correctShot(const qc::Shot& shot, const std::vector<qc::FrameRecord>& frames,
+                           const qc::QcLimits& limits, CorrectedEyes eyes);
+
+// The largest FLOATING WINDOW (pixels of the full view) of the frames of
+// `frames` within the shot's range that have a dense parallax map; 0 when
+// none has a window violation.
+int largestFloatingWindow(const qc::Shot& shot, const std::vector<qc::FrameRecord>& frames);
 
 // The view size of the first frame of `frames` (in frame order) at or after
 // `frame` that has one; (0, 0) when none.

@@ -6,7 +6,6 @@
 #include <map>
 #include <sstream>
 
-#include "corrections/ShotGrade.h"
 #include "qc/QcSession.h"
 #include "report/HtmlDepth.h"
 #include "report/HtmlEyes.h"
@@ -283,11 +282,8 @@ std::string shotsSection(const Page& page) {
     if (page.content.corrections && shot.verdict != Verdict::Pass &&
         shot.verdict != Verdict::Inconclusive)
       notes += (notes.empty() ? "" : "<br>") + std::string("Correction: ") +
-               escapeHtml(corrections::correctShot(
-                              shot, page.content.limits,
-                              corrections::viewSizeAt(page.content.frames, shot.firstFrame),
-                              *page.content.corrections,
-                              corrections::shotGrade(shot, page.content.frames))
+               escapeHtml(corrections::correctShot(shot, page.content.frames,
+                                                   page.content.limits, *page.content.corrections)
                               .words);
     if (!shot.outliers.empty()) {
       notes += (notes.empty() ? "" : "<br>") + std::string("Single frames beyond: ");

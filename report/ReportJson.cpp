@@ -8,7 +8,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "corrections/ShotGrade.h"
 #include "qc/QcSession.h"
 #include "report/Base64.h"
 #include "report/ShotEyes.h"
@@ -187,6 +186,7 @@ Json correctionJson(const corrections::ShotCorrection& c) {
               {"crop_percent", c.cropPercent()},
               {"crop_large", c.cropPercent() > corrections::kLargeCropPercent},
               {"shift_percent", c.shiftPercent},
+              {"floating_window", c.floatingWindow},
               {"left", matrix(c.eyes[0].alignment)},
               {"right", matrix(c.eyes[1].alignment)}};
 }
@@ -319,10 +319,8 @@ void writeReportJson(std::ostream& out, const ReportContent& content) {
   writeList(out, "shots", shots.size(), [&](size_t i) {
     std::optional<corrections::ShotCorrection> correction;
     if (content.corrections)
-      correction = corrections::correctShot(shots[i], content.limits,
-                                            corrections::viewSizeAt(*frames, shots[i].firstFrame),
-                                            *content.corrections,
-                                            corrections::shotGrade(shots[i], *frames));
+      correction =
+          corrections::correctShot(shots[i], *frames, content.limits, *content.corrections);
     return shotJson(shots[i], timecode, correction, shotDepthFrame(*frames, shots[i]),
                     shotEyes(*frames, shots[i]));
   });

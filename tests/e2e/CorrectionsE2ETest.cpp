@@ -1,6 +1,7 @@
 // Corrections through the real binaries, closed loop: a side-by-side take
-// made from real footage with two misaligned shots, a clean one and one
-// whose right eye is brighter and warmer is judged with --corrections, the
+// made from real footage with two misaligned shots, a clean one, one in
+// front of the screen cut by its edges and one whose right eye is brighter
+// and warmer is judged with --corrections, the
 // written correct.sh renders the corrected take with ffmpeg, and judging
 // that take again passes every shot while the clean shot's frames come out
 // unchanged; stereolint-correct renders the same. And --corrections is
@@ -103,6 +104,9 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   if (!fs::exists(kData + "Megamind.avi") || !fs::exists(kData + "vtest.avi"))
     GTEST_SKIP() << "opencv-doc is not installed";
   std::vector<cv::Mat> take = shotFrames("Megamind.avi", 10, {});
+  // The scene 5 columns in front of the screen, inside the depth budget:
+  // both edges cut it, which a floating window mends and no warp does.
+  for (const cv::Mat& frame : shotFrames("Megamind.avi", 200, {0, 0, 1, -5})) take.push_back(frame);
   for (const cv::Mat& frame : shotFrames("vtest.avi", 20, {6, 0.4, 1})) take.push_back(frame);
   for (const cv::Mat& frame : shotFrames("Megamind.avi", 110, {-2, 0, 1.008}))
     take.push_back(frame);
@@ -116,36 +120,41 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   const std::string first = "before: it's [1], graded;/";
   const ProcessResult before = judge("take.avi", {"-r", first, "--corrections"});
   ASSERT_EQ(before.exitCode, 0) << before.err;
-  // Shot 3's larger right view also reaches past the screen's edge: FIX or
-  // REJECT, it is corrected. Shot 4's eyes differ in light and colour alone.
+  // Shot 4's larger right view also reaches past the screen's edge: FIX or
+  // REJECT, it is corrected. Shot 5's eyes differ in light and colour alone.
   const std::vector<std::string> verdicts = shotLines(before.out);
-  ASSERT_EQ(verdicts.size(), 4u) << before.out;
+  ASSERT_EQ(verdicts.size(), 5u) << before.out;
   EXPECT_EQ(verdicts[0], "Shot 1 PASS") << before.out;
-  EXPECT_EQ(verdicts[1], "Shot 2 REJECT") << before.out;
-  EXPECT_NE(verdicts[2], "Shot 3 PASS") << before.out;
-  EXPECT_EQ(verdicts[3], "Shot 4 FIX") << before.out;
+  EXPECT_EQ(verdicts[1], "Shot 2 FIX") << before.out;
+  EXPECT_EQ(verdicts[2], "Shot 3 REJECT") << before.out;
+  EXPECT_NE(verdicts[3], "Shot 4 PASS") << before.out;
+  EXPECT_EQ(verdicts[4], "Shot 5 FIX") << before.out;
   std::ifstream file(folder.file(first + "corrections.json"));
   const nlohmann::json corrections = nlohmann::json::parse(file);
   EXPECT_EQ(corrections["schema"], "stereolint-corrections");
-  ASSERT_EQ(corrections["shots"].size(), 4u);
+  ASSERT_EQ(corrections["shots"].size(), 5u);
   EXPECT_EQ(corrections["shots"][0]["correction"], "none: the shot passes");
-  const std::string turned = corrections["shots"][1]["correction"];
+  // Shot 2 is masked alone, by the 5 columns and the rounding up.
+  EXPECT_FALSE(corrections["shots"][1]["corrected"].get<bool>());
+  EXPECT_EQ(corrections["shots"][1]["floating_window"], 6);
+  EXPECT_EQ(corrections["shots"][1]["correction"], "floating window 6 px");
+  const std::string turned = corrections["shots"][2]["correction"];
   EXPECT_EQ(turned.rfind("right eye: up 6.", 0), 0u) << turned;
   EXPECT_NE(turned.find("turned 0.4"), std::string::npos) << turned;
   EXPECT_NE(turned.find(" clockwise"), std::string::npos) << turned;
-  EXPECT_NE(corrections["shots"][2]["correction"].get<std::string>().find("smaller"),
+  EXPECT_NE(corrections["shots"][3]["correction"].get<std::string>().find("smaller"),
             std::string::npos);
   std::ifstream report(folder.file(first + "report.json"));
   const nlohmann::json judged = nlohmann::json::parse(report);
-  EXPECT_EQ(judged["shots"][1]["corrections"]["text"], turned);
-  // Shot 4 alone is graded: no warp, its grade in its own files.
-  EXPECT_FALSE(corrections["shots"][3]["corrected"].get<bool>());
-  EXPECT_GT(judged["shots"][3]["measures"]["LUMINANCE"]["median"].get<double>(), 0.1);
-  for (int shot = 1; shot <= 4; ++shot) {
+  EXPECT_EQ(judged["shots"][2]["corrections"]["text"], turned);
+  // Shot 5 alone is graded: no warp, its grade in its own files.
+  EXPECT_FALSE(corrections["shots"][4]["corrected"].get<bool>());
+  EXPECT_GT(judged["shots"][4]["measures"]["LUMINANCE"]["median"].get<double>(), 0.1);
+  for (int shot = 1; shot <= 5; ++shot) {
     const std::string name = first + "shot" + std::to_string(shot);
-    EXPECT_EQ(fs::exists(folder.file(name + ".cdl")), shot == 4) << name;
-    EXPECT_EQ(fs::exists(folder.file(name + ".cube")), shot == 4) << name;
-    EXPECT_EQ(corrections["shots"][shot - 1].contains("grade"), shot == 4) << name;
+    EXPECT_EQ(fs::exists(folder.file(name + ".cdl")), shot == 5) << name;
+    EXPECT_EQ(fs::exists(folder.file(name + ".cube")), shot == 5) << name;
+    EXPECT_EQ(corrections["shots"][shot - 1].contains("grade"), shot == 5) << name;
   }
 
   const ProcessResult render =
@@ -153,8 +162,9 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   ASSERT_EQ(render.exitCode, 0) << render.err;
   const ProcessResult after = judge("corrected.mkv", {"-r", "after/"});
   ASSERT_EQ(after.exitCode, 0) << after.err;
-  EXPECT_EQ(shotLines(after.out), (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS",
-                                                            "Shot 3 PASS", "Shot 4 PASS"}))
+  EXPECT_EQ(shotLines(after.out),
+            (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS", "Shot 3 PASS", "Shot 4 PASS",
+                                      "Shot 5 PASS"}))
       << after.out;
   std::ifstream afterReport(folder.file("after/report.json"));
   const nlohmann::json rejudged = nlohmann::json::parse(afterReport);
@@ -163,10 +173,12 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
     EXPECT_NEAR(shot["measures"]["ROTATION"]["median"].get<double>(), 0, 0.01) << shot;
     EXPECT_NEAR(shot["measures"]["SCALE"]["median"].get<double>(), 1, 0.0005) << shot;
   }
-  // Shot 4's eyes match again: within the pass limits of LUMINANCE (a
+  // The floating window brings shot 2's window in front of what the edges cut.
+  EXPECT_EQ(rejudged["shots"][1]["measures"]["WINDOW"]["median"].get<double>(), 0);
+  // Shot 5's eyes match again: within the pass limits of LUMINANCE (a
   // tenth of a stop) and COLOUR. (The other shots' eyes, warped back onto
   // each other, read as one picture and are not compared.)
-  const nlohmann::json& matched = rejudged["shots"][3]["measures"];
+  const nlohmann::json& matched = rejudged["shots"][4]["measures"];
   EXPECT_LE(std::abs(matched["LUMINANCE"]["median"].get<double>()), 0.1) << matched;
   EXPECT_LE(matched["COLOUR"]["median"].get<double>(), 2) << matched;
 
@@ -184,13 +196,16 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
        "-t", "2"},
       {folder.path(), {}, {}});
   ASSERT_EQ(library.exitCode, 0) << library.err;
-  EXPECT_EQ(library.out.rfind("Wrote 32 frames to library.mkv in ", 0), 0u) << library.out;
+  EXPECT_EQ(library.out.rfind("Wrote 40 frames to library.mkv in ", 0), 0u) << library.out;
   const std::vector<cv::Mat> rendered = framesOf("library.mkv");
   ASSERT_EQ(rendered.size(), original.size());
   for (size_t i = 0; i < rendered.size(); ++i) {
     const double difference = cv::norm(rendered[i], corrected[i], cv::NORM_L1) /
                               static_cast<double>(rendered[i].total() * rendered[i].channels());
     EXPECT_LT(difference, i < kFramesPerShot ? 1e-9 : 0.5) << "frame " << i + 1;
+    if (i >= kFramesPerShot) {
+      EXPECT_GE(cv::PSNR(rendered[i], corrected[i]), 40) << "frame " << i + 1;
+    }
   }
 }
 

@@ -7,11 +7,11 @@ namespace stereolint::correct {
 const std::vector<VideoCodecInfo>& videoCodecs() {
   static const std::vector<VideoCodecInfo> codecs = {
       {VideoCodec::Ffv1, "ffv1", "ffv1", "mkv",
-       "FFV1, lossless: RGB of 8 bits, or 16 for deeper input (the default; .mkv)"},
+       "lossless RGB of 8 bits, or 16 for deeper input (the default; .mkv)"},
       {VideoCodec::ProRes, "prores", "prores_ks", "mov",
-       "ProRes 422 HQ: 10-bit 4:2:2, Rec. 709 (.mov)"},
+       "ProRes 422 HQ, 10-bit 4:2:2, Rec. 709 (.mov)"},
       {VideoCodec::H264, "h264", "libx264", "mp4",
-       "H.264 High: 8-bit 4:2:0, Rec. 709, quality 16 (.mp4; even sizes only)"},
+       "H.264 High, 8-bit 4:2:0, Rec. 709, quality 16 (.mp4)"},
   };
   return codecs;
 }

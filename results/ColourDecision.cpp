@@ -25,13 +25,22 @@ std::array<double, 3> applyColourDecision(const ColourDecision& decision,
   return out;
 }
 
+namespace {
+
+// Four decimals; a value that rounds to zero has no sign.
+std::string fourDecimals(double value) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%.4f", std::fabs(value) < 5e-5 ? 0.0 : value);
+  return number;
+}
+
+}  // namespace
+
 std::string colourDecisionText(const ColourDecision& decision) {
   std::string text;
-  char number[32];
   const auto add = [&](double value) {
-    std::snprintf(number, sizeof number, "%.4f", value);
     if (!text.empty()) text += ' ';
-    text += number;
+    text += fourDecimals(value);
   };
   for (double value : decision.slope) add(value);
   for (double value : decision.offset) add(value);
@@ -41,16 +50,12 @@ std::string colourDecisionText(const ColourDecision& decision) {
 }
 
 std::string colourDecisionSopText(const ColourDecision& decision) {
-  char number[32];
-  const auto four = [&](double value) {
-    std::snprintf(number, sizeof number, "%.4f", std::fabs(value) < 5e-5 ? 0.0 : value);
-    return std::string(number);
-  };
   const auto triple = [&](const std::array<double, 3>& values) {
-    return "(" + four(values[0]) + " " + four(values[1]) + " " + four(values[2]) + ")";
+    return "(" + fourDecimals(values[0]) + " " + fourDecimals(values[1]) + " " +
+           fourDecimals(values[2]) + ")";
   };
   return "Slope " + triple(decision.slope) + " Offset " + triple(decision.offset) + " Power " +
-         triple(decision.power) + " Sat " + four(decision.saturation);
+         triple(decision.power) + " Sat " + fourDecimals(decision.saturation);
 }
 
 bool parseColourDecision(const std::string& text, ColourDecision& decision) {

@@ -32,15 +32,14 @@ double secondsSince(Clock::time_point start) {
 // right eye's for two.
 std::vector<std::unique_ptr<TakeOutput>> outputsFor(const CorrectOptions& options, InputKind kind,
                                                     double rate) {
-  const auto one = [&](const std::string& path, const std::string& input) -> std::unique_ptr<TakeOutput> {
+  const auto one = [&](const std::string& path) -> std::unique_ptr<TakeOutput> {
     if (kind == InputKind::SEQUENCE) return sequenceOutput(path);
     if (kind == InputKind::IMAGE) return pictureOutput(path);
-    (void)input;
     return videoOutput(path, options.codec, rate, options.workers);
   };
   std::vector<std::unique_ptr<TakeOutput>> outputs;
   if (options.inputs.size() == 1) {
-    outputs.push_back(one(options.output, options.inputs[0]));
+    outputs.push_back(one(options.output));
     return outputs;
   }
   const char* const eyes[] = {"left", "right"};
@@ -51,7 +50,7 @@ std::vector<std::unique_ptr<TakeOutput>> outputsFor(const CorrectOptions& option
     if (kind == InputKind::IMAGE) path = (folder / fs::path(input).filename()).string();
     if (kind == InputKind::VIDEO || kind == InputKind::R3D)
       path = (folder / (fileBaseName(input) + "." + videoCodecInfo(options.codec).container)).string();
-    outputs.push_back(one(path, input));
+    outputs.push_back(one(path));
   }
   return outputs;
 }
@@ -117,6 +116,116 @@ class Progress {
   bool shown;
 };
 
+// The frames of a take read, corrected by the workers and written, a batch
+// of as many frames as workers at a time: while the outputs write one
+// batch, the next is read and corrected.
+class BatchRender {
+ public:
+  BatchRender(const CorrectOptions& options, const CorrectionsPlan& plan, TakeReader& reader,
+              std::vector<std::unique_ptr<TakeOutput>>& outputs)
+      : options(options), plan(plan), reader(reader), outputs(outputs) {}
+
+  // Reads, corrects and writes every frame; the outcome without its summary.
+  RenderOutcome run() {
+    const Progress progress(reader.frameCount());
+    RenderOutcome outcome = loop(progress);
+    progress.clear();
+    if (outcome.status != 0) {
+      for (const auto& output : outputs) output->abandon();
+    }
+    return outcome;
+  }
+
+  long long written = 0;
+  std::int64_t last = 0;  // the number of the last frame read
+  Times times;
+
+ private:
+  RenderOutcome loop(const Progress& progress) {
+    for (bool more = true; more;) {
+      if (const int stop = platform::stopRequested()) {
+        (void)finishWriting();
+        return {stop, std::string("stopped by ") + platform::stopRequestName() +
+                          "; what was not complete is removed", {}};
+      }
+      Expected<std::vector<TakeFrame>> batch = readBatch(more);
+      if (!batch) {
+        (void)finishWriting();
+        return {1, batch.error(), {}};
+      }
+      std::vector<std::vector<OutputPicture>> pictures = correctBatch(batch.value());
+      if (auto problem = finishWriting()) return {1, *problem, {}};
+      writeBatch(std::move(pictures));
+      written += static_cast<long long>(batch.value().size());
+      progress.update(written);
+    }
+    std::optional<std::string> problem = finishWriting();
+    const Clock::time_point closing = Clock::now();
+    for (const auto& output : outputs)
+      if (!problem) problem = output->finish();
+    times.encoding += secondsSince(closing);
+    if (problem) return {1, *problem, {}};
+    return {};
+  }
+
+  // Up to one frame per worker; `more` false at the take's end.
+  Expected<std::vector<TakeFrame>> readBatch(bool& more) {
+    const Clock::time_point start = Clock::now();
+    std::vector<TakeFrame> batch;
+    while (static_cast<int>(batch.size()) < options.workers) {
+      Expected<std::optional<TakeFrame>> next = reader.next();
+      if (!next) return next.failure();
+      if (!next.value()) {
+        more = false;
+        break;
+      }
+      last = next.value()->number;
+      batch.push_back(std::move(*next.value()));
+    }
+    times.reading += secondsSince(start);
+    return batch;
+  }
+
+  std::vector<std::vector<OutputPicture>> correctBatch(const std::vector<TakeFrame>& batch) {
+    const Clock::time_point start = Clock::now();
+    const int sx = options.orientation == Orientation::SideBySide ? plan.squeeze : 1;
+    const int sy = options.orientation == Orientation::OverUnder ? plan.squeeze : 1;
+    std::vector<std::vector<OutputPicture>> pictures(batch.size());
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < batch.size(); ++i)
+      workers.emplace_back([&, i]() {
+        const ShotPlan* shot = plan.shotOf(batch[i].number);
+        const std::array<cv::Mat, 2> eyes =
+            shot != nullptr ? renderEyes(batch[i].eyes, *shot, sx, sy) : batch[i].eyes;
+        pictures[i] = framePictures(batch[i], eyes, options.orientation);
+      });
+    for (std::thread& worker : workers) worker.join();
+    times.warping += secondsSince(start);
+    return pictures;
+  }
+
+  void writeBatch(std::vector<std::vector<OutputPicture>> pictures) {
+    writing = std::async(std::launch::async, [this, pictures = std::move(pictures)]() {
+      const Clock::time_point start = Clock::now();
+      for (const auto& frame : pictures)
+        for (size_t o = 0; o < outputs.size(); ++o)
+          if (auto problem = outputs[o]->add(frame[o])) return problem;
+      times.encoding += secondsSince(start);
+      return std::optional<std::string>();
+    });
+  }
+
+  std::optional<std::string> finishWriting() {
+    return writing.valid() ? writing.get() : std::nullopt;
+  }
+
+  const CorrectOptions& options;
+  const CorrectionsPlan& plan;
+  TakeReader& reader;
+  std::vector<std::unique_ptr<TakeOutput>>& outputs;
+  std::future<std::optional<std::string>> writing;
+};
+
 }  // namespace
 
 RenderOutcome renderTake(const CorrectOptions& options, const CorrectionsPlan& plan) {
@@ -131,87 +240,17 @@ RenderOutcome renderTake(const CorrectOptions& options, const CorrectionsPlan& p
   if (auto problem = checkNoOverwrite(options, names)) return {1, *problem, {}};
   if (auto problem = makeParentFolders(outputs)) return {1, *problem, {}};
 
-  const int sx = options.orientation == Orientation::SideBySide ? plan.squeeze : 1;
-  const int sy = options.orientation == Orientation::OverUnder ? plan.squeeze : 1;
-  const auto abandon = [&](RenderOutcome outcome) {
-    for (const auto& output : outputs) output->abandon();
-    return outcome;
-  };
-  Times times;
   const Clock::time_point start = Clock::now();
-  const Progress progress(reader.frameCount());
-  long long written = 0;
-  std::int64_t last = plan.firstFrame - 1;
-  // The frames corrected together; while the outputs write one batch, the
-  // next is read and corrected.
-  std::future<std::optional<std::string>> writing;
-  const auto finishWriting = [&]() -> std::optional<std::string> {
-    return writing.valid() ? writing.get() : std::nullopt;
-  };
-  for (bool more = true; more;) {
-    if (const int stop = platform::stopRequested()) {
-      (void)finishWriting();
-      progress.clear();
-      return abandon({stop, std::string("stopped by ") + platform::stopRequestName() +
-                                "; what was not complete is removed", {}});
-    }
-    Clock::time_point step = Clock::now();
-    std::vector<TakeFrame> batch;
-    while (static_cast<int>(batch.size()) < options.workers) {
-      Expected<std::optional<TakeFrame>> next = reader.next();
-      if (!next) {
-        (void)finishWriting();
-        progress.clear();
-        return abandon({1, next.error(), {}});
-      }
-      if (!next.value()) {
-        more = false;
-        break;
-      }
-      batch.push_back(std::move(*next.value()));
-    }
-    times.reading += secondsSince(step);
-    step = Clock::now();
-    std::vector<std::vector<OutputPicture>> pictures(batch.size());
-    std::vector<std::thread> workers;
-    for (size_t i = 0; i < batch.size(); ++i)
-      workers.emplace_back([&, i]() {
-        const ShotPlan* shot = plan.shotOf(batch[i].number);
-        pictures[i] = framePictures(batch[i], shot ? renderEyes(batch[i].eyes, *shot, sx, sy) : batch[i].eyes,
-                                    options.orientation);
-      });
-    for (std::thread& worker : workers) worker.join();
-    times.warping += secondsSince(step);
-    if (auto problem = finishWriting()) {
-      progress.clear();
-      return abandon({1, *problem, {}});
-    }
-    if (!batch.empty()) last = batch.back().number;
-    writing = std::async(std::launch::async, [&, pictures = std::move(pictures)]() -> std::optional<std::string> {
-      const Clock::time_point begun = Clock::now();
-      for (const auto& frame : pictures)
-        for (size_t o = 0; o < outputs.size(); ++o)
-          if (auto problem = outputs[o]->add(frame[o])) return problem;
-      times.encoding += secondsSince(begun);
-      return std::nullopt;
-    });
-    written += static_cast<long long>(batch.size());
-    progress.update(written);
-  }
-  std::optional<std::string> problem = finishWriting();
-  const Clock::time_point closing = Clock::now();
-  for (const auto& output : outputs)
-    if (!problem) problem = output->finish();
-  times.encoding += secondsSince(closing);
-  progress.clear();
-  if (problem) return abandon({1, *problem, {}});
-  RenderOutcome outcome;
-  outcome.summary = summaryOf(written, options.output, secondsSince(start), times);
-  if (last < plan.lastFrame()) {
+  BatchRender render(options, plan, reader, outputs);
+  RenderOutcome outcome = render.run();
+  if (outcome.status != 0) return outcome;
+  outcome.summary = summaryOf(render.written, options.output, secondsSince(start), render.times);
+  if (render.last < plan.lastFrame()) {
     outcome.status = 1;
-    outcome.problem = "the take ends after frame " + std::to_string(last) + ", but " + options.corrections +
-                      " was measured on frames " + std::to_string(plan.firstFrame) + " to " +
-                      std::to_string(plan.lastFrame()) + ": the frames it holds are written";
+    outcome.problem = "the take ends after frame " + std::to_string(render.last) + ", but " +
+                      options.corrections + " was measured on frames " +
+                      std::to_string(plan.firstFrame) + " to " + std::to_string(plan.lastFrame()) +
+                      ": the frames it holds are written";
   }
   return outcome;
 }

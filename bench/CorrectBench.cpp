@@ -174,7 +174,7 @@ void printRenderFailure(const Render& render) {
               render.error.empty() ? "no message" : render.error.c_str(), render.command.c_str());
 }
 
-// Part 1, in `folder`: the take, its judging before (before/) and after
+// The residuals, in `folder`: the take, its judging before (before/) and after
 // (after/), the corrected take.
 void printResidualPart(const fs::path& folder, const Renderer& renderer) {
   fs::create_directories(folder);
@@ -241,7 +241,7 @@ CropReading readCrop(const Json& shot) {
   return r;
 }
 
-// Part 2: the crop of every corrected shot of a corrections.json.
+// The crop of every corrected shot of a corrections.json.
 void printCropChecks(const char* label, const std::string& path) {
   const std::optional<Json> corrections = readJson(path);
   if (!corrections) {

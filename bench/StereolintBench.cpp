@@ -2,6 +2,7 @@
 //
 //   stereolint-bench [--frames N] [--binary PATH] [--stills] [--loops] [--long] [--decode]
 //                    [--qc] [--every] [--pictures] [--depth] [--eyes] [--alignment] [--encoded]
+//                    [--correct [--script] [--renderer PATH]]
 //
 // Makes its own input from the sample photographs of Debian's opencv-doc:
 // side-by-side H.264 videos at 1280 x 720, 1920 x 1080 (N frames, default
@@ -34,6 +35,12 @@
 // alignment method's dense parallax on opencv-doc's real pairs: accuracy,
 // window violations, eye order and time per frame. --eyes, alone, its eye
 // match on the aloe pair with known grades, blurs and one-eye highlights.
+// --correct, alone, the corrections of --qc --corrections and their
+// rendering against their targets: residuals on known misalignments, the
+// crop against the largest inner rectangle, and the rendering speed at
+// 1080p (see CorrectBench.h). It renders with stereolint-correct of this
+// build, another one with --renderer PATH, or with the correct.sh each
+// run writes with --script.
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +52,7 @@
 
 #include "AlignmentBench.h"
 #include "BenchFootage.h"
+#include "CorrectBench.h"
 #include "DecodeSpeed.h"
 #include "DepthBench.h"
 #include "EyesBench.h"
@@ -164,11 +172,12 @@ int main(int argc, char** argv) {
   int frames = 24;
   bool videos = true, stills = true, loops = true, longRun = false, chosen = false;
   bool alignment = false, encoded = false, decode = false, qc = false, sampling = false;
-  bool pictures = false, depth = false, eyes = false;
+  bool pictures = false, depth = false, eyes = false, correct = false;
+  bench::Renderer renderer = bench::defaultRenderer();
   const auto choose = [&](bool& section) {
     if (!chosen)
       videos = stills = loops = longRun = alignment = decode = qc = sampling = pictures = depth =
-          eyes = false;
+          eyes = correct = false;
     chosen = true;
     section = true;
   };
@@ -199,11 +208,17 @@ int main(int argc, char** argv) {
       choose(depth);
     } else if (std::strcmp(argv[i], "--eyes") == 0) {
       choose(eyes);
+    } else if (std::strcmp(argv[i], "--correct") == 0) {
+      choose(correct);
+    } else if (std::strcmp(argv[i], "--script") == 0) {
+      renderer.script = true;
+    } else if (std::strcmp(argv[i], "--renderer") == 0 && i + 1 < argc) {
+      renderer.binary = argv[++i];
     } else {
       std::fprintf(stderr,
                    "usage: %s [--frames N] [--binary PATH] [--stills] [--loops] [--long] "
                    "[--decode] [--qc] [--every] [--pictures] [--depth] [--eyes] "
-                   "[--alignment [--encoded]]\n",
+                   "[--alignment [--encoded]] [--correct [--script] [--renderer PATH]]\n",
                    argv[0]);
       return 2;
     }
@@ -214,6 +229,13 @@ int main(int argc, char** argv) {
   }
   if (eyes) {
     bench::printEyesBench();
+    return 0;
+  }
+  if (correct) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("stereolint-correct-bench-" + std::to_string(getpid()));
+    bench::printCorrectBench(folder, renderer);
+    fs::remove_all(folder);
     return 0;
   }
   if (loops && !videos && !stills && !longRun && !alignment && !decode && !qc && !sampling &&

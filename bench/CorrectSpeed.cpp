@@ -68,7 +68,7 @@ SpeedTake makeSpeedTake(const std::filesystem::path& folder) {
 
 void printRenderSpeed(const SpeedTake& take, const Renderer& renderer) {
   std::printf(
-      "Rendering speed: %d frames of 1920 x 1080 views side by side (FFV1, from "
+      "Rendering speed: %d side-by-side frames of 1920 x 1080, views of 960 x 1080 (FFV1, from "
       "vtest.avi), %s,\n-t %d, to FFV1\n",
       take.frames, rendererName(renderer).c_str(), kThreads);
   if (!take.made) {

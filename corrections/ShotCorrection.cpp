@@ -162,8 +162,10 @@ bool warpShot(ShotCorrection& c, const qc::Shot& shot, const qc::QcLimits& limit
   m.vertical = medianOf(shot, Measure::Vertical).value_or(0);
   m.rotation = medianOf(shot, Measure::Rotation).value_or(0);
   m.scale = medianOf(shot, Measure::Scale).value_or(1);
-  c.keystone = beyondPass(shot, Measure::Keystone) && medianOf(shot, Measure::Keystone);
-  if (c.keystone) m.keystone = *medianOf(shot, Measure::Keystone);
+  const std::optional<double> keystone = medianOf(shot, Measure::Keystone);
+  c.keystone = keystone && (beyondPass(shot, Measure::Keystone) ||
+                            std::abs(*keystone) >= kKeystoneToCorrect);
+  if (c.keystone) m.keystone = *keystone;
   const cv::Matx33d whole = rightCorrection(m, c.view);
   if (eyes == CorrectedEyes::Both) {
     c.eyes[1].alignment = halfWarp(whole);

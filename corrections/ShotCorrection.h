@@ -5,8 +5,9 @@
 // the PARALLAX budget gets:
 // - each eye's homography (EyeWarp.h) that undoes the misalignment of the
 //   shot's medians of VERTICAL, ROTATION and SCALE (and of KEYSTONE when it
-//   is beyond its pass limit: its perspective warp also moves columns, so
-//   it is applied only when needed): the right eye alone takes the whole
+//   is beyond its pass limit, or at least kKeystoneToCorrect rows in a shot
+//   warped anyway: its perspective warp also moves columns, so it is
+//   applied only when it tells): the right eye alone takes the whole
 //   correction, or each eye half of it;
 // - when the medians lie outside the depth budget and their range fits in
 //   it, a horizontal shift of the eyes against each other that brings them
@@ -50,6 +51,11 @@ enum class CorrectedEyes { Right, Both };
 std::optional<CorrectedEyes> correctedEyesFromWord(const std::string& word);
 const char* correctedEyesWord(CorrectedEyes eyes);
 inline constexpr const char* kCorrectedEyesWords = "right, both";
+
+// The least keystone, in rows, that a shot warped for other reasons has
+// corrected too: a tenth of a row at the corners is as much as a vertical
+// offset a viewer's eyes feel, and the warp costs nothing more.
+inline constexpr double kKeystoneToCorrect = 0.05;
 
 // A crop removing more than this share of the picture is pointed out.
 inline constexpr double kLargeCropPercent = 2;

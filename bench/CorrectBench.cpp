@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CorrectSpeed.h"
+#include "corrections/ShotCorrection.h"
 #include "CorrectionTakes.h"
 #include "InnerRectangle.h"
 #include "ProgramRun.h"
@@ -135,8 +136,8 @@ void printShotResiduals(const BenchShot& shot, bool graded, const Json* before, 
       ++met;
     } else if (std::string(row.measure) == "KEYSTONE" && medianOf(after, row.measure) &&
                correction != nullptr && !correction->value("keystone", false)) {
-      std::printf("    %-10s (not corrected: a keystone within its pass limit is left as it is)\n",
-                  "");
+      std::printf("    %-10s (not corrected: the shot's keystone read below %.2f rows)\n", "",
+                  stereolint::corrections::kKeystoneToCorrect);
     }
   }
   if (graded)

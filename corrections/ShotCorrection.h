@@ -53,9 +53,9 @@ const char* correctedEyesWord(CorrectedEyes eyes);
 inline constexpr const char* kCorrectedEyesWords = "right, both";
 
 // The least keystone, in rows, that a shot warped for other reasons has
-// corrected too: a tenth of a row at the corners is as much as a vertical
-// offset a viewer's eyes feel, and the warp costs nothing more.
-inline constexpr double kKeystoneToCorrect = 0.05;
+// corrected too: the hundredth of a row the alignment method tells apart
+// from none. The warp costs nothing more.
+inline constexpr double kKeystoneToCorrect = 0.01;
 
 // A crop removing more than this share of the picture is pointed out.
 inline constexpr double kLargeCropPercent = 2;

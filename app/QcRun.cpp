@@ -64,12 +64,36 @@ void QcRun::collect(FrameWork& frame) {
       frame.pictures == qc::PictureDecision::Hold) {
     outputs.hold(frame);
   }
+  if (update.accepted && frame.failure.empty() &&
+      update.assessment.verdict != qc::Verdict::Inconclusive)
+    keepViews(frame);
   apply(update);
+}
+
+void QcRun::keepViews(FrameWork& frame) {
+  if (options.quality.pictures == qc::PictureMode::None) return;
+  // The views are shared, not copied: a frame held for its own pictures
+  // costs no more.
+  mayBeWorst[frame.id] = KeptViews{frame.left, frame.right, std::move(frame.outcome.inliers)};
+}
+
+void QcRun::writeWorstPictures(int frame) {
+  const auto found = mayBeWorst.find(frame);
+  if (found == mayBeWorst.end()) return;
+  report::WorstPictureFiles written;
+  const auto problem = report::writeWorstPictures(options.resultPath, frame, found->second.left,
+                                                  found->second.right, found->second.inliers,
+                                                  written);
+  mayBeWorst.erase(found);
+  if (written.any()) worstPictures[frame] = written;
+  if (problem) status.failedWarning(kQcPhase, "Cannot write the report's pictures " + *problem);
 }
 
 void QcRun::apply(const qc::SessionUpdate& update) {
   for (const int id : update.writeHeld) status.outputFailed(outputs.writeHeld(id));
   for (const int id : update.dropHeld) outputs.dropHeld(id);
+  for (const int id : update.notWorst) mayBeWorst.erase(id);
+  for (const int id : update.shotWorst) writeWorstPictures(id);
   if (update.closedShots.empty()) return;
   status.progress().clear();
   for (const qc::Shot& shot : update.closedShots) {
@@ -82,6 +106,7 @@ int QcRun::finish() {
   if (!session) return 0;
   apply(session->finish());
   outputs.dropAllHeld();
+  mayBeWorst.clear();
   status.progress().clear();
   // A run stopped before the end of its frames judged part of the take
   // only: it says so and gives the take no verdict.
@@ -132,7 +157,7 @@ void QcRun::writeReport(const std::string& stoppedBy, const std::vector<qc::Shot
       shotScan,
       options.corrections};
   if (const auto problem =
-          report::writeReportFiles(content, options.resultPath, {options.resultPath})) {
+          report::writeReportFiles(content, options.resultPath, {options.resultPath}, worstPictures)) {
     status.failedWarning(kQcPhase, *problem);
   }
   writeCorrections(content, shots);

@@ -4,10 +4,15 @@
 // (qc::QcSession), prints a line per completed shot and one for the take on
 // standard output, says which held pictures of the worst frames under
 // "--pictures flagged" the frame outputs write, and writes PREFIX +
-// "report.json" and "report.html".
+// "report.json" and "report.html". Unless "--pictures none", it keeps the
+// views of each frame that may still be its shot's worst (at most one per
+// open shot, beside frames that wait for an earlier one) and, once a shot
+// is complete, writes its worst frame's report pictures (see
+// report/WorstPictures.h), which the page shows.
 // Without --qc every call does nothing.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +28,7 @@
 #include "qc/QcSession.h"
 #include "qc/Timecode.h"
 #include "report/ReportContent.h"
+#include "report/WorstPictures.h"
 
 namespace stereolint {
 
@@ -71,6 +77,10 @@ class QcRun {
 
  private:
   void apply(const qc::SessionUpdate& update);
+  // Keeps what the report pictures of a conclusive frame are made from.
+  void keepViews(FrameWork& frame);
+  // Writes the report pictures of a shot's worst frame and lets its views go.
+  void writeWorstPictures(int frame);
   // `stoppedBy`: the request that stopped the run, "" when it went to its end.
   // `shots`: the take's shots as judged, for the corrections.
   void writeReport(const std::string& stoppedBy, const std::vector<qc::Shot>& shots);
@@ -89,6 +99,14 @@ class QcRun {
   qc::EyeSync eyeSync;
   report::PlaceRanges placesRead;
   bool readToEnd = false;
+  // The views and inliers of the frames that may still be a shot's worst.
+  struct KeptViews {
+    cv::Mat left, right;
+    std::vector<InlierResidual> inliers;
+  };
+  std::map<int, KeptViews> mayBeWorst;
+  // The report pictures written, by frame.
+  std::map<int, report::WorstPictureFiles> worstPictures;
 };
 
 }  // namespace stereolint

@@ -91,11 +91,13 @@ void QcSession::step(int frame, SessionUpdate& update) {
                         (!openWorst || ranksWorse(assessment, assessments.at(*openWorst)));
   if (!newWorst) {
     if (held) update.dropHeld.push_back(frame);
+    update.notWorst.push_back(frame);
     return;
   }
   if (openWorst &&
       decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
     update.dropHeld.push_back(*openWorst);
+  if (openWorst) update.notWorst.push_back(*openWorst);
   openWorst = frame;
 }
 
@@ -111,6 +113,7 @@ void QcSession::closeShot(SessionUpdate& update) {
   if (openWorst &&
       decidePictures(pictures, assessments.at(*openWorst).verdict) == PictureDecision::Hold)
     update.writeHeld.push_back(*openWorst);
+  if (openWorst) update.shotWorst.push_back(*openWorst);
   // A closed shot's judgements are not asked again: take() counts them as
   // frames come.
   for (int frame : openShot) assessments.erase(frame);

@@ -49,6 +49,14 @@ struct SessionUpdate {
   // close, beside the frames still waiting for an earlier frame to arrive.
   std::vector<int> writeHeld;
   std::vector<int> dropHeld;
+  // Whatever the picture mode, for what a run keeps of the frames that may
+  // be a shot's worst: the worst frames of the shots this call completed,
+  // and the frames that the walk found to be no shot's worst (inconclusive,
+  // ranked below the open shot's worst, or overtaken by a worse one). Every
+  // accepted frame appears in exactly one of the two lists once, at the
+  // latest in finish().
+  std::vector<int> shotWorst;
+  std::vector<int> notWorst;
 };
 
 class QcSession {

@@ -305,7 +305,8 @@ std::string shotsSection(const Page& page) {
   return html + "</tbody></table>";
 }
 
-std::string worstFramesSection(const Page& page, const FramePicture& picture) {
+std::string worstFramesSection(const Page& page, const FramePicture& picture,
+                               const WorstFramePictures& worstPictures) {
   std::map<int, size_t> indexOf;
   for (size_t i = 0; i < page.content.frames.size(); ++i) indexOf[page.content.frames[i].frame] = i;
   std::vector<size_t> chosen;
@@ -325,6 +326,10 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture) {
   for (size_t index : chosen) {
     const qc::FrameRecord& record = page.content.frames[index];
     const qc::FrameAssessment& assessment = page.assessments[index];
+    if (const auto view = worstPictures ? worstPictures(record.frame) : std::nullopt) {
+      html += worstFrameEntry(record, assessment, shotNumber.at(record.frame), page.timecode, *view);
+      continue;
+    }
     const std::string uri = picture ? picture(record.frame) : "";
     html += "<figure>";
     html += uri.empty() ? "<div class=\"nopic\">no picture written</div>"
@@ -392,7 +397,8 @@ std::string settingsSection(const Page& page) {
 }  // namespace
 
 void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
-                     const FramePicture& windowPicture, const FramePicture& differencePicture) {
+                     const FramePicture& windowPicture, const FramePicture& differencePicture,
+                     const WorstFramePictures& worstPictures) {
   Page page{content, content.timecode(), FrameJudgements(content),
             qc::shotsOf(content.frames, content.limits, content.shotScan), {}};
   qc::applyEyeSync(page.shots, content.eyeSync);
@@ -407,7 +413,7 @@ void writeReportHtml(std::ostream& out, const ReportContent& content, const Fram
   out << shotsSection(page);
   writeDepthSections(out, content, page.shots, page.timecode, windowPicture);
   writeEyesSection(out, content, page.shots, page.timecode, differencePicture);
-  out << worstFramesSection(page, picture) << inconclusiveSection(page)
+  out << worstFramesSection(page, picture, worstPictures) << inconclusiveSection(page)
       << settingsSection(page);
   out << "<footer>" << madeBy() << " from the measurements of "
       << plural(static_cast<int>(content.frames.size()), "frame", "frames")
@@ -418,9 +424,10 @@ void writeReportHtml(std::ostream& out, const ReportContent& content, const Fram
 }
 
 std::string reportHtml(const ReportContent& content, const FramePicture& picture,
-                       const FramePicture& windowPicture, const FramePicture& differencePicture) {
+                       const FramePicture& windowPicture, const FramePicture& differencePicture,
+                       const WorstFramePictures& worstPictures) {
   std::ostringstream page;
-  writeReportHtml(page, content, picture, windowPicture, differencePicture);
+  writeReportHtml(page, content, picture, windowPicture, differencePicture, worstPictures);
   return page.str();
 }
 

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "report/HtmlWorstFrame.h"
 #include "report/ReportContent.h"
 
 namespace stereolint::report {
@@ -22,15 +23,19 @@ using FramePicture = std::function<std::string(int frame)>;
 // depth budget's plot and the sections of report/HtmlDepth.h, with the
 // WINDOW pictures `windowPicture` gives; for frames the eye match measured,
 // the section of report/HtmlEyes.h with the EYE_DIFFERENCE pictures
-// `differencePicture` gives.
+// `differencePicture` gives. A worst frame for which `worstPictures` gives
+// its report pictures shows them, with its numbers beside them (see
+// report/HtmlWorstFrame.h), in place of `picture`.
 // Written piece by piece: what is held beside the content does not grow
 // with the take beyond a few numbers per frame.
 void writeReportHtml(std::ostream& out, const ReportContent& content, const FramePicture& picture,
                      const FramePicture& windowPicture = {},
-                     const FramePicture& differencePicture = {});
+                     const FramePicture& differencePicture = {},
+                     const WorstFramePictures& worstPictures = {});
 // The same page as a string.
 std::string reportHtml(const ReportContent& content, const FramePicture& picture,
                        const FramePicture& windowPicture = {},
-                       const FramePicture& differencePicture = {});
+                       const FramePicture& differencePicture = {},
+                       const WorstFramePictures& worstPictures = {});
 
 }  // namespace stereolint::report

@@ -76,10 +76,10 @@ std::optional<std::string> writeStreamed(const std::string& path,
 
 // `picture` reduced to at most kThumbnailColumns columns, as a JPEG data
 // URI; "" when it cannot be encoded.
-std::string thumbnailUri(cv::Mat picture) {
-  if (picture.cols > kThumbnailColumns) {
-    const int rows = std::max(1, picture.rows * kThumbnailColumns / picture.cols);
-    cv::resize(picture, picture, cv::Size(kThumbnailColumns, rows), 0, 0, cv::INTER_AREA);
+std::string thumbnailUri(cv::Mat picture, int columns = kThumbnailColumns) {
+  if (picture.cols > columns) {
+    const int rows = std::max(1, picture.rows * columns / picture.cols);
+    cv::resize(picture, picture, cv::Size(columns, rows), 0, 0, cv::INTER_AREA);
   }
   std::vector<uchar> bytes;
   if (!cv::imencode(".jpg", picture, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})) return "";
@@ -97,6 +97,29 @@ cv::Mat anaglyphOf(const std::string& leftPath, const std::string& rightPath) {
   cv::Mat anaglyph;
   cv::merge(std::vector<cv::Mat>{right, right, left}, anaglyph);
   return anaglyph;
+}
+
+// The page's view of the report pictures of a frame written under
+// `prefix`: inline copies, and links relative to the page (which lies
+// beside the pictures' folder).
+WorstFrameView worstFrameView(const std::string& prefix, const WorstPictureFiles& files) {
+  const std::string folder = worstPicturesFolder(prefix);
+  const size_t slash = folder.find_last_of("/\\", folder.size() - 2);
+  const std::string relative = slash == std::string::npos ? folder : folder.substr(slash + 1);
+  WorstFrameView view;
+  const auto load = [&](const std::string& name, std::string& uri, std::string& link) {
+    if (name.empty()) return;
+    try {
+      const cv::Mat picture = cv::imread(folder + name, cv::IMREAD_COLOR);
+      if (!picture.empty()) uri = thumbnailUri(picture, kWorstThumbnailColumns);
+    } catch (const cv::Exception&) {
+      return;
+    }
+    if (!uri.empty()) link = relative + name;
+  };
+  load(files.residuals, view.residualsUri, view.residualsLink);
+  load(files.anaglyph, view.anaglyphUri, view.anaglyphLink);
+  return view;
 }
 
 }  // namespace
@@ -139,7 +162,8 @@ std::string resultThumbnail(const std::vector<std::string>& prefixes, int frame,
 
 std::optional<std::string> writeReportFiles(const ReportContent& content,
                                             const std::string& outputPrefix,
-                                            const std::vector<std::string>& picturePrefixes) {
+                                            const std::vector<std::string>& picturePrefixes,
+                                            const std::map<int, WorstPictureFiles>& worstPictures) {
   const auto byNumber = [](const qc::FrameRecord& a, const qc::FrameRecord& b) {
     return a.frame < b.frame;
   };
@@ -166,8 +190,17 @@ std::optional<std::string> writeReportFiles(const ReportContent& content,
   const FramePicture differencePicture = [&](int frame) {
     return resultThumbnail(picturePrefixes, frame, sorted.take.frameCount, kDifferencePicture);
   };
+  WorstFramePictures worstViews;
+  if (!worstPictures.empty())
+    worstViews = [&](int frame) -> std::optional<WorstFrameView> {
+      const auto found = worstPictures.find(frame);
+      if (found == worstPictures.end()) return std::nullopt;
+      WorstFrameView view = worstFrameView(outputPrefix, found->second);
+      if (view.residualsUri.empty() && view.anaglyphUri.empty()) return std::nullopt;
+      return view;
+    };
   if (auto failure = writeStreamed(htmlPath, [&](std::ostream& out) {
-        writeReportHtml(out, sorted, picture, windowPicture, differencePicture);
+        writeReportHtml(out, sorted, picture, windowPicture, differencePicture, worstViews);
       }))
     failed.push_back(*failure);
   if (failed.empty()) return std::nullopt;

@@ -2,12 +2,14 @@
 // "report.html".
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "util/Expected.h"
 #include "report/ReportContent.h"
+#include "report/WorstPictures.h"
 
 namespace stereolint::report {
 
@@ -23,11 +25,19 @@ inline constexpr const char* kReportHtmlName = "report.html";
 // shows, for its worst frames, a small JPEG of the first pictures found
 // under `picturePrefixes` (see summaryThumbnail), and for its window
 // violations the DEPTH block's WINDOW picture and for the eyes of its shots
-// the EYES block's EYE_DIFFERENCE picture (see resultThumbnail). Returns what
-// could not be written, naming the files; nothing on success.
-std::optional<std::string> writeReportFiles(const ReportContent& content,
-                                            const std::string& outputPrefix,
-                                            const std::vector<std::string>& picturePrefixes);
+// the EYES block's EYE_DIFFERENCE picture (see resultThumbnail). The worst
+// frames in `worstPictures` (frame number to the report pictures written
+// for it under `outputPrefix`, see report/WorstPictures.h) show those
+// instead, each inline at most kWorstThumbnailColumns wide and linked to its
+// file. Returns what could not be written, naming the files; nothing on
+// success.
+std::optional<std::string> writeReportFiles(
+    const ReportContent& content, const std::string& outputPrefix,
+    const std::vector<std::string>& picturePrefixes,
+    const std::map<int, WorstPictureFiles>& worstPictures = {});
+
+// The width of the inline copies of the worst frames' report pictures.
+inline constexpr int kWorstThumbnailColumns = 480;
 
 // The picture of `frame` of a take of `frameCount` frames under the first
 // of `prefixes` that holds one: the red-cyan anaglyph of its views

@@ -11,6 +11,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <opencv2/core.hpp>
 
 #include "results/DepthDetail.h"
 #include "results/ColourDecision.h"
@@ -71,6 +74,15 @@ const InconclusiveInfo& inconclusiveInfo(Inconclusive reason);
 // STATUS line reads.
 std::string statusText(FrameStatus status, std::optional<Inconclusive> reason);
 
+// One inlier match of a method's fit: where it lies in the left view
+// (full-resolution pixels) and the vertical misalignment left there before
+// any correction, its left row minus its right row (rows; positive when the
+// point shows higher in the right view).
+struct InlierResidual {
+  cv::Point2f left;
+  float rows = 0;
+};
+
 struct FrameOutcome {
   FrameStatus status = FrameStatus::Inconclusive;
   // Set when status is Inconclusive.
@@ -93,6 +105,11 @@ struct FrameOutcome {
   // The colour decision that maps the right eye onto the left, from a
   // method that compares the eyes' colours; empty otherwise.
   std::optional<ColourDecision> colour;
+  // The inliers of a method that fits one model to its matches (at most a
+  // few hundred), for the picture of a report's worst frame; empty for a
+  // method that does not give them. Never printed or written with the
+  // frame's files.
+  std::vector<InlierResidual> inliers;
   // The blocks as the method writes them, in order, with their pictures.
   Results results;
 

@@ -169,6 +169,10 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
   outcome.values = measures(m);
   outcome.standardErrors = standardErrors(m);
   outcome.points = m.points;
+  for (size_t i = 0; i < m.pairs.size() && i < m.inliers.size(); ++i)
+    if (m.inliers[i])
+      outcome.inliers.push_back({cv::Point2f(m.pairs[i].left),
+                                 static_cast<float>(m.pairs[i].left.y - m.pairs[i].right.y)});
   // Pictures combine the views pixel by pixel: views of different sizes get none.
   const bool drawn = alignment.pictures && !left.empty() && left.size() == right.size();
   outcome.results.push_back(std::make_unique<Result>(

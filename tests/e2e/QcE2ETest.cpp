@@ -4,6 +4,7 @@
 // and the merge of runs over parts of the take.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "QcTestData.h"
 #include "support/FootageFiles.h"
@@ -404,6 +406,80 @@ TEST_F(QcTake, TheMergeRefusesPartsThatDoNotMakeOneWholeTake) {
   EXPECT_NE(edited("/take/frame_count", -1).find("take.frame_count is -1, not a whole number"),
             std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(folder.file("merged/report.json"))) << "nothing written";
+}
+
+// A real stereo photograph whose right view is moved down six rows: its one
+// frame is the worst of its shot and gets the report's two pictures, at
+// most 960 pixels wide, which the page shows with the frame's numbers as
+// text; --pictures none writes neither and leaves the page without them.
+TEST(QcWorstPictures, TheWorstFrameOfEachShotGetsItsPicturesInTheReport) {
+  const std::string data = "/usr/share/doc/opencv-doc/examples/data/";
+  if (!std::filesystem::exists(data + "aloeR.jpg")) GTEST_SKIP() << "opencv-doc is not installed";
+  test::TempFolder folder;
+  const cv::Mat left = cv::imread(data + "aloeL.jpg", cv::IMREAD_COLOR);
+  const cv::Mat shot = cv::imread(data + "aloeR.jpg", cv::IMREAD_COLOR);
+  ASSERT_GT(left.cols, 960);
+  cv::Mat right;
+  const cv::Mat down = (cv::Mat_<double>(2, 3) << 1, 0, 0, 0, 1, 6);
+  cv::warpAffine(shot, right, down, shot.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
+  ASSERT_TRUE(cv::imwrite(folder.file("left.png"), left));
+  ASSERT_TRUE(cv::imwrite(folder.file("right.png"), right));
+  const auto run = [&folder](const std::string& prefix, std::vector<std::string> more) {
+    std::vector<std::string> arguments{"-m", "CONSOLE", "-d", "Alignment", "-t", "2", "-r",
+                                       prefix, "-i", "left.png", "right.png", "--qc"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return test::runProcess(STEREOLINT_BINARY, arguments, {folder.path(), {}, {}});
+  };
+
+  const ProcessResult result = run("out/", {});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::ifstream file(folder.file("out/report.json"));
+  const nlohmann::json json = nlohmann::json::parse(file);
+  ASSERT_EQ(json["shots"].size(), 1u);
+  EXPECT_NE(json["shots"][0]["verdict"], "PASS");
+  const int worst = json["shots"][0]["worst_frame"];
+  const double vertical = json["frames"][0]["values"]["VERTICAL"];
+  EXPECT_NEAR(vertical, -6, 1);
+  const std::string residuals = "report/" + std::to_string(worst) + "_RESIDUALS.jpg";
+  const std::string anaglyph = "report/" + std::to_string(worst) + "_ANAGLYPH.jpg";
+  for (const std::string& name : {residuals, anaglyph}) {
+    const cv::Mat picture = cv::imread(folder.file("out/" + name), cv::IMREAD_COLOR);
+    ASSERT_FALSE(picture.empty()) << name;
+    EXPECT_EQ(picture.cols, 960) << name;
+    EXPECT_EQ(picture.rows, left.rows * 960 / left.cols) << name;
+  }
+  // The inliers, six rows off, are drawn as red dots: many more pixels of
+  // their red than in the left view alone.
+  const auto redPixels = [](const cv::Mat& picture) {
+    cv::Mat red;
+    cv::inRange(picture, cv::Scalar(27, 38, 207), cv::Scalar(47, 58, 227), red);
+    return cv::countNonZero(red);
+  };
+  cv::Mat reduced;
+  cv::resize(left, reduced, cv::Size(960, left.rows * 960 / left.cols), 0, 0, cv::INTER_AREA);
+  EXPECT_GT(redPixels(cv::imread(folder.file("out/" + residuals), cv::IMREAD_COLOR)),
+            redPixels(reduced) + 500);
+  const std::string page = test::readTextFile(folder.file("out/report.html"));
+  EXPECT_NE(page.find("<a href=\"" + residuals + "\"><img alt=\"Left view of frame"),
+            std::string::npos);
+  EXPECT_NE(page.find("<a href=\"" + anaglyph + "\"><img alt=\"Anaglyph of frame"),
+            std::string::npos);
+  char number[32];
+  std::snprintf(number, sizeof number, "%.2f rows", vertical);
+  const size_t entry = page.find("<figure class=\"worst-frame\"");
+  ASSERT_NE(entry, std::string::npos);
+  const std::string figure = page.substr(entry, page.find("</figure>", entry) - entry);
+  EXPECT_NE(figure.find("<td>VERTICAL</td><td class=\"num\">" + std::string(number)),
+            std::string::npos)
+      << number;
+  EXPECT_NE(figure.find("within 0.5 row"), std::string::npos);
+  EXPECT_EQ(page.find("no picture written"), std::string::npos);
+
+  const ProcessResult none = run("none/", {"--pictures", "none"});
+  ASSERT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.file("none/report")));
+  EXPECT_EQ(test::readTextFile(folder.file("none/report.html")).find("worst-frame"),
+            std::string::npos);
 }
 
 }  // namespace

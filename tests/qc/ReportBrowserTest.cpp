@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -17,6 +18,7 @@
 #include "report/ReportFiles.h"
 #include "report/ReportJson.h"
 #include "report/ReportMerge.h"
+#include "report/WorstPictures.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
 
@@ -109,7 +111,18 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
                     std::to_string(take.take.frameCount) + "_EYES_EYE_DIFFERENCE.png",
                 difference);
   }
-  ASSERT_FALSE(writeReportFiles(take, prefix, {prefix}));
+  // The report pictures of the first two shots' worst frames, from views
+  // 1280 pixels wide with inliers 0, 1 and 3 rows off.
+  std::map<int, WorstPictureFiles> worstPictures;
+  const cv::Mat view = test::scenePicture(0, 0, cv::Size(1280, 720));
+  const std::vector<InlierResidual> inliers = {{{100, 100}, 0}, {{600, 300}, 1}, {{1200, 700}, 3}};
+  for (const qc::Shot& shot : qc::shotsOf(take.frames, take.limits))
+    if (shot.worstFrame && worstPictures.size() < 2) {
+      ASSERT_FALSE(writeWorstPictures(prefix, *shot.worstFrame, view, view, inliers,
+                                      worstPictures[*shot.worstFrame]));
+    }
+  ASSERT_EQ(worstPictures.size(), 2u);
+  ASSERT_FALSE(writeReportFiles(take, prefix, {prefix}, worstPictures));
   const std::string page = "file://" + std::filesystem::absolute(prefix + "report.html").string();
 
   const test::ProcessResult dom = runChromium(folder, {"--dump-dom", page});
@@ -128,6 +141,15 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
   EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";
   EXPECT_GE(count(dom.out, "src=\"data:image/jpeg;base64,"), 3u) << "worst frames' pictures";
+  EXPECT_EQ(count(dom.out, "<figure class=\"worst-frame\""), 2u);
+  for (const auto& [frame, files] : worstPictures) {
+    EXPECT_EQ(count(dom.out, "<a href=\"report/" + files.residuals + "\"><img alt=\"Left view of frame " +
+                                 std::to_string(frame) + " with its inliers\" src=\"data:image/jpeg"),
+              1u)
+        << frame;
+    EXPECT_EQ(count(dom.out, "<a href=\"report/" + files.anaglyph + "\"><img alt=\"Anaglyph"), 1u);
+    EXPECT_EQ(cv::imread(prefix + "report/" + files.residuals).cols, 960);
+  }
   // The eyes of each shot: the grades as text to copy (the first shot's as
   // given, the second's the median of its frames), the softer eye and each
   // judged shot's difference picture.

@@ -7,6 +7,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "qc/BoxedOptional.h"
 #include "qc/FrameSignature.h"
 #include "results/FrameOutcome.h"
 
@@ -27,11 +28,12 @@ struct FrameRecord {
   std::string inconclusiveReason;
   FrameSignature signature;
   // The frame's parallax histogram and window violations, from a method
-  // with a dense parallax map; empty otherwise.
-  std::optional<DepthDetail> depth;
+  // with a dense parallax map; empty otherwise. Kept on the heap, as is the
+  // colour decision: a run keeps a record for every frame of a take.
+  BoxedOptional<DepthDetail> depth;
   // The colour decision that maps the right eye onto the left; empty
   // without an eye match.
-  std::optional<ColourDecision> colour;
+  BoxedOptional<ColourDecision> colour;
 
   bool operator==(const FrameRecord& other) const;
 };

@@ -29,11 +29,22 @@ void widenToScan(Shot& shot, const ShotScan& scan) {
 QcSession::QcSession(QcLimits limits, std::vector<int> expectedFrames, PictureMode pictures)
     : qcLimits(limits),
       expected(std::move(expectedFrames)),
-      expectedSet(expected.begin(), expected.end()),
-      pictures(pictures) {}
+      expectedSorted(expected),
+      pictures(pictures) {
+  std::sort(expectedSorted.begin(), expectedSorted.end());
+  expectedSorted.erase(std::unique(expectedSorted.begin(), expectedSorted.end()),
+                       expectedSorted.end());
+}
+
+bool QcSession::isExpected(int frame) const {
+  return std::binary_search(expectedSorted.begin(), expectedSorted.end(), frame);
+}
 
 void QcSession::expect(int frame) {
-  if (finished || !expectedSet.insert(frame).second) return;
+  if (finished) return;
+  const auto place = std::lower_bound(expectedSorted.begin(), expectedSorted.end(), frame);
+  if (place != expectedSorted.end() && *place == frame) return;
+  expectedSorted.insert(place, frame);
   expected.push_back(frame);
 }
 
@@ -45,7 +56,7 @@ void QcSession::useCuts(const ShotScan& shotScan) {
 SessionUpdate QcSession::add(FrameRecord record) {
   SessionUpdate update;
   const int frame = record.frame;
-  if (finished || expectedSet.count(frame) == 0 || records.count(frame) != 0) {
+  if (finished || !isExpected(frame) || records.count(frame) != 0) {
     update.accepted = false;
     return update;
   }

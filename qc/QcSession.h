@@ -10,7 +10,6 @@
 #include <array>
 #include <map>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "qc/FrameAssessment.h"
@@ -104,13 +103,16 @@ class QcSession {
   TakeSummary take(const std::vector<Shot>& shots) const;
 
  private:
+  bool isExpected(int frame) const;
   void walk(SessionUpdate& update);
   void step(int frame, SessionUpdate& update);
   void closeShot(SessionUpdate& update);
 
   QcLimits qcLimits;
   std::vector<int> expected;
-  std::set<int> expectedSet;
+  // The numbers of `expected`, ascending and each once: a take's frames
+  // come in ascending order, so each is appended, at 4 bytes a frame.
+  std::vector<int> expectedSorted;
   PictureMode pictures;
   std::map<int, FrameRecord> records;
   std::map<int, FrameAssessment> assessments;  // of the frames not in a closed shot

@@ -138,6 +138,12 @@ bool FramePipeline::prepare() {
     return false;
   if (words->isTake) {
     if (!chooseSampling()) return false;
+    // A part of a take signs the frame before it that the part before it
+    // analysed (see report::TakeInfo::joinBefore); --per-shot places are
+    // each part's own, so it signs the frame just before.
+    const int start = options.selection.nextFrom(1);
+    if (options.quality.enabled && start > 1)
+      joinPlace = options.perShot > 0 ? start - 1 : sampling.lastBefore(start).value_or(start - 1);
     status.progress().start(frameCount, sampling.countWithin(frameCount, options.selection),
                             sampling.lastWithin(frameCount, options.selection));
   }
@@ -199,16 +205,22 @@ void FramePipeline::checkLayout(const cv::Mat& picture) {
   if (!doubt.empty()) status.warning(phase("layout"), doubt);
 }
 
-void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number,
-                               const std::string& name) {
-  cv::Mat left = pictures[0];
-  cv::Mat right = pictures[1];
+void FramePipeline::cutViews(const cv::Mat (&pictures)[2], cv::Mat& left, cv::Mat& right) const {
+  left = pictures[0];
+  right = pictures[1];
   if (regions) {
     left = left(regions->first);
     right = right(regions->second);
   }
   left = unsqueezeView(streams.front()->adjustView(left), options.orientation, options.squeeze);
   right = unsqueezeView(streams.back()->adjustView(right), options.orientation, options.squeeze);
+}
+
+void FramePipeline::startFrame(const cv::Mat (&pictures)[2], std::int64_t number,
+                               const std::string& name) {
+  cv::Mat left;
+  cv::Mat right;
+  cutViews(pictures, left, right);
   // The selection counts frames by their place in the take; the frame is
   // named by its own number (an image sequence's number from its file name).
   const int id = static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX));
@@ -289,10 +301,31 @@ bool FramePipeline::passUnsampled(std::int64_t& index) {
   // Without sampling, a take whose selection names no later frame is read
   // on, so that an empty selection can say how far the take went.
   if (!next) return sampling.takesAll();
+  if (joinPlace > index && joinPlace < *next) {
+    const std::int64_t before = joinPlace - 1 - index;
+    if (before > 0 && !skipPictures(index, before)) return false;
+    index = joinPlace - 1;
+    if (!readJoin(index)) return false;
+    ++index;
+  }
   const std::int64_t count = *next - (index + 1);
   if (count == 0) return true;
   if (!skipPictures(index, count)) return false;
   index += count;
+  return true;
+}
+
+bool FramePipeline::readJoin(std::int64_t index) {
+  cv::Mat pictures[2];
+  std::int64_t number = 0;
+  bool damaged = false;
+  if (!readPictures(index, pictures, number, damaged)) return false;
+  ++framesRead;
+  if (damaged) return true;
+  cv::Mat left;
+  cv::Mat right;
+  cutViews(pictures, left, right);
+  quality.setJoinBefore(static_cast<int>(std::clamp<std::int64_t>(number, INT_MIN, INT_MAX)), left);
   return true;
 }
 

@@ -79,6 +79,11 @@ class FramePipeline : public FrameCollector {
   // the way (an early end reported as readPictures reports it).
   bool passUnsampled(std::int64_t& index);
   bool skipPictures(std::int64_t index, std::int64_t count);
+  // Reads the picture at place `index` + 1, the join before the selection,
+  // and has quality control sign it; false as readPictures.
+  bool readJoin(std::int64_t index);
+  // The views of pictures read, cut, adjusted and unsqueezed for a worker.
+  void cutViews(const cv::Mat (&pictures)[2], cv::Mat& left, cv::Mat& right) const;
   // True when the picture at place `place` (from 1) of a take is analysed.
   bool analyses(std::int64_t place) const;
   // The sampling of --every, or of --per-shot from a reading pass of its
@@ -119,6 +124,9 @@ class FramePipeline : public FrameCollector {
   // The last picture read from each stream; a stream that can decodes the
   // next one into its buffer.
   StreamPicture decoded[2];
+  // With quality control, the place (from 1) read only to be signed before
+  // a selection that starts after the take's first place; 0 for none.
+  std::int64_t joinPlace = 0;
   int workers = 1;     // "-t", or fewer when memory is short
   int frameCount = 0;  // the first input's announced count, shown as SIZE
   int framesRead = 0;

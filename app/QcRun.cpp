@@ -9,6 +9,7 @@
 #include "platform/Signals.h"
 #include "qc/ConsoleLines.h"
 #include "qc/FailOn.h"
+#include "qc/FrameSignature.h"
 #include "corrections/CorrectionsFiles.h"
 #include "report/ReportFiles.h"
 #include "util/Paths.h"
@@ -102,6 +103,12 @@ void QcRun::apply(const qc::SessionUpdate& update) {
   std::cout.flush();
 }
 
+void QcRun::setJoinBefore(int frame, const cv::Mat& leftView) {
+  if (!session) return;
+  qc::FrameSignature signature = qc::frameSignature(leftView);
+  if (signature.known()) joinBefore = report::TakeJoin{frame, std::move(signature)};
+}
+
 int QcRun::finish() {
   if (!session) return 0;
   apply(session->finish());
@@ -145,6 +152,7 @@ void QcRun::writeReport(const std::string& stoppedBy, const std::vector<qc::Shot
   report::TakeInfo take = report::takeOf(inputs, frameCount, firstFrame, frameRate, start);
   take.read = placesRead;
   take.readToEnd = readToEnd;
+  take.joinBefore = joinBefore;
   report::ReportContent content{
       std::move(take),
       std::move(settings),

@@ -67,6 +67,11 @@ class QcRun {
     readToEnd = toEnd;
   }
 
+  // When the selection starts after the take's first place: the frame read
+  // just before it (see report::TakeInfo::joinBefore) and its left view,
+  // cut as the workers get it.
+  void setJoinBefore(int frame, const cv::Mat& leftView);
+
   // At the end of the run: completes the last shot, prints the take line
   // and writes the report (a file that cannot be written is a warning that
   // fails the run); a run stopped by a signal says so and gives no take
@@ -107,6 +112,7 @@ class QcRun {
   std::map<int, KeptViews> mayBeWorst;
   // The report pictures written, by frame.
   std::map<int, report::WorstPictureFiles> worstPictures;
+  std::optional<report::TakeJoin> joinBefore;
 };
 
 }  // namespace stereolint

@@ -9,7 +9,7 @@ bool TakeInfo::operator==(const TakeInfo& other) const {
   return name == other.name && inputs == other.inputs && frameCount == other.frameCount &&
          firstFrame == other.firstFrame && frameRate == other.frameRate &&
          startTimecode == other.startTimecode && paths == other.paths && read == other.read &&
-         readToEnd == other.readToEnd;
+         readToEnd == other.readToEnd && joinBefore == other.joinBefore;
 }
 
 namespace {

@@ -21,6 +21,18 @@ namespace stereolint::report {
 // Closed intervals of places of a take, first and last (from 1).
 using PlaceRanges = std::vector<std::pair<int, int>>;
 
+// The picture just before a part of a take: a frame (its own number, as
+// frames count them) and its signature, by which a merge tells that the part
+// continues the part holding that frame.
+struct TakeJoin {
+  int frame = 0;
+  qc::FrameSignature signature;  // known (see qc::FrameSignature::known)
+
+  bool operator==(const TakeJoin& other) const {
+    return frame == other.frame && signature == other.signature;
+  }
+};
+
 struct TakeInfo {
   std::string name;                 // the take's name (the first input's base name)
   std::vector<std::string> inputs;  // the inputs' base names, first then second
@@ -44,6 +56,12 @@ struct TakeInfo {
   // Whether the ranges reach the end of the take: the reading met its end,
   // or went as far as frameCount.
   bool readToEnd = false;
+  // A run whose selection starts after the take's first place: the last
+  // frame before the selection that the sampling takes (under --per-shot,
+  // the frame just before it), read only to be signed. Empty for runs from
+  // the first place, merged reports, frames that could not be read, and
+  // reports that do not say (then no merge checks the join).
+  std::optional<TakeJoin> joinBefore;
 
   bool operator==(const TakeInfo& other) const;
 };

@@ -45,8 +45,15 @@ Json countsJson(const std::array<int, qc::kVerdictCount>& counts) {
   return json;
 }
 
+// A signature as a frame record gives it: the contrast and the thumbnail
+// in base64, each null when unknown.
+void addSignature(Json& json, const qc::FrameSignature& signature) {
+  json["contrast"] = signature.contrast >= 0 ? Json(signature.contrast) : Json(nullptr);
+  json["signature"] = signature.known() ? Json(base64Encode(signature.thumbnail)) : Json(nullptr);
+}
+
 Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
-  return Json{{"name", take.name},
+  Json json{{"name", take.name},
               {"inputs", take.inputs},
               {"frame_count", take.frameCount},
               {"first_frame", take.firstFrame},
@@ -56,6 +63,13 @@ Json takeJson(const TakeInfo& take, const qc::Timecode& timecode) {
               {"paths", take.paths},
               {"read", take.read ? Json(*take.read) : Json(nullptr)},
               {"read_to_end", take.readToEnd}};
+  // Only parts that start after the take's first place have the key.
+  if (take.joinBefore) {
+    Json join{{"frame", take.joinBefore->frame}};
+    addSignature(join, take.joinBefore->signature);
+    json["join_before"] = join;
+  }
+  return json;
 }
 
 Json limitsJson(const qc::QcLimits& limits) {
@@ -154,7 +168,6 @@ Json shotEyesJson(const ShotEyes& eyes) {
 Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
                const qc::Timecode& timecode) {
   const qc::FrameAssessment assessment = qc::assessFrame(record, limits);
-  const qc::FrameSignature& signature = record.signature;
   Json json{{"frame", record.frame},
               {"timecode", orNull(timecode.of(record.frame))},
               {"verdict", qc::verdictName(assessment.verdict)},
@@ -164,10 +177,8 @@ Json frameJson(const FrameRecord& record, const qc::QcLimits& limits,
               {"height", record.viewSize.height},
               {"values", valuesJson(record.values)},
               {"points", orNull(record.points)},
-              {"status", record.status ? frameStatusName(*record.status) : ""},
-              {"contrast", signature.contrast >= 0 ? Json(signature.contrast) : Json(nullptr)},
-              {"signature", signature.known() ? Json(base64Encode(signature.thumbnail))
-                                              : Json(nullptr)}};
+              {"status", record.status ? frameStatusName(*record.status) : ""}};
+  addSignature(json, record.signature);
   if (record.depth) json["depth"] = frameDepthJson(*record.depth);
   if (record.colour) json["cdl"] = decisionJson(*record.colour);
   return json;

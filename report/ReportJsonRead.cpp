@@ -203,6 +203,22 @@ ColourDecision decisionFromJson(const Json& json, const std::string& where) {
   return decision;
 }
 
+// The "contrast" and "signature" of a frame record (or of take.join_before),
+// each null when unknown.
+qc::FrameSignature signatureFromJson(const Json& json, const std::string& where) {
+  qc::FrameSignature signature;
+  if (!field(json, where, "contrast").is_null())
+    signature.contrast = real(json, where, "contrast", 0, 255);
+  if (const std::optional<std::string> text = textOrNull(json, where, "signature")) {
+    auto bytes = base64Decode(*text);
+    if (!bytes || bytes->size() != qc::kThumbnailWidth * qc::kThumbnailHeight)
+      throw Unusable(where + ".signature is no base64 text of " +
+                     std::to_string(qc::kThumbnailWidth * qc::kThumbnailHeight) + " bytes");
+    signature.thumbnail = std::move(*bytes);
+  }
+  return signature;
+}
+
 FrameRecord frameFromJson(const Json& json, const std::string& where) {
   FrameRecord record;
   // Image sequences may be numbered from 0.
@@ -228,15 +244,7 @@ FrameRecord frameFromJson(const Json& json, const std::string& where) {
   // frame gets the same verdict and reason.
   const std::string reason = text(json, where, "reason");
   if (verdict == qc::verdictName(qc::Verdict::Inconclusive)) record.inconclusiveReason = reason;
-  if (!field(json, where, "contrast").is_null())
-    record.signature.contrast = real(json, where, "contrast", 0, 255);
-  if (const std::optional<std::string> signature = textOrNull(json, where, "signature")) {
-    auto bytes = base64Decode(*signature);
-    if (!bytes || bytes->size() != qc::kThumbnailWidth * qc::kThumbnailHeight)
-      throw Unusable(where + ".signature is no base64 text of " +
-                     std::to_string(qc::kThumbnailWidth * qc::kThumbnailHeight) + " bytes");
-    record.signature.thumbnail = std::move(*bytes);
-  }
+  record.signature = signatureFromJson(json, where);
   // Only frames of a dense parallax map have the key.
   if (json.contains("depth")) record.depth = depthFromJson(json.at("depth"), where + ".depth");
   // Only frames the eye match gave a colour decision have the key.
@@ -308,6 +316,17 @@ TakeInfo takeFromJson(const Json& json) {
     const Json& value = json.at("read_to_end");
     if (!value.is_boolean()) throw Unusable("take.read_to_end is " + shown(value) + ", not true or false");
     take.readToEnd = value.get<bool>();
+  }
+  // Only parts that start after the take's first place have the key.
+  if (json.contains("join_before") && !json.at("join_before").is_null()) {
+    const Json& join = json.at("join_before");
+    const std::string at = "take.join_before";
+    TakeJoin joinBefore;
+    joinBefore.frame = wholeInt(join, at, "frame", 0, INT_MAX);
+    joinBefore.signature = signatureFromJson(join, at);
+    if (!joinBefore.signature.known() || joinBefore.signature.contrast < 0)
+      throw Unusable(at + " has no signature and contrast");
+    take.joinBefore = std::move(joinBefore);
   }
   return take;
 }

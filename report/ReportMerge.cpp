@@ -118,12 +118,37 @@ std::optional<std::string> coverTake(const std::vector<SourcedReport>& reports, 
          " (counted from 1, as -s counts them); measure them too and merge again";
 }
 
+// Each report's frames by number, with the source of the report holding it.
+using FramesHeld = std::map<int, std::pair<const qc::FrameRecord*, const std::string*>>;
+
+// Whether each part that starts after the take's first place continues the
+// part holding the frame just before it: the picture it signed there must
+// be that frame's picture. A part of another take whose inputs have the
+// same names and paths (a job started in another folder) fails here. Joins
+// whose frame no other report holds, or holds unsigned, are not checked.
+std::optional<std::string> brokenJoin(const std::vector<SourcedReport>& reports,
+                                      const FramesHeld& frames) {
+  for (const SourcedReport& report : reports) {
+    const std::optional<TakeJoin>& join = report.content.take.joinBefore;
+    if (!join) continue;
+    const auto held = frames.find(join->frame);
+    if (held == frames.end() || held->second.second == &report.source) continue;
+    const qc::FrameSignature& signature = held->second.first->signature;
+    if (!signature.known() || signature == join->signature) continue;
+    return "Cannot merge " + report.source + ": it does not continue " + *held->second.second +
+           ", frame " + std::to_string(join->frame) +
+           "'s picture differs between them (parts of two takes whose inputs have the same "
+           "names?)";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) {
   if (reports.empty()) return Failure{"No report to merge"};
   const SourcedReport& first = reports.front();
-  std::map<int, std::pair<const qc::FrameRecord*, const std::string*>> frames;
+  FramesHeld frames;
   for (const SourcedReport& report : reports) {
     if (!report.content.stoppedBy.empty())
       return Failure{"Cannot merge " + report.source + ": its run was stopped by " +
@@ -144,7 +169,10 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
                        ": frame " + std::to_string(record.frame) + " differs between them"};
     }
   }
+  if (auto broken = brokenJoin(reports, frames)) return Failure{*broken};
   ReportContent merged = first.content;
+  // The merged take is read from its first place on: nothing comes before.
+  merged.take.joinBefore.reset();
   if (auto missing = coverTake(reports, merged.take)) return Failure{*missing};
   // Each part estimates the eyes' timing from the first frames of its own
   // range: the estimate of more frames wins, and of as many, the one from

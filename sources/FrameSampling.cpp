@@ -25,6 +25,17 @@ bool FrameSampling::takes(std::int64_t place) const {
   return (place - 1) % step == 0;
 }
 
+std::optional<std::int64_t> FrameSampling::lastBefore(std::int64_t place) const {
+  if (chosen) {
+    const auto found = std::lower_bound(chosen->begin(), chosen->end(), place);
+    if (found == chosen->begin() || *(found - 1) < 1) return std::nullopt;
+    return *(found - 1);
+  }
+  const std::int64_t before = place - 1;
+  if (before < 1) return std::nullopt;
+  return before - (before - 1) % step;
+}
+
 namespace {
 
 // The first place at or after `place` that the sampling alone takes.

@@ -33,6 +33,10 @@ class FrameSampling {
 
   bool takes(std::int64_t place) const;
 
+  // The last place before `place` that the sampling alone takes; nothing
+  // when there is none.
+  std::optional<std::int64_t> lastBefore(std::int64_t place) const;
+
   // The first place at or after `place` that both `selection` and the
   // sampling take; nothing when there is none.
   std::optional<std::int64_t> nextFrom(std::int64_t place, const FrameSelection& selection) const;

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
 
 #include "QcTestData.h"
 #include "support/FootageFiles.h"
@@ -480,6 +481,63 @@ TEST(QcWorstPictures, TheWorstFrameOfEachShotGetsItsPicturesInTheReport) {
   EXPECT_FALSE(std::filesystem::exists(folder.file("none/report")));
   EXPECT_EQ(test::readTextFile(folder.file("none/report.html")).find("worst-frame"),
             std::string::npos);
+}
+
+// The first `count` frames of a video of opencv-doc, as left and right
+// views of `kView`; none when it is not installed.
+std::vector<cv::Mat> realFootage(const std::string& name, int count) {
+  cv::VideoCapture video("/usr/share/doc/opencv-doc/examples/data/" + name);
+  std::vector<test::StereoPair> pairs;
+  cv::Mat picture;
+  while (static_cast<int>(pairs.size()) < count && video.read(picture)) {
+    cv::Mat view;
+    cv::resize(picture, view, kView, 0, 0, cv::INTER_AREA);
+    pairs.push_back({view, view.clone()});
+  }
+  if (static_cast<int>(pairs.size()) < count) return {};
+  return test::sideBySideFrames(pairs);
+}
+
+TEST_F(QcTake, TheMergeRefusesPartsOfTwoTakesWhoseInputsHaveTheSameNameAndPath) {
+  // Two jobs started in two folders, each measuring "take.avi" there: the
+  // reports name the same input by the same path, only the pictures differ.
+  const std::vector<cv::Mat> a = realFootage("vtest.avi", 6);
+  const std::vector<cv::Mat> b = realFootage("Megamind.avi", 6);
+  if (a.empty() || b.empty()) GTEST_SKIP() << "opencv-doc's videos are not installed";
+  for (const auto& [shot, pictures] : {std::pair{"shotA", &a}, std::pair{"shotB", &b}}) {
+    std::filesystem::create_directories(folder.file(shot));
+    ASSERT_TRUE(test::writeVideo(folder.file(std::string(shot) + "/take.avi"), *pictures, "MJPG"));
+  }
+  const auto measure = [&](const std::string& shot, const std::string& result,
+                           const std::string& frames) {
+    return test::runProcess(STEREOLINT_BINARY,
+                            {"-m", "CONSOLE", "-d", "Stereolint", "-i", "take.avi", "-o",
+                             "VERTICALLY", "-t", "2", "-p", kParameters, "-r", "../" + result,
+                             "--qc", "-s", frames},
+                            {folder.file(shot), {}, {}})
+        .exitCode;
+  };
+  ASSERT_EQ(measure("shotA", "a1/", "1-3"), 0);
+  ASSERT_EQ(measure("shotA", "a2/", "4-6"), 0);
+  ASSERT_EQ(measure("shotB", "b2/", "4-6"), 0);
+  // A part from the take's first frame on signs nothing before it.
+  EXPECT_FALSE(report("a1/")["take"].contains("join_before"));
+  EXPECT_EQ(report("a2/")["take"]["join_before"]["frame"], 3);
+  const auto merge = [&](const std::string& output, const std::string& second) {
+    return test::runProcess(STEREOLINT_REPORT_BINARY, {output, "a1/", second},
+                            {folder.path(), {}, {}});
+  };
+  const ProcessResult crosswise = merge("crosswise/", "b2/");
+  EXPECT_EQ(crosswise.exitCode, 255);
+  EXPECT_NE(crosswise.err.find("Cannot merge b2/report.json: it does not continue "
+                               "a1/report.json, frame 3's picture differs between them"),
+            std::string::npos)
+      << crosswise.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.file("crosswise/report.json")));
+  const ProcessResult honest = merge("merged/", "a2/");
+  ASSERT_EQ(honest.exitCode, 0) << honest.err;
+  EXPECT_EQ(report("merged/")["frames"].size(), 6u);
+  EXPECT_FALSE(report("merged/")["take"].contains("join_before"));
 }
 
 }  // namespace

@@ -3,15 +3,11 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "sources/LibavHandles.h"
 #include "util/Paths.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
 
 namespace stereolint::correct {
 
@@ -72,16 +68,6 @@ bool exrIsHalf(const std::string& path) {
   return false;
 }
 
-struct CodecContextFree {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFree {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFree {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 // Fills `frame` (planar green, blue, red of `bits` bits, or packed RGB of
 // 8 or 16 bits) from a blue-green-red picture of 8 or 16 bits; 10 and 12
 // bits are rounded from the 16-bit samples.
@@ -113,10 +99,9 @@ void fillDpxFrame(const cv::Mat& picture, int bits, AVFrame* frame) {
 
 Expected<std::vector<unsigned char>> encodeDpx(const cv::Mat& picture, int bits) {
   const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_DPX);
-  std::unique_ptr<AVCodecContext, CodecContextFree> context(
-      encoder != nullptr ? avcodec_alloc_context3(encoder) : nullptr);
-  std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  const libav::CodecHandle context(encoder != nullptr ? avcodec_alloc_context3(encoder) : nullptr);
+  const libav::FrameHandle frame(av_frame_alloc());
+  const libav::PacketHandle packet(av_packet_alloc());
   if (!context || !frame || !packet) return Failure{"FFmpeg's DPX encoder is not available"};
   context->width = picture.cols;
   context->height = picture.rows;

@@ -8,15 +8,13 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "sources/LibavHandles.h"
+
 namespace stereolint::correct {
 
 namespace {
 
-std::string errorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return text;
-}
+using libav::errorText;
 
 // FFV1 keeps RGB as it is: 8-bit packed (blue, green, red, unused), deeper
 // planar. ProRes and H.264 carry Y'CbCr.

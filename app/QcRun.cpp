@@ -164,8 +164,8 @@ void QcRun::writeReport(const std::string& stoppedBy, const std::vector<qc::Shot
       stoppedBy,
       shotScan,
       options.corrections};
-  if (const auto problem =
-          report::writeReportFiles(content, options.resultPath, {options.resultPath}, worstPictures)) {
+  if (const auto problem = report::writeReportFiles(content, options.resultPath,
+                                                    {options.resultPath}, worstPictures)) {
     status.failedWarning(kQcPhase, *problem);
   }
   writeCorrections(content, shots);

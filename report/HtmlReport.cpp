@@ -327,7 +327,8 @@ std::string worstFramesSection(const Page& page, const FramePicture& picture,
     const qc::FrameRecord& record = page.content.frames[index];
     const qc::FrameAssessment& assessment = page.assessments[index];
     if (const auto view = worstPictures ? worstPictures(record.frame) : std::nullopt) {
-      html += worstFrameEntry(record, assessment, shotNumber.at(record.frame), page.timecode, *view);
+      html +=
+          worstFrameEntry(record, assessment, shotNumber.at(record.frame), page.timecode, *view);
       continue;
     }
     const std::string uri = picture ? picture(record.frame) : "";

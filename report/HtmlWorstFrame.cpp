@@ -44,16 +44,16 @@ std::string numbersTable(const qc::FrameRecord& record, const qc::FrameAssessmen
 std::string worstFrameEntry(const qc::FrameRecord& record, const qc::FrameAssessment& assessment,
                             int shot, const qc::Timecode& timecode, const WorstFrameView& view) {
   const std::string frame = std::to_string(record.frame);
-  const std::string legend =
-      "dots: inlier matches by vertical misalignment, " +
-      dot("#1e8e3e", "within " + fixedNumber(kGreenRows, 1) + " row") + " " +
-      dot("#e37400", "up to " + fixedNumber(kRedRows, 1) + " rows") + " " +
-      dot("#d93025", "beyond " + fixedNumber(kRedRows, 1) + " rows");
+  const std::string legend = "dots: inlier matches by vertical misalignment, " +
+                             dot("#1e8e3e", "within " + fixedNumber(kGreenRows, 1) + " row") + " " +
+                             dot("#e37400", "up to " + fixedNumber(kRedRows, 1) + " rows") + " " +
+                             dot("#d93025", "beyond " + fixedNumber(kRedRows, 1) + " rows");
   std::string html = "<figure class=\"worst-frame\" style=\"grid-column:1/-1\">"
                      "<div style=\"display:flex;flex-wrap:wrap;gap:10px\">"
                      "<div style=\"flex:2 1 420px;display:flex;flex-wrap:wrap;gap:6px\">";
   html += linkedPicture(view.residualsUri, view.residualsLink,
-                        "Left view of frame " + frame + " with its inliers", "Left view · " + legend);
+                        "Left view of frame " + frame + " with its inliers",
+                        "Left view · " + legend);
   html += linkedPicture(view.anaglyphUri, view.anaglyphLink,
                         "Anaglyph of frame " + frame + " before correction",
                         "Red-cyan anaglyph before correction");

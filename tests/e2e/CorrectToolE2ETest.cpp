@@ -46,19 +46,28 @@ Json moved(double dx, double dy) { return Json{{1, 0, dx}, {0, 1, dy}, {0, 0, 1}
 // Corrections of a take of `frames` frames: frames 1-2 pass, frames 3 on
 // form a shot whose right eye moves down 3 rows and whose floating window
 // is 6 pixels.
-Json corrections(const std::vector<std::string>& paths, const std::string& orientation, int frames) {
-  const Json passing{{"first_frame", 1}, {"last_frame", 2}, {"width", kView.width},
-                     {"height", kView.height}, {"corrected", false}};
-  Json fixed{{"first_frame", 3}, {"last_frame", frames}, {"width", kView.width},
-             {"height", kView.height}, {"corrected", true}, {"floating_window", 6}};
+Json corrections(const std::vector<std::string>& paths, const std::string& orientation,
+                 int frames) {
+  const Json passing{{"first_frame", 1},
+                     {"last_frame", 2},
+                     {"width", kView.width},
+                     {"height", kView.height},
+                     {"corrected", false}};
+  Json fixed{{"first_frame", 3},       {"last_frame", frames}, {"width", kView.width},
+             {"height", kView.height}, {"corrected", true},    {"floating_window", 6}};
   fixed["left"]["warp"] = moved(0, 0);
   fixed["right"]["warp"] = moved(0, 3);
   return Json{{"schema", "stereolint-corrections"},
               {"schema_version", 1},
               {"take",
-               {{"name", fs::path(paths[0]).stem().string()}, {"paths", paths},
-                {"orientation", orientation}, {"squeeze", 1}, {"frame_count", frames},
-                {"first_frame", 1}, {"width", kView.width}, {"height", kView.height}}},
+               {{"name", fs::path(paths[0]).stem().string()},
+                {"paths", paths},
+                {"orientation", orientation},
+                {"squeeze", 1},
+                {"frame_count", frames},
+                {"first_frame", 1},
+                {"width", kView.width},
+                {"height", kView.height}}},
               {"shots", {passing, fixed}}};
 }
 
@@ -90,8 +99,8 @@ class CorrectTool : public ::testing::Test {
   }
   // A 16-bit picture of a 10-bit DPX file, read by the ffmpeg program.
   cv::Mat readDpx(const std::string& name) {
-    const ProcessResult converted =
-        run(std::string(FFMPEG_PROGRAM) + " -v error -y -i '" + name + "' -pix_fmt rgb48le read.png");
+    const ProcessResult converted = run(std::string(FFMPEG_PROGRAM) + " -v error -y -i '" + name +
+                                        "' -pix_fmt rgb48le read.png");
     EXPECT_EQ(converted.exitCode, 0) << converted.err;
     return cv::imread(folder.file("read.png"), cv::IMREAD_UNCHANGED);
   }
@@ -108,14 +117,16 @@ TEST_F(CorrectTool, WritesImageSequencesInTheirOwnFormatAndBitDepth) {
     cv::imwrite(folder.file("right/" + std::to_string(i + 1) + ".png"), frames[i]);
   }
   for (const std::string eye : {"left", "right"}) {
-    const ProcessResult made = run(std::string(FFMPEG_PROGRAM) + " -v error -i " + eye +
-                                   "/%d.png -pix_fmt gbrp10le -start_number 1 " + eye + "/" + eye +
-                                   ".%04d.dpx");
+    const ProcessResult made =
+        run(std::string(FFMPEG_PROGRAM) + " -v error -i " + eye +
+            "/%d.png -pix_fmt gbrp10le -start_number 1 " + eye + "/" + eye + ".%04d.dpx");
     ASSERT_EQ(made.exitCode, 0) << made.err;
   }
-  writeJson("c.json", corrections({"/elsewhere/left/left.%04d.dpx", "/elsewhere/right/right.%04d.dpx"}, "", 4));
-  const ProcessResult result = correct({"left/left.%04d.dpx", "right/right.%04d.dpx", "--corrections",
-                                        "c.json", "-r", "out", "-t", "2"});
+  writeJson(
+      "c.json",
+      corrections({"/elsewhere/left/left.%04d.dpx", "/elsewhere/right/right.%04d.dpx"}, "", 4));
+  const ProcessResult result = correct({"left/left.%04d.dpx", "right/right.%04d.dpx",
+                                        "--corrections", "c.json", "-r", "out", "-t", "2"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out.rfind("Wrote 4 frames to out in ", 0), 0u) << result.out;
   for (int f = 1; f <= 4; ++f) {
@@ -134,7 +145,9 @@ TEST_F(CorrectTool, WritesImageSequencesInTheirOwnFormatAndBitDepth) {
     // first 6 of the left are black.
     const cv::Rect inside(10, 20, 290, 150);
     EXPECT_LT(cv::norm(input(inside), output(inside + cv::Point(0, 3)), cv::NORM_L1) /
-                  static_cast<double>(inside.area() * 3), 65535 * 0.002) << name;
+                  static_cast<double>(inside.area() * 3),
+              65535 * 0.002)
+        << name;
     EXPECT_EQ(cv::norm(output.colRange(kView.width - 6, kView.width), cv::NORM_INF), 0) << name;
     EXPECT_GT(cv::norm(output.col(kView.width - 7), cv::NORM_INF), 0) << name;
     EXPECT_EQ(cv::norm(left.colRange(0, 6), cv::NORM_INF), 0) << name;
@@ -152,7 +165,8 @@ TEST_F(CorrectTool, WritesImageSequencesInTheirOwnFormatAndBitDepth) {
   still["shots"].erase(0);
   still["shots"][0]["first_frame"] = 1;
   writeJson("still.json", still);
-  const ProcessResult exr = correct({"still.exr", "-o", "VERTICALLY", "--corrections", "still.json", "-r", "fixed.exr"});
+  const ProcessResult exr =
+      correct({"still.exr", "-o", "VERTICALLY", "--corrections", "still.json", "-r", "fixed.exr"});
   ASSERT_EQ(exr.exitCode, 0) << exr.err;
   EXPECT_EQ(exrSampleType(folder.file("fixed.exr")), 1) << "half floats";
   const cv::Mat input = cv::imread(folder.file("still.exr"), cv::IMREAD_UNCHANGED);
@@ -162,7 +176,8 @@ TEST_F(CorrectTool, WritesImageSequencesInTheirOwnFormatAndBitDepth) {
   EXPECT_EQ(cv::norm(input(left), output(left), cv::NORM_INF), 0);
   const cv::Rect right(kView.width + 10, 20, 290, 150);
   EXPECT_LT(cv::norm(input(right), output(right + cv::Point(0, 3)), cv::NORM_L1) /
-                static_cast<double>(right.area() * 3), 0.002);
+                static_cast<double>(right.area() * 3),
+            0.002);
 }
 
 // A side-by-side take of `count` frames of real footage, FFV1.
@@ -177,9 +192,10 @@ void writeTake(const std::string& path, int count) {
 }
 
 std::string probe(const std::string& path) {
-  const ProcessResult result = test::runProcess(
-      "/usr/bin/ffprobe", {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
-                           "stream=codec_name,pix_fmt,nb_read_frames", "-of", "csv=p=0", path});
+  const ProcessResult result =
+      test::runProcess("/usr/bin/ffprobe",
+                       {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+                        "stream=codec_name,pix_fmt,nb_read_frames", "-of", "csv=p=0", path});
   return result.out;
 }
 
@@ -249,8 +265,10 @@ TEST_F(CorrectTool, WritesTheCodecAskedForAndRefusesWhatIsNotTheTakesBeforeWriti
   const ProcessResult shorter =
       correct({"short/take.mkv", "-o", "VERTICALLY", "--corrections", "c.json", "-r", "short.mkv"});
   EXPECT_EQ(shorter.exitCode, 1);
-  EXPECT_NE(shorter.err.find("the take ends after frame 4, but c.json was measured on frames 1 to 6"),
-            std::string::npos) << shorter.err;
+  EXPECT_NE(
+      shorter.err.find("the take ends after frame 4, but c.json was measured on frames 1 to 6"),
+      std::string::npos)
+      << shorter.err;
   EXPECT_EQ(probe(folder.file("short.mkv")), "ffv1,bgr0,4\n");
 }
 
@@ -270,7 +288,8 @@ TEST_F(CorrectTool, AStopRequestLeavesNoHalfWrittenFile) {
           " long.mkv -o VERTICALLY --corrections long.json -r out.mkv 2> err & pid=$!; "
           "for i in $(seq 600); do [ -e out.mkv.partial ] && break; sleep 0.05; done; "
           "kill -INT $pid; wait $pid; echo $? > status");
-  EXPECT_EQ(test::readTextFile(folder.file("status")), "130\n") << test::readTextFile(folder.file("err"));
+  EXPECT_EQ(test::readTextFile(folder.file("status")), "130\n")
+      << test::readTextFile(folder.file("err"));
   EXPECT_NE(test::readTextFile(folder.file("err")).find("stopped by SIGINT"), std::string::npos);
   EXPECT_FALSE(fs::exists(folder.file("out.mkv")));
   EXPECT_FALSE(fs::exists(folder.file("out.mkv.partial")));

@@ -190,11 +190,11 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
 
   // stereolint-correct renders the same take with FFmpeg's libraries and
   // the image library's warp.
-  const ProcessResult library = test::runProcess(
-      STEREOLINT_CORRECT_BINARY,
-      {"take.avi", "-o", "VERTICALLY", "--corrections", first + "corrections.json", "-r", "library.mkv",
-       "-t", "2"},
-      {folder.path(), {}, {}});
+  const ProcessResult library =
+      test::runProcess(STEREOLINT_CORRECT_BINARY,
+                       {"take.avi", "-o", "VERTICALLY", "--corrections", first + "corrections.json",
+                        "-r", "library.mkv", "-t", "2"},
+                       {folder.path(), {}, {}});
   ASSERT_EQ(library.exitCode, 0) << library.err;
   EXPECT_EQ(library.out.rfind("Wrote 40 frames to library.mkv in ", 0), 0u) << library.out;
   const std::vector<cv::Mat> rendered = framesOf("library.mkv");

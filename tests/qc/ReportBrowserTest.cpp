@@ -143,9 +143,10 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   EXPECT_GE(count(dom.out, "src=\"data:image/jpeg;base64,"), 3u) << "worst frames' pictures";
   EXPECT_EQ(count(dom.out, "<figure class=\"worst-frame\""), 2u);
   for (const auto& [frame, files] : worstPictures) {
-    EXPECT_EQ(count(dom.out, "<a href=\"report/" + files.residuals + "\"><img alt=\"Left view of frame " +
-                                 std::to_string(frame) + " with its inliers\" src=\"data:image/jpeg"),
-              1u)
+    EXPECT_EQ(
+        count(dom.out, "<a href=\"report/" + files.residuals + "\"><img alt=\"Left view of frame " +
+                           std::to_string(frame) + " with its inliers\" src=\"data:image/jpeg"),
+        1u)
         << frame;
     EXPECT_EQ(count(dom.out, "<a href=\"report/" + files.anaglyph + "\"><img alt=\"Anaglyph"), 1u);
     EXPECT_EQ(cv::imread(prefix + "report/" + files.residuals).cols, 960);

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     std::cerr << "stereolint-correct: cannot read " << options->corrections << "\n";
     return 1;
   }
-  const stereolint::Expected<CorrectionsPlan> plan = readCorrectionsPlan(text.str(), options->corrections);
+  const stereolint::Expected<CorrectionsPlan> plan =
+      readCorrectionsPlan(text.str(), options->corrections);
   if (!plan) {
     std::cerr << "stereolint-correct: " << plan.error() << "\n";
     return 1;

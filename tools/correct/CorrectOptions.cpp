@@ -22,17 +22,20 @@ bool wholeNumber(const std::string& text, int least, int most, int& value) {
 }
 
 // The checks of the options as a whole, after every word was read.
-void checkOptions(CorrectOptions& options, const OptionValues& values, std::vector<std::string>& problems) {
+void checkOptions(CorrectOptions& options, const OptionValues& values,
+                  std::vector<std::string>& problems) {
   if (options.inputs.empty() || options.inputs.size() > 2)
     problems.push_back("give one stereo input, or the left eye's and the right eye's");
   if (options.corrections.empty())
-    problems.push_back("--corrections names the corrections.json that Stereolint --qc --corrections wrote");
+    problems.push_back(
+        "--corrections names the corrections.json that Stereolint --qc --corrections wrote");
   if (options.output.empty()) problems.push_back("-r names the output");
   if (options.inputs.size() == 1) {
     const std::optional<Orientation> orientation = orientationFromWord(values.orientation);
     if (!values.orientationGiven || !orientation || *orientation == Orientation::Whole)
-      problems.push_back("-o: one input needs VERTICALLY (side by side) or HORIZONTALLY (over-under)" +
-                         (values.orientationGiven ? ", not \"" + values.orientation + "\"" : std::string()));
+      problems.push_back(
+          "-o: one input needs VERTICALLY (side by side) or HORIZONTALLY (over-under)" +
+          (values.orientationGiven ? ", not \"" + values.orientation + "\"" : std::string()));
     else
       options.orientation = *orientation;
   } else if (options.inputs.size() == 2 && values.orientationGiven) {
@@ -65,7 +68,7 @@ Expected<CorrectOptions> parseCorrectOptions(const std::vector<std::string>& wor
       options.version = true;
       return options;
     }
-    std::string* value = word == "-o"             ? &values.orientation
+    std::string* value = word == "-o"              ? &values.orientation
                          : word == "--corrections" ? &options.corrections
                          : word == "-r"            ? &options.output
                          : word == "--codec"       ? &values.codec
@@ -79,7 +82,8 @@ Expected<CorrectOptions> parseCorrectOptions(const std::vector<std::string>& wor
       *value = words[++i];
       values.orientationGiven = values.orientationGiven || word == "-o";
     } else if (word.size() > 1 && word[0] == '-') {
-      problems.push_back("\"" + word + "\" is no option; the options are -o, --corrections, -r, --codec, -t");
+      problems.push_back("\"" + word +
+                         "\" is no option; the options are -o, --corrections, -r, --codec, -t");
     } else {
       options.inputs.push_back(word);
     }

@@ -24,7 +24,8 @@ class Reader {
     if (!object.is_object() || !object.contains(key)) throw BadKey{path + " is missing"};
     return object.at(key);
   }
-  static int integer(const Json& object, const std::string& key, const std::string& path, int least) {
+  static int integer(const Json& object, const std::string& key, const std::string& path,
+                     int least) {
     const Json& value = at(object, key, path);
     if (!value.is_number_integer() || value.get<long long>() < least ||
         value.get<long long>() > 1'000'000'000)
@@ -46,7 +47,8 @@ class Reader {
     if (!value.is_string()) throw BadKey{path + " is not a text"};
     return value.get<std::string>();
   }
-  static std::array<double, 3> triple(const Json& object, const std::string& key, const std::string& path) {
+  static std::array<double, 3> triple(const Json& object, const std::string& key,
+                                      const std::string& path) {
     const Json& value = at(object, key, path);
     if (!value.is_array() || value.size() != 3) throw BadKey{path + " is not a list of 3 numbers"};
     return {number(value[0], path), number(value[1], path), number(value[2], path)};
@@ -59,7 +61,8 @@ cv::Matx33d matrixOf(const Json& eye, const std::string& path) {
   cv::Matx33d m;
   for (size_t r = 0; r < 3; ++r) {
     if (!rows[r].is_array() || rows[r].size() != 3) throw BadKey{path + " is not a 3 x 3 matrix"};
-    for (size_t c = 0; c < 3; ++c) m(static_cast<int>(r), static_cast<int>(c)) = Reader::number(rows[r][c], path);
+    for (size_t c = 0; c < 3; ++c)
+      m(static_cast<int>(r), static_cast<int>(c)) = Reader::number(rows[r][c], path);
   }
   return m;
 }
@@ -70,9 +73,9 @@ void checkWarp(const cv::Matx33d& warp, cv::Size view, const std::string& path) 
   const double scale = cv::norm(warp, cv::NORM_INF);
   const bool singular = !(std::abs(cv::determinant(warp)) > 1e-12 * scale * scale * scale);
   bool behind = false;
-  for (const cv::Point2d corner : {cv::Point2d(0, 0), cv::Point2d(view.width - 1, 0),
-                                   cv::Point2d(0, view.height - 1),
-                                   cv::Point2d(view.width - 1, view.height - 1)}) {
+  for (const cv::Point2d corner :
+       {cv::Point2d(0, 0), cv::Point2d(view.width - 1, 0), cv::Point2d(0, view.height - 1),
+        cv::Point2d(view.width - 1, view.height - 1)}) {
     const cv::Vec3d mapped = warp * cv::Vec3d(corner.x, corner.y, 1);
     behind = behind || !(mapped[2] > 1e-9 * scale);
   }
@@ -84,8 +87,8 @@ ColourDecision decisionOf(const Json& grade, const std::string& path) {
   decision.slope = Reader::triple(grade, "slope", path + ".slope");
   decision.offset = Reader::triple(grade, "offset", path + ".offset");
   decision.power = Reader::triple(grade, "power", path + ".power");
-  decision.saturation = Reader::number(Reader::at(grade, "saturation", path + ".saturation"),
-                                       path + ".saturation");
+  decision.saturation =
+      Reader::number(Reader::at(grade, "saturation", path + ".saturation"), path + ".saturation");
   for (size_t c = 0; c < 3; ++c)
     if (!(decision.power[c] > 0)) throw BadKey{path + ".power holds a power that is not positive"};
   return decision;
@@ -125,7 +128,8 @@ void readTake(const Json& document, CorrectionsPlan& plan) {
     plan.paths.push_back(path.get<std::string>());
   }
   plan.orientation = Reader::text(take, "orientation", "take.orientation");
-  if (plan.orientation != "VERTICALLY" && plan.orientation != "HORIZONTALLY" && !plan.orientation.empty())
+  if (plan.orientation != "VERTICALLY" && plan.orientation != "HORIZONTALLY" &&
+      !plan.orientation.empty())
     throw BadKey{"take.orientation is none of VERTICALLY, HORIZONTALLY and \"\""};
   if ((plan.paths.size() == 2) != plan.orientation.empty())
     throw BadKey{"take.orientation does not fit take.paths: two inputs have \"\", one a word"};
@@ -147,7 +151,8 @@ const ShotPlan* CorrectionsPlan::shotOf(std::int64_t frame) const {
 Expected<CorrectionsPlan> readCorrectionsPlan(const std::string& text, const std::string& source) {
   const Json document = Json::parse(text, nullptr, false);
   if (document.is_discarded()) return Failure{source + " is no JSON document"};
-  if (!document.is_object() || document.value("schema", Json()) != corrections::kCorrectionsSchema ||
+  if (!document.is_object() ||
+      document.value("schema", Json()) != corrections::kCorrectionsSchema ||
       document.value("schema_version", Json()) != corrections::kCorrectionsSchemaVersion)
     return Failure{source + " holds no corrections of schema " + corrections::kCorrectionsSchema +
                    " version " + std::to_string(corrections::kCorrectionsSchemaVersion)};

@@ -159,17 +159,21 @@ Expected<cv::Mat> workingPicture(const std::string& path, const PictureFormat& f
   return picture;
 }
 
-Expected<std::vector<unsigned char>> encodePicture(const cv::Mat& picture, const PictureFormat& format) {
+Expected<std::vector<unsigned char>> encodePicture(const cv::Mat& picture,
+                                                   const PictureFormat& format) {
   if (format.extension == "DPX") return encodeDpx(picture, format.bits);
   std::vector<int> parameters;
   if (format.isFloat())
-    parameters = {cv::IMWRITE_EXR_TYPE, format.half ? cv::IMWRITE_EXR_TYPE_HALF : cv::IMWRITE_EXR_TYPE_FLOAT};
-  if (format.extension == "JPG" || format.extension == "JPEG") parameters = {cv::IMWRITE_JPEG_QUALITY, 95};
+    parameters = {cv::IMWRITE_EXR_TYPE,
+                  format.half ? cv::IMWRITE_EXR_TYPE_HALF : cv::IMWRITE_EXR_TYPE_FLOAT};
+  if (format.extension == "JPG" || format.extension == "JPEG")
+    parameters = {cv::IMWRITE_JPEG_QUALITY, 95};
   std::vector<unsigned char> bytes;
   try {
     if (cv::imencode("." + format.extension, picture, bytes, parameters)) return bytes;
   } catch (const cv::Exception& problem) {
-    return Failure{"the image library cannot write ." + format.extension + " pictures: " + problem.msg};
+    return Failure{"the image library cannot write ." + format.extension +
+                   " pictures: " + problem.msg};
   }
   return Failure{"the image library cannot write ." + format.extension + " pictures"};
 }

@@ -35,6 +35,7 @@ Expected<cv::Mat> workingPicture(const std::string& path, const PictureFormat& f
 // The bytes of `picture` (a working picture of `format`) as a file of that
 // format: DPX through FFmpeg's encoder, the others through the image
 // library (JPEG at quality 95). What went wrong, or nothing.
-Expected<std::vector<unsigned char>> encodePicture(const cv::Mat& picture, const PictureFormat& format);
+Expected<std::vector<unsigned char>> encodePicture(const cv::Mat& picture,
+                                                   const PictureFormat& format);
 
 }  // namespace stereolint::correct

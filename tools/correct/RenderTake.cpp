@@ -49,13 +49,15 @@ std::vector<std::unique_ptr<TakeOutput>> outputsFor(const CorrectOptions& option
     std::string path = folder.string();
     if (kind == InputKind::IMAGE) path = (folder / fs::path(input).filename()).string();
     if (kind == InputKind::VIDEO || kind == InputKind::R3D)
-      path = (folder / (fileBaseName(input) + "." + videoCodecInfo(options.codec).container)).string();
+      path =
+          (folder / (fileBaseName(input) + "." + videoCodecInfo(options.codec).container)).string();
     outputs.push_back(one(path));
   }
   return outputs;
 }
 
-std::optional<std::string> makeParentFolders(const std::vector<std::unique_ptr<TakeOutput>>& outputs) {
+std::optional<std::string> makeParentFolders(
+    const std::vector<std::unique_ptr<TakeOutput>>& outputs) {
   for (const auto& output : outputs) {
     const fs::path parent = fs::path(output->name()).parent_path();
     std::error_code error;
@@ -70,7 +72,8 @@ std::optional<std::string> makeParentFolders(const std::vector<std::unique_ptr<T
 std::vector<OutputPicture> framePictures(const TakeFrame& frame, const std::array<cv::Mat, 2>& eyes,
                                          Orientation orientation) {
   if (orientation == Orientation::Whole)
-    return {{eyes[0], frame.sources[0], frame.formats[0]}, {eyes[1], frame.sources[1], frame.formats[1]}};
+    return {{eyes[0], frame.sources[0], frame.formats[0]},
+            {eyes[1], frame.sources[1], frame.formats[1]}};
   OutputPicture whole{cv::Mat(), frame.sources[0], frame.formats[0]};
   if (orientation == Orientation::SideBySide)
     cv::hconcat(eyes[0], eyes[1], whole.pixels);
@@ -85,13 +88,15 @@ struct Times {
   double encoding = 0;
 };
 
-std::string summaryOf(long long frames, const std::string& where, double seconds, const Times& times) {
+std::string summaryOf(long long frames, const std::string& where, double seconds,
+                      const Times& times) {
   char text[256];
   std::snprintf(text, sizeof text,
                 " in %.1f s (%.1f frames/s): reading %.1f s, warping %.1f s, encoding %.1f s",
                 seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0, times.reading,
                 times.warping, times.encoding);
-  return "Wrote " + std::to_string(frames) + (frames == 1 ? " frame to " : " frames to ") + where + text;
+  return "Wrote " + std::to_string(frames) + (frames == 1 ? " frame to " : " frames to ") + where +
+         text;
 }
 
 class Progress {
@@ -145,8 +150,10 @@ class BatchRender {
     for (bool more = true; more;) {
       if (const int stop = platform::stopRequested()) {
         (void)finishWriting();
-        return {stop, std::string("stopped by ") + platform::stopRequestName() +
-                          "; what was not complete is removed", {}};
+        return {stop,
+                std::string("stopped by ") + platform::stopRequestName() +
+                    "; what was not complete is removed",
+                {}};
       }
       Expected<std::vector<TakeFrame>> batch = readBatch(more);
       if (!batch) {

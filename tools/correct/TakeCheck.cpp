@@ -54,7 +54,8 @@ std::optional<std::string> checkSameTake(const CorrectOptions& options, const Co
   std::string measured;
   bool same = options.inputs.size() == plan.paths.size();
   for (size_t i = 0; i < std::max(options.inputs.size(), plan.paths.size()); ++i) {
-    if (i < options.inputs.size()) given += (given.empty() ? "" : ", ") + lastName(options.inputs[i]);
+    if (i < options.inputs.size())
+      given += (given.empty() ? "" : ", ") + lastName(options.inputs[i]);
     if (i < plan.paths.size()) measured += (measured.empty() ? "" : ", ") + lastName(plan.paths[i]);
     same = same && i < options.inputs.size() && i < plan.paths.size() &&
            sameInput(options.inputs[i], plan.paths[i]);
@@ -63,8 +64,8 @@ std::optional<std::string> checkSameTake(const CorrectOptions& options, const Co
     return options.corrections + " holds the corrections of " + measured + ", not of " + given;
   if (orientationWord(options.orientation) != plan.orientation)
     return options.corrections + " was measured with -o " +
-           (plan.orientation.empty() ? std::string("\"\" (two inputs)") : plan.orientation) + ", not " +
-           orientationWord(options.orientation);
+           (plan.orientation.empty() ? std::string("\"\" (two inputs)") : plan.orientation) +
+           ", not " + orientationWord(options.orientation);
   const cv::Size file = reader.viewSize();
   const int sx = options.orientation == Orientation::SideBySide ? plan.squeeze : 1;
   const int sy = options.orientation == Orientation::OverUnder ? plan.squeeze : 1;

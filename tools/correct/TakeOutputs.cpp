@@ -22,8 +22,8 @@ class VideoOutput : public TakeOutput {
   std::optional<std::string> add(const OutputPicture& picture) override {
     if (!opened) {
       opened = true;
-      VideoSettings settings{codec, picture.pixels.size(), picture.pixels.depth() == CV_16U, rate,
-                             threads, path};
+      VideoSettings settings{
+          codec, picture.pixels.size(), picture.pixels.depth() == CV_16U, rate, threads, path};
       if (auto problem = video.open(path + kPartial, settings)) return path + ": " + *problem;
     }
     if (auto problem = video.write(picture.pixels)) return path + ": " + *problem;
@@ -98,7 +98,8 @@ class SequenceOutput : public TakeOutput {
       made = true;
     }
     const std::string path = (fs::path(folder) / fs::path(picture.sourcePath).filename()).string();
-    const Expected<std::vector<unsigned char>> bytes = encodePicture(picture.pixels, picture.format);
+    const Expected<std::vector<unsigned char>> bytes =
+        encodePicture(picture.pixels, picture.format);
     if (!bytes) return path + ": " + bytes.error();
     return writeWholeFile(path, bytes.value());
   }
@@ -126,11 +127,13 @@ std::unique_ptr<TakeOutput> sequenceOutput(const std::string& folder) {
   return std::make_unique<SequenceOutput>(folder);
 }
 
-std::optional<std::string> writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+std::optional<std::string> writeWholeFile(const std::string& path,
+                                          const std::vector<unsigned char>& bytes) {
   const std::string partial = path + kPartial;
   {
     std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) {
       std::error_code ignored;

@@ -5,10 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <opencv2/core.hpp>
 #include <optional>
 #include <string>
-
-#include <opencv2/core.hpp>
 
 #include "tools/correct/PictureFormat.h"
 #include "tools/correct/VideoWriter.h"
@@ -49,6 +48,7 @@ std::unique_ptr<TakeOutput> sequenceOutput(const std::string& folder);
 
 // Writes `bytes` as the file `path`: first as `path` + ".partial", renamed
 // when complete. What went wrong, or nothing.
-std::optional<std::string> writeWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+std::optional<std::string> writeWholeFile(const std::string& path,
+                                          const std::vector<unsigned char>& bytes);
 
 }  // namespace stereolint::correct

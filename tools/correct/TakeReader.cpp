@@ -6,7 +6,8 @@
 
 namespace stereolint::correct {
 
-Expected<TakeReader> TakeReader::open(const std::vector<std::string>& inputs, Orientation orientation) {
+Expected<TakeReader> TakeReader::open(const std::vector<std::string>& inputs,
+                                      Orientation orientation) {
   TakeReader reader;
   reader.paths = inputs;
   reader.orientation = orientation;
@@ -19,7 +20,8 @@ Expected<TakeReader> TakeReader::open(const std::vector<std::string>& inputs, Or
     for (size_t i = 0; i < inputs.size(); ++i) {
       const Expected<SequenceFiles> files = findSequence(inputs[i]);
       if (!files) return files.failure();
-      for (const SequenceFile& file : files.value().files) reader.sequenceFiles[i][file.number] = file.path;
+      for (const SequenceFile& file : files.value().files)
+        reader.sequenceFiles[i][file.number] = file.path;
     }
   return reader;
 }

@@ -20,8 +20,8 @@ namespace stereolint::correct {
 
 struct TakeFrame {
   std::int64_t number = 0;
-  std::array<cv::Mat, 2> eyes;          // left, right, in the file's geometry
-  std::array<std::string, 2> sources;   // each eye's picture file; empty for a video frame
+  std::array<cv::Mat, 2> eyes;           // left, right, in the file's geometry
+  std::array<std::string, 2> sources;    // each eye's picture file; empty for a video frame
   std::array<PictureFormat, 2> formats;  // their formats
 };
 

@@ -20,9 +20,12 @@ using libav::errorText;
 // planar. ProRes and H.264 carry Y'CbCr.
 AVPixelFormat encoderFormat(VideoCodec codec, bool deep) {
   switch (codec) {
-    case VideoCodec::Ffv1: return deep ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_0RGB32;
-    case VideoCodec::ProRes: return AV_PIX_FMT_YUV422P10;
-    case VideoCodec::H264: return AV_PIX_FMT_YUV420P;
+    case VideoCodec::Ffv1:
+      return deep ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_0RGB32;
+    case VideoCodec::ProRes:
+      return AV_PIX_FMT_YUV422P10;
+    case VideoCodec::H264:
+      return AV_PIX_FMT_YUV420P;
   }
   return AV_PIX_FMT_NONE;
 }
@@ -43,7 +46,8 @@ VideoWriter::~VideoWriter() {
 std::optional<std::string> VideoWriter::openEncoder(const VideoSettings& settings) {
   const VideoCodecInfo& info = videoCodecInfo(settings.codec);
   const AVCodec* encoder = avcodec_find_encoder_by_name(info.encoder);
-  if (encoder == nullptr) return std::string("FFmpeg's encoder ") + info.encoder + " is not available";
+  if (encoder == nullptr)
+    return std::string("FFmpeg's encoder ") + info.encoder + " is not available";
   if (avformat_query_codec(format->oformat, encoder->id, FF_COMPLIANCE_NORMAL) != 1)
     return std::string("a ") + format->oformat->long_name + " file cannot hold " + info.name +
            " video; name the output ." + info.container;
@@ -81,17 +85,21 @@ std::optional<std::string> VideoWriter::openEncoder(const VideoSettings& setting
       av_dict_set(&options, "preset", "fast", 0);
       break;
   }
-  if ((format->oformat->flags & AVFMT_GLOBALHEADER) != 0) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if ((format->oformat->flags & AVFMT_GLOBALHEADER) != 0)
+    codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   const int code = avcodec_open2(codec, encoder, &options);
   av_dict_free(&options);
-  if (code < 0) return std::string("the ") + info.name + " encoder refuses the pictures: " + errorText(code);
+  if (code < 0)
+    return std::string("the ") + info.name + " encoder refuses the pictures: " + errorText(code);
   return std::nullopt;
 }
 
-std::optional<std::string> VideoWriter::open(const std::string& path, const VideoSettings& settings) {
+std::optional<std::string> VideoWriter::open(const std::string& path,
+                                             const VideoSettings& settings) {
   const AVOutputFormat* container =
       av_guess_format(nullptr, settings.nameForContainer.c_str(), nullptr);
-  if (container == nullptr || avformat_alloc_output_context2(&format, container, nullptr, path.c_str()) < 0)
+  if (container == nullptr ||
+      avformat_alloc_output_context2(&format, container, nullptr, path.c_str()) < 0)
     return "FFmpeg knows no video file named like " + settings.nameForContainer +
            "; name it e.g. .mkv, .mov or .mp4";
   stream = avformat_new_stream(format, nullptr);
@@ -111,12 +119,12 @@ std::optional<std::string> VideoWriter::open(const std::string& path, const Vide
   frame->height = settings.size.height;
   if (av_frame_get_buffer(frame, 0) < 0) return "out of memory";
   // Point sampling keeps RGB as it is; chroma is filtered for Y'CbCr.
-  const int flags = isYuv(settings.codec) ? SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP
-                                          : SWS_POINT;
+  const int flags =
+      isYuv(settings.codec) ? SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP : SWS_POINT;
   const int width = settings.size.width;
   const int height = settings.size.height;
-  convert = sws_getContext(width, height, settings.deep ? AV_PIX_FMT_BGR48 : AV_PIX_FMT_BGR24, width,
-                           height, codec->pix_fmt, flags, nullptr, nullptr, nullptr);
+  convert = sws_getContext(width, height, settings.deep ? AV_PIX_FMT_BGR48 : AV_PIX_FMT_BGR24,
+                           width, height, codec->pix_fmt, flags, nullptr, nullptr, nullptr);
   if (convert == nullptr) return "the pictures cannot be converted for the encoder";
   if (isYuv(settings.codec))
     sws_setColorspaceDetails(convert, sws_getCoefficients(SWS_CS_ITU709), 1,

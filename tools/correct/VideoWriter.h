@@ -21,10 +21,10 @@ namespace stereolint::correct {
 
 struct VideoSettings {
   VideoCodec codec = VideoCodec::Ffv1;
-  cv::Size size;        // of the pictures, pixels
-  bool deep = false;    // 16-bit pictures rather than 8-bit
-  double rate = 24;     // frames per second
-  int threads = 1;      // the encoder's threads
+  cv::Size size;                 // of the pictures, pixels
+  bool deep = false;             // 16-bit pictures rather than 8-bit
+  double rate = 24;              // frames per second
+  int threads = 1;               // the encoder's threads
   std::string nameForContainer;  // the path whose extension tells the container
 };
 

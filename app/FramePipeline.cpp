@@ -284,14 +284,17 @@ bool FramePipeline::analyses(std::int64_t place) const {
 
 bool FramePipeline::chooseSampling() {
   if (options.every > 1) sampling = FrameSampling::every(options.every);
-  if (options.perShot == 0) return true;
-  Expected<ShotPlan> plan = perShotPlaces(options, regions);
+  // Shots found between sampled frames would start at the first sampled
+  // frame after each cut: a pass over every frame finds where they start.
+  const bool everyShotEnd = options.every > 1 && options.quality.enabled;
+  if (options.perShot == 0 && !everyShotEnd) return true;
+  Expected<ShotPlan> plan = scanShots(options, regions);
   if (!plan) {
     status.error(phase(plan.failure().topic), plan.error());
     return false;
   }
-  sampling = FrameSampling::places(std::move(plan.value().places));
-  quality.useCuts(qc::ShotScan{plan.value().shotStarts, plan.value().lastRead});
+  if (options.perShot > 0) sampling = FrameSampling::places(std::move(plan.value().places));
+  quality.useCuts(plan.value().shots);
   return true;
 }
 

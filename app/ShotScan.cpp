@@ -19,7 +19,7 @@ std::vector<std::int64_t> spreadOverShot(const std::vector<std::int64_t>& shot, 
   return places;
 }
 
-Expected<ShotPlan> perShotPlaces(
+Expected<ShotPlan> scanShots(
     const RunOptions& options, const std::optional<std::pair<cv::Rect, cv::Rect>>& regions) {
   auto opened = openInputStreams({options.inputs[0], options.inputs[0]});
   if (!opened) return opened.failure();
@@ -45,18 +45,22 @@ Expected<ShotPlan> perShotPlaces(
                                        regions->first.br().y <= frame.rows);
     qc::FrameSignature signature =
         qc::frameSignature(regions && cuttable ? frame(regions->first) : frame);
+    const int frameNumber =
+        static_cast<int>(std::clamp<std::int64_t>(picture.number, INT_MIN, INT_MAX));
     if (shot.empty() || qc::isCut(previous, signature)) {
       for (const std::int64_t chosen : spreadOverShot(shot, options.perShot)) {
         plan.places.push_back(chosen);
       }
       shot.clear();
-      plan.shotStarts.push_back(
-          static_cast<int>(std::clamp<std::int64_t>(picture.number, INT_MIN, INT_MAX)));
+      plan.shots.starts.push_back(frameNumber);
     }
+    const bool firstRead = plan.shots.starts.size() == 1 && shot.empty();
+    if (firstRead) plan.shots.first = signature;
     shot.push_back(place);
-    plan.lastRead = static_cast<int>(std::clamp<std::int64_t>(picture.number, INT_MIN, INT_MAX));
+    plan.shots.lastFrame = frameNumber;
     previous = std::move(signature);
   }
+  plan.shots.last = previous;
   for (const std::int64_t chosen : spreadOverShot(shot, options.perShot)) {
     plan.places.push_back(chosen);
   }

@@ -1,6 +1,7 @@
-// The frames --per-shot analyses: a reading pass of its own over the first
-// input, before the analysis, finds the shots of the selected frames, and K
-// frames are spread over each.
+// The shots of a take found before its analysis: a reading pass of its own
+// over the first input finds the shots of the selected frames. --per-shot
+// spreads K frames over each; --every with quality control gives each shot
+// its real first and last frame though only every N-th is analysed.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <opencv2/core.hpp>
 
 #include "app/RunOptions.h"
+#include "qc/QcSession.h"
 #include "util/Expected.h"
 
 namespace stereolint {
@@ -25,17 +27,16 @@ std::vector<std::int64_t> spreadOverShot(const std::vector<std::int64_t>& shot, 
 // anew, so that the run's own stream stays where it is), signs the left view (`regions` cuts it
 // from a frame that holds both views) of every frame that `options.selection`
 // names, and cuts between consecutive selected frames as quality control
-// cuts shots. Gives options.perShot places per shot. A frame that cannot be
+// cuts shots. Gives options.perShot places per shot (none for 0). A frame that cannot be
 // read ends the pass: the shots found so far are kept, the analysis
 // reports the failure when it meets it. Failure: the input cannot be opened
 // again.
 struct ShotPlan {
   std::vector<std::int64_t> places;  // the places to analyse, in take order
-  std::vector<int> shotStarts;       // the frame number of each shot's first frame
-  int lastRead = 0;                  // the frame number of the last frame read
+  qc::ShotScan shots;                // the shots found, and the ends of the pass
 };
 
-Expected<ShotPlan> perShotPlaces(
+Expected<ShotPlan> scanShots(
     const RunOptions& options, const std::optional<std::pair<cv::Rect, cv::Rect>>& regions);
 
 }  // namespace stereolint

@@ -20,13 +20,19 @@
 
 namespace stereolint::qc {
 
-// The shots a reading pass over every selected frame found (--per-shot):
-// the frame number each shot starts at, and the last frame read.
+// The shots a reading pass over every selected frame found (--per-shot,
+// --every): the frame number each shot starts at, and the last frame read.
+// The first start is the first frame read, a cut or not; the signatures of
+// the first and last frames read tell a merge whether the pass of the part
+// after it starts a shot there (unknown: a cut is assumed).
 struct ShotScan {
   std::vector<int> starts;
   int lastFrame = 0;
+  FrameSignature first;
+  FrameSignature last;
   bool operator==(const ShotScan& other) const {
-    return starts == other.starts && lastFrame == other.lastFrame;
+    return starts == other.starts && lastFrame == other.lastFrame && first == other.first &&
+           last == other.last;
   }
 };
 

@@ -94,7 +94,12 @@ Json valuesJson(const MeasureValues& values) {
 
 Json shotScanJson(const std::optional<qc::ShotScan>& scan) {
   if (!scan) return nullptr;
-  return Json{{"starts", scan->starts}, {"last_frame", scan->lastFrame}};
+  Json first = Json::object();
+  Json last = Json::object();
+  addSignature(first, scan->first);
+  addSignature(last, scan->last);
+  return Json{
+      {"starts", scan->starts}, {"last_frame", scan->lastFrame}, {"first", first}, {"last", last}};
 }
 
 // The verdict under each limit judged, by the limit's key ("PARALLAX" for

@@ -269,8 +269,8 @@ PlaceRanges rangesFromJson(const Json& json) {
   return rangesUnion(std::move(ranges));
 }
 
-// The shots of a --per-shot reading: starts in increasing order, the last
-// frame read at or after the last start.
+// The shots of a reading pass (--per-shot, --every): starts in increasing
+// order, the last frame read at or after the last start.
 qc::ShotScan shotScanFromJson(const Json& json) {
   const std::string where = "shot_scan";
   qc::ShotScan scan;
@@ -283,6 +283,11 @@ qc::ShotScan shotScanFromJson(const Json& json) {
   }
   scan.lastFrame = wholeInt(json, where, "last_frame", scan.starts.empty() ? 0 : scan.starts.back(),
                             INT_MAX);
+  // The signatures of the pass's ends; reports without them merge as if
+  // each part began a shot.
+  for (auto [name, signature] : {std::pair{"first", &scan.first}, std::pair{"last", &scan.last}})
+    if (json.contains(name) && !json.at(name).is_null())
+      *signature = signatureFromJson(json.at(name), where + "." + name);
   return scan;
 }
 

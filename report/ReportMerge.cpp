@@ -6,6 +6,8 @@
 #include <optional>
 #include <sstream>
 
+#include "qc/FrameSignature.h"
+
 namespace stereolint::report {
 
 namespace {
@@ -143,6 +145,38 @@ std::optional<std::string> brokenJoin(const std::vector<SourcedReport>& reports,
   return std::nullopt;
 }
 
+// The shots the parts' reading passes found, as one pass over the whole
+// take finds them: each part's first start is a cut only when its first
+// frame's picture differs from the last the part before it read (or, when
+// parts overlap, never: the earlier part read that frame). Nothing
+// when a part made no pass.
+std::optional<qc::ShotScan> mergedScan(const std::vector<SourcedReport>& reports) {
+  std::vector<const qc::ShotScan*> scans;
+  for (const SourcedReport& report : reports) {
+    const std::optional<qc::ShotScan>& scan = report.content.shotScan;
+    if (!scan || scan->starts.empty()) return std::nullopt;
+    scans.push_back(&*scan);
+  }
+  std::sort(scans.begin(), scans.end(), [](const qc::ShotScan* a, const qc::ShotScan* b) {
+    return a->starts.front() < b->starts.front();
+  });
+  qc::ShotScan merged = *scans.front();
+  for (size_t k = 1; k < scans.size(); ++k) {
+    const qc::ShotScan& part = *scans[k];
+    const int first = part.starts.front();
+    const bool covered = first <= merged.lastFrame;
+    const bool continues = first == merged.lastFrame + 1 && merged.last.known() &&
+                           part.first.known() && !qc::isCut(merged.last, part.first);
+    for (size_t s = covered || continues ? 1 : 0; s < part.starts.size(); ++s)
+      if (part.starts[s] > merged.starts.back()) merged.starts.push_back(part.starts[s]);
+    if (part.lastFrame >= merged.lastFrame) {
+      merged.lastFrame = part.lastFrame;
+      merged.last = part.last;
+    }
+  }
+  return merged;
+}
+
 }  // namespace
 
 Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) {
@@ -194,9 +228,7 @@ Expected<ReportContent> mergeReports(const std::vector<SourcedReport>& reports) 
   }
   merged.frames.clear();
   for (const auto& entry : frames) merged.frames.push_back(*entry.second.first);
-  // Each part's reading pass saw its own range only: the shots of the
-  // merged take are found again from the frames' signatures.
-  merged.shotScan.reset();
+  merged.shotScan = mergedScan(reports);
   return merged;
 }
 

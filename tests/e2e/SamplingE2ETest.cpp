@@ -1,7 +1,8 @@
 // Sampling a take through the real binary: --every N analyses every N-th
 // frame (a video jumping between its key frames, an image sequence skipping
 // files unopened) with the same numbers as a run over every frame, and
-// --per-shot K spreads K frames over each shot.
+// --per-shot K spreads K frames over each shot; under both, each shot keeps
+// its real first and last frame.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -101,7 +102,7 @@ TEST_F(Sampling, EveryNthFileOfASequenceIsReadAndTheOthersAreNotOpened) {
   EXPECT_EQ(result.err.find("f_102.png"), std::string::npos) << result.err;
 }
 
-TEST_F(Sampling, PerShotSpreadsFramesOverEachShotFoundBeforehand) {
+TEST_F(Sampling, SampledRunsGiveEachShotItsRealEnds) {
   // Three shots of 10 frames, each another scene panning slowly.
   std::vector<cv::Mat> frames;
   for (int shot = 0; shot < 3; ++shot) {
@@ -135,6 +136,20 @@ TEST_F(Sampling, PerShotSpreadsFramesOverEachShotFoundBeforehand) {
   EXPECT_NE(test::readTextFile(folder.file("out/report.html"))
                 .find("A sampled run (2 frames of each shot)"),
             std::string::npos);
+  // Every 4th frame misses frames 11 and 21, where shots 2 and 3 start.
+  const ProcessResult every =
+      run("shots.avi", "every", {"--qc", "--every", "4", "--pictures", "none"});
+  ASSERT_EQ(every.exitCode, 0) << every.err;
+  EXPECT_EQ(analysed("every"), (std::vector<int>{1, 5, 9, 13, 17, 21, 25, 29}));
+  EXPECT_NE(every.out.find("\nShot 2 REJECT: frames 11-20 (00:00:00:10-00:00:00:19)"),
+            std::string::npos)
+      << every.out;
+  const std::string sampledJson = test::readTextFile(folder.file("every/report.json"));
+  const nlohmann::json sampled = nlohmann::json::parse(sampledJson);
+  ASSERT_EQ(sampled["shots"].size(), 3u);
+  EXPECT_EQ(sampled["shots"][1]["first_frame"], 11);
+  EXPECT_EQ(sampled["shots"][2]["last_frame"], 30);
+  EXPECT_NE(sampledJson.find("\"sampling\": \"one frame in 4\""), std::string::npos);
 }
 
 TEST_F(Sampling, BadCountsAndCombinationsAreRefusedBeforeAnyWork) {

@@ -139,6 +139,44 @@ TEST_F(Footage, VideoWithOneThreadPrintsFramesInOrderAndAppendsToOneTable) {
   EXPECT_NE(second.out.find("take : 4 / 4"), std::string::npos);
 }
 
+// Several workers run frames side by side with the image library on one
+// thread each; one worker lets it use its own threads. Numbers and pictures
+// (the colours of the matches included; the summaries print times) are the
+// same either way.
+TEST_F(Footage, OneWorkerAndTwoGiveTheSameNumbersAndPictures) {
+  ASSERT_TRUE(test::writeVideo(file("take.avi"),
+                               test::sideBySideFrames(test::shiftedPairs(3, kView, 2)), "MJPG"));
+  for (const std::string method : {"Stereolint", "Alignment"}) {
+    for (const std::string threads : {"1", "2"}) {
+      const ProcessResult result = test::runProcess(
+          STEREOLINT_BINARY,
+          {"-m", "CONSOLE", "-d", method, "-i", "take.avi", "-o", "VERTICALLY", "-t", threads,
+           "-r", method + threads + "/", "-p",
+           method == "Alignment" ? "PICTURES:TRUE" : kParameters},
+          {folder.path(), {}, {}});
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+    }
+    size_t pictures = 0;
+    for (const std::string& name : filesIn(method + "1")) {
+      SCOPED_TRACE(method + ": " + name);
+      const std::string one = file(method + "1/" + name);
+      const std::string two = file(method + "2/" + name);
+      if (name.find("RESULT.txt") != std::string::npos) {
+        EXPECT_EQ(test::maskTimes(test::readTextFile(one)),
+                  test::maskTimes(test::readTextFile(two)));
+      } else if (name.find(".png") != std::string::npos &&
+                 name.find("SUMMARY") == std::string::npos) {
+        ++pictures;
+        const cv::Mat first = cv::imread(one, cv::IMREAD_UNCHANGED);
+        const cv::Mat second = cv::imread(two, cv::IMREAD_UNCHANGED);
+        ASSERT_EQ(first.size(), second.size());
+        EXPECT_EQ(cv::norm(first, second, cv::NORM_INF), 0);
+      }
+    }
+    EXPECT_GE(pictures, 3u * 4u) << method;
+  }
+}
+
 TEST_F(Footage, Mp4ThroughFfmpegIsReadAndMeasured) {
   const auto pairs = test::shiftedPairs(2, kView, kShift);
   ASSERT_TRUE(test::writeVideo(file("take.MP4"), test::sideBySideFrames(pairs), "mp4v"));

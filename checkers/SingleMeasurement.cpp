@@ -12,29 +12,11 @@
 #include "platform/Platform.h"
 #include "util/StageTimes.h"
 #include "results/ResultKeys.h"
+#include "results/ViewPixels.h"
 
 namespace stereolint {
 
 namespace {
-
-cv::Mat toEightBits(const cv::Mat& view) {
-  if (view.depth() != CV_16U) return view;
-  cv::Mat eight;
-  view.convertTo(eight, CV_8U, 1.0 / 256, 0);
-  return eight;
-}
-
-cv::Mat toThreeChannels(const cv::Mat& view) {
-  cv::Mat colour;
-  if (view.channels() == 1) {
-    cv::cvtColor(view, colour, cv::COLOR_GRAY2BGR);
-  } else if (view.channels() == 4) {
-    cv::cvtColor(view, colour, cv::COLOR_BGRA2BGR);
-  } else {
-    colour = view;
-  }
-  return colour;
-}
 
 // One record per distinct left feature position: the value the kind
 // measures for the first match at that position.
@@ -85,8 +67,8 @@ Result::KeyValues statisticsValues(const std::vector<Disparity>& points, double 
 }  // namespace
 
 void prepareViews(cv::Mat& left, cv::Mat& right) {
-  left = toThreeChannels(toEightBits(left));
-  right = toThreeChannels(toEightBits(right));
+  left = toColour(left);
+  right = toColour(right);
 }
 
 Results measureSingle(const StereolintInterface& checker, const MeasurementKind& kind,

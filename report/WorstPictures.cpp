@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "results/ResultWriters.h"
+#include "results/ViewPixels.h"
 
 namespace stereolint::report {
 
@@ -15,25 +16,11 @@ namespace {
 
 constexpr int kJpegQuality = 90;
 
-// `view` as 8-bit blue, green, red.
+// `view` as 8-bit blue, green, red, in pixels of its own: dots are drawn
+// on it.
 cv::Mat eightBitColour(const cv::Mat& view) {
-  cv::Mat eight = view;
-  if (view.depth() == CV_16U) {
-    view.convertTo(eight, CV_8U, 1.0 / 257.0);
-  } else if (view.depth() == CV_32F || view.depth() == CV_64F) {
-    view.convertTo(eight, CV_8U, 255.0);
-  } else if (view.depth() != CV_8U) {
-    view.convertTo(eight, CV_8U);
-  }
-  cv::Mat colour;
-  if (eight.channels() == 1) {
-    cv::cvtColor(eight, colour, cv::COLOR_GRAY2BGR);
-  } else if (eight.channels() == 4) {
-    cv::cvtColor(eight, colour, cv::COLOR_BGRA2BGR);
-  } else {
-    colour = eight.clone();
-  }
-  return colour;
+  const cv::Mat colour = toColour(view);
+  return colour.data == view.data ? colour.clone() : colour;
 }
 
 // The factor that brings `columns` to at most kWorstPictureColumns.

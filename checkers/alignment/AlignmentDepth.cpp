@@ -7,7 +7,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentPictures.h"
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 #include "checkers/depth/DepthPictures.h"
 #include "checkers/depth/ParallaxHistogram.h"
 #include "checkers/depth/ParallaxMap.h"

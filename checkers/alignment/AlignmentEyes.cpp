@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "checkers/alignment/AlignmentSharpness.h"
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 #include "checkers/eyes/CdlFit.h"
 #include "checkers/eyes/EyePictures.h"
 

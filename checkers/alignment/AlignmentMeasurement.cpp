@@ -6,7 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentMatching.h"
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 #include "checkers/alignment/SubpixelRefinement.h"
 
 namespace stereolint {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 #include "checkers/eyes/CdlFit.h"
 
 namespace stereolint {

@@ -11,7 +11,7 @@
 #include "checkers/alignment/AlignmentMeasurement.h"
 #include "checkers/alignment/AlignmentPictures.h"
 #include "checkers/alignment/AlignmentResultKeys.h"
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 
 namespace stereolint {
 

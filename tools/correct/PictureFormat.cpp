@@ -6,6 +6,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "results/ViewPixels.h"
 #include "sources/LibavHandles.h"
 #include "util/Paths.h"
 
@@ -152,8 +153,7 @@ Expected<cv::Mat> workingPicture(const std::string& path, const PictureFormat& f
     if (picture.empty()) return Failure{"cannot read the float samples of " + path};
     picture.convertTo(picture, CV_32F);
   }
-  if (picture.channels() == 1) cv::cvtColor(picture, picture, cv::COLOR_GRAY2BGR);
-  if (picture.channels() == 4) cv::cvtColor(picture, picture, cv::COLOR_BGRA2BGR);
+  picture = toThreeChannels(picture);
   if (!format.isFloat() && format.bits == 8 && picture.depth() != CV_8U)
     picture.convertTo(picture, CV_8U, 1 / 257.0);
   return picture;

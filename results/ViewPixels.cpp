@@ -1,4 +1,4 @@
-#include "checkers/alignment/AlignmentViews.h"
+#include "results/ViewPixels.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -29,18 +29,17 @@ cv::Mat toGrey(const cv::Mat& view) {
   return grey;
 }
 
-cv::Mat toColour(const cv::Mat& view) {
-  const cv::Mat eight = toEightBit(view);
+cv::Mat toThreeChannels(const cv::Mat& view) {
   cv::Mat colour;
-  switch (eight.channels()) {
+  switch (view.channels()) {
     case 1:
-      cv::cvtColor(eight, colour, cv::COLOR_GRAY2BGR);
+      cv::cvtColor(view, colour, cv::COLOR_GRAY2BGR);
       break;
     case 4:
-      cv::cvtColor(eight, colour, cv::COLOR_BGRA2BGR);
+      cv::cvtColor(view, colour, cv::COLOR_BGRA2BGR);
       break;
     case 3:
-      colour = eight;
+      colour = view;
       break;
     default:
       cv::cvtColor(toGrey(view), colour, cv::COLOR_GRAY2BGR);
@@ -48,5 +47,7 @@ cv::Mat toColour(const cv::Mat& view) {
   }
   return colour;
 }
+
+cv::Mat toColour(const cv::Mat& view) { return toThreeChannels(toEightBit(view)); }
 
 }  // namespace stereolint

@@ -4,21 +4,19 @@
 
 #include "report/ReportFiles.h"
 #include "report/ReportMerge.h"
+#include "util/Words.h"
 
 namespace stereolint::report {
 
 Expected<ReportToolOptions> readReportToolOptions(const std::vector<std::string>& words) {
   ReportToolOptions options;
+  if (const std::optional<ToolRequest> request = toolRequest(words)) {
+    options.help = *request == ToolRequest::Help;
+    options.version = *request == ToolRequest::Version;
+    return options;
+  }
   std::vector<std::string> positional;
   for (const std::string& word : words) {
-    if (word == "-h" || word == "--help") {
-      options.help = true;
-      return options;
-    }
-    if (word == "--version") {
-      options.version = true;
-      return options;
-    }
     if (word.size() > 1 && word[0] == '-')
       return Failure{"Unknown option \"" + word + "\"; the options are -h (--help) and --version"};
     positional.push_back(word);

@@ -47,4 +47,12 @@ std::string nearestWord(std::string_view word, const std::vector<std::string>& k
   return best;
 }
 
+std::optional<ToolRequest> toolRequest(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    if (word == "-h" || word == "--help") return ToolRequest::Help;
+    if (word == "--version") return ToolRequest::Version;
+  }
+  return std::nullopt;
+}
+
 }  // namespace stereolint

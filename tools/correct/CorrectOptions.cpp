@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "util/Words.h"
+
 namespace stereolint::correct {
 
 namespace {
@@ -56,18 +58,15 @@ void checkOptions(CorrectOptions& options, const OptionValues& values,
 
 Expected<CorrectOptions> parseCorrectOptions(const std::vector<std::string>& words) {
   CorrectOptions options;
+  if (const std::optional<ToolRequest> request = toolRequest(words)) {
+    options.help = *request == ToolRequest::Help;
+    options.version = *request == ToolRequest::Version;
+    return options;
+  }
   OptionValues values;
   std::vector<std::string> problems;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
-    if (word == "-h" || word == "--help") {
-      options.help = true;
-      return options;
-    }
-    if (word == "--version") {
-      options.version = true;
-      return options;
-    }
     std::string* value = word == "-o"              ? &values.orientation
                          : word == "--corrections" ? &options.corrections
                          : word == "-r"            ? &options.output

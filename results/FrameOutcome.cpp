@@ -15,6 +15,11 @@ constexpr std::array<InconclusiveInfo, kInconclusiveCount> kTable = {{
     {Inconclusive::FlatView, "FLAT VIEW", "a view has no contrast to match on", true},
     {Inconclusive::TooFewPoints, "TOO FEW POINTS", "fewer than 20 matches agree with one model",
      true},
+    {Inconclusive::OffsetBeyondBand, "OFFSET BEYOND BAND",
+     "fewer than 20 matches agree with one model within the band that BAND searches, but matched "
+     "in a band three times as wide, at least 20 agree on a vertical offset beyond it: widen "
+     "BAND",
+     true},
     {Inconclusive::MatchesAmbiguous, "MATCHES AMBIGUOUS",
      "most features look like others nearby (repetitive texture), or most matches disagree with "
      "the best model",

@@ -41,6 +41,7 @@ enum class Inconclusive {
   BlackView,
   FlatView,
   TooFewPoints,
+  OffsetBeyondBand,  // too few points in the band, many agreeing beyond it
   MatchesAmbiguous,
   PointsClustered,
   ResidualTooLarge,
@@ -58,7 +59,7 @@ struct InconclusiveInfo {
   bool alignmentStatus;
 };
 
-inline constexpr int kInconclusiveCount = 13;
+inline constexpr int kInconclusiveCount = 14;
 
 // A view whose grey levels (0 to 255) vary by less than kFlatContrast
 // (standard deviation) has nothing to match on: BLACK VIEW when its mean is

@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kMinimumSide = 64;
 constexpr int kMinimumPoints = 20;
+// Matches of a far offset agree when within this many rows (of the half
+// view) of their median.
+constexpr double kFarAgreement = 1.0;
 // Contrast (standard deviation of grey levels of the whole view) below which
 // a view has nothing to match on.
 constexpr double kMatchableContrast = 2.0;
@@ -219,6 +222,32 @@ Problem fitProblem(const AlignmentMeasurement& m, cv::Size size) {
   return std::nullopt;
 }
 
+// Whether views that gave too few points are offset further than the band
+// searches: matched again in a band three times as wide (at most half the
+// view), fewer features are ambiguous than matched, at least kMinimumPoints
+// matches and half of them lie within kFarAgreement rows of their median
+// vertical offset, and that offset lies beyond the band. Views of two
+// different scenes match too rarely, and too scattered, to agree.
+bool offsetBeyondBand(const cv::Mat& leftHalf, const cv::Mat& rightHalf,
+                      const AlignmentOptions& options) {
+  const double band = options.bandPercent / 100 * leftHalf.rows;
+  const FeatureMatchesInBand wide =
+      matchInBand(leftHalf, rightHalf, std::min(3 * band, 0.5 * leftHalf.rows),
+                  options.parallaxPercent / 100 * leftHalf.cols, options.features);
+  const auto matched = static_cast<std::ptrdiff_t>(wide.pairs.size());
+  if (matched < kMinimumPoints || wide.ambiguous > matched) return false;
+  std::vector<double> offsets;
+  for (const PointPair& pair : wide.pairs) offsets.push_back(pair.right.y - pair.left.y);
+  auto middle = offsets.begin() + static_cast<std::ptrdiff_t>(offsets.size() / 2);
+  std::nth_element(offsets.begin(), middle, offsets.end());
+  const double offset = *middle;
+  const auto agreeing = std::count_if(offsets.begin(), offsets.end(), [&](double d) {
+    return std::fabs(d - offset) <= kFarAgreement;
+  });
+  return agreeing >= std::max<std::ptrdiff_t>(kMinimumPoints, matched / 2) &&
+         std::fabs(offset) > band;
+}
+
 void conclude(AlignmentMeasurement& m, Problem problem) {
   m.status = problem ? FrameStatus::Inconclusive : FrameStatus::Ok;
   m.reason = problem;
@@ -259,7 +288,15 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
   m.matched = static_cast<int>(matches.pairs.size());
   m.ambiguous = matches.ambiguous;
   if (fitMatches(leftGrey, rightGrey, m)) describeModel(leftGrey.size(), m);
-  finish(m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr(Inconclusive::TooFewPoints, m));
+  Problem problem =
+      m.fitted ? fitProblem(m, leftGrey.size()) : ambiguityOr(Inconclusive::TooFewPoints, m);
+  // Views offset beyond the band match too few features in it, or mostly
+  // ambiguous ones.
+  const bool unmatched =
+      problem == Inconclusive::TooFewPoints || problem == Inconclusive::MatchesAmbiguous;
+  if (unmatched && offsetBeyondBand(leftHalf, rightHalf, options))
+    problem = Inconclusive::OffsetBeyondBand;
+  finish(problem);
   if (samePixels || (m.fitted && sameEverywhere(m))) {
     m.status = FrameStatus::Identical;
     m.reason.reset();

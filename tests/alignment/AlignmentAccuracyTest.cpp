@@ -150,7 +150,18 @@ TEST_F(AlignmentAccuracy, ViewsItCannotMeasureSaySo) {
   EXPECT_EQ(measureAlignment(cv::Mat(), photo, options).statusText(), "INCONCLUSIVE EMPTY VIEW");
   // Two different pictures have nothing in common.
   const cv::Mat other = test::samplePhoto("fruits.jpg", kSize);
-  EXPECT_EQ(measureAlignment(photo, other, options).status, FrameStatus::Inconclusive);
+  const AlignmentMeasurement unrelated = measureAlignment(photo, other, options);
+  EXPECT_EQ(unrelated.status, FrameStatus::Inconclusive);
+  EXPECT_NE(unrelated.statusText(), "INCONCLUSIVE OFFSET BEYOND BAND");
+  // 36 rows are 5 % of the height, beyond the default band of 3 %: the
+  // status says to widen it, and a band of 8 % measures the offset.
+  const cv::Mat far = test::misalign(photo, 36, 0, 1);
+  EXPECT_EQ(measureAlignment(photo, far, options).statusText(), "INCONCLUSIVE OFFSET BEYOND BAND");
+  AlignmentOptions wider;
+  wider.bandPercent = 8;
+  const AlignmentMeasurement widened = measureAlignment(photo, far, wider);
+  EXPECT_EQ(widened.statusText(), "OK");
+  EXPECT_NEAR(widened.vertical, -36, 0.1);
 }
 
 // A regular pattern of identical marks, shifted by exactly one period: every

@@ -15,9 +15,10 @@
 
 namespace stereolint::report {
 
-// The windows' rows and pictures shown at most: a take cut at an edge
-// throughout lists its first frames and says how many more there are.
-inline constexpr size_t kShownWindowFrames = 40;
+// The window violations' runs of frames and pictures shown at most: a take
+// that cuts content at an edge in many runs lists its first ones and says
+// how many more there are.
+inline constexpr size_t kShownWindowRuns = 40;
 inline constexpr size_t kShownWindowPictures = 12;
 
 // Writes "Depth of each shot" and "Window violations" when a frame of

@@ -41,9 +41,12 @@ cv::Mat toThreeChannels(const cv::Mat& view) {
     case 3:
       colour = view;
       break;
-    default:
-      cv::cvtColor(toGrey(view), colour, cv::COLOR_GRAY2BGR);
+    default: {
+      cv::Mat first;
+      cv::extractChannel(view, first, 0);
+      cv::cvtColor(first, colour, cv::COLOR_GRAY2BGR);
       break;
+    }
   }
   return colour;
 }

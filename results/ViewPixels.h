@@ -16,7 +16,7 @@ cv::Mat toGrey(const cv::Mat& view);
 
 // Three channels at the view's own depth: grey repeated, alpha dropped;
 // a three-channel view is returned as it is (sharing its pixels), one of
-// another channel count as its 8-bit grey repeated.
+// another channel count as its first channel repeated.
 cv::Mat toThreeChannels(const cv::Mat& view);
 
 // An 8-bit three-channel view (toEightBit, then toThreeChannels), for

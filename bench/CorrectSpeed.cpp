@@ -49,14 +49,14 @@ void printSummary(const RenderSummary& summary) {
 SpeedTake makeSpeedTake(const std::filesystem::path& folder) {
   std::filesystem::create_directories(folder);
   SpeedTake take;
-  take.take = (folder / "take.mkv").string();
+  take.take = (folder / "take.mp4").string();
   take.prefix = (folder / "judged").string() + "/";
   take.frames = kFrames;
   ShotSource shot{"vtest.avi", 0, kFrames, {}};
   shot.misalign.rows = 4;
   shot.misalign.degrees = 0.3;
   shot.misalign.scale = 1.01;
-  if (!writeMisalignedTake(take.take, {shot}, cv::Size(960, 1080))) return take;
+  if (!writeMisalignedTake(take.take, {shot}, cv::Size(960, 1080), true)) return take;
   const ProgramRun run = runProgram({"-m", "CONSOLE", "-i", take.take, "-o", "VERTICALLY", "-d",
                                      "Alignment", "-t", std::to_string(kThreads), "--qc", "--quiet",
                                      "--pictures", "none", "--corrections", "-r", take.prefix},
@@ -68,8 +68,8 @@ SpeedTake makeSpeedTake(const std::filesystem::path& folder) {
 
 void printRenderSpeed(const SpeedTake& take, const Renderer& renderer) {
   std::printf(
-      "Rendering speed: %d side-by-side frames of 1920 x 1080, views of 960 x 1080 (FFV1, from "
-      "vtest.avi), %s,\n-t %d, to FFV1\n",
+      "Rendering speed: %d side-by-side frames of 1920 x 1080, views of 960 x 1080 (H.264 4:2:0, "
+      "from vtest.avi), %s,\n-t %d, to FFV1\n",
       take.frames, rendererName(renderer).c_str(), kThreads);
   if (!take.made) {
     std::printf("  the take could not be made or judged\n\n");

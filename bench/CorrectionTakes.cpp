@@ -49,9 +49,10 @@ ExpectedMeasures expectedMeasures(const Misalign& m) {
 }
 
 bool writeMisalignedTake(const std::string& path, const std::vector<ShotSource>& shots,
-                         cv::Size view) {
-  cv::VideoWriter writer(path, cv::CAP_FFMPEG, cv::VideoWriter::fourcc('F', 'F', 'V', '1'), 24,
-                         cv::Size(view.width * 2, view.height));
+                         cv::Size view, bool delivered) {
+  const int codec = delivered ? cv::VideoWriter::fourcc('a', 'v', 'c', '1')
+                              : cv::VideoWriter::fourcc('F', 'F', 'V', '1');
+  cv::VideoWriter writer(path, cv::CAP_FFMPEG, codec, 24, cv::Size(view.width * 2, view.height));
   if (!writer.isOpened()) return false;
   for (const ShotSource& shot : shots) {
     cv::VideoCapture capture(kVideoFolder + shot.video);

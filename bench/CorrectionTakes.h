@@ -44,13 +44,14 @@ struct ExpectedMeasures {
 };
 ExpectedMeasures expectedMeasures(const Misalign& m);
 
-// Writes the shots one after another as a lossless side-by-side video
-// (FFV1; `path` ends in .mkv) with views of `view` size. Each frame is
-// scaled a little larger than the view, so that the misaligned right view
-// shows no edge: the left view is its middle, the right view the same
+// Writes the shots one after another as a side-by-side video with views
+// of `view` size: lossless FFV1 (`path` ends in .mkv) unless `delivered`,
+// then H.264 4:2:0 (`path` ends in .mp4), as takes are delivered. Each frame
+// is scaled a little larger than the view, so that the misaligned right
+// view shows no edge: the left view is its middle, the right view the same
 // scene misaligned. False when the sample videos are missing, run out of
 // frames, or the video cannot be written.
 bool writeMisalignedTake(const std::string& path, const std::vector<ShotSource>& shots,
-                         cv::Size view);
+                         cv::Size view, bool delivered = false);
 
 }  // namespace bench

@@ -108,6 +108,16 @@ class LibavVideoStream final : public VideoStream {
 
   bool seekTo(std::int64_t frameNumber) override;
 
+  bool turnsPictures() const override { return rotation.has_value(); }
+
+  StreamRead readDecoded(StreamPicture& out) override {
+    const timing::ScopedStage decoding(timing::Stage::Decoding);
+    out.picture.release();
+    return advance(out);
+  }
+
+  const AVFrame& decodedFrame() const override { return decoder->frame(); }
+
   // Decodes the first frame, which then waits for read(), and takes the
   // picture size from it: the codec parameters hold the size of the last
   // frame the probe saw, which differs when the size changes mid-stream.

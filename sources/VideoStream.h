@@ -37,6 +37,8 @@
 #include "sources/FrameStream.h"
 #include "util/Expected.h"
 
+struct AVFrame;
+
 namespace stereolint {
 
 class VideoStream : public FrameStream {
@@ -48,6 +50,21 @@ class VideoStream : public FrameStream {
   // `frameNumber`; reading then goes on from wherever the stream stands
   // (which may be its end).
   virtual bool seekTo(std::int64_t frameNumber) = 0;
+
+  // True when read() turns the pictures as the rotation metadata asks: the
+  // decoded frames are then not the pictures read() gives.
+  virtual bool turnsPictures() const = 0;
+
+  // Reads the next frame without making a picture of it: `out.number`
+  // numbers it as read() would and `out.picture` is left empty; the frame
+  // itself, in the codec's own layout (e.g. Y'CbCr 4:2:0 planes), is
+  // decodedFrame() until the next read, skip or seek. Lets a caller that
+  // works in the codec's layout skip the conversion to blue-green-red.
+  virtual StreamRead readDecoded(StreamPicture& out) = 0;
+
+  // The frame the decoder gave last, as stored (never turned): after
+  // opening, the first frame, waiting to be read.
+  virtual const AVFrame& decodedFrame() const = 0;
 };
 
 enum class RotationMetadata {

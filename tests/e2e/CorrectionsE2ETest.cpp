@@ -209,6 +209,71 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   }
 }
 
+// The frames of `video` as FFmpeg's frame hashes of their planes, one line
+// each.
+std::vector<std::string> frameHashes(const std::string& video, const std::string& folder) {
+  const ProcessResult hashed =
+      test::runProcess(FFMPEG_PROGRAM, {"-v", "error", "-i", video, "-f", "framemd5", "-"},
+                       {folder, {}, {}});
+  std::vector<std::string> hashes;
+  std::istringstream lines(hashed.out);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty() && line[0] != '#') hashes.push_back(line.substr(line.rfind(',') + 1));
+  return hashes;
+}
+
+TEST_F(Corrections, AVideoOfYcbcrPlanesIsCorrectedInItsOwnSampling) {
+  if (!fs::exists(kData + "Megamind.avi") || !fs::exists(kData + "vtest.avi"))
+    GTEST_SKIP() << "opencv-doc is not installed";
+  std::vector<cv::Mat> take = shotFrames("Megamind.avi", 10, {});
+  for (const cv::Mat& frame : shotFrames("vtest.avi", 20, {4, 0.3, 1.006})) take.push_back(frame);
+  ASSERT_TRUE(test::writeVideo(folder.file("rgb.avi"), take, "FFV1", 24));
+  // As cameras and deliveries store video: Y'CbCr 4:2:0.
+  const ProcessResult made =
+      test::runProcess(FFMPEG_PROGRAM,
+                       {"-v", "error", "-i", "rgb.avi", "-pix_fmt", "yuv420p", "-c:v", "ffv1",
+                        "take.mkv"},
+                       {folder.path(), {}, {}});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const ProcessResult before = judge("take.mkv", {"-r", "before/", "--corrections"});
+  ASSERT_EQ(before.exitCode, 0) << before.err;
+  ASSERT_EQ(shotLines(before.out), (std::vector<std::string>{"Shot 1 PASS", "Shot 2 REJECT"}))
+      << before.out;
+
+  const ProcessResult library = test::runProcess(
+      STEREOLINT_CORRECT_BINARY,
+      {"take.mkv", "-o", "VERTICALLY", "--corrections", "before/corrections.json", "-r",
+       "library.mkv", "-t", "2"},
+      {folder.path(), {}, {}});
+  ASSERT_EQ(library.exitCode, 0) << library.err;
+  const ProcessResult probed = test::runProcess(
+      "/usr/bin/ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,pix_fmt", "-of",
+                           "csv=p=0", "library.mkv"},
+      {folder.path(), {}, {}});
+  EXPECT_EQ(probed.out, "ffv1,yuv420p\n");
+  // The passing shot's samples come out as they went in; the other's do not.
+  const std::vector<std::string> in = frameHashes("take.mkv", folder.path());
+  const std::vector<std::string> out = frameHashes("library.mkv", folder.path());
+  ASSERT_EQ(in.size(), take.size());
+  ASSERT_EQ(out.size(), take.size());
+  for (size_t i = 0; i < in.size(); ++i)
+    EXPECT_EQ(in[i] == out[i], i < kFramesPerShot) << "frame " << i + 1;
+
+  const ProcessResult after = judge("library.mkv", {"-r", "after/"});
+  ASSERT_EQ(after.exitCode, 0) << after.err;
+  EXPECT_EQ(shotLines(after.out), (std::vector<std::string>{"Shot 1 PASS", "Shot 2 PASS"}))
+      << after.out;
+  // ffmpeg's own render of the script, which keeps the sampling too.
+  const ProcessResult script = test::runProcess("/bin/sh", {"before/correct.sh", "script.mkv"},
+                                                {folder.path(), {}, {}});
+  ASSERT_EQ(script.exitCode, 0) << script.err;
+  const std::vector<cv::Mat> rendered = framesOf("library.mkv");
+  const std::vector<cv::Mat> scripted = framesOf("script.mkv");
+  ASSERT_EQ(rendered.size(), scripted.size());
+  for (size_t i = kFramesPerShot; i < rendered.size(); ++i)
+    EXPECT_GE(cv::PSNR(rendered[i], scripted[i]), 40) << "frame " << i + 1;
+}
+
 TEST_F(Corrections, AreRefusedWithoutQualityControl) {
   const ProcessResult result =
       test::runProcess(STEREOLINT_BINARY,

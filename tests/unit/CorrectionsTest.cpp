@@ -3,11 +3,13 @@
 // each eye makes the same correction, and the crop takes only what the warp
 // leaves empty. A shot's floating window is what its frames need once the
 // warp has moved and zoomed their parallax, and reaches corrections.json
-// and correct.sh, with a warp or alone.
+// and correct.sh, with a warp or alone. A warp worked out once per shot
+// gives what the perspective warp gives.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "checkers/alignment/AlignmentFit.h"
 #include "corrections/CorrectScript.h"
@@ -15,6 +17,7 @@
 #include "corrections/CropFit.h"
 #include "corrections/EyeWarp.h"
 #include "corrections/ShotCorrection.h"
+#include "corrections/WarpMaps.h"
 
 namespace stereolint::corrections {
 namespace {
@@ -184,6 +187,35 @@ TEST(Corrections, AFloatingWindowMasksWhatTheCorrectedPictureStillCuts) {
   EXPECT_NE(rightMask, std::string::npos) << script;
   EXPECT_GT(rightMask, rightEye) << script;
   EXPECT_EQ(script.find("perspective"), std::string::npos) << "no warp: " << script;
+}
+
+TEST(Corrections, AWarpWorkedOutOnceGivesWhatThePerspectiveWarpGives) {
+  // Every kind of picture the renderer warps, and warps of every part a
+  // correction has: a turn with a shift, a zoom into a crop, a keystone,
+  // and a half-sized plane's.
+  cv::RNG random(7);
+  std::vector<cv::Mat> pictures;
+  for (const int type : {CV_8UC1, CV_8UC3, CV_16UC3, CV_32FC3}) {
+    cv::Mat picture(97, 131, type);
+    random.fill(picture, cv::RNG::UNIFORM, 0, type == CV_32FC3 ? 1 : 255);
+    pictures.push_back(picture);
+  }
+  const cv::Point2f centre(65, 48);
+  cv::Matx33d turned = cv::Matx33d::eye();
+  cv::Mat(cv::getRotationMatrix2D(centre, 0.4, 1.0)).copyTo(cv::Mat(turned).rowRange(0, 2));
+  turned(1, 2) += 2.6;
+  const cv::Matx33d zoom(1.031, 0, -2.2, 0, 1.031, -1.7, 0, 0, 1);
+  const cv::Matx33d keystone(1, 0.002, 0, 0.0004, 1, -0.3, 0.00003, 0.00001, 1);
+  for (const cv::Matx33d& warp : {turned, zoom, keystone, zoom * keystone * turned})
+    for (const cv::Mat& picture : pictures) {
+      cv::Mat expected;
+      cv::warpPerspective(picture, expected, warp, picture.size(), cv::INTER_CUBIC,
+                          cv::BORDER_REPLICATE);
+      cv::Mat warped;
+      WarpMaps(warp, picture.size()).apply(picture, warped);
+      EXPECT_EQ(cv::norm(expected, warped, cv::NORM_INF), 0)
+          << "type " << picture.type() << ", warp " << warp;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/correct/RenderTake.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -69,12 +70,19 @@ std::optional<std::string> makeParentFolders(
 
 // The pictures a corrected frame gives its outputs: the eyes put back
 // into the input's layout, or one each.
+std::vector<OutputPicture> framePictures(const std::array<PlanarPicture, 2>& eyes,
+                                         Orientation orientation) {
+  if (orientation == Orientation::Whole)
+    return {{cv::Mat(), eyes[0], "", {}}, {cv::Mat(), eyes[1], "", {}}};
+  return {{cv::Mat(), joined(eyes[0], eyes[1], orientation == Orientation::SideBySide), "", {}}};
+}
+
 std::vector<OutputPicture> framePictures(const TakeFrame& frame, const std::array<cv::Mat, 2>& eyes,
                                          Orientation orientation) {
   if (orientation == Orientation::Whole)
-    return {{eyes[0], frame.sources[0], frame.formats[0]},
-            {eyes[1], frame.sources[1], frame.formats[1]}};
-  OutputPicture whole{cv::Mat(), frame.sources[0], frame.formats[0]};
+    return {{eyes[0], std::nullopt, frame.sources[0], frame.formats[0]},
+            {eyes[1], std::nullopt, frame.sources[1], frame.formats[1]}};
+  OutputPicture whole{cv::Mat(), std::nullopt, frame.sources[0], frame.formats[0]};
   if (orientation == Orientation::SideBySide)
     cv::hconcat(eyes[0], eyes[1], whole.pixels);
   else
@@ -198,13 +206,22 @@ class BatchRender {
     const int sx = options.orientation == Orientation::SideBySide ? plan.squeeze : 1;
     const int sy = options.orientation == Orientation::OverUnder ? plan.squeeze : 1;
     std::vector<std::vector<OutputPicture>> pictures(batch.size());
+    if (!batch.empty()) warps.forgetBefore(batch.front().number);
     std::vector<std::thread> workers;
     for (size_t i = 0; i < batch.size(); ++i)
       workers.emplace_back([&, i]() {
-        const ShotPlan* shot = plan.shotOf(batch[i].number);
+        const TakeFrame& frame = batch[i];
+        const ShotPlan* shot = plan.shotOf(frame.number);
+        if (frame.planes) {
+          pictures[i] = framePictures(
+              shot != nullptr ? renderPlanarEyes(*frame.planes, *shot, sx, sy, warps)
+                              : *frame.planes,
+              options.orientation);
+          return;
+        }
         const std::array<cv::Mat, 2> eyes =
-            shot != nullptr ? renderEyes(batch[i].eyes, *shot, sx, sy) : batch[i].eyes;
-        pictures[i] = framePictures(batch[i], eyes, options.orientation);
+            shot != nullptr ? renderEyes(frame.eyes, *shot, sx, sy, warps) : frame.eyes;
+        pictures[i] = framePictures(frame, eyes, options.orientation);
       });
     for (std::thread& worker : workers) worker.join();
     times.warping += secondsSince(start);
@@ -231,12 +248,17 @@ class BatchRender {
   TakeReader& reader;
   std::vector<std::unique_ptr<TakeOutput>>& outputs;
   std::future<std::optional<std::string>> writing;
+  ShotWarps warps;
 };
 
 }  // namespace
 
 RenderOutcome renderTake(const CorrectOptions& options, const CorrectionsPlan& plan) {
-  Expected<TakeReader> opened = TakeReader::open(options.inputs, options.orientation);
+  // A grade is applied in linear light, to pictures; without one a video
+  // stored as Y'CbCr planes is corrected in them.
+  const bool graded = std::any_of(plan.shots.begin(), plan.shots.end(),
+                                  [](const ShotPlan& shot) { return shot.grade.has_value(); });
+  Expected<TakeReader> opened = TakeReader::open(options.inputs, options.orientation, !graded);
   if (!opened) return {1, opened.error(), {}};
   TakeReader& reader = opened.value();
   if (auto problem = checkSameTake(options, plan, reader)) return {1, *problem, {}};

@@ -22,11 +22,19 @@ class VideoOutput : public TakeOutput {
   std::optional<std::string> add(const OutputPicture& picture) override {
     if (!opened) {
       opened = true;
-      VideoSettings settings{
-          codec, picture.pixels.size(), picture.pixels.depth() == CV_16U, rate, threads, path};
+      const cv::Size size = picture.planes ? picture.planes->size() : picture.pixels.size();
+      VideoSettings settings;
+      settings.codec = codec;
+      settings.size = size;
+      settings.deep = picture.pixels.depth() == CV_16U;
+      settings.rate = rate;
+      settings.threads = threads;
+      settings.nameForContainer = path;
+      if (picture.planes) settings.planes = picture.planes->layout;
       if (auto problem = video.open(path + kPartial, settings)) return path + ": " + *problem;
     }
-    if (auto problem = video.write(picture.pixels)) return path + ": " + *problem;
+    const auto problem = picture.planes ? video.write(*picture.planes) : video.write(picture.pixels);
+    if (problem) return path + ": " + *problem;
     return std::nullopt;
   }
 

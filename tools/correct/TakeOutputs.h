@@ -15,9 +15,11 @@
 namespace stereolint::correct {
 
 // One corrected picture: three channels, blue, green, red; 8 or 16-bit
-// samples, or float ones for an EXR picture.
+// samples, or float ones for an EXR picture. A video frame of a take read
+// as planes comes as `planes`, `pixels` then empty.
 struct OutputPicture {
   cv::Mat pixels;
+  std::optional<PlanarPicture> planes;
   std::string sourcePath;  // the picture file it came from; empty for a video frame
   PictureFormat format;    // that file's format; unused for a video frame
 };
@@ -36,7 +38,7 @@ class TakeOutput {
 };
 
 // A video at `path` (its container told by the extension), the pictures'
-// size and depth taken from the first.
+// size and depth, or their planes' layout, taken from the first.
 std::unique_ptr<TakeOutput> videoOutput(const std::string& path, VideoCodec codec, double rate,
                                         int threads);
 // One picture at `path`, in the format its extension names; the bit depth

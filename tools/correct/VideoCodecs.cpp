@@ -7,7 +7,8 @@ namespace stereolint::correct {
 const std::vector<VideoCodecInfo>& videoCodecs() {
   static const std::vector<VideoCodecInfo> codecs = {
       {VideoCodec::Ffv1, "ffv1", "ffv1", "mkv",
-       "lossless RGB of 8 bits, or 16 for deeper input (the default; .mkv)"},
+       "lossless; 8-bit Y'CbCr video keeps its own sampling, other input RGB of 8 bits or 16 "
+       "(the default; .mkv)"},
       {VideoCodec::ProRes, "prores", "prores_ks", "mov",
        "ProRes 422 HQ, 10-bit 4:2:2, Rec. 709 (.mov)"},
       {VideoCodec::H264, "h264", "libx264", "mp4",

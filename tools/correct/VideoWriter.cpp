@@ -16,12 +16,24 @@ namespace {
 
 using libav::errorText;
 
+// The JPEG layouts are the plain ones tagged full range; encoders take the
+// plain ones and the tag.
+AVPixelFormat withoutFullRangeName(AVPixelFormat format) {
+  switch (format) {
+    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
+    default: return format;
+  }
+}
+
 // FFV1 keeps RGB as it is: 8-bit packed (blue, green, red, unused), deeper
-// planar. ProRes and H.264 carry Y'CbCr.
-AVPixelFormat encoderFormat(VideoCodec codec, bool deep) {
-  switch (codec) {
+// planar; and planes in their own layout. ProRes and H.264 carry Y'CbCr.
+AVPixelFormat encoderFormat(const VideoSettings& settings) {
+  switch (settings.codec) {
     case VideoCodec::Ffv1:
-      return deep ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_0RGB32;
+      if (settings.planes) return withoutFullRangeName(settings.planes->format);
+      return settings.deep ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_0RGB32;
     case VideoCodec::ProRes:
       return AV_PIX_FMT_YUV422P10;
     case VideoCodec::H264:
@@ -59,11 +71,17 @@ std::optional<std::string> VideoWriter::openEncoder(const VideoSettings& setting
   if (codec == nullptr) return "out of memory";
   codec->width = settings.size.width;
   codec->height = settings.size.height;
-  codec->pix_fmt = encoderFormat(settings.codec, settings.deep);
+  codec->pix_fmt = encoderFormat(settings);
   codec->framerate = av_d2q(settings.rate, 100000);
   codec->time_base = av_inv_q(codec->framerate);
   codec->thread_count = settings.threads;
-  if (isYuv(settings.codec)) {
+  if (settings.planes) {
+    codec->colorspace = settings.planes->matrix;
+    codec->color_primaries = settings.planes->primaries;
+    codec->color_trc = settings.planes->transfer;
+    codec->color_range = settings.planes->fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+    codec->chroma_sample_location = settings.planes->chromaLocation;
+  } else if (isYuv(settings.codec)) {
     codec->colorspace = AVCOL_SPC_BT709;
     codec->color_primaries = AVCOL_PRI_BT709;
     codec->color_trc = AVCOL_TRC_BT709;
@@ -118,11 +136,26 @@ std::optional<std::string> VideoWriter::open(const std::string& path,
   frame->width = settings.size.width;
   frame->height = settings.size.height;
   if (av_frame_get_buffer(frame, 0) < 0) return "out of memory";
+  return openConverter(settings);
+}
+
+std::optional<std::string> VideoWriter::openConverter(const VideoSettings& settings) {
+  const int width = settings.size.width;
+  const int height = settings.size.height;
+  if (settings.planes) {
+    if (withoutFullRangeName(settings.planes->format) == codec->pix_fmt) return std::nullopt;
+    // Only the sampling and depth change; the matrix and range stay.
+    convert = sws_getContext(width, height, settings.planes->format, width, height, codec->pix_fmt,
+                             SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
+    if (convert == nullptr) return "the pictures cannot be converted for the encoder";
+    const int* matrix = sws_getCoefficients(SWS_CS_ITU709);
+    const int range = settings.planes->fullRange ? 1 : 0;
+    sws_setColorspaceDetails(convert, matrix, range, matrix, range, 0, 1 << 16, 1 << 16);
+    return std::nullopt;
+  }
   // Point sampling keeps RGB as it is; chroma is filtered for Y'CbCr.
   const int flags =
       isYuv(settings.codec) ? SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP : SWS_POINT;
-  const int width = settings.size.width;
-  const int height = settings.size.height;
   convert = sws_getContext(width, height, settings.deep ? AV_PIX_FMT_BGR48 : AV_PIX_FMT_BGR24,
                            width, height, codec->pix_fmt, flags, nullptr, nullptr, nullptr);
   if (convert == nullptr) return "the pictures cannot be converted for the encoder";
@@ -137,6 +170,30 @@ std::optional<std::string> VideoWriter::write(const cv::Mat& picture) {
   const uint8_t* source[] = {picture.data};
   const int stride[] = {static_cast<int>(picture.step[0])};
   sws_scale(convert, source, stride, 0, picture.rows, frame->data, frame->linesize);
+  return send();
+}
+
+std::optional<std::string> VideoWriter::write(const PlanarPicture& picture) {
+  if (av_frame_make_writable(frame) < 0) return "out of memory";
+  if (convert != nullptr) {
+    const uint8_t* source[3];
+    int stride[3];
+    for (int p = 0; p < 3; ++p) {
+      source[p] = picture.planes[p].data;
+      stride[p] = static_cast<int>(picture.planes[p].step[0]);
+    }
+    sws_scale(convert, source, stride, 0, picture.size().height, frame->data, frame->linesize);
+    return send();
+  }
+  for (int p = 0; p < 3; ++p) {
+    const cv::Mat& plane = picture.planes[p];
+    picture.planes[p].copyTo(cv::Mat(plane.size(), CV_8UC1, frame->data[p],
+                                     static_cast<size_t>(frame->linesize[p])));
+  }
+  return send();
+}
+
+std::optional<std::string> VideoWriter::send() {
   frame->pts = count++;
   if (const int code = avcodec_send_frame(codec, frame); code < 0)
     return "the encoder refuses a picture: " + errorText(code);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/correct/PlanarPicture.h"
 #include "tools/correct/VideoCodecs.h"
 
 struct AVCodecContext;
@@ -26,6 +27,10 @@ struct VideoSettings {
   double rate = 24;              // frames per second
   int threads = 1;               // the encoder's threads
   std::string nameForContainer;  // the path whose extension tells the container
+  // Set when the pictures come as planes of this layout: FFV1 then keeps
+  // it, the other codecs take their own from it, and the colour tags are
+  // the source's.
+  std::optional<PlanarLayout> planes;
 };
 
 class VideoWriter {
@@ -42,11 +47,15 @@ class VideoWriter {
   std::optional<std::string> open(const std::string& path, const VideoSettings& settings);
   // Adds the next picture (the size and depth given to open()).
   std::optional<std::string> write(const cv::Mat& picture);
+  // Adds the next picture given as planes (of the layout given to open()).
+  std::optional<std::string> write(const PlanarPicture& picture);
   // Writes what the encoder holds and closes the file.
   std::optional<std::string> finish();
 
  private:
   std::optional<std::string> openEncoder(const VideoSettings& settings);
+  std::optional<std::string> openConverter(const VideoSettings& settings);
+  std::optional<std::string> send();
   std::optional<std::string> drain();
 
   AVFormatContext* format = nullptr;
@@ -54,7 +63,7 @@ class VideoWriter {
   AVStream* stream = nullptr;
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
-  SwsContext* convert = nullptr;
+  SwsContext* convert = nullptr;  // none when planes go to the encoder as they are
   long long count = 0;
 };
 

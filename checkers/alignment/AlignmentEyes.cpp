@@ -29,7 +29,7 @@ EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
       const DenseMatch match = denseMatch(depth.rightColour, depth.map);
       eyes.matchedRight = applyColourDecision(decision, match.right);
       eyes.compared = match.compared;
-      eyes.highlights = highlights(depth.leftColour, eyes.matchedRight, eyes.compared);
+      eyes.highlights = highlights(depth.leftColour, depth.rightColour, decision, depth.map);
       eyes.sharpness = sharpness(sharpnessPatches(left, right, m, depth, decision), left.size(),
                                  m.model.scaleRatio());
     }

@@ -1,5 +1,7 @@
 #include "checkers/eyes/Highlights.h"
 
+#include <algorithm>
+#include <cmath>
 #include <opencv2/imgproc.hpp>
 
 namespace stereolint {
@@ -15,16 +17,123 @@ cv::Mat lightnessOf(const cv::Mat& bgr) {
   return lightness;
 }
 
-// Pixels of `own` brighter than anything of `other` within the reach.
-cv::Mat brighterThan(const cv::Mat& own, const cv::Mat& other, const cv::Mat& compared) {
-  // Wider along the row: a match that is off lands beside its pixel on the
-  // same row, by as much as the parallax is uncertain.
-  const cv::Size reach(2 * kHighlightReachAlongRow + 1, 2 * kHighlightReach + 1);
-  cv::Mat brightestNear;
-  cv::dilate(other, brightestNear, cv::getStructuringElement(cv::MORPH_RECT, reach));
-  cv::Mat excess = own - brightestNear;
-  cv::Mat mask = (excess >= kHighlightLightness) & (own >= kHighlightFloor) & compared;
+// The brightest of each row of `light` over a span of columns.
+class RowMaxima {
+ public:
+  explicit RowMaxima(cv::Mat light) : light(std::move(light)) {}
+  // The brightest of row `y` from column `first` to `last`, both included.
+  float over(int y, int first, int last) const {
+    const float* row = light.ptr<float>(y);
+    return *std::max_element(row + first, row + last + 1);
+  }
+
+ private:
+  cv::Mat light;
+};
+
+// The least and greatest parallax of `map` around each pixel (NaN where
+// none); the frame's own range where the window holds no parallax.
+void parallaxRange(const cv::Mat& map, cv::Mat& least, cv::Mat& greatest) {
+  // Found pixel by pixel: the image library's comparisons do not tell NaN.
+  cv::Mat none(map.size(), CV_8U);
+  for (int y = 0; y < map.rows; ++y)
+    for (int x = 0; x < map.cols; ++x)
+      none.at<uchar>(y, x) = std::isnan(map.at<float>(y, x)) ? 255 : 0;
+  double low = 0, high = 0;
+  cv::minMaxLoc(map, &low, &high, nullptr, nullptr, ~none);
+  const cv::Mat window = cv::getStructuringElement(
+      cv::MORPH_RECT, {2 * kHighlightRangeReach + 1, 2 * kHighlightReach + 1});
+  constexpr float kFar = 1e6f;
+  cv::Mat forLeast = map.clone(), forGreatest = map.clone();
+  forLeast.setTo(kFar, none);
+  forGreatest.setTo(-kFar, none);
+  cv::erode(forLeast, least, window);
+  cv::dilate(forGreatest, greatest, window);
+  least.setTo(low, least >= kFar);
+  greatest.setTo(high, greatest <= -kFar);
+}
+
+// The gaps of `map`'s rows that the left eye alone sees: farther on their
+// left than on their right, the band of a farther surface that a nearer
+// one hides from the right eye. Such a band has no match in the right eye;
+// it continues the surface on its left instead. For each pixel of such a
+// gap, the column where its gap starts; -1 elsewhere.
+cv::Mat gapsSeenByLeftAlone(const cv::Mat& map) {
+  cv::Mat starts(map.size(), CV_32S, cv::Scalar(-1));
+  for (int y = 0; y < map.rows; ++y) {
+    const float* row = map.ptr<float>(y);
+    for (int x = 0; x < map.cols;) {
+      if (!std::isnan(row[x])) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x < map.cols && std::isnan(row[x])) ++x;
+      if (start > 0 && x < map.cols && row[start - 1] > row[x] + 1.0f)
+        starts.row(y).colRange(start, x).setTo(start);
+    }
+  }
+  return starts;
+}
+
+cv::Mat brightestAcrossRows(const cv::Mat& light) {
+  cv::Mat across;
+  cv::dilate(light, across,
+             cv::getStructuringElement(cv::MORPH_RECT, {1, 2 * kHighlightReach + 1}));
+  return across;
+}
+
+// Where the left eye alone sees a surface, a pixel counts only when it is
+// also brighter than that surface just left of the gap, which it continues.
+void keepBrighterThanTheSurfaceBeside(const cv::Mat& light, const cv::Mat& map, cv::Mat& mask) {
+  const cv::Mat starts = gapsSeenByLeftAlone(map);
+  const RowMaxima own(brightestAcrossRows(light));
+  for (int y = 0; y < mask.rows; ++y)
+    for (int x = 0; x < mask.cols; ++x) {
+      const int start = starts.at<int>(y, x);
+      if (start < 0 || mask.at<uchar>(y, x) == 0) continue;
+      const float beside = own.over(y, std::max(0, start - kHighlightReachAlongRow), start - 1);
+      if (light.at<float>(y, x) - beside < kHighlightLightness) mask.at<uchar>(y, x) = 0;
+    }
+}
+
+// Pixels of `own` brighter than anything of `other` where their match can
+// lie: along the row over the parallax range around them, widened by
+// kHighlightReachAlongRow, and within kHighlightReach rows. The parallax
+// (other column = left column + parallax) is indexed by the left eye's
+// columns; a pixel of the right eye takes the range around where the left
+// eye would see it. Pixels whose span leaves `other`'s picture are not
+// judged.
+cv::Mat brighterThan(const cv::Mat& own, const cv::Mat& other, const cv::Mat& least,
+                     const cv::Mat& greatest, bool ownIsLeft) {
+  const RowMaxima maxima(brightestAcrossRows(other));
+  cv::Mat mask(own.size(), CV_8U, cv::Scalar(0));
+  for (int y = 0; y < own.rows; ++y) {
+    const float* light = own.ptr<float>(y);
+    const float* lows = least.ptr<float>(y);
+    const float* highs = greatest.ptr<float>(y);
+    for (int x = 0; x < own.cols; ++x) {
+      if (light[x] < kHighlightFloor) continue;
+      const int at =
+          ownIsLeft ? x : std::clamp(x - static_cast<int>(std::lround(lows[x])), 0, own.cols - 1);
+      const int low = static_cast<int>(std::floor(lows[at]));
+      const int high = static_cast<int>(std::ceil(highs[at]));
+      const int first = (ownIsLeft ? x + low : x - high) - kHighlightReachAlongRow;
+      const int last = (ownIsLeft ? x + high : x - low) + kHighlightReachAlongRow;
+      if (first < 0 || last >= other.cols) continue;
+      if (light[x] - maxima.over(y, first, last) >= kHighlightLightness) mask.at<uchar>(y, x) = 255;
+    }
+  }
   return mask;
+}
+
+// The pure black a view's correction left at its edges, and the pixels
+// within 3 of it.
+cv::Mat emptyEdges(const cv::Mat& view) {
+  cv::Mat black;
+  cv::inRange(view, cv::Scalar::all(0), cv::Scalar::all(0), black);
+  cv::dilate(black, black, cv::getStructuringElement(cv::MORPH_RECT, {7, 7}));
+  return black;
 }
 
 void addRegions(const cv::Mat& mask, bool inLeft, HighlightFigures& figures) {
@@ -43,12 +152,28 @@ void addRegions(const cv::Mat& mask, bool inLeft, HighlightFigures& figures) {
 
 }  // namespace
 
-HighlightFigures highlights(const cv::Mat& left, const cv::Mat& matchedRight,
-                            const cv::Mat& compared) {
-  const cv::Mat leftLight = lightnessOf(left), rightLight = lightnessOf(matchedRight);
+HighlightFigures highlights(const cv::Mat& left, const cv::Mat& right,
+                            const ColourDecision& decision, const cv::Mat& map) {
+  const cv::Mat leftLight = lightnessOf(left);
+  const cv::Mat rightLight = lightnessOf(applyColourDecision(decision, right));
+  // The black the correction of a view left at its edges hides what lies
+  // there, and the resampling blends it into the rows and columns beside
+  // it: nothing there is judged, and as the other eye's it counts as
+  // bright as anything, so nothing is judged against it either.
+  const cv::Mat leftEmpty = emptyEdges(left), rightEmpty = emptyEdges(right);
+  cv::Mat leftAsOther = leftLight.clone(), rightAsOther = rightLight.clone();
+  leftAsOther.setTo(100, leftEmpty);
+  rightAsOther.setTo(100, rightEmpty);
+  cv::Mat least, greatest;
+  parallaxRange(map, least, greatest);
+  cv::Mat inLeft = brighterThan(leftLight, rightAsOther, least, greatest, true);
+  keepBrighterThanTheSurfaceBeside(leftLight, map, inLeft);
+  inLeft.setTo(0, leftEmpty);
+  cv::Mat inRight = brighterThan(rightLight, leftAsOther, least, greatest, false);
+  inRight.setTo(0, rightEmpty);
   HighlightFigures figures;
-  addRegions(brighterThan(leftLight, rightLight, compared), true, figures);
-  addRegions(brighterThan(rightLight, leftLight, compared), false, figures);
+  addRegions(inLeft, true, figures);
+  addRegions(inRight, false, figures);
   return figures;
 }
 

@@ -6,16 +6,21 @@
 #include <opencv2/core.hpp>
 #include <vector>
 
+#include "checkers/eyes/CdlFit.h"
+
 namespace stereolint {
 
 // A pixel is part of a highlight when its CIELAB lightness exceeds the
-// brightest of the other eye's pixels within kHighlightReachAlongRow
-// pixels of its match along the row and kHighlightReach across rows by at
-// least kHighlightLightness, and reaches kHighlightFloor.
+// brightest of the other eye's pixels where its match can lie by at least
+// kHighlightLightness, and reaches kHighlightFloor: along the row over the
+// parallax found within kHighlightRangeReach columns and kHighlightReach
+// rows of it, widened by kHighlightReachAlongRow, and within
+// kHighlightReach rows.
 inline constexpr double kHighlightLightness = 10.0;
 inline constexpr double kHighlightFloor = 50.0;
 inline constexpr int kHighlightReach = 2;
 inline constexpr int kHighlightReachAlongRow = 8;
+inline constexpr int kHighlightRangeReach = 24;
 // Regions smaller than this share of the view are not counted, % of the view.
 inline constexpr double kHighlightMinimumPercent = 0.05;
 
@@ -30,11 +35,15 @@ struct HighlightFigures {
   double areaPercent = 0;  // all regions, % of the view
 };
 
-// `left` and `matchedRight` are 8-bit BGR pictures of the map's size, the
-// right eye already moved onto the left by the parallax and matched in
-// colour; `compared` (CV_8U) marks the pixels where both eyes see the same
-// thing (occlusions and the borders left out).
-HighlightFigures highlights(const cv::Mat& left, const cv::Mat& matchedRight,
-                            const cv::Mat& compared);
+// `left` and `right` are 8-bit BGR pictures of `map`'s size, the right
+// eye corrected onto the left's rows (black where the correction left it
+// empty), and `map` the parallax of the left eye's pixels (NaN where
+// none). The right eye is matched in colour by `decision` first. Each
+// pixel is judged against what the other eye shows along its row over the
+// parallax range around it, so that the light is found even where it kept
+// the matching from finding a parallax; a band that only the left eye sees
+// beside a nearer surface is judged against the surface it continues too.
+HighlightFigures highlights(const cv::Mat& left, const cv::Mat& right,
+                            const ColourDecision& decision, const cv::Mat& map);
 
 }  // namespace stereolint

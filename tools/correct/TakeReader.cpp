@@ -99,10 +99,6 @@ Expected<std::optional<TakeFrame>> TakeReader::next() {
   return std::optional<TakeFrame>(std::move(frame));
 }
 
-}  // namespace stereolint::correct
-
-namespace stereolint::correct {
-
 Expected<std::optional<TakeFrame>> TakeReader::nextPlanes() {
   TakeFrame frame;
   std::array<PlanarPicture, 2> whole;

@@ -17,19 +17,13 @@ cv::Mat lightnessOf(const cv::Mat& bgr) {
   return lightness;
 }
 
-// The brightest of each row of `light` over a span of columns.
-class RowMaxima {
- public:
-  explicit RowMaxima(cv::Mat light) : light(std::move(light)) {}
-  // The brightest of row `y` from column `first` to `last`, both included.
-  float over(int y, int first, int last) const {
-    const float* row = light.ptr<float>(y);
-    return *std::max_element(row + first, row + last + 1);
-  }
-
- private:
-  cv::Mat light;
-};
+// Whether `light` exceeds by kHighlightLightness every value of `row` from
+// column `first` to `last`, both included. It stops at the first value
+// that is not outshone, which on most pixels comes within a few columns.
+bool outshines(float light, const float* row, int first, int last) {
+  return std::none_of(row + first, row + last + 1,
+                      [light](float other) { return light - other < kHighlightLightness; });
+}
 
 // The least and greatest parallax of `map` around each pixel (NaN where
 // none); the frame's own range where the window holds no parallax.
@@ -87,13 +81,14 @@ cv::Mat brightestAcrossRows(const cv::Mat& light) {
 // also brighter than that surface just left of the gap, which it continues.
 void keepBrighterThanTheSurfaceBeside(const cv::Mat& light, const cv::Mat& map, cv::Mat& mask) {
   const cv::Mat starts = gapsSeenByLeftAlone(map);
-  const RowMaxima own(brightestAcrossRows(light));
+  const cv::Mat own = brightestAcrossRows(light);
   for (int y = 0; y < mask.rows; ++y)
     for (int x = 0; x < mask.cols; ++x) {
       const int start = starts.at<int>(y, x);
       if (start < 0 || mask.at<uchar>(y, x) == 0) continue;
-      const float beside = own.over(y, std::max(0, start - kHighlightReachAlongRow), start - 1);
-      if (light.at<float>(y, x) - beside < kHighlightLightness) mask.at<uchar>(y, x) = 0;
+      const int first = std::max(0, start - kHighlightReachAlongRow);
+      if (!outshines(light.at<float>(y, x), own.ptr<float>(y), first, start - 1))
+        mask.at<uchar>(y, x) = 0;
     }
 }
 
@@ -106,7 +101,7 @@ void keepBrighterThanTheSurfaceBeside(const cv::Mat& light, const cv::Mat& map, 
 // judged.
 cv::Mat brighterThan(const cv::Mat& own, const cv::Mat& other, const cv::Mat& least,
                      const cv::Mat& greatest, bool ownIsLeft) {
-  const RowMaxima maxima(brightestAcrossRows(other));
+  const cv::Mat across = brightestAcrossRows(other);
   cv::Mat mask(own.size(), CV_8U, cv::Scalar(0));
   for (int y = 0; y < own.rows; ++y) {
     const float* light = own.ptr<float>(y);
@@ -121,7 +116,7 @@ cv::Mat brighterThan(const cv::Mat& own, const cv::Mat& other, const cv::Mat& le
       const int first = (ownIsLeft ? x + low : x - high) - kHighlightReachAlongRow;
       const int last = (ownIsLeft ? x + high : x - low) + kHighlightReachAlongRow;
       if (first < 0 || last >= other.cols) continue;
-      if (light[x] - maxima.over(y, first, last) >= kHighlightLightness) mask.at<uchar>(y, x) = 255;
+      if (outshines(light[x], across.ptr<float>(y), first, last)) mask.at<uchar>(y, x) = 255;
     }
   }
   return mask;

@@ -70,6 +70,8 @@ cv::Mat gapsSeenByLeftAlone(const cv::Mat& map) {
   return starts;
 }
 
+// Each pixel's lightness raised to the brightest within kHighlightReach
+// rows above and below it.
 cv::Mat brightestAcrossRows(const cv::Mat& light) {
   cv::Mat across;
   cv::dilate(light, across,

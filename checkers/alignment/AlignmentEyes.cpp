@@ -26,9 +26,6 @@ EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
       eyes.reason = Inconclusive::LowCoverage;
     } else {
       const ColourDecision decision = eyes.figures->decision.value_or(ColourDecision{});
-      const DenseMatch match = denseMatch(depth.rightColour, depth.map);
-      eyes.matchedRight = applyColourDecision(decision, match.right);
-      eyes.compared = match.compared;
       eyes.highlights = highlights(depth.leftColour, depth.rightColour, decision, depth.map);
       eyes.sharpness = sharpness(sharpnessPatches(left, right, m, depth, decision), left.size(),
                                  m.model.scaleRatio());
@@ -74,11 +71,15 @@ Result::KeyValues eyesValues(const EyesMeasurement& eyes) {
 
 Result::KeyImages eyesPictures(const EyesMeasurement& eyes, const DepthMeasurement& depth) {
   Result::KeyImages list;
-  if (eyes.matchedRight.empty()) return list;
+  if (eyes.status != FrameStatus::Ok || !eyes.figures) return list;
+  // Only the picture needs the right eye moved onto the left, so numbers-only
+  // runs do not pay for it.
+  const DenseMatch match = denseMatch(depth.rightColour, depth.map);
+  const cv::Mat matchedRight =
+      applyColourDecision(eyes.figures->decision.value_or(ColourDecision{}), match.right);
   list.push_back(std::make_unique<Result::KeyImage>(
-      "EYE_DIFFERENCE",
-      differencePicture(depth.leftColour, eyes.matchedRight, eyes.compared,
-                        eyes.highlights.value_or(HighlightFigures{}))));
+      "EYE_DIFFERENCE", differencePicture(depth.leftColour, matchedRight, match.compared,
+                                          eyes.highlights.value_or(HighlightFigures{}))));
   if (eyes.sharpness)
     list.push_back(std::make_unique<Result::KeyImage>(
         "SHARPNESS", sharpnessPicture(depth.leftColour, *eyes.sharpness)));

@@ -28,10 +28,6 @@ struct EyesMeasurement {
   std::optional<SharpnessFigures> sharpness;
   std::optional<HighlightFigures> highlights;  // boxes in pixels of the depth's map
   double milliseconds = 0;
-  // For the pictures, at the size of the depth's map: the right eye moved
-  // onto the left and matched in colour, and the pixels compared.
-  cv::Mat matchedRight;
-  cv::Mat compared;
 };
 
 // The eyes of `left` and `right` (the views as given) with their geometric

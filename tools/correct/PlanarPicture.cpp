@@ -49,12 +49,17 @@ std::optional<PlanarLayout> planarLayoutOf(const AVFrame& frame) {
   }
   if (description->log2_chroma_w > 1 || description->log2_chroma_h > 1) return std::nullopt;
   PlanarLayout layout;
-  layout.format = format;
+  // The JPEG layouts are the plain ones at full range, whatever the frame
+  // says; they are kept as the plain layout and the range.
+  switch (format) {
+    case AV_PIX_FMT_YUVJ420P: layout.format = AV_PIX_FMT_YUV420P; break;
+    case AV_PIX_FMT_YUVJ422P: layout.format = AV_PIX_FMT_YUV422P; break;
+    case AV_PIX_FMT_YUVJ444P: layout.format = AV_PIX_FMT_YUV444P; break;
+    default: layout.format = format; break;
+  }
   layout.chromaShiftX = description->log2_chroma_w;
   layout.chromaShiftY = description->log2_chroma_h;
-  // The JPEG layouts are full range whatever the frame says.
-  layout.fullRange = frame.color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P ||
-                     format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P;
+  layout.fullRange = frame.color_range == AVCOL_RANGE_JPEG || layout.format != format;
   layout.matrix = frame.colorspace;
   layout.primaries = frame.color_primaries;
   layout.transfer = frame.color_trc;

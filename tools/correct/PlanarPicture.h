@@ -18,7 +18,7 @@ struct AVFrame;
 namespace stereolint::correct {
 
 struct PlanarLayout {
-  AVPixelFormat format = AV_PIX_FMT_NONE;  // a planar 8-bit Y'CbCr layout
+  AVPixelFormat format = AV_PIX_FMT_NONE;  // a planar 8-bit Y'CbCr layout, never a JPEG one
   int chromaShiftX = 0;                    // log2 of the chroma subsampling in width
   int chromaShiftY = 0;                    // and in height
   bool fullRange = false;                  // 0..255 rather than 16..235 (240 for chroma)

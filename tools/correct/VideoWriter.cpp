@@ -16,23 +16,12 @@ namespace {
 
 using libav::errorText;
 
-// The JPEG layouts are the plain ones tagged full range; encoders take the
-// plain ones and the tag.
-AVPixelFormat withoutFullRangeName(AVPixelFormat format) {
-  switch (format) {
-    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
-    default: return format;
-  }
-}
-
 // FFV1 keeps RGB as it is: 8-bit packed (blue, green, red, unused), deeper
 // planar; and planes in their own layout. ProRes and H.264 carry Y'CbCr.
 AVPixelFormat encoderFormat(const VideoSettings& settings) {
   switch (settings.codec) {
     case VideoCodec::Ffv1:
-      if (settings.planes) return withoutFullRangeName(settings.planes->format);
+      if (settings.planes) return settings.planes->format;
       return settings.deep ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_0RGB32;
     case VideoCodec::ProRes:
       return AV_PIX_FMT_YUV422P10;
@@ -143,7 +132,7 @@ std::optional<std::string> VideoWriter::openConverter(const VideoSettings& setti
   const int width = settings.size.width;
   const int height = settings.size.height;
   if (settings.planes) {
-    if (withoutFullRangeName(settings.planes->format) == codec->pix_fmt) return std::nullopt;
+    if (settings.planes->format == codec->pix_fmt) return std::nullopt;
     // Only the sampling and depth change; the matrix and range stay.
     convert = sws_getContext(width, height, settings.planes->format, width, height, codec->pix_fmt,
                              SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);

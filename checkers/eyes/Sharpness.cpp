@@ -16,13 +16,13 @@ constexpr double kHighestFrequency = 0.4;
 constexpr double kFlatEnergy = 0.5;
 constexpr double kLargestBlur = 8.0;
 
-// The gradient energy of a square patch (mean removed, Hann window) by
-// squared frequency: entry n sums the power of the coefficients with
-// kx^2 + ky^2 = n, weighed by their squared frequency n / side^2 (cycles
-// per pixel). Integer keys make the sum over a blur's response exact and
-// cheap: a few hundred terms instead of thousands.
+// The power of a square patch (mean removed, Hann window) by squared
+// frequency: entry n sums the power of the coefficients with
+// kx^2 + ky^2 = n, at the squared frequency n / side^2 (cycles per pixel).
+// Integer keys make the sum over a blur's response exact and cheap: a few
+// hundred terms instead of thousands.
 struct Spectrum {
-  std::vector<double> weighted;
+  std::vector<double> power;
   double side = 0;
 };
 
@@ -37,7 +37,7 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
   const auto limit = static_cast<int>(highest * highest);
   Spectrum spectrum;
   spectrum.side = side;
-  spectrum.weighted.assign(static_cast<size_t>(limit) + 1, 0.0);
+  spectrum.power.assign(static_cast<size_t>(limit) + 1, 0.0);
   // Rounding to 8 bits adds white noise of variance 1/12 that no blur
   // removes: its expected power, the same at every frequency, is taken off,
   // or a soft patch reads sharper than it is.
@@ -50,34 +50,48 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
       if (n == 0 || n > limit) continue;
       const cv::Vec2f c = complex.at<cv::Vec2f>(y, x);
       const double power = static_cast<double>(c[0]) * c[0] + static_cast<double>(c[1]) * c[1];
-      spectrum.weighted[static_cast<size_t>(n)] +=
-          (power - rounding) * n / (spectrum.side * spectrum.side);
+      spectrum.power[static_cast<size_t>(n)] += power - rounding;
     }
-  for (double& value : spectrum.weighted) value = std::max(0.0, value);
+  for (double& value : spectrum.power) value = std::max(0.0, value);
   return spectrum;
 }
 
-// The gradient energy of the patch blurred by a Gaussian of `sigma`
-// pixels: the power at each frequency f times the blur's response
-// exp(-4 pi^2 sigma^2 f^2).
-double energy(const Spectrum& s, double sigma) {
-  const double k = 4 * CV_PI * CV_PI * sigma * sigma / (s.side * s.side);
-  double sum = 0;
-  for (size_t n = 1; n < s.weighted.size(); ++n)
-    if (s.weighted[n] != 0) sum += s.weighted[n] * std::exp(-k * static_cast<double>(n));
+// The patch's power, and its gradient energy, after a Gaussian blur of
+// `sigma` pixels: the power at each frequency f times the blur's response
+// exp(-4 pi^2 sigma^2 f^2), squared.
+struct Energies {
+  double variance = 0;  // grey levels squared
+  double gradient = 0;  // grey levels squared per pixel squared
+};
+
+Energies energies(const Spectrum& s, double sigma) {
+  // The response exp(-k n) as powers of exp(-k), one product per term.
+  const double step = std::exp(-4 * CV_PI * CV_PI * sigma * sigma / (s.side * s.side));
+  double response = 1, variance = 0, weighted = 0;
+  for (size_t n = 1; n < s.power.size(); ++n) {
+    response *= step;
+    const double blurred = s.power[n] * response;
+    variance += blurred;
+    weighted += blurred * static_cast<double>(n);
+  }
   // The transform is not normalised: Parseval's theorem divides by the
   // squared pixel count, and a gradient is 2 pi f times the amplitude.
   const double pixels = s.side * s.side;
-  return 4 * CV_PI * CV_PI * sum / (pixels * pixels);
+  return {variance / (pixels * pixels),
+          4 * CV_PI * CV_PI * weighted / (s.side * s.side) / (pixels * pixels)};
 }
 
-// The blur that brings the sharper spectrum's energy down to `target`.
+// How fine the patch's detail is: gradient energy over power, which a
+// difference of contrast between the eyes leaves alone and a blur lowers.
+double fineness(const Energies& e) { return e.variance > 0 ? e.gradient / e.variance : 0; }
+
+// The blur that brings the sharper spectrum's fineness down to `target`.
 double blurBetween(const Spectrum& sharper, double target) {
   double low = 0, high = kLargestBlur;
-  if (energy(sharper, high) >= target) return high;
+  if (fineness(energies(sharper, high)) >= target) return high;
   for (int i = 0; i < 16; ++i) {  // to a ten-thousandth of a pixel
     const double mid = (low + high) / 2;
-    (energy(sharper, mid) > target ? low : high) = mid;
+    (fineness(energies(sharper, mid)) > target ? low : high) = mid;
   }
   return (low + high) / 2;
 }
@@ -86,6 +100,35 @@ double median(std::vector<double> values) {
   const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
   std::nth_element(values.begin(), middle, values.end());
   return *middle;
+}
+
+// One pair of patches compared: the right eye's detail over the left's,
+// and the blur between them, signed (positive when the right eye is the
+// softer).
+struct Compared {
+  double ratio = 1;
+  double blur = 0;
+};
+
+std::optional<Compared> compare(const PatchPair& pair, const cv::Mat& window, double scaleRatio) {
+  const Spectrum left = spectrumOf(pair.left, window);
+  const Spectrum right = spectrumOf(pair.right, window);
+  const Energies leftEnergies = energies(left, 0), rightEnergies = energies(right, 0);
+  if (leftEnergies.gradient < kFlatEnergy || rightEnergies.gradient < kFlatEnergy)
+    return std::nullopt;
+  Compared c;
+  c.ratio = std::sqrt(rightEnergies.gradient / leftEnergies.gradient) / scaleRatio;
+  // The blur is told by fineness, not by energy: the colour decision that
+  // matches the right patch's contrast is fitted on pixels the blur has
+  // softened, and over-rates its slope by as much as the blur lowers the
+  // contrast of detail. A scale between the views changes the fineness by
+  // its square.
+  const double squaredScale = scaleRatio * scaleRatio;
+  const double leftFineness = fineness(leftEnergies);
+  const double rightFineness = fineness(rightEnergies) / squaredScale;
+  c.blur = rightFineness < leftFineness ? blurBetween(left, rightFineness)
+                                        : -blurBetween(right, leftFineness * squaredScale);
+  return c;
 }
 
 }  // namespace
@@ -107,18 +150,13 @@ std::optional<SharpnessFigures> sharpness(const std::vector<PatchPair>& pairs, c
   for (const PatchPair& pair : pairs) {
     if (window.size() != pair.left.size())
       cv::createHanningWindow(window, pair.left.size(), CV_32F);
-    const Spectrum left = spectrumOf(pair.left, window);
-    const Spectrum right = spectrumOf(pair.right, window);
-    const double leftEnergy = energy(left, 0), rightEnergy = energy(right, 0);
-    if (leftEnergy < kFlatEnergy || rightEnergy < kFlatEnergy) continue;
-    const double ratio = std::sqrt(rightEnergy / leftEnergy) / scaleRatio;
-    ratios.push_back(ratio);
-    // Signed: positive when the right eye is the softer.
-    blurs.push_back(rightEnergy < leftEnergy ? blurBetween(left, rightEnergy)
-                                             : -blurBetween(right, leftEnergy));
+    const auto c = compare(pair, window, scaleRatio);
+    if (!c) continue;
+    ratios.push_back(c->ratio);
+    blurs.push_back(c->blur);
     const int column = std::clamp(static_cast<int>(3 * pair.at.x / viewSize.width), 0, 2);
     const int row = std::clamp(static_cast<int>(3 * pair.at.y / viewSize.height), 0, 2);
-    zoneRatios[static_cast<size_t>(3 * row + column)].push_back(ratio);
+    zoneRatios[static_cast<size_t>(3 * row + column)].push_back(c->ratio);
   }
   if (ratios.empty()) return std::nullopt;
   SharpnessFigures figures;

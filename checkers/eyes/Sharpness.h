@@ -36,7 +36,9 @@ struct SharpnessFigures {
   double ratio = 1;
   // The softer eye and the Gaussian blur (sigma, pixels of the view) that
   // turns the sharper eye's patches into it, the median over the patches;
-  // None with 0 when below kNoBlurBelow.
+  // None with 0 when below kNoBlurBelow. It is told by how fine the detail
+  // is (gradient energy over variance), so a difference of contrast between
+  // the eyes does not read as blur.
   SofterEye softer = SofterEye::None;
   double blurPixels = 0;
   // The ratio per zone of a 3 x 3 grid over the view, row by row; NaN

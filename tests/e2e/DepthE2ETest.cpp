@@ -159,17 +159,18 @@ TEST_F(DepthRun, TheEyesAreComparedInLinearLightWhereTheyMatch) {
             ",ID,SIZE,LUMINANCE,COLOUR,COLOUR 95,CAST A,CAST B,CDL,SHARPNESS,BLUR,HIGHLIGHTS,"
             "HIGHLIGHT AREA,MATCHED,STATUS,TIME");
 
-  // The right eye blurred by 1.5 pixels and a spot of light on the dark
-  // pot that only it sees.
+  // The right eye blurred by 3 pixels and a spot of light on the dark pot
+  // that only it sees. The blur lowers the contrast of the detail that the
+  // colour decision is fitted on; the blur read must not follow it.
   cv::Mat soft;
-  cv::GaussianBlur(moved, soft, cv::Size(), 1.5);
+  cv::GaussianBlur(moved, soft, cv::Size(), 3.0);
   cv::circle(soft, {640, 900}, 30, cv::Scalar::all(255), cv::FILLED, cv::LINE_AA);
   cv::imwrite(folder.file("soft.png"), soft);
   const ProcessResult blurred = run({"-i", "left.png", "soft.png", "-r", "soft/"});
   ASSERT_EQ(blurred.exitCode, 0) << blurred.err;
   const std::string blur = depthText(blurred.out, "BLUR", "EYES");
   ASSERT_EQ(blur.rfind("RIGHT ", 0), 0u) << blurred.out;
-  EXPECT_NEAR(std::stod(blur.substr(6)), 1.5, 0.25) << blurred.out;
+  EXPECT_NEAR(std::stod(blur.substr(6)), 3.0, 0.15) << blurred.out;
   EXPECT_LT(depthValue(blurred.out, "SHARPNESS", "EYES"), 0.8);
   EXPECT_EQ(depthValue(blurred.out, "HIGHLIGHTS", "EYES"), 1) << blurred.out;
 

@@ -149,7 +149,10 @@ std::string valueAxis(const Plot& plot, const Frame& frame) {
 
 std::string shotBoundaries(const Plot& plot, const Frame& frame) {
   std::string svg;
-  double labelEnd = 0;  // where the last shot label ends: a label that would touch it is left out
+  // Where the last shot label ends: a label that would touch it is left
+  // out, as is one longer than its own shot's bar (it would stand over the
+  // next shot's; the bar's tooltip still names the shot).
+  double labelEnd = 0;
   for (size_t i = 0; i < plot.shots.size(); ++i) {
     const PlotShot& shot = plot.shots[i];
     const double start =
@@ -165,8 +168,9 @@ std::string shotBoundaries(const Plot& plot, const Frame& frame) {
            num(std::max(0.0, end - start - 2)) + "\" height=\"3\"><title>Shot " +
            std::to_string(shot.number) + " · " + qc::verdictName(shot.verdict) + "</title></rect>";
     const std::string label = "S" + std::to_string(shot.number);
-    if (start + 4 < labelEnd) continue;
-    labelEnd = start + 4 + kCharWidth * static_cast<double>(label.size()) + 4;
+    const double labelWidth = kCharWidth * static_cast<double>(label.size());
+    if (start + 4 < labelEnd || start + 4 + labelWidth > end) continue;
+    labelEnd = start + 4 + labelWidth + 4;
     svg += text(start + 4, kTop - 11, "shot-label", "start", label);
   }
   return svg;

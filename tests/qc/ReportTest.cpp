@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -10,6 +11,7 @@
 #include "report/HtmlText.h"
 #include "report/ReportFiles.h"
 #include "report/ReportJson.h"
+#include "report/SvgPlot.h"
 #include "support/Process.h"
 #include "support/TempFolder.h"
 
@@ -113,6 +115,23 @@ TEST(ReportHtml, ShowsValuesLimitsAndAxesAsAClientReadsThem) {
   const std::string single = reportHtml(take, {});
   EXPECT_NE(single.find(">01:00:00:00</div>"), std::string::npos) << "one frame, one timecode";
   EXPECT_EQ(single.find("01:00:00:00 – "), std::string::npos);
+
+  // A shot of 2 frames in 200 is too short for its label: it goes without,
+  // and the next shot's label stands after the cut, over its own bar.
+  Plot plot;
+  plot.measure = "VERTICAL";
+  plot.lastFrame = 200;
+  plot.fixLow = -1;
+  plot.fixHigh = 1;
+  plot.shots = {{1, 1, 2, qc::Verdict::Pass}, {2, 3, 200, qc::Verdict::Fix}};
+  std::ostringstream written;
+  writeSvgPlot(written, plot);
+  const std::string svg = written.str();
+  EXPECT_EQ(svg.find(">S1</text>"), std::string::npos) << svg;
+  std::smatch label, cut;
+  ASSERT_TRUE(std::regex_search(svg, label, std::regex("x=\"([0-9.]+)\"[^>]*>S2</text>"))) << svg;
+  ASSERT_TRUE(std::regex_search(svg, cut, std::regex("class=\"cut\" x1=\"([0-9.]+)\""))) << svg;
+  EXPECT_GT(std::stod(label[1]), std::stod(cut[1]));
 }
 
 TEST(HtmlText, BytesThatAreNoUtf8BecomeTheReplacementCharacter) {

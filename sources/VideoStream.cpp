@@ -74,14 +74,9 @@ class LibavVideoStream final : public VideoStream {
     return next;
   }
 
-  StreamRead skip(StreamPicture& out) override {
-    const timing::ScopedStage decoding(timing::Stage::Decoding);
-    // The codec still decodes the frame (later frames are built on it); only
-    // the conversion into a picture is saved.
-    StreamRead next = advance(out);
-    out.picture.release();
-    return next;
-  }
+  // The codec still decodes the frame (later frames are built on it); only
+  // the conversion into a picture is saved.
+  StreamRead skip(StreamPicture& out) override { return readDecoded(out); }
 
   // Jumps when a key frame lies between the next frame and the target, so
   // that less is decoded than by going frame by frame; else skips frame by

@@ -10,10 +10,10 @@ namespace {
 
 // CIELAB lightness (0 to 100) of an 8-bit BGR picture, as CV_32F.
 cv::Mat lightnessOf(const cv::Mat& bgr) {
-  cv::Mat lab, channels[3], lightness;
+  cv::Mat lab, channel, lightness;
   cv::cvtColor(bgr, lab, cv::COLOR_BGR2Lab);
-  cv::split(lab, channels);
-  channels[0].convertTo(lightness, CV_32F, 100.0 / 255.0);
+  cv::extractChannel(lab, channel, 0);
+  channel.convertTo(lightness, CV_32F, 100.0 / 255.0);
   return lightness;
 }
 
@@ -134,6 +134,8 @@ cv::Mat emptyEdges(const cv::Mat& view) {
 }
 
 void addRegions(const cv::Mat& mask, bool inLeft, HighlightFigures& figures) {
+  // Most frames have no pixel of one-eye light at all: nothing to label.
+  if (cv::countNonZero(mask) == 0) return;
   cv::Mat labels, stats, centroids;
   const int count = cv::connectedComponentsWithStats(mask, labels, stats, centroids, 8, CV_32S);
   const double pixels = static_cast<double>(mask.total());

@@ -96,6 +96,8 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   depth.masks = windowMasks(leftGrey, rightGrey);
   depth.search = searchFor(m, options, left.cols, leftGrey.cols);
   depth.map = parallaxMap(leftGrey, rightGrey, depth.search);
+  dropMatchesOutside(depth.map, depth.masks.rightViewLeft,
+                     rightGrey.cols - 1 - depth.masks.rightViewRight);
   depth.figures = depthFigures(depth.map, depth.masks, 1.0 / scale);
   depth.evidence = eyeOrderEvidence(depth.map, depth.leftColour);
   if (depth.figures && options.screenWidthMm)

@@ -36,8 +36,18 @@ cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch se
   const auto matcher = cv::StereoSGBM::create(
       minDisparity, count, kBlock, 8 * kBlock * kBlock, 32 * kBlock * kBlock, kLeftRightTolerance,
       0, kUniqueness, kSpeckleWindow, kSpeckleRange, cv::StereoSGBM::MODE_SGBM_3WAY);
-  cv::Mat fixed;
-  matcher->compute(left, right, fixed);
+  // The matcher leaves out every column that the widest disparity searched
+  // would carry beyond the other view: a strip as wide as the search at the
+  // left edge (and at the right one for content behind the screen), where
+  // content of a smaller parallax does have its match. The views are padded
+  // by that much, the edge columns repeated, and the padding cut off again.
+  const int padLeft = std::max(0, minDisparity + count);
+  const int padRight = std::max(0, -minDisparity);
+  cv::Mat paddedLeft, paddedRight, padded;
+  cv::copyMakeBorder(left, paddedLeft, 0, 0, padLeft, padRight, cv::BORDER_REPLICATE);
+  cv::copyMakeBorder(right, paddedRight, 0, 0, padLeft, padRight, cv::BORDER_REPLICATE);
+  matcher->compute(paddedLeft, paddedRight, padded);
+  const cv::Mat fixed = padded.colRange(padLeft, padLeft + left.cols);
 
   cv::Mat map(left.size(), CV_32F);
   const int scale = cv::StereoMatcher::DISP_SCALE;
@@ -50,6 +60,19 @@ cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch se
       out[x] = in[x] <= invalid ? nan : -static_cast<float>(in[x]) / static_cast<float>(scale);
   }
   return map;
+}
+
+void dropMatchesOutside(cv::Mat& map, int first, int last) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  // Half a pixel of slack: a match on the edge column is still inside.
+  const float low = static_cast<float>(first) - 0.5f, high = static_cast<float>(last) + 0.5f;
+  for (int y = 0; y < map.rows; ++y) {
+    auto* row = map.ptr<float>(y);
+    for (int x = 0; x < map.cols; ++x) {
+      const float match = static_cast<float>(x) + row[x];
+      if (match < low || match > high) row[x] = nan;
+    }
+  }
 }
 
 }  // namespace stereolint

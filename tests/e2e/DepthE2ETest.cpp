@@ -80,6 +80,10 @@ TEST_F(DepthRun, TheAloePairReadsItsTrueDepthAndEyeOrderAndItsWindowIsMended) {
   EXPECT_NEAR(depthValue(shot.out, "MEDIAN"), trueParallax(0.5), 0.5) << shot.out;
   EXPECT_NEAR(depthValue(shot.out, "NEAR"), trueParallax(0.02), 1.0) << shot.out;
   EXPECT_NEAR(depthValue(shot.out, "FAR"), trueParallax(0.98), 0.5) << shot.out;
+  // The map reaches the left edge: only the strip whose match lies beyond
+  // the right view's edge (the nearest content's parallax, about 4 % of the
+  // width) goes without, not one as wide as the whole search.
+  EXPECT_GT(depthValue(shot.out, "COVERAGE"), 80) << shot.out;
   // 12 m wide: 1 % of the width is 120 mm.
   EXPECT_NEAR(depthValue(shot.out, "DIVERGENCE"), depthValue(shot.out, "FAR") * 120, 0.5);
   EXPECT_EQ(depthText(shot.out, "EYE ORDER"), "OK");

@@ -58,7 +58,7 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
 
 // The patch's power, and its gradient energy, after a Gaussian blur of
 // `sigma` pixels: the power at each frequency f times the blur's response
-// exp(-4 pi^2 sigma^2 f^2), squared.
+// in power, exp(-4 pi^2 sigma^2 f^2).
 struct Energies {
   double variance = 0;  // grey levels squared
   double gradient = 0;  // grey levels squared per pixel squared

@@ -96,8 +96,11 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   depth.masks = windowMasks(leftGrey, rightGrey);
   depth.search = searchFor(m, options, left.cols, leftGrey.cols);
   depth.map = parallaxMap(leftGrey, rightGrey, depth.search);
-  dropMatchesOutside(depth.map, depth.masks.rightViewLeft,
-                     rightGrey.cols - 1 - depth.masks.rightViewRight);
+  // Black at the right view's edges (a floating window, or what its
+  // correction left) holds nothing to match.
+  if (depth.masks.rightViewLeft > 0 || depth.masks.rightViewRight > 0)
+    dropMatchesOutside(depth.map, depth.masks.rightViewLeft,
+                       rightGrey.cols - 1 - depth.masks.rightViewRight);
   depth.figures = depthFigures(depth.map, depth.masks, 1.0 / scale);
   depth.evidence = eyeOrderEvidence(depth.map, depth.leftColour);
   if (depth.figures && options.screenWidthMm)

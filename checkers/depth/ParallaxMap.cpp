@@ -59,6 +59,9 @@ cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch se
     for (int x = 0; x < left.cols; ++x)
       out[x] = in[x] <= invalid ? nan : -static_cast<float>(in[x]) / static_cast<float>(scale);
   }
+  // A match in the padding is beyond the right view: that content is seen
+  // by the left eye alone.
+  dropMatchesOutside(map, 0, right.cols - 1);
   return map;
 }
 

@@ -28,12 +28,11 @@ struct ParallaxSearch {
 // For each pixel of `left`, where the same content lies in `right` along its
 // row: xR - xL in pixels (a fraction of a pixel; positive behind the
 // screen), as CV_32F of `left`'s size. Pixels without a reliable parallax
-// are NaN: seen by one view only (occluded), failing the left-right
-// consistency check, ambiguous, or in small islands that disagree with
-// their surroundings. Content next to an edge is matched too, however wide
-// the search; a match found beyond the other view's edge is the caller's to
-// drop (see dropMatchesOutside). Both views are 8-bit grey of one size, at
-// least 16 x 16.
+// are NaN: seen by one view only (occluded, or beyond the other view's
+// edge), failing the left-right consistency check, ambiguous, or in small
+// islands that disagree with their surroundings. Content next to an edge is
+// matched too, however wide the search. Both views are 8-bit grey of one
+// size, at least 16 x 16.
 cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch search);
 
 // Sets to NaN the pixels of `map` whose match lies outside the right view's

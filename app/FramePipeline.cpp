@@ -198,9 +198,11 @@ void FramePipeline::readFrames() {
     if (!damaged && !layoutChecked) checkLayout(pictures[0]);
     if (!damaged && (!words->isTake || analyses(index + 1))) {
       ++framesSelected;
+      // The frame was decoded while the workers measured the ones before:
+      // a worker that finishes finds the next frame ready.
+      if (words->isTake) waitForFreeWorker(workers, *this);
       startFrame(pictures, number, name);
     }
-    if (words->isTake) waitForFreeWorker(workers, *this);
     // Reading stops when the selection names no later frame. A selection
     // that named none of the frames read goes on, to report what was read.
     if (words->isTake && framesSelected > 0 && index + 1 >= options.selection.last()) break;

@@ -1,8 +1,44 @@
 #include "results/ViewPixels.h"
 
+#include <algorithm>
+#include <cstring>
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 namespace stereolint {
+
+namespace {
+
+// The mean of each `Factor` x `Factor` block of an 8-bit view of
+// `Channels` channels whose sides are multiples of `Factor`, rounded to
+// nearest. With an odd block area no mean lies half-way between two
+// values, so the rounding agrees with the image library's float product by
+// 1/area, which rounds to nearest too.
+template <int Factor, int Channels>
+cv::Mat blockMeans(const cv::Mat& view) {
+  static_assert(Factor % 2 == 1, "an even block area has means half-way between two values");
+  constexpr unsigned kArea = Factor * Factor;
+  CV_Assert(view.channels() == Channels);
+  cv::Mat out(view.rows / Factor, view.cols / Factor, view.type());
+  const int outValues = out.cols * Channels;
+  std::vector<unsigned> sums(static_cast<size_t>(outValues));
+  for (int y = 0; y < out.rows; ++y) {
+    std::fill(sums.begin(), sums.end(), 0u);
+    for (int k = 0; k < Factor; ++k) {
+      const uchar* row = view.ptr<uchar>(y * Factor + k);
+      unsigned* sum = sums.data();
+      for (int x = 0; x < out.cols; ++x, row += Factor * Channels, sum += Channels)
+        for (int c = 0; c < Channels; ++c)
+          for (int i = 0; i < Factor; ++i) sum[c] += row[i * Channels + c];
+    }
+    uchar* o = out.ptr<uchar>(y);
+    for (int i = 0; i < outValues; ++i)
+      o[i] = static_cast<uchar>((sums[static_cast<size_t>(i)] + kArea / 2) / kArea);
+  }
+  return out;
+}
+
+}  // namespace
 
 cv::Mat toEightBit(const cv::Mat& view) {
   if (view.depth() == CV_8U) return view;
@@ -49,6 +85,28 @@ cv::Mat toThreeChannels(const cv::Mat& view) {
     }
   }
   return colour;
+}
+
+cv::Mat shrinkByArea(const cv::Mat& view, double scale) {
+  if (scale >= 1.0) return view;
+  const int width = cv::saturate_cast<int>(view.cols * scale);
+  const int height = cv::saturate_cast<int>(view.rows * scale);
+  const int factor = width > 0 ? view.cols / width : 0;
+  // A colour view 1920 pixels wide matched at 640: the case met most.
+  if (view.type() == CV_8UC3 && factor == 3 && width * factor == view.cols &&
+      height * factor == view.rows)
+    return blockMeans<3, 3>(view);
+  cv::Mat small;
+  cv::resize(view, small, cv::Size(), scale, scale, cv::INTER_AREA);
+  return small;
+}
+
+bool samePixels(const cv::Mat& a, const cv::Mat& b) {
+  if (a.size() != b.size() || a.type() != b.type()) return false;
+  const size_t rowBytes = static_cast<size_t>(a.cols) * a.elemSize();
+  for (int y = 0; y < a.rows; ++y)
+    if (std::memcmp(a.ptr(y), b.ptr(y), rowBytes) != 0) return false;
+  return true;
 }
 
 cv::Mat toColour(const cv::Mat& view) { return toThreeChannels(toEightBit(view)); }

@@ -14,6 +14,18 @@ cv::Mat toEightBit(const cv::Mat& view);
 // An 8-bit grey view (the luma of a colour view).
 cv::Mat toGrey(const cv::Mat& view);
 
+// The view shrunk by `scale` (at most 1) with area interpolation: each
+// pixel the mean of those it covers, as the image library's area resize
+// gives it. An 8-bit colour view shrunk to a third (1920 pixels wide to
+// 640) is averaged block by block directly: the same values for about
+// two thirds of the time. A scale of 1 or more returns the view itself.
+cv::Mat shrinkByArea(const cv::Mat& view, double scale);
+
+// Whether two views of one size and type hold the same values everywhere
+// (false when size or type differ). It stops at the first row that
+// differs, so unlike views cost next to nothing.
+bool samePixels(const cv::Mat& a, const cv::Mat& b);
+
 // Three channels at the view's own depth: grey repeated, alpha dropped;
 // a three-channel view is returned as it is (sharing its pixels), one of
 // another channel count as its first channel repeated.

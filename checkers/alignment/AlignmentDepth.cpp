@@ -24,13 +24,6 @@ namespace f = depth_fields;
 constexpr double kSearchMarginPercent = 1.0;
 constexpr double kSearchMarginShare = 0.25;
 
-cv::Mat shrink(const cv::Mat& view, double scale) {
-  if (scale >= 1.0) return view;
-  cv::Mat small;
-  cv::resize(view, small, cv::Size(), scale, scale, cv::INTER_AREA);
-  return small;
-}
-
 // The fitted model for views shrunk by `scale`: positions and the offset
 // scale with the view, the keystone term (rows per pixel squared) inversely.
 DisparityModel shrunkModel(const DisparityModel& model, double scale) {
@@ -88,9 +81,9 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   // Shrunk first, converted after: the views are matched at a fraction of
   // their size, so every conversion works on that fraction.
   const double scale = parallaxWorkingScale(left.cols);
-  depth.leftColour = toColour(shrink(toEightBit(left), scale));
+  depth.leftColour = toColour(shrinkByArea(toEightBit(left), scale));
   depth.rightColour =
-      correctRight(toColour(shrink(toEightBit(right), scale)), shrunkModel(m.model, scale));
+      correctRight(toColour(shrinkByArea(toEightBit(right), scale)), shrunkModel(m.model, scale));
   const cv::Mat leftGrey = toGrey(depth.leftColour);
   const cv::Mat rightGrey = toGrey(depth.rightColour);
   depth.masks = windowMasks(leftGrey, rightGrey);

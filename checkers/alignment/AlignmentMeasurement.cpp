@@ -274,7 +274,7 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
   for (const cv::Mat* view : {&leftHalf, &rightHalf}) {
     if (Problem problem = contentProblem(*view)) return finish(problem);
   }
-  const bool samePixels = cv::norm(leftGrey, rightGrey, cv::NORM_INF) == 0;
+  const bool identical = samePixels(leftGrey, rightGrey);
 
   const FeatureMatchesInBand matches =
       matchInBand(leftHalf, rightHalf, options.bandPercent / 100 * leftHalf.rows,
@@ -297,7 +297,7 @@ AlignmentMeasurement measureAlignment(const cv::Mat& left, const cv::Mat& right,
   if (unmatched && offsetBeyondBand(leftHalf, rightHalf, options))
     problem = Inconclusive::OffsetBeyondBand;
   finish(problem);
-  if (samePixels || (m.fitted && sameEverywhere(m))) {
+  if (identical || (m.fitted && sameEverywhere(m))) {
     m.status = FrameStatus::Identical;
     m.reason.reset();
   }

@@ -22,9 +22,9 @@ struct Candidate {
   double detail;     // grey standard deviation in the map
 };
 
-cv::Mat greyPatch(const cv::Mat& view, const cv::Rect& box, const ColourDecision* decision) {
+cv::Mat greyPatch(const cv::Mat& view, const cv::Rect& box, const ColourGrade* grade) {
   cv::Mat colour = toColour(toEightBit(view(box)));
-  if (decision != nullptr) colour = applyColourDecision(*decision, colour);
+  if (grade != nullptr) colour = (*grade)(colour);
   cv::Mat grey, patch;
   cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
   grey.convertTo(patch, CV_32F);
@@ -87,6 +87,7 @@ std::vector<PatchPair> sharpnessPatches(const cv::Mat& left, const cv::Mat& righ
   const double scale = static_cast<double>(depth.map.cols) / left.cols;
   const cv::Rect view({}, left.size());
   const int half = kSharpnessPatch / 2;
+  const ColourGrade grade(decision);
   for (const auto& zone : candidates(left.size(), depth)) {
     int taken = 0;
     for (const Candidate& candidate : zone) {
@@ -101,7 +102,7 @@ std::vector<PatchPair> sharpnessPatches(const cv::Mat& left, const cv::Mat& righ
                               static_cast<int>(std::lround(source.y)) - half, kSharpnessPatch,
                               kSharpnessPatch);
       if ((leftBox & view) != leftBox || (rightBox & view) != rightBox) continue;
-      pairs.push_back({greyPatch(left, leftBox, nullptr), greyPatch(right, rightBox, &decision),
+      pairs.push_back({greyPatch(left, leftBox, nullptr), greyPatch(right, rightBox, &grade),
                        cv::Point2d(candidate.centre)});
       ++taken;
     }

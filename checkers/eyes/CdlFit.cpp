@@ -145,34 +145,40 @@ std::optional<ColourDecision> fitColourDecision(const cv::Mat& from, const cv::M
   return decision;
 }
 
-cv::Mat applyColourDecision(const ColourDecision& decision, const cv::Mat& bgr) {
+ColourGrade::ColourGrade(const ColourDecision& decision) : decision_(decision) {
+  if (decision.saturation != 1.0) return;
+  table_.create(1, 256, CV_8UC3);
+  for (int v = 0; v < 256; ++v) {
+    const double code = v / 255.0;
+    const auto graded =
+        stereolint::applyColourDecision(decision, std::array<double, 3>{code, code, code});
+    table_.at<cv::Vec3b>(v) = cv::Vec3b(cv::saturate_cast<uchar>(graded[2] * 255.0),
+                                        cv::saturate_cast<uchar>(graded[1] * 255.0),
+                                        cv::saturate_cast<uchar>(graded[0] * 255.0));
+  }
+}
+
+cv::Mat ColourGrade::operator()(const cv::Mat& bgr) const {
   CV_Assert(bgr.type() == CV_8UC3);
   cv::Mat out(bgr.size(), CV_8UC3);
-  if (decision.saturation == 1.0) {
-    // Each channel alone: one table of 256 values per channel.
-    cv::Mat table(1, 256, CV_8UC3);
-    for (int v = 0; v < 256; ++v) {
-      const double code = v / 255.0;
-      const auto graded =
-          stereolint::applyColourDecision(decision, std::array<double, 3>{code, code, code});
-      table.at<cv::Vec3b>(v) = cv::Vec3b(cv::saturate_cast<uchar>(graded[2] * 255.0),
-                                         cv::saturate_cast<uchar>(graded[1] * 255.0),
-                                         cv::saturate_cast<uchar>(graded[0] * 255.0));
-    }
-    cv::LUT(bgr, table, out);
+  if (!table_.empty()) {
+    cv::LUT(bgr, table_, out);
     return out;
   }
   for (int y = 0; y < bgr.rows; ++y)
     for (int x = 0; x < bgr.cols; ++x) {
       const cv::Vec3b p = bgr.at<cv::Vec3b>(y, x);
-      const auto graded =
-          stereolint::applyColourDecision(
-          decision, std::array<double, 3>{p[2] / 255.0, p[1] / 255.0, p[0] / 255.0});
+      const auto graded = stereolint::applyColourDecision(
+          decision_, std::array<double, 3>{p[2] / 255.0, p[1] / 255.0, p[0] / 255.0});
       out.at<cv::Vec3b>(y, x) = cv::Vec3b(cv::saturate_cast<uchar>(graded[2] * 255.0),
                                           cv::saturate_cast<uchar>(graded[1] * 255.0),
                                           cv::saturate_cast<uchar>(graded[0] * 255.0));
     }
   return out;
+}
+
+cv::Mat applyColourDecision(const ColourDecision& decision, const cv::Mat& bgr) {
+  return ColourGrade(decision)(bgr);
 }
 
 }  // namespace stereolint

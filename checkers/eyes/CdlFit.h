@@ -19,6 +19,19 @@ inline constexpr int kCdlMinimumSamples = 200;
 // fit. Nothing with fewer than kCdlMinimumSamples pixels.
 std::optional<ColourDecision> fitColourDecision(const cv::Mat& from, const cv::Mat& to);
 
+// A decision ready to apply to many 8-bit BGR pictures: with saturation 1
+// each channel maps alone, through a table of 256 code values built once.
+class ColourGrade {
+ public:
+  explicit ColourGrade(const ColourDecision& decision);
+  // The decision applied to `bgr` (CV_8UC3, any size).
+  cv::Mat operator()(const cv::Mat& bgr) const;
+
+ private:
+  ColourDecision decision_;
+  cv::Mat table_;  // 1 x 256 CV_8UC3; empty when the saturation mixes the channels
+};
+
 // The decision applied to an 8-bit BGR picture (any size).
 cv::Mat applyColourDecision(const ColourDecision& decision, const cv::Mat& bgr);
 

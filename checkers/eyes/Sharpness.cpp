@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
+#include <vector>
 
 namespace stereolint {
 
@@ -26,10 +27,25 @@ struct Spectrum {
   double side = 0;
 };
 
-Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
+// The Hann window of the patches, and the power that rounding to 8 bits
+// adds at every frequency once windowed: white noise of variance 1/12
+// that no blur removes.
+struct Window {
+  cv::Mat weights;
+  double rounding = 0;
+};
+
+Window windowOf(cv::Size size) {
+  Window window;
+  cv::createHanningWindow(window.weights, size, CV_32F);
+  window.rounding = cv::sum(window.weights.mul(window.weights))[0] / 12.0;
+  return window;
+}
+
+Spectrum spectrumOf(const cv::Mat& patch, const Window& window) {
   CV_Assert(patch.rows == patch.cols);
   cv::Mat centred = patch - cv::mean(patch)[0];
-  centred = centred.mul(window);
+  centred = centred.mul(window.weights);
   cv::Mat complex;
   cv::dft(centred, complex, cv::DFT_COMPLEX_OUTPUT);
   const int side = patch.rows;
@@ -38,20 +54,27 @@ Spectrum spectrumOf(const cv::Mat& patch, const cv::Mat& window) {
   Spectrum spectrum;
   spectrum.side = side;
   spectrum.power.assign(static_cast<size_t>(limit) + 1, 0.0);
-  // Rounding to 8 bits adds white noise of variance 1/12 that no blur
-  // removes: its expected power, the same at every frequency, is taken off,
-  // or a soft patch reads sharper than it is.
-  const double rounding = cv::sum(window.mul(window))[0] / 12.0;
-  for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) {
-      const int ky = y <= side / 2 ? y : y - side;
-      const int kx = x <= side / 2 ? x : x - side;
+  // Only rows and columns whose frequency alone is within the limit can
+  // hold a coefficient within it; they are visited in the transform's own
+  // order, so the sums are the same as over the whole plane.
+  const auto frequencyOf = [side](int i) { return i <= side / 2 ? i : i - side; };
+  std::vector<int> within;
+  for (int i = 0; i < side; ++i)
+    if (frequencyOf(i) * frequencyOf(i) <= limit) within.push_back(i);
+  // The rounding's expected power is taken off, or a soft patch reads
+  // sharper than it is.
+  for (const int y : within) {
+    const auto* row = complex.ptr<cv::Vec2f>(y);
+    const int ky = frequencyOf(y);
+    for (const int x : within) {
+      const int kx = frequencyOf(x);
       const int n = kx * kx + ky * ky;
       if (n == 0 || n > limit) continue;
-      const cv::Vec2f c = complex.at<cv::Vec2f>(y, x);
+      const cv::Vec2f c = row[x];
       const double power = static_cast<double>(c[0]) * c[0] + static_cast<double>(c[1]) * c[1];
-      spectrum.power[static_cast<size_t>(n)] += power - rounding;
+      spectrum.power[static_cast<size_t>(n)] += power - window.rounding;
     }
+  }
   for (double& value : spectrum.power) value = std::max(0.0, value);
   return spectrum;
 }
@@ -110,7 +133,7 @@ struct Compared {
   double blur = 0;
 };
 
-std::optional<Compared> compare(const PatchPair& pair, const cv::Mat& window, double scaleRatio) {
+std::optional<Compared> compare(const PatchPair& pair, const Window& window, double scaleRatio) {
   const Spectrum left = spectrumOf(pair.left, window);
   const Spectrum right = spectrumOf(pair.right, window);
   const Energies leftEnergies = energies(left, 0), rightEnergies = energies(right, 0);
@@ -146,10 +169,9 @@ std::optional<SharpnessFigures> sharpness(const std::vector<PatchPair>& pairs, c
                                           double scaleRatio) {
   std::vector<double> ratios, blurs;
   std::array<std::vector<double>, 9> zoneRatios;
-  cv::Mat window;
+  Window window;
   for (const PatchPair& pair : pairs) {
-    if (window.size() != pair.left.size())
-      cv::createHanningWindow(window, pair.left.size(), CV_32F);
+    if (window.weights.size() != pair.left.size()) window = windowOf(pair.left.size());
     const auto c = compare(pair, window, scaleRatio);
     if (!c) continue;
     ratios.push_back(c->ratio);

@@ -3,7 +3,10 @@
 #include <opencv2/core/core_c.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -19,7 +22,12 @@ std::vector<std::unique_ptr<Thread>> workerList;
 
 namespace {
 
-constexpr unsigned long kPollMs = 250;
+constexpr std::chrono::milliseconds kPoll(250);
+
+// Each worker signals as it finishes, so that the reader wakes as soon as
+// any worker is free, not only the oldest.
+std::mutex finishedMutex;
+std::condition_variable finishedSignal;
 
 // The library's error as one line: its kind, its own text and where it
 // arose, e.g. "Unsupported format or combination of formats: type=0 (in
@@ -57,7 +65,7 @@ Thread::~Thread() {
   if (!notStarted) wait();
 }
 
-bool Thread::isDone() const { return notStarted || isFinished(); }
+bool Thread::isDone() const { return notStarted || measured || isFinished(); }
 
 namespace {
 
@@ -92,23 +100,30 @@ void Thread::writeThrough(const FrameOutputs& frameOutputs, bool sign) {
 }
 
 void Thread::run() {
-  const timing::ScopedFrame frameTime;
-  // The signature first: a frame that fails still has its picture, which
-  // places it between the cuts.
-  if (signFrame) frame.signature = qc::frameSignature(frame.left);
-  try {
-    frame.outcome = checker->measureFrame(frame.left, frame.right);
-    if (outputs != nullptr) {
-      outputs->writeFrameFiles(frame);
-    } else {
-      frame.writeFailures = writeEveryFrameFile(*checker, frame);
+  {
+    const timing::ScopedFrame frameTime;
+    // The signature first: a frame that fails still has its picture, which
+    // places it between the cuts.
+    if (signFrame) frame.signature = qc::frameSignature(frame.left);
+    try {
+      frame.outcome = checker->measureFrame(frame.left, frame.right);
+      if (outputs != nullptr) {
+        outputs->writeFrameFiles(frame);
+      } else {
+        frame.writeFailures = writeEveryFrameFile(*checker, frame);
+      }
+    } catch (const cv::Exception& error) {
+      frame.failure = describe(error);
+    } catch (const std::exception& error) {
+      frame.failure = error.what();
     }
-  } catch (const cv::Exception& error) {
-    frame.failure = describe(error);
-  } catch (const std::exception& error) {
-    frame.failure = error.what();
   }
   STEREOLINT_HAPPENS_BEFORE(this);
+  {
+    const std::lock_guard<std::mutex> lock(finishedMutex);
+    measured = true;
+  }
+  finishedSignal.notify_all();
 }
 
 bool startWorker(std::unique_ptr<Thread> worker) {
@@ -130,13 +145,14 @@ unsigned reapThreads(FrameCollector& collector) {
 
 namespace {
 
-// One pause between polls: at most 250 ms, but over as soon as the oldest
-// worker has finished, so that a run with one thread does not lose up to a
-// poll interval per frame. Workers that finish out of order are collected at
-// the next poll, in list order.
+// One pause between polls: at most 250 ms, but over as soon as any worker
+// has finished, so that no core waits for a slower frame started earlier.
 void pauseBetweenPolls() {
-  if (workerList.empty() || workerList.front()->isDone()) return;
-  workerList.front()->wait(kPollMs);
+  std::unique_lock<std::mutex> lock(finishedMutex);
+  finishedSignal.wait_for(lock, kPoll, [] {
+    return std::any_of(workerList.begin(), workerList.end(),
+                       [](const std::unique_ptr<Thread>& worker) { return worker->isDone(); });
+  });
 }
 
 }  // namespace

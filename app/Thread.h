@@ -9,6 +9,7 @@
 // worker's results are read only after it has finished.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +89,8 @@ class Thread : public QThread {
   bool signFrame = false;
   FrameWork frame;
   bool notStarted = false;
+  // Set last on the worker's thread, once the frame is measured and written.
+  std::atomic<bool> measured{false};
 };
 
 // Receives each finished worker's frame on the main thread.
@@ -109,8 +112,8 @@ bool startWorker(std::unique_ptr<Thread> worker);
 // how many workers remain.
 unsigned reapThreads(FrameCollector& collector);
 
-// Polls at least every 250 ms (at once when the oldest worker finishes)
-// until fewer than `threads` workers remain.
+// Polls at least every 250 ms (at once when any worker finishes) until
+// fewer than `threads` workers remain.
 void waitForFreeWorker(int threads, FrameCollector& collector);
 // Polls the same way until no worker remains.
 void waitForAllWorkers(FrameCollector& collector);

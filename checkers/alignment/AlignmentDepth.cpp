@@ -84,11 +84,11 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   depth.leftColour = toColour(shrinkByArea(toEightBit(left), scale));
   depth.rightColour =
       correctRight(toColour(shrinkByArea(toEightBit(right), scale)), shrunkModel(m.model, scale));
-  const cv::Mat leftGrey = toGrey(depth.leftColour);
+  depth.leftGrey = toGrey(depth.leftColour);
   const cv::Mat rightGrey = toGrey(depth.rightColour);
-  depth.masks = windowMasks(leftGrey, rightGrey);
-  depth.search = searchFor(m, options, left.cols, leftGrey.cols);
-  depth.map = parallaxMap(leftGrey, rightGrey, depth.search);
+  depth.masks = windowMasks(depth.leftGrey, rightGrey);
+  depth.search = searchFor(m, options, left.cols, depth.leftGrey.cols);
+  depth.map = parallaxMap(depth.leftGrey, rightGrey, depth.search);
   // Black at the right view's edges (a floating window, or what its
   // correction left) holds nothing to match.
   if (depth.masks.rightViewLeft > 0 || depth.masks.rightViewRight > 0)

@@ -44,11 +44,12 @@ struct DepthMeasurement {
   EyeOrder eyeOrder = EyeOrder::Unsure;
   double milliseconds = 0;
   // At the size matched, for the pictures and the eyes' match: the parallax
-  // map, the left view and the corrected right view (8-bit colour) and the
-  // views' own window.
+  // map, the left view (8-bit colour and its luma), the corrected right
+  // view (8-bit colour) and the views' own window.
   cv::Mat map;
   ParallaxSearch search;  // the parallax searched, pixels of the map
   cv::Mat leftColour;
+  cv::Mat leftGrey;
   cv::Mat rightColour;
   WindowMasks masks;
 };

@@ -20,7 +20,7 @@ EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
   eyes.status = depth.status;
   eyes.reason = depth.reason;
   if (depth.status == FrameStatus::Ok) {
-    eyes.figures = eyeMatch(depth.leftColour, depth.rightColour, depth.map);
+    eyes.figures = eyeMatch(depth.leftColour, depth.leftGrey, depth.rightColour, depth.map);
     if (!eyes.figures || eyes.figures->matchedPercent < kMinimumMatchedPercent) {
       eyes.status = FrameStatus::Inconclusive;
       eyes.reason = Inconclusive::LowCoverage;

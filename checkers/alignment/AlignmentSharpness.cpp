@@ -35,8 +35,7 @@ cv::Mat greyPatch(const cv::Mat& view, const cv::Rect& box, const ColourGrade* g
 std::array<std::vector<Candidate>, 9> candidates(cv::Size view, const DepthMeasurement& depth) {
   const double scale = static_cast<double>(depth.map.cols) / view.width;
   const cv::Mat matched = depth.map == depth.map;  // NaN is unequal to itself
-  cv::Mat leftGrey;
-  cv::cvtColor(depth.leftColour, leftGrey, cv::COLOR_BGR2GRAY);
+  const cv::Mat& leftGrey = depth.leftGrey;
   const int half = kSharpnessPatch / 2;
   const int footprint = std::max(3, static_cast<int>(std::lround(kSharpnessPatch * scale)));
   std::array<std::vector<Candidate>, 9> zones;

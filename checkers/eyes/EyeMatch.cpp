@@ -35,7 +35,7 @@ struct Samples {
   std::vector<bool> smooth;
 };
 
-Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
+Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour, const cv::Mat& leftGrey) {
   cv::Mat valid(map.size(), CV_8U);
   for (int y = 0; y < map.rows; ++y)
     for (int x = 0; x < map.cols; ++x)
@@ -45,9 +45,8 @@ Samples samplesOf(const cv::Mat& map, const cv::Mat& leftColour) {
   // Where the grey level changes steeply, a tenth of a pixel of
   // misregistration reads as a colour difference: only the smoother pixels
   // are compared.
-  cv::Mat grey, range;
-  cv::cvtColor(leftColour, grey, cv::COLOR_BGR2GRAY);
-  cv::morphologyEx(grey, range, cv::MORPH_GRADIENT, cv::Mat());
+  cv::Mat range;
+  cv::morphologyEx(leftGrey, range, cv::MORPH_GRADIENT, cv::Mat());
   const cv::Mat smooth = range <= kEyeMatchSteepest;
   std::vector<cv::Vec3b> left;
   std::vector<float> xs, ys;
@@ -90,9 +89,9 @@ cv::Mat toLab(const cv::Mat& bgr) {
 
 }  // namespace
 
-std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat& rightColour,
-                                        const cv::Mat& map) {
-  const Samples samples = samplesOf(map, leftColour);
+std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat& leftGrey,
+                                        const cv::Mat& rightColour, const cv::Mat& map) {
+  const Samples samples = samplesOf(map, leftColour, leftGrey);
   if (samples.left.empty()) return std::nullopt;
   cv::Mat matched;
   cv::remap(rightColour, matched, samples.rightX, samples.rightY, cv::INTER_LINEAR,

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "checkers/depth/DepthFigures.h"
+
+namespace stereolint {
+namespace {
+
+// The depth budget is read from every valid pixel of the map: the 2nd, 50th
+// and 98th percentiles, interpolated between neighbouring values, whether
+// the values are the matcher's sixteenths of a pixel (counted) or any
+// others (ordered in place), with runs of equal values that end just where
+// a percentile lies, and for a single valid pixel.
+TEST(DepthFigures, ThePercentilesAreThoseOfEveryValidPixel) {
+  enum class Values { Sixteenths, Any, Ties, One };
+  cv::RNG rng(7);
+  for (const Values kind : {Values::Sixteenths, Values::Any, Values::Ties, Values::One}) {
+    cv::Mat map(90, 160, CV_32F, cv::Scalar(std::numeric_limits<float>::quiet_NaN()));
+    std::vector<float> valid;
+    const auto place = [&](int index, float value) {
+      map.at<float>(index / map.cols, index % map.cols) = value;
+      valid.push_back(value);
+    };
+    if (kind == Values::Ties) {
+      // 101 values: the 2nd, 50th and 98th percentiles are the values of
+      // ranks 2, 50 and 98 exactly, each the first of a new run.
+      const int runs[] = {2, 48, 48, 3};
+      for (int run = 0, index = 0; run < 4; ++run)
+        for (int i = 0; i < runs[run]; ++i, index += 7) place(index, static_cast<float>(run - 1) / 16);
+    } else if (kind == Values::One) {
+      place(500, 1.25f);
+    } else {
+      for (int index = 0; index < static_cast<int>(map.total()); ++index) {
+        if (rng.uniform(0, 4) == 0) continue;
+        const double parallax = 2.0 + rng.gaussian(3.0);
+        place(index, static_cast<float>(kind == Values::Any ? parallax
+                                                            : std::round(parallax * 16) / 16));
+      }
+    }
+    std::sort(valid.begin(), valid.end());
+    const auto expected = [&](double p) {
+      const double at = p * static_cast<double>(valid.size() - 1);
+      const auto low = static_cast<size_t>(std::floor(at));
+      const double a = valid[low];
+      const double b = low + 1 < valid.size() ? valid[low + 1] : a;
+      return (a + (b - a) * (at - static_cast<double>(low))) * (100.0 / map.cols);
+    };
+    const auto figures = depthFigures(map, WindowMasks{}, 1.0);
+    ASSERT_TRUE(figures.has_value());
+    EXPECT_EQ(figures->nearPercent, expected(0.02)) << static_cast<int>(kind);
+    EXPECT_EQ(figures->medianPercent, expected(0.50)) << static_cast<int>(kind);
+    EXPECT_EQ(figures->farPercent, expected(0.98)) << static_cast<int>(kind);
+  }
+}
+
+}  // namespace
+}  // namespace stereolint

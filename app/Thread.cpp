@@ -25,9 +25,17 @@ namespace {
 constexpr std::chrono::milliseconds kPoll(250);
 
 // Each worker signals as it finishes, so that the reader wakes as soon as
-// any worker is free, not only the oldest.
-std::mutex finishedMutex;
-std::condition_variable finishedSignal;
+// any worker is free, not only the oldest. Never destroyed, so that no
+// worker's last signal can meet their destruction as the process exits.
+std::mutex& finishedMutex() {
+  static auto* mutex = new std::mutex;
+  return *mutex;
+}
+
+std::condition_variable& finishedSignal() {
+  static auto* signal = new std::condition_variable;
+  return *signal;
+}
 
 // The library's error as one line: its kind, its own text and where it
 // arose, e.g. "Unsupported format or combination of formats: type=0 (in
@@ -120,10 +128,10 @@ void Thread::run() {
   }
   STEREOLINT_HAPPENS_BEFORE(this);
   {
-    const std::lock_guard<std::mutex> lock(finishedMutex);
+    const std::lock_guard<std::mutex> lock(finishedMutex());
     measured = true;
   }
-  finishedSignal.notify_all();
+  finishedSignal().notify_all();
 }
 
 bool startWorker(std::unique_ptr<Thread> worker) {
@@ -148,8 +156,8 @@ namespace {
 // One pause between polls: at most 250 ms, but over as soon as any worker
 // has finished, so that no core waits for a slower frame started earlier.
 void pauseBetweenPolls() {
-  std::unique_lock<std::mutex> lock(finishedMutex);
-  finishedSignal.wait_for(lock, kPoll, [] {
+  std::unique_lock<std::mutex> lock(finishedMutex());
+  finishedSignal().wait_for(lock, kPoll, [] {
     return std::any_of(workerList.begin(), workerList.end(),
                        [](const std::unique_ptr<Thread>& worker) { return worker->isDone(); });
   });

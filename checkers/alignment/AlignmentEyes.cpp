@@ -25,9 +25,11 @@ EyesMeasurement measureEyes(const cv::Mat& left, const cv::Mat& right,
       eyes.status = FrameStatus::Inconclusive;
       eyes.reason = Inconclusive::LowCoverage;
     } else {
-      const ColourDecision decision = eyes.figures->decision.value_or(ColourDecision{});
-      eyes.highlights = highlights(depth.leftColour, depth.rightColour, decision, depth.map);
-      eyes.sharpness = sharpness(sharpnessPatches(left, right, m, depth, decision), left.size(),
+      // One table of the colour decision for both: the highlights and the
+      // sharpness patches compare the right eye as graded onto the left.
+      const ColourGrade grade(eyes.figures->decision.value_or(ColourDecision{}));
+      eyes.highlights = highlights(depth.leftColour, depth.rightColour, grade, depth.map);
+      eyes.sharpness = sharpness(sharpnessPatches(left, right, m, depth, grade), left.size(),
                                  m.model.scaleRatio());
     }
   }

@@ -80,13 +80,12 @@ std::optional<double> parallaxAt(const DepthMeasurement& depth, cv::Point centre
 std::vector<PatchPair> sharpnessPatches(const cv::Mat& left, const cv::Mat& right,
                                         const AlignmentMeasurement& m,
                                         const DepthMeasurement& depth,
-                                        const ColourDecision& decision) {
+                                        const ColourGrade& grade) {
   std::vector<PatchPair> pairs;
   if (depth.map.empty() || left.size() != right.size()) return pairs;
   const double scale = static_cast<double>(depth.map.cols) / left.cols;
   const cv::Rect view({}, left.size());
   const int half = kSharpnessPatch / 2;
-  const ColourGrade grade(decision);
   for (const auto& zone : candidates(left.size(), depth)) {
     int taken = 0;
     for (const Candidate& candidate : zone) {

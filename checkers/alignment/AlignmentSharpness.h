@@ -8,8 +8,8 @@
 
 #include "checkers/alignment/AlignmentDepth.h"
 #include "checkers/alignment/AlignmentMeasurement.h"
+#include "checkers/eyes/CdlFit.h"
 #include "checkers/eyes/Sharpness.h"
-#include "results/ColourDecision.h"
 
 namespace stereolint {
 
@@ -21,11 +21,11 @@ inline constexpr int kSharpnessPatchesPerZone = 5;
 // of a 3 x 3 grid: the left view's patch, and the right view's where the
 // fitted model and the map's parallax put it (whole pixels; the patches'
 // detail does not depend on where their content lies within them). The
-// right patch is matched in colour by `decision`, so a difference of
+// right patch is matched in colour by `grade`, so a difference of
 // contrast between the eyes does not read as one of sharpness.
 std::vector<PatchPair> sharpnessPatches(const cv::Mat& left, const cv::Mat& right,
                                         const AlignmentMeasurement& m,
                                         const DepthMeasurement& depth,
-                                        const ColourDecision& decision);
+                                        const ColourGrade& grade);
 
 }  // namespace stereolint

@@ -152,9 +152,9 @@ void addRegions(const cv::Mat& mask, bool inLeft, HighlightFigures& figures) {
 }  // namespace
 
 HighlightFigures highlights(const cv::Mat& left, const cv::Mat& right,
-                            const ColourDecision& decision, const cv::Mat& map) {
+                            const ColourGrade& grade, const cv::Mat& map) {
   const cv::Mat leftLight = lightnessOf(left);
-  const cv::Mat rightLight = lightnessOf(applyColourDecision(decision, right));
+  const cv::Mat rightLight = lightnessOf(grade(right));
   // The black the correction of a view left at its edges hides what lies
   // there, and the resampling blends it into the rows and columns beside
   // it: nothing there is judged, and as the other eye's it counts as

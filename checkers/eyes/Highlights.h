@@ -38,12 +38,12 @@ struct HighlightFigures {
 // `left` and `right` are 8-bit BGR pictures of `map`'s size, the right
 // eye corrected onto the left's rows (black where the correction left it
 // empty), and `map` the parallax of the left eye's pixels (NaN where
-// none). The right eye is matched in colour by `decision` first. Each
+// none). The right eye is matched in colour by `grade` first. Each
 // pixel is judged against what the other eye shows along its row over the
 // parallax range around it, so that the light is found even where it kept
 // the matching from finding a parallax; a band that only the left eye sees
 // beside a nearer surface is judged against the surface it continues too.
 HighlightFigures highlights(const cv::Mat& left, const cv::Mat& right,
-                            const ColourDecision& decision, const cv::Mat& map);
+                            const ColourGrade& grade, const cv::Mat& map);
 
 }  // namespace stereolint

@@ -132,8 +132,10 @@ void printWindows(const std::vector<std::pair<std::string, std::pair<cv::Mat, cv
   }
 }
 
-void printEyeOrder(const std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>>& pairs) {
-  std::printf("\nEye order (sure: OK or SWAPPED; score from -1 swapped to 1 as shot):\n");
+void printEyeOrder(const char* title,
+                   const std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>>& pairs) {
+  std::printf("\nEye order, %s (sure: OK or SWAPPED; score from -1 swapped to 1 as shot):\n",
+              title);
   int sure = 0, right = 0, total = 0, wrongOnCorrect = 0;
   for (const auto& [name, views] : pairs)
     for (bool swapped : {false, true}) {
@@ -157,6 +159,30 @@ void printEyeOrder(const std::vector<std::pair<std::string, std::pair<cv::Mat, c
               "a 2D pair (one view twice): %s\n",
               sure, total, 100.0 * sure / total, right, sure, wrongOnCorrect,
               eyeOrderName(same.depth.eyeOrder));
+}
+
+// The aloe pair framed as other shots would frame it: cropped to a part of
+// the scene, and smaller or larger, so that its depth edges fall at other
+// places and sizes.
+std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> aloeFramings(
+    const cv::Mat& left, const cv::Mat& right) {
+  std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> framings;
+  const int w = left.cols, h = left.rows;
+  const int cw = w * 7 / 10, ch = h * 7 / 10;
+  const std::pair<const char*, cv::Rect> crops[] = {
+      {"aloe left part", {0, 0, cw, h}},        {"aloe right part", {w - cw, 0, cw, h}},
+      {"aloe upper part", {0, 0, w, ch}},       {"aloe lower part", {0, h - ch, w, ch}},
+      {"aloe middle", {w / 6, h / 6, w * 2 / 3, h * 2 / 3}}};
+  for (const auto& [name, rect] : crops)
+    framings.push_back({name, {left(rect).clone(), right(rect).clone()}});
+  for (const double scale : {0.6, 1.5}) {
+    const int interpolation = scale < 1 ? cv::INTER_AREA : cv::INTER_CUBIC;
+    cv::Mat l, r;
+    cv::resize(left, l, cv::Size(), scale, scale, interpolation);
+    cv::resize(right, r, cv::Size(), scale, scale, interpolation);
+    framings.push_back({scale < 1 ? "aloe smaller" : "aloe larger", {l, r}});
+  }
+  return framings;
 }
 
 void printSpeed(const char* name, const cv::Mat& l, const cv::Mat& r) {
@@ -193,7 +219,9 @@ void printDepthBench() {
     if (!l.empty() && !r.empty()) pairs.push_back({std::string("chessboard ") + n, {l, r}});
   }
   printWindows({pairs.front()});
-  printEyeOrder(pairs);
+  printEyeOrder("the aloe pair and the calibration chessboards", pairs);
+  printEyeOrder("the aloe pair framed as other shots would frame it",
+                aloeFramings(aloeLeft, aloeRight));
   std::printf("\nTime per 1920 x 1080 pair on one core:\n");
   for (const NamedPair& pair : fullHdPairs(aloeLeft, aloeRight))
     printSpeed(pair.name.c_str(), pair.left, pair.right);

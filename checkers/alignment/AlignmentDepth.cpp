@@ -23,6 +23,9 @@ namespace f = depth_fields;
 // nearer or farther than the matched features.
 constexpr double kSearchMarginPercent = 1.0;
 constexpr double kSearchMarginShare = 0.25;
+// Each widening doubles the span searched at most; two reach four times the
+// span the features gave.
+constexpr int kSearchWidenings = 2;
 
 // The fitted model for views shrunk by `scale`: positions and the offset
 // scale with the view, the keystone term (rows per pixel squared) inversely.
@@ -89,6 +92,16 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   depth.masks = windowMasks(depth.leftGrey, rightGrey);
   depth.search = searchFor(m, options, left.cols, depth.leftGrey.cols);
   depth.map = parallaxMap(depth.leftGrey, rightGrey, depth.search);
+  // Features miss content that is small or plain, so the nearest or farthest
+  // content can lie beyond every matched feature; the map shows it piling up
+  // against the bound, and the search is widened there.
+  const int limit = static_cast<int>(std::ceil(options.parallaxPercent * depth.leftGrey.cols / 100.0));
+  for (int round = 0; round < kSearchWidenings; ++round) {
+    const ParallaxSearch wider = widenedSearch(depth.map, depth.search, limit);
+    if (wider.nearest == depth.search.nearest && wider.farthest == depth.search.farthest) break;
+    depth.search = wider;
+    depth.map = parallaxMap(depth.leftGrey, rightGrey, depth.search);
+  }
   // Black at the right view's edges (a floating window, or what its
   // correction left) holds nothing to match.
   if (depth.masks.rightViewLeft > 0 || depth.masks.rightViewRight > 0)

@@ -14,8 +14,15 @@ namespace {
 // or take the matching's blur of depth edges).
 constexpr float kMinimumJump = 1.5f;
 constexpr int kBandSlack = 3;
-// The band is compared with this many pixels of each surface beyond it.
-constexpr int kSurfacePixels = 3;
+// The band is compared with this many pixels of each surface, taken
+// kSurfaceGap pixels away from it. The matching blurs a depth edge over a
+// pixel or two: the surface that is really nearer spreads its parallax over
+// the first pixels of the band, so the pixels right next to the band may
+// show the band's own content under the other surface's parallax. With the
+// eyes swapped that surface reads farther, and samples taken right at the
+// band pull its vote towards "as shot".
+constexpr int kSurfacePixels = 4;
+constexpr int kSurfaceGap = 2;
 // A band counts when it is this much closer in colour to one side than to
 // the other, and the two sides differ by at least kMinimumContrast (sum of
 // the channel differences, 0 to 255 each).
@@ -45,10 +52,11 @@ double distance(const cv::Vec3d& a, const cv::Vec3d& b) {
 
 // Adds the vote of the band [from, to) of row `y`, when it gives one.
 void vote(const cv::Mat& colour, int y, int from, int to, EyeOrderEvidence& evidence) {
-  if (from - kSurfacePixels < 0 || to + kSurfacePixels > colour.cols) return;
+  const int reach = kSurfaceGap + kSurfacePixels;
+  if (from - reach < 0 || to + reach > colour.cols) return;
   const cv::Vec3d band = meanColour(colour, y, from, to);
-  const cv::Vec3d farther = meanColour(colour, y, from - kSurfacePixels, from);
-  const cv::Vec3d nearer = meanColour(colour, y, to, to + kSurfacePixels);
+  const cv::Vec3d farther = meanColour(colour, y, from - reach, from - kSurfaceGap);
+  const cv::Vec3d nearer = meanColour(colour, y, to + kSurfaceGap, to + reach);
   if (distance(farther, nearer) < kMinimumContrast) return;
   const double toFarther = distance(band, farther), toNearer = distance(band, nearer);
   if (toFarther < kCloserRatio * toNearer) ++evidence.farther;

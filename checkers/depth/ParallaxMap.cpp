@@ -28,11 +28,56 @@ double parallaxWorkingScale(int width) {
   return width > kParallaxWorkingWidth ? static_cast<double>(kParallaxWorkingWidth) / width : 1.0;
 }
 
+namespace {
+
+// The image library's disparity is xL - xR, the negative of the parallax,
+// searched from `minDisparity` over `count` values, a multiple of 16: the
+// search reaches a little nearer than asked.
+struct DisparityRange {
+  int minDisparity;
+  int count;
+
+  explicit DisparityRange(ParallaxSearch search)
+      : minDisparity(-std::max(search.farthest, search.nearest)),
+        count((std::abs(search.farthest - search.nearest) + kDisparityStep) / kDisparityStep *
+              kDisparityStep) {}
+
+  int nearest() const { return -(minDisparity + count - 1); }
+  int farthest() const { return -minDisparity; }
+};
+
+}  // namespace
+
+ParallaxSearch widenedSearch(const cv::Mat& map, ParallaxSearch search, int limit) {
+  const DisparityRange range(search);
+  const float nearBound = static_cast<float>(range.nearest()) + 1.0f;
+  const float farBound = static_cast<float>(range.farthest()) - 1.0f;
+  int valid = 0, atNear = 0, atFar = 0;
+  for (int y = 0; y < map.rows; ++y) {
+    const auto* row = map.ptr<float>(y);
+    for (int x = 0; x < map.cols; ++x) {
+      if (std::isnan(row[x])) continue;
+      ++valid;
+      if (row[x] <= nearBound) ++atNear;
+      if (row[x] >= farBound) ++atFar;
+    }
+  }
+  const auto pilesUp = [valid](int count) {
+    return valid > 0 && count * 100.0 >= kPileUpPercent * static_cast<double>(valid);
+  };
+  const int span = range.farthest() - range.nearest();
+  ParallaxSearch wider = search;
+  if (pilesUp(atNear) && range.nearest() > -limit)
+    wider.nearest = std::max(-limit, range.nearest() - span);
+  if (pilesUp(atFar) && range.farthest() < limit)
+    wider.farthest = std::min(limit, range.farthest() + span);
+  return wider;
+}
+
 cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch search) {
-  // The image library's disparity is xL - xR: the negative of the parallax.
-  const int minDisparity = -std::max(search.farthest, search.nearest);
-  const int span = std::abs(search.farthest - search.nearest) + 1;
-  const int count = (span + kDisparityStep - 1) / kDisparityStep * kDisparityStep;
+  const DisparityRange range(search);
+  const int minDisparity = range.minDisparity;
+  const int count = range.count;
   const auto matcher = cv::StereoSGBM::create(
       minDisparity, count, kBlock, 8 * kBlock * kBlock, 32 * kBlock * kBlock, kLeftRightTolerance,
       0, kUniqueness, kSpeckleWindow, kSpeckleRange, cv::StereoSGBM::MODE_SGBM_3WAY);

@@ -35,6 +35,16 @@ struct ParallaxSearch {
 // size, at least 16 x 16.
 cv::Mat parallaxMap(const cv::Mat& left, const cv::Mat& right, ParallaxSearch search);
 
+// The search widened where `map` (matched over `search`) piles up against a
+// bound: when at least kPileUpPercent of its valid pixels lie within a pixel
+// of the nearest or farthest parallax searched, content lies beyond that
+// bound (nearer or farther than every matched feature) and the matcher
+// clamped it there. That side is moved out by the span searched, no further
+// than `limit` pixels either way. Returns `search` unchanged when nothing
+// piles up or the bound is at the limit already.
+inline constexpr double kPileUpPercent = 3.0;
+ParallaxSearch widenedSearch(const cv::Mat& map, ParallaxSearch search, int limit);
+
 // Sets to NaN the pixels of `map` whose match lies outside the right view's
 // picture, columns `first` to `last` (both included, pixels of the map):
 // beyond its edges, or in the black a floating window or a correction left

@@ -48,11 +48,11 @@ std::string depthText(const std::string& out, const std::string& key,
 }
 
 // The parallax of the true disparity at percentile `p`, % of the width
-// (xR - xL = -disparity).
-double trueParallax(double p) {
+// (xR - xL = -disparity), over the upper `share` of the rows.
+double trueParallax(double p, double share = 1.0) {
   const cv::Mat truth = cv::imread(kData + "aloeGT.png", cv::IMREAD_GRAYSCALE);
   std::vector<double> values;
-  for (int y = 0; y < truth.rows; ++y)
+  for (int y = 0; y < static_cast<int>(truth.rows * share); ++y)
     for (int x = 0; x < truth.cols; ++x)
       if (truth.at<uchar>(y, x) > 0) values.push_back(-truth.at<uchar>(y, x) * 100.0 / truth.cols);
   std::sort(values.begin(), values.end());
@@ -116,6 +116,16 @@ TEST_F(DepthRun, TheAloePairReadsItsTrueDepthAndEyeOrderAndItsWindowIsMended) {
   EXPECT_NEAR(depthValue(swapped.out, "MEDIAN"), -trueParallax(0.5), 0.5);
   EXPECT_EQ(depthText(swapped.out, "EYE ORDER"), "SWAPPED") << swapped.out;
   EXPECT_TRUE(std::isnan(depthValue(swapped.out, "DIVERGENCE"))) << "only with --screen";
+
+  // Its upper part swapped: the leaves nearest the camera, now the farthest
+  // content, lie beyond every matched feature; the search widens to them.
+  const cv::Rect upper(0, 0, left.cols, left.rows * 7 / 10);
+  cv::imwrite(folder.file("upperL.png"), cv::imread(kData + "aloeR.jpg")(upper));
+  cv::imwrite(folder.file("upperR.png"), cv::imread(kData + "aloeL.jpg")(upper));
+  const ProcessResult part = run({"-i", "upperL.png", "upperR.png", "-r", "upper/"});
+  ASSERT_EQ(part.exitCode, 0) << part.err;
+  EXPECT_NEAR(depthValue(part.out, "FAR"), -trueParallax(0.02, 0.7), 0.5) << part.out;
+  EXPECT_EQ(depthText(part.out, "EYE ORDER"), "SWAPPED") << part.out;
 }
 
 // The EYES block: the same photograph twice, the second moved by a

@@ -42,6 +42,7 @@ TEST(ViewPixels, ShrinkingGivesTheAreaResizesPixels) {
     double scale;
   };
   const Case cases[] = {{{1920, 1080}, CV_8UC3, 640.0 / 1920},  // blocks of 3 x 3
+                        {{642, 363}, CV_8UC3, 1.0 / 3},  // a row not a multiple of 16 values
                         {{1000, 500}, CV_8UC1, 0.2},  // the rest: the library's own
                         {{1280, 720}, CV_8UC3, 0.5},
                         {{2048, 858}, CV_8UC3, 640.0 / 2048},

@@ -22,6 +22,8 @@ namespace {
 using namespace stereolint;
 
 const std::string kData = "/usr/share/doc/opencv-doc/examples/data/";
+// Where scripts/install-dependencies --demo puts a second real stereo pair.
+const std::string kStereoPairs = "/usr/local/share/stereolint/stereo-pairs/";
 
 struct Measured {
   AlignmentMeasurement geometry;
@@ -148,7 +150,7 @@ void printEyeOrder(const char* title,
         if ((order == EyeOrder::Swapped) == swapped) ++right;
         if (!swapped && order == EyeOrder::Swapped) ++wrongOnCorrect;
       }
-      std::printf("  %-16s %-8s %-8s score %+5.2f over %4d bands (geometry %s)\n", name.c_str(),
+      std::printf("  %-22s %-8s %-8s score %+5.2f over %4d bands (geometry %s)\n", name.c_str(),
                   swapped ? "swapped" : "as shot", eyeOrderName(order),
                   eyeOrderScore(m.depth.evidence), m.depth.evidence.farther + m.depth.evidence.nearer,
                   statusText(m.geometry.status, m.geometry.reason).c_str());
@@ -161,28 +163,29 @@ void printEyeOrder(const char* title,
               eyeOrderName(same.depth.eyeOrder));
 }
 
-// The aloe pair framed as other shots would frame it: cropped to a part of
-// the scene, and smaller or larger, so that its depth edges fall at other
-// places and sizes.
-std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> aloeFramings(
-    const cv::Mat& left, const cv::Mat& right) {
-  std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> framings;
+// A real pair framed as other shots would frame it: whole, cropped to a
+// part of the scene, and smaller or larger, so that its depth edges fall at
+// other places and sizes.
+std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> framings(
+    const std::string& name, const cv::Mat& left, const cv::Mat& right) {
+  std::vector<std::pair<std::string, std::pair<cv::Mat, cv::Mat>>> framed = {
+      {name, {left, right}}};
   const int w = left.cols, h = left.rows;
   const int cw = w * 7 / 10, ch = h * 7 / 10;
   const std::pair<const char*, cv::Rect> crops[] = {
-      {"aloe left part", {0, 0, cw, h}},        {"aloe right part", {w - cw, 0, cw, h}},
-      {"aloe upper part", {0, 0, w, ch}},       {"aloe lower part", {0, h - ch, w, ch}},
-      {"aloe middle", {w / 6, h / 6, w * 2 / 3, h * 2 / 3}}};
-  for (const auto& [name, rect] : crops)
-    framings.push_back({name, {left(rect).clone(), right(rect).clone()}});
+      {" left part", {0, 0, cw, h}},  {" right part", {w - cw, 0, cw, h}},
+      {" upper part", {0, 0, w, ch}}, {" lower part", {0, h - ch, w, ch}},
+      {" middle", {w / 6, h / 6, w * 2 / 3, h * 2 / 3}}};
+  for (const auto& [part, rect] : crops)
+    framed.push_back({name + part, {left(rect).clone(), right(rect).clone()}});
   for (const double scale : {0.6, 1.5}) {
     const int interpolation = scale < 1 ? cv::INTER_AREA : cv::INTER_CUBIC;
     cv::Mat l, r;
     cv::resize(left, l, cv::Size(), scale, scale, interpolation);
     cv::resize(right, r, cv::Size(), scale, scale, interpolation);
-    framings.push_back({scale < 1 ? "aloe smaller" : "aloe larger", {l, r}});
+    framed.push_back({name + (scale < 1 ? " smaller" : " larger"), {l, r}});
   }
-  return framings;
+  return framed;
 }
 
 void printSpeed(const char* name, const cv::Mat& l, const cv::Mat& r) {
@@ -220,8 +223,18 @@ void printDepthBench() {
   }
   printWindows({pairs.front()});
   printEyeOrder("the aloe pair and the calibration chessboards", pairs);
-  printEyeOrder("the aloe pair framed as other shots would frame it",
-                aloeFramings(aloeLeft, aloeRight));
+  auto framed = framings("aloe", aloeLeft, aloeRight);
+  framed.erase(framed.begin());  // counted above
+  const cv::Mat motorcycleLeft = cv::imread(kStereoPairs + "motorcycle_left.png");
+  const cv::Mat motorcycleRight = cv::imread(kStereoPairs + "motorcycle_right.png");
+  if (!motorcycleLeft.empty() && !motorcycleRight.empty()) {
+    const auto more = framings("motorcycle", motorcycleLeft, motorcycleRight);
+    framed.insert(framed.end(), more.begin(), more.end());
+  } else {
+    std::printf("\n(the motorcycle pair is not in %s: scripts/install-dependencies --demo)\n",
+                kStereoPairs.c_str());
+  }
+  printEyeOrder("real pairs framed as other shots would frame them", framed);
   std::printf("\nTime per 1920 x 1080 pair on one core:\n");
   for (const NamedPair& pair : fullHdPairs(aloeLeft, aloeRight))
     printSpeed(pair.name.c_str(), pair.left, pair.right);

@@ -95,7 +95,8 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   // Features miss content that is small or plain, so the nearest or farthest
   // content can lie beyond every matched feature; the map shows it piling up
   // against the bound, and the search is widened there.
-  const int limit = static_cast<int>(std::ceil(options.parallaxPercent * depth.leftGrey.cols / 100.0));
+  const int limit =
+      static_cast<int>(std::ceil(options.parallaxPercent * depth.leftGrey.cols / 100.0));
   for (int round = 0; round < kSearchWidenings; ++round) {
     const ParallaxSearch wider = widenedSearch(depth.map, depth.search, limit);
     if (wider.nearest == depth.search.nearest && wider.farthest == depth.search.farthest) break;

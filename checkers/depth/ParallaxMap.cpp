@@ -22,14 +22,6 @@ constexpr int kSpeckleWindow = 100;
 constexpr int kSpeckleRange = 2;
 constexpr int kDisparityStep = 16;  // the image library searches in steps of 16
 
-}  // namespace
-
-double parallaxWorkingScale(int width) {
-  return width > kParallaxWorkingWidth ? static_cast<double>(kParallaxWorkingWidth) / width : 1.0;
-}
-
-namespace {
-
 // The image library's disparity is xL - xR, the negative of the parallax,
 // searched from `minDisparity` over `count` values, a multiple of 16: the
 // search reaches a little nearer than asked.
@@ -47,6 +39,10 @@ struct DisparityRange {
 };
 
 }  // namespace
+
+double parallaxWorkingScale(int width) {
+  return width > kParallaxWorkingWidth ? static_cast<double>(kParallaxWorkingWidth) / width : 1.0;
+}
 
 ParallaxSearch widenedSearch(const cv::Mat& map, ParallaxSearch search, int limit) {
   const DisparityRange range(search);

@@ -106,15 +106,6 @@ double DisparityModel::rotationDegrees() const { return -std::atan2(roll, 1 + sc
 
 double DisparityModel::scaleRatio() const { return std::hypot(roll, 1 + scale); }
 
-cv::Point2d DisparityModel::unaligned(cv::Point2d p) const {
-  const double x0 = p.x - centre.x, y0 = p.y - centre.y;
-  const double a = 1 + scale;
-  const double k = 1 / (a * a + roll * roll);
-  const double x = k * (a * x0 + roll * y0);
-  const double y = k * (-roll * x0 + a * y0) - offset / a;
-  return {centre.x + x, centre.y + y - keystone * x * y};
-}
-
 cv::Point2d DisparityModel::aligned(cv::Point2d right) const {
   // The right view's position is S R(t) p0 + (0, n) about the centre, where
   // S R(t) has the entries (1 + scale, roll) over their squared length; its

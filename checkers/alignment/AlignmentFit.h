@@ -55,6 +55,16 @@ struct DisparityModel {
   cv::Point2d unaligned(cv::Point2d p) const;
 };
 
+// Defined here so that a warp asking it for every pixel has it inline.
+inline cv::Point2d DisparityModel::unaligned(cv::Point2d p) const {
+  const double x0 = p.x - centre.x, y0 = p.y - centre.y;
+  const double a = 1 + scale;
+  const double k = 1 / (a * a + roll * roll);
+  const double x = k * (a * x0 + roll * y0);
+  const double y = k * (-roll * x0 + a * y0) - offset / a;
+  return {centre.x + x, centre.y + y - keystone * x * y};
+}
+
 // The least-squares model through all `pairs` (at least 4, spread in x and
 // y); false when the system is singular.
 bool fitLeastSquares(const std::vector<PointPair>& pairs, cv::Point2d centre,

@@ -3,6 +3,7 @@
 // per channel when the saturation is 1, pixel by pixel otherwise).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <opencv2/core.hpp>
 
 #include "checkers/eyes/CdlFit.h"

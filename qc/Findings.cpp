@@ -25,7 +25,7 @@ std::string shortNumber(double value) {
 // The correction `value` of `measure` asks, in the unit of the measure's
 // correction text: an offset, a rotation or a size difference is taken out
 // whole; parallax is moved just inside the budget, since any depth within it
-// is as meant.
+// is as meant; a measure judged at most its limit says which it asks.
 double correctionAmount(Measure measure, double value, const LimitPair& budget) {
   switch (measureInfo(measure).rule) {
     case LimitRule::RowsOrHeight:
@@ -33,7 +33,9 @@ double correctionAmount(Measure measure, double value, const LimitPair& budget) 
     case LimitRule::PercentFromOne: return std::fabs(value - 1.0) * 100.0;
     case LimitRule::BudgetNear: return std::max(0.0, budget.first.amount - value);
     case LimitRule::BudgetFar: return std::max(0.0, value - budget.second.amount);
-    case LimitRule::AtMost: return std::max(0.0, value - budget.first.amount);
+    case LimitRule::AtMost:
+      return measureInfo(measure).correctsWholeValue ? value
+                                                     : std::max(0.0, value - budget.first.amount);
     case LimitRule::Magnitude: return std::fabs(value);
     case LimitRule::AtLeast:
     case LimitRule::NotJudged: break;

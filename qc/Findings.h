@@ -21,8 +21,10 @@ struct Finding {
   double value;     // the measure's value, in its own unit (SCALE a ratio)
   // The correction it asks, in the unit of the measure's correction text:
   // the whole offset in rows (VERTICAL, KEYSTONE), the whole rotation in
-  // degrees, the whole size difference in % (SCALE); for PARALLAX the % of
-  // the width beyond the budget's side. Positive.
+  // degrees, the whole size difference in % (SCALE), the whole COLOUR and
+  // HIGHLIGHT AREA; for PARALLAX the % of the width beyond the budget's
+  // side, for DIVERGENCE and DEPTH JUMP the part beyond the pass limit.
+  // Positive.
   double amount;
 };
 

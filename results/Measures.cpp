@@ -81,7 +81,8 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      LimitRule::AtMost, "COLOUR", "2/10",
      "pass/fix colour difference between the eyes: CIEDE2000, median of the matched pixels",
      "colour difference", "grade the right eye onto the left (a median difference of {} ΔE2000)",
-     {"ΔE2000", "Colour difference between the eyes, CIEDE2000", "#8a6d1f"}},
+     {"ΔE2000", "Colour difference between the eyes, CIEDE2000", "#8a6d1f"},
+     true},
     {Measure::Sharpness, "SHARPNESS", "ratio", "the right eye's detail over the left's",
      kEyesMethod, LimitRule::PercentFromOne, "SHARPNESS", "10%/25%",
      "pass/fix detail one eye has lost against the other: |1 - SHARPNESS| × 100",
@@ -93,7 +94,8 @@ constexpr std::array<MeasureInfo, kMeasureCount> kTable = {{
      kEyesMethod, LimitRule::AtMost, "HIGHLIGHTS", "0.1%/1%",
      "pass/fix area of light that reaches one eye only: % of the view",
      "light in one eye only", "paint out the one-eye highlights ({} % of the view)",
-     {"% of view", "Light that reaches one eye only, % of the view", "#b07d12"}},
+     {"% of view", "Light that reaches one eye only, % of the view", "#b07d12"},
+     true},
 }};
 
 // Which measure owns which limit, worked out once from the table: the

@@ -117,6 +117,11 @@ struct MeasureInfo {
   const char* problem;
   const char* correction;
   PlotLook plot;
+  // For a measure judged at most its limit: true when the correction takes
+  // out the whole value (grading away a colour difference, painting out a
+  // highlight), false when it moves the value just inside the pass limit
+  // (a divergence, a depth jump).
+  bool correctsWholeValue = false;
 };
 
 const std::array<MeasureInfo, kMeasureCount>& measureTable();

@@ -10,8 +10,11 @@ namespace stereolint {
 
 namespace {
 
-// A column is part of a mask when no pixel of it is brighter than this.
+// A column is part of a mask when no pixel of it is brighter than this grey
+// and its pixels deviate by at most this much (a mask's coding noise; dark
+// content deviates by 2.5 and more).
 constexpr int kMaskGrey = 16;
+constexpr double kMaskDeviation = 1.5;
 // The content at an edge is read from this many valid pixels next to it,
 // found within this share of the width from the edge.
 constexpr int kEdgeSamples = 8;
@@ -85,15 +88,23 @@ class Percentiles {
   long first_ = 0;
 };
 
+// True for a column of a black mask: no pixel brighter than kMaskGrey, and
+// flat. Dark content (the edge of a night scene, a picture fading to black)
+// is as dark but keeps its texture, and would otherwise read as a mask of
+// whatever width its darkness reaches, different in each eye.
+bool isMaskColumn(const cv::Mat& grey, int x) {
+  double brightest = 0;
+  cv::minMaxLoc(grey.col(x), nullptr, &brightest);
+  if (brightest > kMaskGrey) return false;
+  cv::Scalar mean, deviation;
+  cv::meanStdDev(grey.col(x), mean, deviation);
+  return deviation[0] <= kMaskDeviation;
+}
+
 int blackColumns(const cv::Mat& grey, bool fromLeft) {
   int count = 0;
-  for (int i = 0; i < grey.cols; ++i) {
-    const int x = fromLeft ? i : grey.cols - 1 - i;
-    double brightest = 0;
-    cv::minMaxLoc(grey.col(x), nullptr, &brightest);
-    if (brightest > kMaskGrey) break;
+  while (count < grey.cols && isMaskColumn(grey, fromLeft ? count : grey.cols - 1 - count))
     ++count;
-  }
   return count;
 }
 

@@ -43,7 +43,8 @@ struct WindowMasks {
   int rightViewRight = 0;
 };
 
-// The black columns at the edges of two 8-bit grey views of one size.
+// The black columns at the edges of two 8-bit grey views of one size: flat
+// and dark; dark content (a picture fading to black) is not a mask.
 WindowMasks windowMasks(const cv::Mat& leftGrey, const cv::Mat& rightGrey);
 
 // The figures of `map` (see parallaxMap: pixels of the map, NaN invalid),

@@ -57,5 +57,34 @@ TEST(DepthFigures, ThePercentilesAreThoseOfEveryValidPixel) {
   }
 }
 
+// The views' own window is the flat black columns at their edges, its edge
+// softened over a column; the dark edge of a picture, dimmed by a fade and
+// a little differently in each eye, is content, beside a mask or not.
+TEST(DepthFigures, AWindowIsTheFlatBlackColumnsAtAnEdge) {
+  cv::Mat picture(120, 200, CV_8U);
+  cv::randu(picture, 40, 220);
+  cv::Mat left = picture.clone(), right = picture.clone();
+  left.colRange(0, 12).setTo(4);
+  left.col(12).setTo(24);  // the soft edge of a shrunk mask
+  right.colRange(180, 200).setTo(0);
+  const WindowMasks masks = windowMasks(left, right);
+  EXPECT_EQ(masks.leftViewLeft, 12);
+  EXPECT_EQ(masks.rightViewLeft, 0);
+  EXPECT_EQ(masks.leftViewRight, 0);
+  EXPECT_EQ(masks.rightViewRight, 20);
+
+  cv::Mat dimLeft, dimRight;
+  picture.convertTo(dimLeft, CV_8U, 0.08);
+  picture.convertTo(dimRight, CV_8U, 0.075);
+  dimLeft.colRange(185, 200) *= 0.7;
+  dimRight.colRange(170, 200) *= 0.7;
+  dimRight.colRange(0, 10).setTo(0);
+  const WindowMasks dim = windowMasks(dimLeft, dimRight);
+  EXPECT_EQ(dim.leftViewLeft, 0);
+  EXPECT_EQ(dim.rightViewLeft, 10);
+  EXPECT_EQ(dim.leftViewRight, 0);
+  EXPECT_EQ(dim.rightViewRight, 0);
+}
+
 }  // namespace
 }  // namespace stereolint

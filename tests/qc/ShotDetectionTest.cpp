@@ -119,8 +119,9 @@ TEST(Shots, TheTakeIsItsWorstJudgedShot) {
   EXPECT_EQ(take.frameCount, 40);
 }
 
-// A shot FIX on three measures lists each with what corrects it; eyes out
-// of step make every judged shot REJECT.
+// A shot FIX on five measures lists each with what corrects it, a colour
+// difference and a highlight area by their whole size; eyes out of step
+// make every judged shot REJECT.
 TEST(Shots, EveryLimitBeyondPassIsNamedWithItsCorrection) {
   const cv::Mat view = test::scenePicture(0, 0);
   std::vector<FrameRecord> frames;
@@ -129,17 +130,21 @@ TEST(Shots, EveryLimitBeyondPassIsNamedWithItsCorrection) {
     FrameRecord record = test::measuredFrame(frame, view, 5.0, 0.25, 1.0);
     record.values[measureIndex(Measure::NearParallax)] = -2.4;
     record.values[measureIndex(Measure::FarParallax)] = 0.5;
+    record.values[measureIndex(Measure::Colour)] = 3.1;
+    record.values[measureIndex(Measure::HighlightArea)] = 0.4;
     frames.push_back(record);
   }
   std::vector<Shot> shots = shotsOf(frames, defaultLimits());
   ASSERT_EQ(shots.size(), 1u);
   EXPECT_EQ(shots[0].verdict, Verdict::Fix);
-  ASSERT_EQ(shots[0].findings.size(), 3u);
+  ASSERT_EQ(shots[0].findings.size(), 5u);
   EXPECT_EQ(shots[0].byLimit[measureIndex(Measure::Scale)], Verdict::Pass);
   EXPECT_EQ(correctionsText(shots[0].findings),
             "vertical offset: shift one view vertically by 5.00 rows; rotation: turn the right "
             "view by 0.25°; parallax outside the depth budget: move the eyes apart by 1.40 % of "
-            "the width");
+            "the width; colour difference: grade the right eye onto the left (a median "
+            "difference of 3.10 ΔE2000); light in one eye only: paint out the one-eye highlights "
+            "(0.40 % of the view)");
   EXPECT_EQ(exceededLimitText(shots[0].findings[0], defaultLimits(), 1080),
             "pass limit 0.3 % of the height (3.24 rows)");
 

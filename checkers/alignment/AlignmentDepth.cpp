@@ -108,7 +108,7 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
   if (depth.masks.rightViewLeft > 0 || depth.masks.rightViewRight > 0)
     dropMatchesOutside(depth.map, depth.masks.rightViewLeft,
                        rightGrey.cols - 1 - depth.masks.rightViewRight);
-  depth.figures = depthFigures(depth.map, depth.masks, 1.0 / scale);
+  depth.figures = depthFigures(depth.map, depth.leftGrey, depth.masks, 1.0 / scale);
   depth.evidence = eyeOrderEvidence(depth.map, depth.leftColour);
   if (depth.figures && options.screenWidthMm)
     depth.divergenceMm = depth.figures->farPercent / 100.0 * *options.screenWidthMm;
@@ -175,7 +175,7 @@ Result::KeyImages depthPictures(const DepthMeasurement& depth) {
   if (depth.map.empty()) return list;
   list.push_back(std::make_unique<Result::KeyImage>("PARALLAX_MAP", parallaxPicture(depth.map)));
   list.push_back(std::make_unique<Result::KeyImage>(
-      "WINDOW", windowPicture(depth.leftColour, depth.map, depth.masks)));
+      "WINDOW", windowPicture(depth.leftColour, depth.leftGrey, depth.map, depth.masks)));
   return list;
 }
 

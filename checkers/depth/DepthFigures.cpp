@@ -15,10 +15,17 @@ namespace {
 // content deviates by 2.5 and more).
 constexpr int kMaskGrey = 16;
 constexpr double kMaskDeviation = 1.5;
+// Columns past the flat ones still counted while no pixel is brighter than
+// kMaskGrey: the mask's blended edge.
+constexpr int kMaskSoftEdge = 2;
 // The content at an edge is read from this many valid pixels next to it,
 // found within this share of the width from the edge.
 constexpr int kEdgeSamples = 8;
 constexpr double kEdgeSearchShare = 0.25;
+// A sample needs detail along the row (see `textured`): a step of this many
+// grey levels within this many pixels.
+constexpr int kEdgeTextureGrey = 4;
+constexpr int kEdgeTextureReach = 2;
 
 // Interpolated percentile (0..1) of values, reordered in place.
 double percentileInPlace(std::vector<float>& values, double p) {
@@ -88,23 +95,32 @@ class Percentiles {
   long first_ = 0;
 };
 
+double brightestOf(const cv::Mat& grey, int x) {
+  double brightest = 0;
+  cv::minMaxLoc(grey.col(x), nullptr, &brightest);
+  return brightest;
+}
+
 // True for a column of a black mask: no pixel brighter than kMaskGrey, and
 // flat. Dark content (the edge of a night scene, a picture fading to black)
 // is as dark but keeps its texture, and would otherwise read as a mask of
 // whatever width its darkness reaches, different in each eye.
 bool isMaskColumn(const cv::Mat& grey, int x) {
-  double brightest = 0;
-  cv::minMaxLoc(grey.col(x), nullptr, &brightest);
-  if (brightest > kMaskGrey) return false;
+  if (brightestOf(grey, x) > kMaskGrey) return false;
   cv::Scalar mean, deviation;
   cv::meanStdDev(grey.col(x), mean, deviation);
   return deviation[0] <= kMaskDeviation;
 }
 
 int blackColumns(const cv::Mat& grey, bool fromLeft) {
+  const auto column = [&](int i) { return fromLeft ? i : grey.cols - 1 - i; };
   int count = 0;
-  while (count < grey.cols && isMaskColumn(grey, fromLeft ? count : grey.cols - 1 - count))
-    ++count;
+  while (count < grey.cols && isMaskColumn(grey, column(count))) ++count;
+  if (count == 0) return 0;
+  // The mask's edge, blended with the picture by shrinking or correcting a
+  // view, is dark but no longer flat.
+  for (int soft = 0; soft < kMaskSoftEdge && count < grey.cols; ++soft, ++count)
+    if (brightestOf(grey, column(count)) > kMaskGrey) break;
   return count;
 }
 
@@ -114,18 +130,35 @@ double windowParallax(const WindowMasks& masks, bool leftEdge) {
                   : masks.leftViewRight - masks.rightViewRight;
 }
 
+// Whether the left view has detail to match along its rows near (x, y):
+// two pixels a column apart either side differ by kEdgeTextureGrey or more
+// somewhere within kEdgeTextureReach pixels. Without it the matcher's value
+// is carried in from elsewhere by its smoothness.
+bool textured(const cv::Mat& grey, int x, int y) {
+  const int x0 = std::max(1, x - kEdgeTextureReach);
+  const int x1 = std::min(grey.cols - 2, x + kEdgeTextureReach);
+  for (int j = std::max(0, y - kEdgeTextureReach);
+       j <= std::min(grey.rows - 1, y + kEdgeTextureReach); ++j) {
+    const uchar* row = grey.ptr<uchar>(j);
+    for (int i = x0; i <= x1; ++i)
+      if (std::abs(row[i + 1] - row[i - 1]) >= kEdgeTextureGrey) return true;
+  }
+  return false;
+}
+
 // The parallax of the content next to the edge in row `y`: the median of
-// the first kEdgeSamples valid pixels inside the left view's mask; NaN when
-// the row has too few near the edge.
-float edgeParallax(const cv::Mat& map, const WindowMasks& masks, bool leftEdge, int y) {
+// the first kEdgeSamples valid pixels with detail inside the left view's
+// mask; NaN when the row has too few near the edge.
+float edgeParallax(const cv::Mat& map, const cv::Mat& leftGrey, const WindowMasks& masks,
+                   bool leftEdge, int y) {
   const auto* row = map.ptr<float>(y);
   const int limit = static_cast<int>(kEdgeSearchShare * map.cols);
   const int start = leftEdge ? masks.leftViewLeft : masks.leftViewRight;
   float samples[kEdgeSamples];
   int found = 0;
   for (int i = start; i < start + limit && i < map.cols && found < kEdgeSamples; ++i) {
-    const float value = row[leftEdge ? i : map.cols - 1 - i];
-    if (!std::isnan(value)) samples[found++] = value;
+    const int x = leftEdge ? i : map.cols - 1 - i;
+    if (!std::isnan(row[x]) && textured(leftGrey, x, y)) samples[found++] = row[x];
   }
   if (found < kEdgeSamples / 2) return std::numeric_limits<float>::quiet_NaN();
   std::nth_element(samples, samples + found / 2, samples + found);
@@ -134,13 +167,14 @@ float edgeParallax(const cv::Mat& map, const WindowMasks& masks, bool leftEdge, 
 
 // Per row, the parallax at the edge when it lies in front of the window
 // (NaN otherwise), runs shorter than the minimum dropped.
-std::vector<float> violations(const cv::Mat& map, const WindowMasks& masks, bool leftEdge) {
+std::vector<float> violations(const cv::Mat& map, const cv::Mat& leftGrey, const WindowMasks& masks,
+                              bool leftEdge) {
   const double window = windowParallax(masks, leftEdge);
   const double tolerance = kWindowTolerancePercent / 100.0 * map.cols;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::vector<float> rows(static_cast<size_t>(map.rows), nan);
   for (int y = 0; y < map.rows; ++y) {
-    const float p = edgeParallax(map, masks, leftEdge, y);
+    const float p = edgeParallax(map, leftGrey, masks, leftEdge, y);
     if (!std::isnan(p) && p < window - tolerance) rows[static_cast<size_t>(y)] = p;
   }
   const auto minimumRun = static_cast<size_t>(
@@ -162,15 +196,15 @@ WindowMasks windowMasks(const cv::Mat& leftGrey, const cv::Mat& rightGrey) {
           blackColumns(leftGrey, false), blackColumns(rightGrey, false)};
 }
 
-std::vector<bool> windowViolationRows(const cv::Mat& map, const WindowMasks& masks,
-                                      bool leftEdge) {
+std::vector<bool> windowViolationRows(const cv::Mat& map, const cv::Mat& leftGrey,
+                                      const WindowMasks& masks, bool leftEdge) {
   std::vector<bool> flags;
-  for (float p : violations(map, masks, leftEdge)) flags.push_back(!std::isnan(p));
+  for (float p : violations(map, leftGrey, masks, leftEdge)) flags.push_back(!std::isnan(p));
   return flags;
 }
 
-std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& masks,
-                                         double fullPixelsPerMapPixel) {
+std::optional<DepthFigures> depthFigures(const cv::Mat& map, const cv::Mat& leftGrey,
+                                         const WindowMasks& masks, double fullPixelsPerMapPixel) {
   std::vector<float> valid;
   valid.reserve(map.total());
   for (int y = 0; y < map.rows; ++y) {
@@ -190,7 +224,7 @@ std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& 
 
   double mask = 0;  // map pixels the window must come forward
   for (bool leftEdge : {true, false}) {
-    const std::vector<float> rows = violations(map, masks, leftEdge);
+    const std::vector<float> rows = violations(map, leftGrey, masks, leftEdge);
     const auto cut =
         std::count_if(rows.begin(), rows.end(), [](float p) { return !std::isnan(p); });
     (leftEdge ? figures.windowLeftPercent : figures.windowRightPercent) =

@@ -49,14 +49,17 @@ WindowMasks windowMasks(const cv::Mat& leftGrey, const cv::Mat& rightGrey);
 
 // The figures of `map` (see parallaxMap: pixels of the map, NaN invalid),
 // with the views' own window `masks`; `fullPixelsPerMapPixel` turns the
-// floating window into pixels of the full view. Nothing when no pixel is
-// valid.
-std::optional<DepthFigures> depthFigures(const cv::Mat& map, const WindowMasks& masks,
-                                         double fullPixelsPerMapPixel);
+// floating window into pixels of the full view. The window is read where
+// `leftGrey` (the 8-bit left view the map belongs to) has detail along its
+// rows: a plain dark corner holds no parallax of its own. Nothing when no
+// pixel is valid.
+std::optional<DepthFigures> depthFigures(const cv::Mat& map, const cv::Mat& leftGrey,
+                                         const WindowMasks& masks, double fullPixelsPerMapPixel);
 
 // The rows of `map` (one flag per row) where content in front of the
 // window is cut by the left (`leftEdge`) or right edge, after dropping runs
 // shorter than kWindowMinimumRunPercent of the height; for the pictures.
-std::vector<bool> windowViolationRows(const cv::Mat& map, const WindowMasks& masks, bool leftEdge);
+std::vector<bool> windowViolationRows(const cv::Mat& map, const cv::Mat& leftGrey,
+                                      const WindowMasks& masks, bool leftEdge);
 
 }  // namespace stereolint

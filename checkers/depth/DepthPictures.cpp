@@ -48,7 +48,8 @@ cv::Mat parallaxPicture(const cv::Mat& map) {
   return picture;
 }
 
-cv::Mat windowPicture(const cv::Mat& leftColour, const cv::Mat& map, const WindowMasks& masks) {
+cv::Mat windowPicture(const cv::Mat& leftColour, const cv::Mat& leftGrey, const cv::Mat& map,
+                      const WindowMasks& masks) {
   cv::Mat picture;
   if (leftColour.channels() == 1) cv::cvtColor(leftColour, picture, cv::COLOR_GRAY2BGR);
   else picture = leftColour.clone();
@@ -56,7 +57,7 @@ cv::Mat windowPicture(const cv::Mat& leftColour, const cv::Mat& map, const Windo
   const int thickness = std::max(2, map.cols / 320);
   for (bool leftEdge : {true, false}) {
     const int from = leftEdge ? masks.leftViewLeft : map.cols - 1 - masks.leftViewRight - strip;
-    for (const cv::Vec2i& run : runs(windowViolationRows(map, masks, leftEdge)))
+    for (const cv::Vec2i& run : runs(windowViolationRows(map, leftGrey, masks, leftEdge)))
       cv::rectangle(picture, cv::Rect(from, run[0], strip, run[1] - run[0] + 1), kViolation,
                     thickness);
   }

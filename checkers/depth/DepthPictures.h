@@ -14,9 +14,11 @@ namespace stereolint {
 // a parallax grey.
 cv::Mat parallaxPicture(const cv::Mat& map);
 
-// `leftColour` (the left view at the map's size) with the stretches of its
-// left and right edges where content in front of the window is cut
-// outlined in red, over the depth of the edge strip that was read.
-cv::Mat windowPicture(const cv::Mat& leftColour, const cv::Mat& map, const WindowMasks& masks);
+// `leftColour` (the left view at the map's size, `leftGrey` its luma) with
+// the stretches of its left and right edges where content in front of the
+// window is cut outlined in red, over the depth of the edge strip that was
+// read.
+cv::Mat windowPicture(const cv::Mat& leftColour, const cv::Mat& leftGrey, const cv::Mat& map,
+                      const WindowMasks& masks);
 
 }  // namespace stereolint

@@ -49,7 +49,7 @@ TEST(DepthFigures, ThePercentilesAreThoseOfEveryValidPixel) {
       const double b = low + 1 < valid.size() ? valid[low + 1] : a;
       return (a + (b - a) * (at - static_cast<double>(low))) * (100.0 / map.cols);
     };
-    const auto figures = depthFigures(map, WindowMasks{}, 1.0);
+    const auto figures = depthFigures(map, cv::Mat(map.size(), CV_8U, cv::Scalar(0)), WindowMasks{}, 1.0);
     ASSERT_TRUE(figures.has_value());
     EXPECT_EQ(figures->nearPercent, expected(0.02)) << static_cast<int>(kind);
     EXPECT_EQ(figures->medianPercent, expected(0.50)) << static_cast<int>(kind);
@@ -57,18 +57,19 @@ TEST(DepthFigures, ThePercentilesAreThoseOfEveryValidPixel) {
   }
 }
 
-// The views' own window is the flat black columns at their edges, its edge
-// softened over a column; the dark edge of a picture, dimmed by a fade and
-// a little differently in each eye, is content, beside a mask or not.
+// The views' own window is the flat black columns at their edges and the
+// edge blended with the picture; the dark edge of a picture, dimmed by a
+// fade and a little differently in each eye, is content, beside a mask or
+// not.
 TEST(DepthFigures, AWindowIsTheFlatBlackColumnsAtAnEdge) {
   cv::Mat picture(120, 200, CV_8U);
   cv::randu(picture, 40, 220);
   cv::Mat left = picture.clone(), right = picture.clone();
   left.colRange(0, 12).setTo(4);
-  left.col(12).setTo(24);  // the soft edge of a shrunk mask
+  cv::randu(left.col(12), 0, 16);  // the edge of a shrunk mask, blended with the picture
   right.colRange(180, 200).setTo(0);
   const WindowMasks masks = windowMasks(left, right);
-  EXPECT_EQ(masks.leftViewLeft, 12);
+  EXPECT_EQ(masks.leftViewLeft, 13);
   EXPECT_EQ(masks.rightViewLeft, 0);
   EXPECT_EQ(masks.leftViewRight, 0);
   EXPECT_EQ(masks.rightViewRight, 20);
@@ -81,9 +82,27 @@ TEST(DepthFigures, AWindowIsTheFlatBlackColumnsAtAnEdge) {
   dimRight.colRange(0, 10).setTo(0);
   const WindowMasks dim = windowMasks(dimLeft, dimRight);
   EXPECT_EQ(dim.leftViewLeft, 0);
-  EXPECT_EQ(dim.rightViewLeft, 10);
+  EXPECT_GE(dim.rightViewLeft, 10);
+  EXPECT_LE(dim.rightViewLeft, 12) << "a mask's edge is at most two columns wide";
   EXPECT_EQ(dim.leftViewRight, 0);
   EXPECT_EQ(dim.rightViewRight, 0);
+}
+
+// Content in front of the screen cut by an edge violates the window where
+// the picture has detail; a plain dark corner, where the matcher's value is
+// carried in from elsewhere, does not.
+TEST(DepthFigures, OnlyContentWithDetailViolatesTheWindow) {
+  cv::Mat grey(120, 200, CV_8U);
+  cv::randu(grey, 40, 220);
+  grey(cv::Rect(150, 10, 50, 31)).setTo(10);
+  cv::Mat map(grey.size(), CV_32F, cv::Scalar(0));
+  map(cv::Rect(170, 10, 30, 31)).setTo(-3);  // plain
+  map(cv::Rect(170, 70, 30, 31)).setTo(-3);  // with detail
+  const auto figures = depthFigures(map, grey, WindowMasks{}, 2.0);
+  ASSERT_TRUE(figures.has_value());
+  EXPECT_EQ(figures->windowLeftPercent, 0);
+  EXPECT_NEAR(figures->windowRightPercent, 100.0 * 31 / 120, 1e-9);
+  EXPECT_EQ(figures->floatingWindowPixels, 7);  // (3 + 0.5) pixels of the map, twice
 }
 
 }  // namespace

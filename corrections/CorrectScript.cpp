@@ -182,8 +182,9 @@ std::string correctScript(const CorrectionsContent& content, const std::string& 
   script +=
       pair ? "# Usage: correct.sh LEFT_OUTPUT RIGHT_OUTPUT\n" : "# Usage: correct.sh OUTPUT\n";
   script +=
-      "# An output named .png or .tif gets a still picture, any other name\n"
-      "# (e.g. .mkv) a lossless FFV1 video.\n"
+      "# An output named .png or .tif gets a still picture, .mp4 an H.264 video,\n"
+      "# .mov a ProRes 422 HQ one, any other name (e.g. .mkv) a lossless FFV1\n"
+      "# video. A render that fails leaves no output behind.\n"
       "set -eu\n";
   script += pair ? "if [ \"$#\" -ne 2 ]; then\n"
                    "  echo \"usage: $0 LEFT_OUTPUT RIGHT_OUTPUT\" >&2\n"
@@ -197,6 +198,9 @@ std::string correctScript(const CorrectionsContent& content, const std::string& 
       "encoding() {\n"
       "  case \"$1\" in\n"
       "    *.png|*.PNG|*.tif|*.TIF|*.tiff|*.TIFF) echo \"-frames:v 1 -update 1\" ;;\n"
+      "    *.mp4|*.MP4|*.m4v|*.M4V) echo \"-c:v libx264 -crf 16 -preset fast -pix_fmt yuv420p\" "
+      ";;\n"
+      "    *.mov|*.MOV) echo \"-c:v prores_ks -profile:v hq -pix_fmt yuv422p10le\" ;;\n"
       "    *) echo \"-c:v ffv1 -level 3 -g 1\" ;;\n"
       "  esac\n"
       "}\n"
@@ -210,11 +214,13 @@ std::string correctScript(const CorrectionsContent& content, const std::string& 
     script +=
         "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
         " -filter_complex_script \"$graph\" \\\n"
-        "  -map '[left]' $(encoding \"$1\") \"$1\" -map '[right]' $(encoding \"$2\") \"$2\"\n";
+        "  -map '[left]' $(encoding \"$1\") \"$1\" -map '[right]' $(encoding \"$2\") \"$2\" ||\n"
+        "  { status=$?; rm -f \"$1\" \"$2\"; exit \"$status\"; }\n";
   } else {
     script += "ffmpeg -nostdin -hide_banner -loglevel error -y" + inputs +
               " -filter_complex_script \"$graph\" \\\n"
-              "  -map '[out]' $(encoding \"$1\") \"$1\"\n";
+              "  -map '[out]' $(encoding \"$1\") \"$1\" ||\n"
+              "  { status=$?; rm -f \"$1\"; exit \"$status\"; }\n";
   }
   return script;
 }

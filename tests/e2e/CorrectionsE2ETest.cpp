@@ -160,6 +160,15 @@ TEST_F(Corrections, TheWrittenScriptRendersATakeWhoseShotsPass) {
   const ProcessResult render =
       test::runProcess("/bin/sh", {first + "correct.sh", "corrected.mkv"}, {folder.path(), {}, {}});
   ASSERT_EQ(render.exitCode, 0) << render.err;
+  // Named .mp4, the same render is an H.264 video, which that container holds.
+  const ProcessResult mp4 =
+      test::runProcess("/bin/sh", {first + "correct.sh", "corrected.mp4"}, {folder.path(), {}, {}});
+  ASSERT_EQ(mp4.exitCode, 0) << mp4.err;
+  const ProcessResult probed = test::runProcess(
+      "/usr/bin/ffprobe", {"-v", "error", "-count_frames", "-show_entries",
+                           "stream=codec_name,nb_read_frames", "-of", "csv=p=0", "corrected.mp4"},
+      {folder.path(), {}, {}});
+  EXPECT_EQ(probed.out, "h264,40\n");
   const ProcessResult after = judge("corrected.mkv", {"-r", "after/"});
   ASSERT_EQ(after.exitCode, 0) << after.err;
   EXPECT_EQ(shotLines(after.out),

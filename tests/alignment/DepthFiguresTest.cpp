@@ -49,7 +49,8 @@ TEST(DepthFigures, ThePercentilesAreThoseOfEveryValidPixel) {
       const double b = low + 1 < valid.size() ? valid[low + 1] : a;
       return (a + (b - a) * (at - static_cast<double>(low))) * (100.0 / map.cols);
     };
-    const auto figures = depthFigures(map, cv::Mat(map.size(), CV_8U, cv::Scalar(0)), WindowMasks{}, 1.0);
+    const cv::Mat plain(map.size(), CV_8U, cv::Scalar(0));
+    const auto figures = depthFigures(map, plain, WindowMasks{}, 1.0);
     ASSERT_TRUE(figures.has_value());
     EXPECT_EQ(figures->nearPercent, expected(0.02)) << static_cast<int>(kind);
     EXPECT_EQ(figures->medianPercent, expected(0.50)) << static_cast<int>(kind);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <opencv2/imgproc.hpp>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,7 @@ constexpr int kMaskSoftEdge = 2;
 // found within this share of the width from the edge.
 constexpr int kEdgeSamples = 8;
 constexpr double kEdgeSearchShare = 0.25;
-// A sample needs detail along the row (see `textured`): a step of this many
+// A sample needs detail along the row (see `detailOf`): a step of this many
 // grey levels within this many pixels.
 constexpr int kEdgeTextureGrey = 4;
 constexpr int kEdgeTextureReach = 2;
@@ -130,35 +131,35 @@ double windowParallax(const WindowMasks& masks, bool leftEdge) {
                   : masks.leftViewRight - masks.rightViewRight;
 }
 
-// Whether the left view has detail to match along its rows near (x, y):
-// two pixels a column apart either side differ by kEdgeTextureGrey or more
+// Where the left view has detail to match along its rows (255, else 0): two
+// pixels a column apart either side differ by kEdgeTextureGrey or more
 // somewhere within kEdgeTextureReach pixels. Without it the matcher's value
 // is carried in from elsewhere by its smoothness.
-bool textured(const cv::Mat& grey, int x, int y) {
-  const int x0 = std::max(1, x - kEdgeTextureReach);
-  const int x1 = std::min(grey.cols - 2, x + kEdgeTextureReach);
-  for (int j = std::max(0, y - kEdgeTextureReach);
-       j <= std::min(grey.rows - 1, y + kEdgeTextureReach); ++j) {
-    const uchar* row = grey.ptr<uchar>(j);
-    for (int i = x0; i <= x1; ++i)
-      if (std::abs(row[i + 1] - row[i - 1]) >= kEdgeTextureGrey) return true;
-  }
-  return false;
+cv::Mat detailOf(const cv::Mat& grey) {
+  cv::Mat steps(grey.size(), CV_8U, cv::Scalar(0));
+  if (grey.cols > 2)
+    cv::absdiff(grey.colRange(2, grey.cols), grey.colRange(0, grey.cols - 2),
+                steps.colRange(1, grey.cols - 1));
+  cv::Mat detail = steps >= kEdgeTextureGrey;
+  const int side = 2 * kEdgeTextureReach + 1;
+  cv::dilate(detail, detail, cv::getStructuringElement(cv::MORPH_RECT, {side, side}));
+  return detail;
 }
 
 // The parallax of the content next to the edge in row `y`: the median of
 // the first kEdgeSamples valid pixels with detail inside the left view's
 // mask; NaN when the row has too few near the edge.
-float edgeParallax(const cv::Mat& map, const cv::Mat& leftGrey, const WindowMasks& masks,
+float edgeParallax(const cv::Mat& map, const cv::Mat& detail, const WindowMasks& masks,
                    bool leftEdge, int y) {
   const auto* row = map.ptr<float>(y);
+  const auto* detailRow = detail.ptr<uchar>(y);
   const int limit = static_cast<int>(kEdgeSearchShare * map.cols);
   const int start = leftEdge ? masks.leftViewLeft : masks.leftViewRight;
   float samples[kEdgeSamples];
   int found = 0;
   for (int i = start; i < start + limit && i < map.cols && found < kEdgeSamples; ++i) {
     const int x = leftEdge ? i : map.cols - 1 - i;
-    if (!std::isnan(row[x]) && textured(leftGrey, x, y)) samples[found++] = row[x];
+    if (!std::isnan(row[x]) && detailRow[x] != 0) samples[found++] = row[x];
   }
   if (found < kEdgeSamples / 2) return std::numeric_limits<float>::quiet_NaN();
   std::nth_element(samples, samples + found / 2, samples + found);
@@ -167,14 +168,14 @@ float edgeParallax(const cv::Mat& map, const cv::Mat& leftGrey, const WindowMask
 
 // Per row, the parallax at the edge when it lies in front of the window
 // (NaN otherwise), runs shorter than the minimum dropped.
-std::vector<float> violations(const cv::Mat& map, const cv::Mat& leftGrey, const WindowMasks& masks,
+std::vector<float> violations(const cv::Mat& map, const cv::Mat& detail, const WindowMasks& masks,
                               bool leftEdge) {
   const double window = windowParallax(masks, leftEdge);
   const double tolerance = kWindowTolerancePercent / 100.0 * map.cols;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::vector<float> rows(static_cast<size_t>(map.rows), nan);
   for (int y = 0; y < map.rows; ++y) {
-    const float p = edgeParallax(map, leftGrey, masks, leftEdge, y);
+    const float p = edgeParallax(map, detail, masks, leftEdge, y);
     if (!std::isnan(p) && p < window - tolerance) rows[static_cast<size_t>(y)] = p;
   }
   const auto minimumRun = static_cast<size_t>(
@@ -199,7 +200,8 @@ WindowMasks windowMasks(const cv::Mat& leftGrey, const cv::Mat& rightGrey) {
 std::vector<bool> windowViolationRows(const cv::Mat& map, const cv::Mat& leftGrey,
                                       const WindowMasks& masks, bool leftEdge) {
   std::vector<bool> flags;
-  for (float p : violations(map, leftGrey, masks, leftEdge)) flags.push_back(!std::isnan(p));
+  for (float p : violations(map, detailOf(leftGrey), masks, leftEdge))
+    flags.push_back(!std::isnan(p));
   return flags;
 }
 
@@ -223,8 +225,9 @@ std::optional<DepthFigures> depthFigures(const cv::Mat& map, const cv::Mat& left
   figures.farPercent = percentile(0.98) * toPercent;
 
   double mask = 0;  // map pixels the window must come forward
+  const cv::Mat detail = detailOf(leftGrey);
   for (bool leftEdge : {true, false}) {
-    const std::vector<float> rows = violations(map, leftGrey, masks, leftEdge);
+    const std::vector<float> rows = violations(map, detail, masks, leftEdge);
     const auto cut =
         std::count_if(rows.begin(), rows.end(), [](float p) { return !std::isnan(p); });
     (leftEdge ? figures.windowLeftPercent : figures.windowRightPercent) =

@@ -48,9 +48,9 @@ struct EyeMatchFigures {
 
 // `leftColour` and `rightColour` are 8-bit BGR views of the map's size,
 // the right already corrected, and `leftGrey` the left's luma; `map` holds
-// xR - xL per left pixel (NaN without a match), see parallaxMap. The code values are read as sRGB
-// (Rec. 709 pictures differ from it by a few code values in the shadows).
-// Nothing when no pixel is matched.
+// xR - xL per left pixel (NaN without a match), see parallaxMap. The code
+// values are read as sRGB (Rec. 709 pictures differ from it by a few code
+// values in the shadows). Nothing when no pixel is matched.
 std::optional<EyeMatchFigures> eyeMatch(const cv::Mat& leftColour, const cv::Mat& leftGrey,
                                         const cv::Mat& rightColour, const cv::Mat& map);
 

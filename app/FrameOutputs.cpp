@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "checkers/StereolintInterface.h"
 #include "qc/FrameAssessment.h"
 #include "results/ResultsTable.h"
 #include "util/StageTimes.h"
@@ -26,7 +25,10 @@ FrameOutputs::FrameOutputs(const RunOptions& options, const StereolintInterface&
       checker(checker),
       presenter(presenter),
       drawSummary(options.mode == RunMode::Gui || !options.quality.enabled ||
-                    options.quality.pictures != qc::PictureMode::None) {}
+                    options.quality.pictures != qc::PictureMode::None),
+      reviewer(options.quality.enabled && options.quality.pictures != qc::PictureMode::None
+                   ? checker.reviewChecker()
+                   : nullptr) {}
 
 FrameParts FrameOutputs::judge(FrameWork& frame) const {
   if (!options.quality.enabled) return FrameParts::All;
@@ -89,5 +91,18 @@ WriteFailures FrameOutputs::writeHeld(int id) {
 }
 
 void FrameOutputs::dropHeld(int id) { held.erase(id); }
+
+WriteFailures FrameOutputs::writeReviewPictures(int id, int size, const cv::Mat& left,
+                                                const cv::Mat& right) const {
+  if (!reviewer) return {};
+  FrameOutcome outcome;
+  {
+    const timing::ScopedStage drawing(timing::Stage::Drawing);
+    outcome = reviewer->measureFrame(left, right);
+  }
+  const timing::ScopedStage writing(timing::Stage::Writing);
+  return writeFrameParts(FrameParts::ResultPictures, left, right, id, size, outcome.results,
+                         cv::Mat(), options.resultPath);
+}
 
 }  // namespace stereolint

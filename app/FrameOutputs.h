@@ -9,6 +9,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include <opencv2/core.hpp>
@@ -16,11 +17,10 @@
 #include "app/Presenter.h"
 #include "app/RunOptions.h"
 #include "app/Thread.h"
+#include "checkers/StereolintInterface.h"
 #include "results/ResultWriters.h"
 
 namespace stereolint {
-
-class StereolintInterface;
 
 class FrameOutputs {
  public:
@@ -55,6 +55,17 @@ class FrameOutputs {
   void dropHeld(int id);
   void dropAllHeld() { held.clear(); }
 
+  // On the main thread, for a shot's worst frame once its shot is complete
+  // (unless --pictures none): measures the views again with the checker's
+  // reviewChecker and writes the pictures it adds to the frame's files
+  // (the alignment method's DEPTH and EYES pictures), which the report's
+  // window and eye tables show. Nothing when the checker has no such
+  // pictures or draws them for every frame already. The measuring is the
+  // frame's own, so the pictures show what its numbers say. Errors of the
+  // image library propagate as cv::Exception.
+  WriteFailures writeReviewPictures(int id, int size, const cv::Mat& left,
+                                    const cv::Mat& right) const;
+
  private:
   // The views, results and summary of a frame whose pictures wait for its
   // shot to complete.
@@ -72,6 +83,8 @@ class FrameOutputs {
   const StereolintInterface& checker;
   Presenter& presenter;
   const bool drawSummary;
+  // The checker that draws the worst frames' review pictures, or null.
+  const std::unique_ptr<StereolintInterface> reviewer;
   std::map<int, HeldFrame> held;
 };
 

@@ -1,5 +1,6 @@
 #include "app/QcRun.h"
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
@@ -75,19 +76,26 @@ void QcRun::keepViews(FrameWork& frame) {
   if (options.quality.pictures == qc::PictureMode::None) return;
   // The views are shared, not copied: a frame held for its own pictures
   // costs no more.
-  mayBeWorst[frame.id] = KeptViews{frame.left, frame.right, std::move(frame.outcome.inliers)};
+  mayBeWorst[frame.id] =
+      KeptViews{frame.left, frame.right, std::move(frame.outcome.inliers), frame.size};
 }
 
 void QcRun::writeWorstPictures(int frame) {
   const auto found = mayBeWorst.find(frame);
   if (found == mayBeWorst.end()) return;
+  const KeptViews& kept = found->second;
   report::WorstPictureFiles written;
-  const auto problem = report::writeWorstPictures(options.resultPath, frame, found->second.left,
-                                                  found->second.right, found->second.inliers,
-                                                  written);
-  mayBeWorst.erase(found);
+  const auto problem = report::writeWorstPictures(options.resultPath, frame, kept.left, kept.right,
+                                                  kept.inliers, written);
   if (written.any()) worstPictures[frame] = written;
   if (problem) status.failedWarning(kQcPhase, "Cannot write the report's pictures " + *problem);
+  try {
+    status.outputFailed(outputs.writeReviewPictures(frame, kept.size, kept.left, kept.right));
+  } catch (const std::exception& error) {
+    status.failedWarning(kQcPhase, "Cannot draw the pictures of frame " + std::to_string(frame) +
+                                       ": " + error.what());
+  }
+  mayBeWorst.erase(found);
 }
 
 void QcRun::apply(const qc::SessionUpdate& update) {

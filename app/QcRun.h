@@ -8,7 +8,8 @@
 // views of each frame that may still be its shot's worst (at most one per
 // open shot, beside frames that wait for an earlier one) and, once a shot
 // is complete, writes its worst frame's report pictures (see
-// report/WorstPictures.h), which the page shows.
+// report/WorstPictures.h) and the method's review pictures among its frame
+// files, which the page shows.
 // Without --qc every call does nothing.
 #pragma once
 
@@ -84,7 +85,8 @@ class QcRun {
   void apply(const qc::SessionUpdate& update);
   // Keeps what the report pictures of a conclusive frame are made from.
   void keepViews(FrameWork& frame);
-  // Writes the report pictures of a shot's worst frame and lets its views go.
+  // Writes the report pictures of a shot's worst frame and its review
+  // pictures (see FrameOutputs::writeReviewPictures), and lets its views go.
   void writeWorstPictures(int frame);
   // `stoppedBy`: the request that stopped the run, "" when it went to its end.
   // `shots`: the take's shots as judged, for the corrections.
@@ -108,6 +110,7 @@ class QcRun {
   struct KeptViews {
     cv::Mat left, right;
     std::vector<InlierResidual> inliers;
+    int size = 0;  // the SIZE of the frame's file names
   };
   std::map<int, KeptViews> mayBeWorst;
   // The report pictures written, by frame.

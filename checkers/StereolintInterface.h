@@ -15,6 +15,7 @@
 //   HIERARCHY       ";"-separated steps: VERTICAL, ROTATION, SCALE
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ class StereolintInterface {
   // as cv::Exception. A checker that says nothing typed returns its results
   // as INCONCLUSIVE, no measurement.
   virtual FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const;
+
+  // A checker that measures exactly as this one does and also draws the
+  // pictures a reviewer needs beside the numbers of a shot's worst frame
+  // (the alignment method's DEPTH and EYES pictures); null when this
+  // checker draws them already or has none to draw.
+  virtual std::unique_ptr<StereolintInterface> reviewChecker() const { return nullptr; }
 
   // One picture summarising `results`; never modifies them.
   virtual cv::Mat visualize(const Results& results) const = 0;

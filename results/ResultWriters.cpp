@@ -147,11 +147,12 @@ std::vector<FrameFile> filesBeforeSummary(FrameParts parts, const cv::Mat& left,
   const std::string prefix = framePrefix(resultPath, id, size);
   std::vector<FrameFile> files;
   const bool pictures = parts != FrameParts::Text;
-  if (pictures) {
+  if (parts == FrameParts::All || parts == FrameParts::Pictures) {
     files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
     files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
   }
-  if (parts != FrameParts::Pictures) files.push_back(resultTextFile(id, size, results, resultPath));
+  if (parts == FrameParts::All || parts == FrameParts::Text)
+    files.push_back(resultTextFile(id, size, results, resultPath));
   if (pictures) {
     for (FrameFile& file : resultPictureFiles(id, size, results, resultPath)) {
       files.push_back(std::move(file));
@@ -244,7 +245,8 @@ WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int
   WriteFailures failures = makeDirectories(resultPath);
   std::vector<FrameFile> files =
       filesBeforeSummary(parts, left, right, id, size, results, resultPath);
-  if (parts != FrameParts::Text) files.push_back(summaryFile(id, size, summary, resultPath));
+  if (parts == FrameParts::All || parts == FrameParts::Pictures)
+    files.push_back(summaryFile(id, size, summary, resultPath));
   writeFiles(files, failures);
   return failures;
 }

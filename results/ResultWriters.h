@@ -101,6 +101,7 @@ enum class FrameParts {
   All,       // every file
   Text,      // RESULT.txt only
   Pictures,  // LEFT, RIGHT, the result pictures and SUMMARY: every file but RESULT.txt
+  ResultPictures,  // the result pictures alone
 };
 
 // The frame's own files, written by a worker once its frame is measured:

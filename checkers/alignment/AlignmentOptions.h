@@ -28,6 +28,11 @@ struct AlignmentOptions {
   // Whether the result carries pictures (anaglyphs, corrected right view,
   // the points coloured by residual).
   bool pictures = false;
+  // Whether the DEPTH and EYES blocks carry their pictures even without
+  // `pictures`: set on the checker that measures a shot's worst frame again
+  // for its review pictures (see StereolintInterface::reviewChecker), not
+  // from the parameters string.
+  bool blockPictures = false;
   // Whether each frame also gets its dense parallax map and the DEPTH
   // block read from it (see AlignmentDepth.h).
   bool depth = true;

@@ -177,22 +177,31 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
   const bool drawn = alignment.pictures && !left.empty() && left.size() == right.size();
   outcome.results.push_back(std::make_unique<Result>(
       kAlignmentBlock, values(outcome, m), drawn ? pictures(left, right, m) : Result::KeyImages{}));
+  const bool blocksDrawn = (alignment.pictures || alignment.blockPictures) && !left.empty() &&
+                           left.size() == right.size();
   if (alignment.depth) {
     const DepthMeasurement depth = measureDepth(left, right, m, alignment);
     addDepth(outcome.values, depth);
     outcome.depth = depthDetail(depth);
     outcome.results.push_back(std::make_unique<Result>(
-        kDepthBlock, depthValues(depth), drawn ? depthPictures(depth) : Result::KeyImages{}));
+        kDepthBlock, depthValues(depth), blocksDrawn ? depthPictures(depth) : Result::KeyImages{}));
     if (alignment.eyes) {
       const EyesMeasurement eyes = measureEyes(left, right, m, depth);
       addEyes(outcome.values, eyes);
       if (eyes.status == FrameStatus::Ok && eyes.figures) outcome.colour = eyes.figures->decision;
       outcome.results.push_back(
           std::make_unique<Result>(kEyesBlock, eyesValues(eyes),
-                                   drawn ? eyesPictures(eyes, depth) : Result::KeyImages{}));
+                                   blocksDrawn ? eyesPictures(eyes, depth) : Result::KeyImages{}));
     }
   }
   return outcome;
+}
+
+std::unique_ptr<StereolintInterface> AlignmentStereolint::reviewChecker() const {
+  if (alignment.pictures || !alignment.depth) return nullptr;
+  AlignmentOptions drawing = alignment;
+  drawing.blockPictures = true;
+  return std::make_unique<AlignmentStereolint>(getParameters(), drawing);
 }
 
 cv::Mat AlignmentStereolint::visualize(const Results& results) const {

@@ -35,6 +35,9 @@ class AlignmentStereolint : public StereolintInterface {
   // inliers), the inliers as points and the method's status, with compute's
   // result.
   FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const override;
+  // The same method with `blockPictures` set; null with PICTURES:TRUE
+  // (every picture is drawn already) or DEPTH:FALSE (no block to draw).
+  std::unique_ptr<StereolintInterface> reviewChecker() const override;
   // The corrected anaglyph (when the results carry it, shrunk to at most
   // 960 pixels wide) or a dark picture of 640 x 360, with the ALIGNMENT
   // result's entries written on it; a dark picture with a message when

@@ -236,10 +236,11 @@ TEST_F(DepthRun, QualityControlRejectsSwappedEyesAndReportsTheDepthOfEachShot) {
     cv::imwrite(folder.file(name), right);
   }
   // A wide depth budget: the second shot's frames are judged by their
-  // window alone (FIX), so only its worst frame keeps its pictures.
+  // window alone (FIX), so only its worst frame keeps its pictures; it
+  // gets the method's depth and eye pictures without PICTURES:TRUE.
   const ProcessResult result =
       run({"-i", "L.%03d.png", "R.%03d.png", "-r", "out/", "--qc", "--quiet", "--pictures",
-           "flagged", "--limits", "PARALLAX:-20%/20%", "-p", "PICTURES:TRUE"});
+           "flagged", "--limits", "PARALLAX:-20%/20%"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.out.find("Eyes SWAPPED in shot 1: its left and right views are the wrong way "
                             "round"),
@@ -273,7 +274,7 @@ TEST_F(DepthRun, QualityControlRejectsSwappedEyesAndReportsTheDepthOfEachShot) {
 
   // The second shot's frames cut content at both edges, with the floating
   // window that mends them; its worst frame alone keeps its pictures, the
-  // DEPTH block's among them.
+  // DEPTH and EYES blocks' among them.
   const int worst = second["worst_frame"];
   for (const nlohmann::json& frame : report["frames"]) {
     if (frame["frame"].get<int>() < 5) continue;
@@ -284,6 +285,20 @@ TEST_F(DepthRun, QualityControlRejectsSwappedEyesAndReportsTheDepthOfEachShot) {
     EXPECT_EQ(fs::exists(stem + "LEFT.png"), kept) << stem;
     EXPECT_EQ(fs::exists(stem + "DEPTH_PARALLAX_MAP.png"), kept) << stem;
     EXPECT_EQ(fs::exists(stem + "DEPTH_WINDOW.png"), kept) << stem;
+    EXPECT_EQ(fs::exists(stem + "EYES_EYE_DIFFERENCE.png"), kept) << stem;
+    EXPECT_FALSE(fs::exists(stem + "ALIGNMENT_ANAGLYPH_AFTER.png")) << stem;
+  }
+  // Drawn again for the worst frame, they are the pictures the frame gets
+  // when every frame draws its own.
+  ASSERT_EQ(run({"-i", "L.%03d.png", "R.%03d.png", "-r", "every/", "-p", "PICTURES:TRUE"})
+                .exitCode,
+            0);
+  for (const std::string name : {"DEPTH_PARALLAX_MAP.png", "DEPTH_WINDOW.png",
+                                 "EYES_EYE_DIFFERENCE.png", "EYES_SHARPNESS.png"}) {
+    const std::string picture = std::to_string(worst) + "_7_" + name;
+    EXPECT_EQ(wholeFile(folder.file("out/" + picture)),
+              wholeFile(folder.file("every/" + picture)))
+        << picture;
   }
 
   // The page: a histogram per shot, the jump marked at the cut in the

@@ -32,7 +32,8 @@ h3 { font-size:15px; margin:18px 0 6px; }
   letter-spacing:.05em; color:#fff; background:var(--inconclusive); white-space:nowrap; }
 .badge.pass { background:var(--pass); } .badge.fix { background:var(--fix); }
 .badge.reject { background:var(--reject); }
-.beyond { display:inline-block; font-weight:600; border-radius:4px; padding:1px 4px; margin:1px 0; }
+.beyond { display:inline-block; text-indent:0; font-weight:600; border-radius:4px; padding:1px 4px;
+  margin:1px 0 1px -4px; }
 .beyond.fix { background:#fdf0d9; } .beyond.reject { background:#fde2e0; }
 .beyond .limit { display:block; font-weight:400; font-size:11.5px; color:var(--muted); white-space:normal; }
 table { width:100%; border-collapse:collapse; background:var(--paper); border:1px solid var(--line);

@@ -116,7 +116,8 @@ DepthMeasurement measureDepth(const cv::Mat& left, const cv::Mat& right,
     depth.reason = Inconclusive::LowCoverage;
   } else {
     depth.status = FrameStatus::Ok;
-    depth.eyeOrderReadable = m.status == FrameStatus::Ok &&
+    const bool linedUp = m.status == FrameStatus::Ok || m.reason == Inconclusive::FitUncertain;
+    depth.eyeOrderReadable = linedUp &&
                              depth.figures->coveragePercent >= kEyeOrderMinimumCoveragePercent;
     if (depth.eyeOrderReadable) depth.eyeOrder = eyeOrder(depth.evidence);
   }

@@ -19,9 +19,10 @@ namespace stereolint {
 // Less of the view than this with a parallax makes the block INCONCLUSIVE
 // LOW COVERAGE.
 inline constexpr double kMinimumCoveragePercent = 10.0;
-// The eye order is read only from a frame whose geometry is OK (the right
-// view then lines up row by row) and whose map covers at least this share
-// of the view: on a poor map the bands are mismatches, not occlusions.
+// The eye order is read only from a frame whose geometry is OK or merely
+// FIT UNCERTAIN (the right view then lines up row by row, to a few tenths of
+// a row) and whose map covers at least this share of the view: on a poor
+// map the bands are mismatches, not occlusions.
 inline constexpr double kEyeOrderMinimumCoveragePercent = 30.0;
 // Quality control reads such a frame's score when at least this many
 // bands gave it: a shot's frames add up to a verdict even when each alone

@@ -91,13 +91,24 @@ std::string inconclusiveReason(const FrameRecord& record) {
 
 }  // namespace
 
+bool isGeometry(Measure measure) {
+  return measure == Measure::Vertical || measure == Measure::Rotation ||
+         measure == Measure::Scale || measure == Measure::Keystone;
+}
+
+bool geometryUncertain(const FrameRecord& record) {
+  return record.inconclusiveReason == inconclusiveInfo(Inconclusive::FitUncertain).words;
+}
+
 FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
   FrameAssessment assessment;
   assessment.reason = inconclusiveReason(record);
-  if (!assessment.reason.empty()) return assessment;
+  const bool partial = geometryUncertain(record);
+  if (!assessment.reason.empty() && !partial) return assessment;
   bool judged = false;
   Verdict verdict = Verdict::Pass;
   for (Measure owner : limitOwners()) {
+    if (partial && isGeometry(owner)) continue;
     const std::optional<KeyJudgement> judgement = judgeLimit(owner, record, limits);
     if (!judgement) continue;
     assessment.byLimit[measureIndex(owner)] = judgement->verdict;
@@ -110,10 +121,17 @@ FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits) {
     assessment.severity = std::max(assessment.severity, judgement->severity);
     judged = true;
   }
+  // A frame whose geometry could not be judged passes nothing: only a
+  // problem found in the rest stands.
+  if (partial && verdict == Verdict::Pass) judged = false;
   if (!judged) {
-    assessment.reason = inconclusiveInfo(Inconclusive::NoMeasurement).words;
+    const std::string reason = assessment.reason;
+    assessment = FrameAssessment{};
+    assessment.reason =
+        partial ? reason : inconclusiveInfo(Inconclusive::NoMeasurement).words;
     return assessment;
   }
+  assessment.reason.clear();
   assessment.verdict = verdict;
   return assessment;
 }

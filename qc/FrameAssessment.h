@@ -43,7 +43,19 @@ struct FrameAssessment {
 // is flat ("BLACK VIEW" or "FLAT VIEW"), the measures rest on fewer than
 // kMinimumPoints points ("TOO FEW POINTS"), or there is no measure at all
 // ("no measurement").
+// One reason is partial: a frame whose fit is FIT UNCERTAIN (the views line
+// up row by row, but the rig's geometry is known too loosely to judge) is
+// judged on its other measures (its depth and eyes): a FIX or REJECT there
+// is its verdict, while all within its pass limits leaves it INCONCLUSIVE,
+// since its geometry could not be checked.
 FrameAssessment assessFrame(const FrameRecord& record, const QcLimits& limits);
+
+// The measures of the rig's geometry as a fit gives them: VERTICAL,
+// ROTATION, SCALE and KEYSTONE.
+bool isGeometry(Measure measure);
+// Whether the record's method found its fit FIT UNCERTAIN: its geometry is
+// neither judged nor counted in its shot's medians.
+bool geometryUncertain(const FrameRecord& record);
 
 // The measure behind a limit that a person reads as "the worst value": the
 // owner itself, or for a depth budget NEAR or FAR PARALLAX, whichever is

@@ -22,7 +22,7 @@ std::optional<MeasureSummary> summarizeMeasure(Measure measure,
   summary.measure = measure;
   for (const JudgedFrame& frame : conclusive) {
     const auto& value = frame.record->values[measureIndex(measure)];
-    if (!value) continue;
+    if (!value || (isGeometry(measure) && geometryUncertain(*frame.record))) continue;
     if (values.empty() ||
         distanceFromPerfect(measure, *value) > distanceFromPerfect(measure, summary.worst)) {
       summary.worst = *value;

@@ -84,20 +84,6 @@ void addEyes(MeasureValues& values, const EyesMeasurement& eyes) {
     values[measureIndex(Measure::HighlightArea)] = eyes.highlights->areaPercent;
 }
 
-// A fit that holds but pins the rig's geometry down too loosely to give it
-// to a tenth of a row still corrects the right view well enough for the
-// dense map, which matches along rows a pixel or two wide, and for the eye
-// match on it. The frame then stands on what those measure: its geometry
-// leaves the typed measures (the ALIGNMENT block still prints it, with its
-// status), and quality control judges its depth and eyes. The depth budget
-// is the map's already.
-void keepDepthAndEyesOnly(FrameOutcome& outcome) {
-  for (Measure measure : {Measure::Vertical, Measure::Rotation, Measure::Scale, Measure::Keystone})
-    outcome.values[measureIndex(measure)].reset();
-  outcome.status = FrameStatus::Ok;
-  outcome.reason.reset();
-}
-
 MeasureValues standardErrors(const AlignmentMeasurement& m) {
   MeasureValues errors;
   if (m.fitted && m.errors) {
@@ -199,8 +185,6 @@ FrameOutcome AlignmentStereolint::measureFrame(cv::Mat left, cv::Mat right) cons
     outcome.depth = depthDetail(depth);
     outcome.results.push_back(std::make_unique<Result>(
         kDepthBlock, depthValues(depth), blocksDrawn ? depthPictures(depth) : Result::KeyImages{}));
-    if (m.reason == Inconclusive::FitUncertain && depth.status == FrameStatus::Ok)
-      keepDepthAndEyesOnly(outcome);
     if (alignment.eyes) {
       const EyesMeasurement eyes = measureEyes(left, right, m, depth);
       addEyes(outcome.values, eyes);

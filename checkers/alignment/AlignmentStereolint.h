@@ -34,9 +34,7 @@ class AlignmentStereolint : public StereolintInterface {
   // The fitted measures (when a model was fitted; the parallax when it had
   // inliers), the inliers as points and the method's status, with compute's
   // result; with the DEPTH and EYES blocks, their measures too (the depth
-  // budget then the map's). A frame whose fit is merely FIT UNCERTAIN while
-  // its DEPTH block is OK is OK without its VERTICAL, ROTATION, SCALE and
-  // KEYSTONE: it stands on its depth and eyes.
+  // budget then the map's).
   FrameOutcome measureFrame(cv::Mat left, cv::Mat right) const override;
   // The same method with `blockPictures` set; null with PICTURES:TRUE
   // (every picture is drawn already) or DEPTH:FALSE (no block to draw).

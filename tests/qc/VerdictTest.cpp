@@ -4,6 +4,7 @@
 #include "checkers/Stereolint.h"
 #include "qc/FailOn.h"
 #include "qc/FrameAssessment.h"
+#include "qc/Shot.h"
 #include "support/SyntheticViews.h"
 
 namespace stereolint::qc {
@@ -78,6 +79,29 @@ TEST(FrameVerdict, FramesThatCannotBeTrustedAreInconclusiveWithTheirReason) {
   EXPECT_EQ(nothing.verdict, Verdict::Inconclusive);
   EXPECT_EQ(assessFrame(failedFrameRecord(4, "the picture cannot be read"), defaultLimits()).reason,
             "the picture cannot be read");
+}
+
+TEST(FrameVerdict, AFrameWhoseFitIsUncertainIsJudgedOnItsDepthAndEyesAlone) {
+  // A vertical offset far beyond the limits, as a loose fit gives it.
+  const auto uncertain = [](double colour) {
+    FrameRecord record = frameOf({{Measure::Vertical, 12}, {Measure::Colour, colour}});
+    record.inconclusiveReason = "FIT UNCERTAIN";
+    return record;
+  };
+  const FrameRecord matching = uncertain(1.0), graded = uncertain(3.0);
+  const FrameAssessment passing = assessFrame(matching, defaultLimits());
+  EXPECT_EQ(passing.verdict, Verdict::Inconclusive) << "its geometry was not checked";
+  EXPECT_EQ(passing.reason, "FIT UNCERTAIN");
+  const FrameAssessment found = assessFrame(graded, defaultLimits());
+  EXPECT_EQ(found.verdict, Verdict::Fix) << "a colour difference found stands";
+  EXPECT_FALSE(found.byLimit[measureIndex(Measure::Vertical)]);
+
+  // A shot of such frames is judged by their colour; their vertical offset
+  // stays out of its medians.
+  const Shot shot = summarizeShot(1, {{&graded, found}, {&graded, found}}, defaultLimits(), nullptr);
+  EXPECT_EQ(shot.verdict, Verdict::Fix);
+  for (const MeasureSummary& summary : shot.measures)
+    EXPECT_NE(summary.measure, Measure::Vertical);
 }
 
 TEST(RecordFromOutcome, TheStereolintCheckerOnAPairWithAKnownShift) {

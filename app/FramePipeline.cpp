@@ -252,8 +252,8 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
   damaged = false;
   for (size_t k = 0; k < streams.size(); ++k) {
     FrameStream& stream = *streams[k];
-    // The workers copied the views of the last frame: its picture is let go
-    // here so that the stream can decode the next one into the same buffer.
+    // The workers hold the views of the last frame: its picture is let go
+    // here, and the stream decodes the next one into pixels of its own.
     pictures[k].release();
     StreamPicture& picture = decoded[k];
     const StreamRead read = stream.read(picture);

@@ -25,9 +25,9 @@ struct Method {
   // when no step is named or no feature tile fits the views.
   bool measuresInSteps;
   // The memory one frame in flight takes at its peak, in bytes per pixel
-  // of one view (both views, their copies, the pictures drawn and the
-  // measuring's own buffers), as measured on side-by-side 1080p and 2160p
-  // footage with room to spare: what bounds the workers of a run (see
+  // of one view (the picture both views are cut from, the pictures drawn
+  // and the measuring's own buffers), as measured on side-by-side 1080p and
+  // 2160p footage with room to spare: what bounds the workers of a run (see
   // WorkerBudget.h).
   double bytesPerViewPixel;
   // The parameter keys the method reads ("-p"), each with what it means.

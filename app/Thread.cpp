@@ -59,8 +59,8 @@ std::string describe(const cv::Exception& error) {
 Thread::Thread(const StereolintInterface* checker, cv::Mat left, cv::Mat right, int id, int size,
                std::string name, std::string resultPath)
     : checker(checker) {
-  frame.left = left.clone();
-  frame.right = right.clone();
+  frame.left = std::move(left);
+  frame.right = std::move(right);
   frame.id = id;
   frame.size = size;
   frame.name = std::move(name);

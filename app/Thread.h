@@ -30,7 +30,7 @@ class StereolintInterface;
 
 // What a worker leaves behind for its frame.
 struct FrameWork {
-  cv::Mat left;                 // the views as analysed (deep copies)
+  cv::Mat left;                 // the views as analysed
   cv::Mat right;
   int id = 0;                   // the frame, counted from 1
   int size = 0;                 // the frame count of the first input
@@ -52,9 +52,10 @@ struct FrameWork {
 
 class Thread : public QThread {
  public:
-  // Copies both views in depth, so the caller may reuse its frame buffers at
-  // once. `checker` is not owned, must outlive the worker and is shared with
-  // every other worker.
+  // Keeps both views as they are, without copying their pixels: the caller
+  // hands them over and never writes into them again (every stream gives
+  // each picture pixels of its own, see FrameStream::read). `checker` is not
+  // owned, must outlive the worker and is shared with every other worker.
   Thread(const StereolintInterface* checker, cv::Mat left, cv::Mat right, int id, int size,
          std::string name, std::string resultPath);
   ~Thread() override;

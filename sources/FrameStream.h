@@ -118,7 +118,9 @@ class FrameStream {
   virtual std::vector<std::string> remarks() const { return {}; }
 
   // Reads the next picture into `out`. After End or Failed the stream is
-  // not read again.
+  // not read again. Each picture comes in pixels of its own, which the
+  // stream never writes again: a worker may measure it while the next one
+  // is read.
   virtual StreamRead read(StreamPicture& out) = 0;
 
   // Adjusts a view cut from one of this stream's pictures, e.g. mirrors it

@@ -11,6 +11,7 @@
 #include "AlignmentTestViews.h"
 #include "checkers/RotationStereolint.h"
 #include "checkers/alignment/AlignmentMeasurement.h"
+#include "checkers/alignment/AlignmentStereolint.h"
 #include "support/SyntheticViews.h"
 
 namespace stereolint {
@@ -133,6 +134,26 @@ TEST_F(AlignmentAccuracy, SameNumbersEveryTimeAndOnAnyNumberOfThreads) {
     EXPECT_EQ(other->keystone, one.keystone);
     EXPECT_EQ(other->points, one.points);
   }
+
+  // The whole frame, depth and eyes included, measured on views cut from
+  // one side-by-side picture (as a worker gets them, unpacked) and on the
+  // same views in pixels of their own: the same lines but for the times.
+  cv::Mat sideBySide;
+  cv::hconcat(photo, right, sideBySide);
+  const AlignmentStereolint method("");
+  const auto lines = [&method](const cv::Mat& left, const cv::Mat& rightView) {
+    std::vector<std::string> text;
+    for (const auto& result : method.measureFrame(left, rightView).results)
+      for (const Result::KeyValue* entry : result->getKeyValues())
+        if (entry->getKey() != "TIME")
+          text.push_back(result->getName() + " " + entry->getKey() + " " +
+                         (entry->hasText() ? entry->getText() : cv::format("%.17g", entry->getValue())));
+    return text;
+  };
+  const cv::Rect leftHalf(0, 0, photo.cols, photo.rows), rightHalf = leftHalf + cv::Point(photo.cols, 0);
+  const std::vector<std::string> cut = lines(sideBySide(leftHalf), sideBySide(rightHalf));
+  EXPECT_EQ(cut, lines(photo.clone(), right.clone()));
+  EXPECT_GT(cut.size(), 30u) << "the ALIGNMENT, DEPTH and EYES blocks";
 }
 
 TEST_F(AlignmentAccuracy, ViewsItCannotMeasureSaySo) {

@@ -74,13 +74,16 @@ class Recorder : public FrameCollector, public Presenter {
     presentResults(frame.left, frame.right, frame.id, frame.size, frame.outcome.results, frame.summary,
                    frame.name);
   }
-  void presentResults(cv::Mat, cv::Mat, int id, int, const Results& results, cv::Mat,
+  void presentResults(cv::Mat left, cv::Mat, int id, int, const Results& results, cv::Mat,
                       std::string) override {
     presented.push_back(id);
     names.push_back(results.empty() ? "" : results[0]->getName());
+    firstPixels.push_back(left.empty() ? -1 : left.at<cv::Vec3b>(0, 0)[0]);
   }
   std::vector<int> presented;
   std::vector<std::string> names;
+  // The first sample of each left view as it was presented.
+  std::vector<int> firstPixels;
 };
 
 // Runs the pipeline on a side-by-side video with `checker`.
@@ -164,14 +167,21 @@ TEST_F(Workers, WaitingKeepsFewerWorkersThanTheThreadCount) {
   EXPECT_EQ(application.presented.size(), 10u);
 }
 
-TEST_F(Workers, ViewsAreCopiedWhenTheWorkerIsMade) {
-  cv::Mat buffer = frameWithId(5);
-  startWorker(
-      std::make_unique<Thread>(&checker, buffer, buffer, 5, 10, "take", folder.path() + "/"));
-  buffer.setTo(cv::Scalar::all(9));  // the reader reuses its buffer at once
-  checker.open(5);
-  waitForAllWorkers(application);
-  EXPECT_EQ(application.names, std::vector<std::string>{"F5"});
+TEST_F(Workers, EachFrameKeepsItsOwnPixelsWhileTheReaderGoesOn) {
+  // Frame k of a lossless video is flat grey k. Three frames are held in
+  // their workers while the reader decodes the next ones; each is still its
+  // own picture when it is collected.
+  std::vector<cv::Mat> frames;
+  for (int k = 1; k <= 6; ++k) frames.push_back(cv::Mat(8, 16, CV_8UC3, cv::Scalar::all(k)));
+  ASSERT_TRUE(test::writeVideo(folder.file("take.avi"), frames, "FFV1"));
+  std::thread releaser([this] {
+    while (checker.mostAtOnce() < 3) std::this_thread::yield();
+    checker.openAll();
+  });
+  runVideo(folder.file("take.avi"), checker, 3, "", folder.path() + "/", application);
+  releaser.join();
+  ASSERT_EQ(application.presented.size(), 6u);
+  EXPECT_EQ(application.firstPixels, application.presented);
 }
 
 TEST_F(Workers, VideoLoopReadsEveryFrameAndAnalysesTheSelection) {

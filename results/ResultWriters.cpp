@@ -139,6 +139,11 @@ std::vector<FrameFile> resultPictureFiles(int id, int size, const Results& resul
   return files;
 }
 
+// Whether `parts` holds LEFT, RIGHT and SUMMARY.
+bool withViews(FrameParts parts) {
+  return parts == FrameParts::All || parts == FrameParts::Pictures;
+}
+
 // The frame's files of `parts` in their order, the summary left out: LEFT
 // and RIGHT, RESULT.txt, then the result pictures.
 std::vector<FrameFile> filesBeforeSummary(FrameParts parts, const cv::Mat& left,
@@ -147,7 +152,7 @@ std::vector<FrameFile> filesBeforeSummary(FrameParts parts, const cv::Mat& left,
   const std::string prefix = framePrefix(resultPath, id, size);
   std::vector<FrameFile> files;
   const bool pictures = parts != FrameParts::Text;
-  if (parts == FrameParts::All || parts == FrameParts::Pictures) {
+  if (withViews(parts)) {
     files.push_back(pictureFile(withExtension(prefix + kLeft, kPictureExtension), left));
     files.push_back(pictureFile(withExtension(prefix + kRight, kPictureExtension), right));
   }
@@ -245,8 +250,7 @@ WriteFailures writeFrameParts(FrameParts parts, cv::Mat left, cv::Mat right, int
   WriteFailures failures = makeDirectories(resultPath);
   std::vector<FrameFile> files =
       filesBeforeSummary(parts, left, right, id, size, results, resultPath);
-  if (parts == FrameParts::All || parts == FrameParts::Pictures)
-    files.push_back(summaryFile(id, size, summary, resultPath));
+  if (withViews(parts)) files.push_back(summaryFile(id, size, summary, resultPath));
   writeFiles(files, failures);
   return failures;
 }

@@ -134,11 +134,12 @@ cv::Mat emptyEdges(const cv::Mat& view) {
 }
 
 void addRegions(const cv::Mat& mask, bool inLeft, HighlightFigures& figures) {
-  // Most frames have no pixel of one-eye light at all: nothing to label.
-  if (cv::countNonZero(mask) == 0) return;
+  // Most frames hold too few pixels of one-eye light for even one region
+  // of the smallest counted size: nothing to label.
+  const double pixels = static_cast<double>(mask.total());
+  if (100.0 * cv::countNonZero(mask) / pixels < kHighlightMinimumPercent) return;
   cv::Mat labels, stats, centroids;
   const int count = cv::connectedComponentsWithStats(mask, labels, stats, centroids, 8, CV_32S);
-  const double pixels = static_cast<double>(mask.total());
   for (int i = 1; i < count; ++i) {
     const double percent = 100.0 * stats.at<int>(i, cv::CC_STAT_AREA) / pixels;
     if (percent < kHighlightMinimumPercent) continue;

@@ -28,7 +28,13 @@ std::string shotLine(const Shot& shot, const Timecode& timecode) {
   std::string line = "Shot " + std::to_string(shot.number) + " " + verdictName(shot.verdict) +
                      ": " + frameRange(shot, timecode);
   if (shot.verdict == Verdict::Inconclusive) return line + ", " + shot.reason;
-  if (shot.worstFrame && shot.worstMeasure)
+  if (shot.decidedAtCut) {
+    for (const MeasureSummary& summary : shot.measures)
+      if (summary.measure == *shot.decidedAtCut)
+        line += ", worst " + std::string(measureName(summary.measure)) + " " +
+                formatMeasureValue(summary.measure, summary.worst) + " at the cut before frame " +
+                std::to_string(shot.firstFrame);
+  } else if (shot.worstFrame && shot.worstMeasure)
     line += ", worst " + std::string(measureName(*shot.worstMeasure)) + " " +
             formatMeasureValue(*shot.worstMeasure, shot.worstValue) + " at frame " +
             std::to_string(*shot.worstFrame);

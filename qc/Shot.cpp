@@ -122,6 +122,9 @@ Shot summarizeShot(int number, const std::vector<JudgedFrame>& frames, const QcL
   shot.reason = whole.reason;
   shot.byLimit = whole.byLimit;
   shot.findings = findingsOf(medians, whole, limits);
+  if (whole.worstLimit == Measure::DepthJump &&
+      worseOf(worst->assessment.verdict, shot.verdict) != worst->assessment.verdict)
+    shot.decidedAtCut = Measure::DepthJump;
   for (const JudgedFrame& frame : conclusive)
     if (worseOf(frame.assessment.verdict, shot.verdict) != shot.verdict)
       shot.outliers.push_back(frame.record->frame);

@@ -51,6 +51,10 @@ struct Shot {
   // The measure that decides the worst frame's verdict, and its value there.
   std::optional<Measure> worstMeasure;
   double worstValue = 0;
+  // The shot's own measure (DEPTH JUMP, at the cut before its first frame)
+  // when it decides a verdict worse than its worst frame's; the shot's line
+  // then names it. Empty otherwise.
+  std::optional<Measure> decidedAtCut;
   std::vector<MeasureSummary> measures;  // in kAllMeasures order, the measured ones
   std::vector<int> outliers;             // conclusive frames judged worse than the shot
   int inconclusiveFrames = 0;

@@ -178,6 +178,9 @@ TEST(Shots, ADepthJumpIsJudgedAfterItsCutAndSwappedEyesReject) {
   EXPECT_FALSE(jumpVerdict(shots[0])) << "no cut before the first shot";
   EXPECT_EQ(jumpVerdict(shots[1]), Verdict::Fix);
   EXPECT_EQ(shots[1].verdict, Verdict::Fix);
+  EXPECT_EQ(shotLine(shots[1], Timecode()),
+            "Shot 2 FIX: frames 7-12, worst DEPTH JUMP 2.00 % of width at the cut before frame 7")
+      << "its frames pass: the jump decides";
   EXPECT_EQ(correctionsText(shots[1].findings),
             "depth jump at the cut: move the shot's views against each other by 1.00 % of the "
             "width");

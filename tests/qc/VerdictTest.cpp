@@ -146,7 +146,7 @@ FrameOutcome alignmentOutcome(FrameStatus status, double vertical) {
   return outcome;
 }
 
-TEST(RecordFromOutcome, EveryMeasureIsJudgedAndAnInconclusiveStatusKeepsItsReason) {
+TEST(RecordFromOutcome, EveryMeasureIsJudgedAndAnInconclusiveOrIdenticalStatusIsNot) {
   const FrameRecord record =
       recordFromOutcome(3, alignmentOutcome(FrameStatus::Ok, 1.0), cv::Size(1920, 1080), {});
   const FrameAssessment assessment = assessFrame(record, defaultLimits());
@@ -157,6 +157,13 @@ TEST(RecordFromOutcome, EveryMeasureIsJudgedAndAnInconclusiveStatusKeepsItsReaso
   doubtful.reason = Inconclusive::MatchesAmbiguous;
   EXPECT_EQ(assessFrame(recordFromOutcome(3, doubtful, cv::Size(1920, 1080), {}), defaultLimits()).reason,
             "MATCHES AMBIGUOUS");
+
+  // A 2D frame: its zero parallax and perfect geometry pass nothing.
+  const FrameAssessment flat = assessFrame(
+      recordFromOutcome(3, alignmentOutcome(FrameStatus::Identical, 0.0), cv::Size(1920, 1080), {}),
+      defaultLimits());
+  EXPECT_EQ(flat.verdict, Verdict::Inconclusive);
+  EXPECT_EQ(flat.reason, "IDENTICAL");
 }
 
 TEST(FailOn, ShotsAtOrBeyondTheLevelFailTheRun) {

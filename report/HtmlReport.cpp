@@ -90,6 +90,18 @@ std::string rejectedProblems(const Page& page) {
   return text;
 }
 
+// The reasons the INCONCLUSIVE shots give, each once, in shot order.
+std::string inconclusiveReasons(const Page& page) {
+  std::vector<std::string> reasons;
+  for (const Shot& shot : page.shots)
+    if (shot.verdict == Verdict::Inconclusive &&
+        std::find(reasons.begin(), reasons.end(), shot.reason) == reasons.end())
+      reasons.push_back(shot.reason);
+  std::string text;
+  for (const std::string& reason : reasons) text += (text.empty() ? "" : ", ") + reason;
+  return text;
+}
+
 std::string plainVerdict(const Page& page) {
   if (!page.content.stoppedBy.empty())
     return "The run was stopped by " + page.content.stoppedBy + " after " +
@@ -129,12 +141,13 @@ std::string plainVerdict(const Page& page) {
       break;
     }
     case Verdict::Inconclusive:
-      text = "The take could not be judged: no shot had enough picture detail to measure.";
+      text = "The take could not be judged: no shot could be measured (" +
+             inconclusiveReasons(page) + ").";
       break;
   }
   if (unknown > 0 && page.take.verdict != Verdict::Inconclusive)
     text += " " + plural(unknown, "shot", "shots") + " of " + std::to_string(total) +
-            " could not be judged (black, flat or too few matching points).";
+            " could not be judged (" + inconclusiveReasons(page) + ").";
   return text;
 }
 

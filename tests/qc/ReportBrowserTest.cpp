@@ -139,6 +139,8 @@ TEST(ReportBrowser, TheReportOpensWithEveryPlotAndNoScriptError) {
   EXPECT_EQ(count(dom.out, "<td>left</td>"), 1u) << "the last shot's frames, one run";
   EXPECT_NE(dom.out.find("A012C003"), std::string::npos);
   EXPECT_NE(dom.out.find("The take is rejected"), std::string::npos);
+  EXPECT_NE(dom.out.find("1 shot of 4 could not be judged (BLACK VIEW)."), std::string::npos)
+      << "the shot's own reason";
   EXPECT_EQ(count(dom.out, "<tr><td class=\"num\">"), 4u + 1u) << "four shots, one inconclusive run";
   EXPECT_GE(count(dom.out, "src=\"data:image/jpeg;base64,"), 3u) << "worst frames' pictures";
   EXPECT_EQ(count(dom.out, "<figure class=\"worst-frame\""), 2u);

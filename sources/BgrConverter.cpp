@@ -32,6 +32,20 @@ bool fullRange(const AVFrame& frame) {
   }
 }
 
+// The scaler writes whole vectors: it runs past the end of a row whose
+// width is not a multiple of them (a picture 120 pixels wide, say), and
+// past the end of the last row. Each row is padded to a multiple of
+// kRowAlignment pixels (so also of that many bytes), and one more row
+// follows the picture. The common widths (1280, 1920, 2048, 3840) need no
+// padding: their pictures stay continuous.
+constexpr int kRowAlignment = 64;
+
+cv::Mat scalerTarget(int rows, int cols, int type) {
+  const int padded = (cols + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+  const cv::Mat storage(rows + 1, padded, type);
+  return storage(cv::Rect(0, 0, cols, rows));
+}
+
 }  // namespace
 
 void unshare(cv::Mat& picture) {
@@ -71,7 +85,9 @@ bool BgrConverter::convert(const AVFrame& frame, cv::Mat& picture) {
   }
 
   unshare(picture);
-  picture.create(frame.height, frame.width, deep ? CV_16UC3 : CV_8UC3);
+  const int type = deep ? CV_16UC3 : CV_8UC3;
+  if (picture.rows != frame.height || picture.cols != frame.width || picture.type() != type)
+    picture = scalerTarget(frame.height, frame.width, type);
   std::uint8_t* planes[4] = {picture.data, nullptr, nullptr, nullptr};
   const int strides[4] = {static_cast<int>(picture.step[0]), 0, 0, 0};
   const int rows = sws_scale(next, frame.data, frame.linesize, 0, frame.height, planes, strides);

@@ -315,6 +315,19 @@ TEST_F(BadInput, PicturesTooSmallForATileAreAnalysedWithoutMatches) {
   }
 }
 
+// A width the decoder's colour conversion does not write in whole vectors:
+// every frame is read and analysed, nothing written beyond its picture.
+TEST_F(BadInput, NarrowVideoIsDecodedWhole) {
+  const ProcessResult made = test::runProcess(
+      "/usr/bin/ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc2=s=120x60:d=1:r=24",
+                          "-pix_fmt", "yuv420p", "-c:v", "libx264", "narrow.mp4"},
+      {folder.path(), {}, {}});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const ProcessResult result = run({"-i", "narrow.mp4", "-o", "VERTICALLY"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(test::readLines(file("out/RESULTS.csv")).size(), 1u + 24u) << "a row per frame";
+}
+
 TEST_F(BadInput, VideosOfDifferentSizesAreRefused) {
   ASSERT_TRUE(test::writeVideo(file("left.avi"),
                                test::leftViews(test::shiftedPairs(2, {320, 240}, 8)), "MJPG"));

@@ -78,10 +78,13 @@ std::optional<KeyJudgement> judgeLimit(Measure owner, const FrameRecord& record,
 
 // Why nothing the frame's values say can be trusted, or "", in the words of
 // the methods' STATUS lines: the method's own reason first (what the console
-// printed for the frame), then a view with nothing to see, then too few
-// points.
+// printed for the frame), then views that show the same picture, then a
+// view with nothing to see, then too few points.
 std::string inconclusiveReason(const FrameRecord& record) {
   if (!record.inconclusiveReason.empty()) return record.inconclusiveReason;
+  // A 2D frame has no depth or eye match to judge, and its perfect
+  // geometry says nothing of the rig.
+  if (record.status == FrameStatus::Identical) return frameStatusName(FrameStatus::Identical);
   if (record.signature.flat())
     return inconclusiveInfo(flatViewReason(record.signature.meanGrey())).words;
   if (record.points && *record.points < kMinimumPoints)

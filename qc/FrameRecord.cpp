@@ -38,10 +38,6 @@ FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size v
       record.inconclusiveReason = outcome.reasonText();
     if (record.inconclusiveReason.empty())
       record.inconclusiveReason = "the method found the frame inconclusive";
-  } else if (outcome.status == FrameStatus::Identical) {
-    // Both eyes show the same picture: a 2D frame has no depth or eye
-    // match to judge, and its perfect geometry says nothing of the rig.
-    record.inconclusiveReason = frameStatusName(FrameStatus::Identical);
   }
   return record;
 }

@@ -43,8 +43,7 @@ inline constexpr int kMinimumPoints = 8;
 
 // The record of a frame from its method's outcome: its measures (those
 // that are finite), points and status; an inconclusive outcome gives its
-// reason in words (outcome.reasonText()), an identical one (a 2D frame)
-// the reason "IDENTICAL".
+// reason in words (outcome.reasonText()).
 FrameRecord recordFromOutcome(int frame, const FrameOutcome& outcome, cv::Size viewSize,
                               FrameSignature signature);
 

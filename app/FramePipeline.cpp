@@ -267,6 +267,7 @@ bool FramePipeline::readPictures(std::int64_t index, cv::Mat (&pictures)[2], std
     // more pictures.
     if (read.kind == StreamRead::Kind::End && k == 0 &&
         !(stream.countIsExact() && index < frameCount)) {
+      reportLongerSecondEye(index);
       return false;
     }
     std::string detail = read.reason;
@@ -415,6 +416,24 @@ void FramePipeline::reportEarlyEnd(const FrameStream& stream, std::int64_t index
                                      " stopped at frame " + std::to_string(index + 1) + " of " +
                                      std::to_string(frameCount) + detail);
   }
+}
+
+void FramePipeline::reportLongerSecondEye(std::int64_t index) {
+  // The second eye going on past the first's end is a take whose eyes
+  // differ in length, a conform fault: the gate names it. Its frames were
+  // read in step so far, so one more read tells. Counts known exactly were
+  // compared when the run started (see EyeSyncCheck).
+  const FrameStream& second = *streams.back();
+  if (!options.quality.enabled || streams.size() < 2 || index == 0 ||
+      (streams.front()->countIsExact() && second.countIsExact()) ||
+      !options.selection.contains(static_cast<int>(std::min<std::int64_t>(index + 1, INT_MAX))))
+    return;
+  StreamPicture beyond;
+  if (streams.back()->read(beyond).kind != StreamRead::Kind::Picture) return;
+  status.warning(kFramesPhase, "The eyes differ in length: " + second.path() +
+                                   " goes on after the last frame of " +
+                                   streams.front()->path() + " (frame " + std::to_string(index) +
+                                   "); its further frames are not analysed");
 }
 
 void FramePipeline::reportDamaged(const FrameStream& stream, const StreamRead& read) {

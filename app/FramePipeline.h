@@ -70,6 +70,9 @@ class FramePipeline : public FrameCollector {
   // when the frame is to be analysed); the frame is then not analysed.
   bool readPictures(std::int64_t index, cv::Mat (&pictures)[2], std::int64_t& number,
                     bool& damaged);
+  // With quality control: a warning when the second input of a pair has a
+  // picture after the first input's last one, frame `index`.
+  void reportLongerSecondEye(std::int64_t index);
   void reportDamaged(const FrameStream& stream, const StreamRead& read);
   // Moves every stream past the pictures before the next one to analyse
   // (frames outside the selection, and with --every or --per-shot those the

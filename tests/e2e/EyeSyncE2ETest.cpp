@@ -85,6 +85,26 @@ TEST_F(EyeSyncRuns, EyesInStepPrintNothingNew) {
   EXPECT_TRUE(sync.at("behind").is_null());
 }
 
+// Matroska files carry no frame count of their own: that the right eye goes
+// on after the left's last frame shows only when reading ends, and the
+// gate names it.
+TEST_F(EyeSyncRuns, ARightEyeLongerThanTheLeftIsNamedWhereCountsAreNotKnown) {
+  const auto pairs = test::movingPairs(kFrames, kView, 0, Motion::Pan);
+  const std::vector<cv::Mat> left = test::leftViews(pairs);
+  ASSERT_TRUE(test::writeVideo(folder.file("left.mkv"), {left.begin(), left.end() - 4}, "FFV1"));
+  ASSERT_TRUE(test::writeVideo(folder.file("right.mkv"), test::rightViews(pairs), "FFV1"));
+  const ProcessResult result =
+      run({"left.mkv", "right.mkv"}, {"--qc", "--pictures", "none", "--quiet"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("[message      ]: The eyes differ in length: right.mkv goes on after "
+                            "the last frame of left.mkv (frame 28); its further frames are not "
+                            "analysed\n"),
+            std::string::npos)
+      << result.err;
+  // Without quality control the run reads as it always has.
+  EXPECT_EQ(run({"left.mkv", "right.mkv"}).err, "");
+}
+
 TEST_F(EyeSyncRuns, SequencesOfDifferentLengthsOverAStillSceneSaySoAndCannotTell) {
   const auto pairs = test::movingPairs(kFrames, kView, 0, Motion::Still);
   for (int k = 0; k < kFrames; ++k) {

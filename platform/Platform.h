@@ -103,7 +103,8 @@ bool standardErrorIsTerminal();
 // True when a window system can be reached for image windows. On Linux: an
 // X server named by DISPLAY accepts a connection (under Wayland, XWayland
 // provides one); the image library's window back end would otherwise end
-// the process at its first window. On Windows: always true.
+// the process at its first window. The connection that tells stays open
+// until the process ends. On Windows: always true.
 bool displayAvailable();
 
 }  // namespace stereolint::platform

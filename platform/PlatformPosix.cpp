@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <random>
 #include <system_error>
 
@@ -87,25 +88,25 @@ void rememberModuleError() {
 }
 
 // Connects to the X server named by DISPLAY through libX11, loaded at run
-// time so that the build needs no X11 development files.
+// time so that the build needs no X11 development files. A connection made
+// stays open for the run: an X server whose last client leaves resets
+// itself (a bare Xvfb, as xvfb-run starts it) and refuses connections
+// meanwhile, so closing it would make the window opened next fail at
+// random.
 bool xDisplayReachable() {
+  static std::mutex lock;
+  static void* connection = nullptr;
+  const std::lock_guard<std::mutex> held(lock);
+  if (connection != nullptr) return true;
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') return false;
   void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
   if (x11 == nullptr) return false;
   using OpenDisplay = void* (*)(const char*);
-  using CloseDisplay = int (*)(void*);
   auto open = reinterpret_cast<OpenDisplay>(dlsym(x11, "XOpenDisplay"));
-  auto close = reinterpret_cast<CloseDisplay>(dlsym(x11, "XCloseDisplay"));
-  bool reachable = false;
-  if (open != nullptr && close != nullptr) {
-    if (void* connection = open(nullptr)) {
-      reachable = true;
-      close(connection);
-    }
-  }
-  dlclose(x11);
-  return reachable;
+  if (open != nullptr) connection = open(nullptr);
+  if (connection == nullptr) dlclose(x11);
+  return connection != nullptr;
 }
 
 }  // namespace

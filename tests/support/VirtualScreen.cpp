@@ -57,8 +57,11 @@ VirtualScreen::VirtualScreen(cv::Size size) {
       const int devNull = open("/dev/null", O_WRONLY);
       dup2(devNull, STDOUT_FILENO);
       dup2(devNull, STDERR_FILENO);
+      // Without -noreset the server resets whenever its last client leaves
+      // (the readiness check below is one) and refuses connections while
+      // it does.
       execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+             "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     // Ready once it answers a client.

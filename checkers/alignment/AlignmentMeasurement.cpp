@@ -46,10 +46,14 @@ constexpr double kMinSpread = 0.05;
 constexpr double kMaxOffsetError = 0.1;
 constexpr double kMaxRotationError = 0.0175;
 constexpr double kMaxScaleError = 0.0007;
-// A pair counts as the same picture when this share of its inliers sit at
-// the same place in both views, within kSamePlace pixels.
+// A pair counts as the same picture when its inliers sit at the same place
+// in both views: their median offset along each axis within kSamePlace
+// pixels, and this share of them within kSameSpread pixels, the jitter
+// that lossy coding gives the features of two coded copies of one picture
+// (about 0.25 pixels at H.264's CRF 18).
 constexpr double kSameShare = 0.98;
 constexpr double kSamePlace = 0.1;
+constexpr double kSameSpread = 0.3;
 
 double elapsedMs(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -184,12 +188,17 @@ void describeModel(cv::Size size, AlignmentMeasurement& m) {
 
 bool sameEverywhere(const AlignmentMeasurement& m) {
   if (m.points == 0) return false;
-  int same = 0;
+  std::vector<double> xs, ys;
+  int near = 0;
   for (size_t i = 0; i < m.pairs.size(); ++i) {
+    if (!m.inliers[i]) continue;
     const cv::Point2d d = m.pairs[i].right - m.pairs[i].left;
-    if (m.inliers[i] && std::fabs(d.x) <= kSamePlace && std::fabs(d.y) <= kSamePlace) ++same;
+    xs.push_back(d.x);
+    ys.push_back(d.y);
+    if (std::fabs(d.x) <= kSameSpread && std::fabs(d.y) <= kSameSpread) ++near;
   }
-  return same >= kSameShare * m.points;
+  return near >= kSameShare * m.points && std::fabs(percentile(xs, 0.5)) <= kSamePlace &&
+         std::fabs(percentile(ys, 0.5)) <= kSamePlace;
 }
 
 // MATCHES AMBIGUOUS when more features were ambiguous than matched (the

@@ -159,6 +159,16 @@ TEST_F(AlignmentAccuracy, SameNumbersEveryTimeAndOnAnyNumberOfThreads) {
 TEST_F(AlignmentAccuracy, ViewsItCannotMeasureSaySo) {
   const AlignmentOptions options;
   EXPECT_EQ(measureAlignment(photo, photo, options).statusText(), "IDENTICAL");
+  // Two copies of one picture coded apart (JPEG at two qualities) are still
+  // one picture; a quarter of a row between them is a misalignment.
+  const auto coded = [](const cv::Mat& picture, int quality) {
+    std::vector<uchar> bytes;
+    cv::imencode(".jpg", picture, bytes, {cv::IMWRITE_JPEG_QUALITY, quality});
+    return cv::imdecode(bytes, cv::IMREAD_COLOR);
+  };
+  EXPECT_EQ(measureAlignment(coded(photo, 50), coded(photo, 25), options).statusText(),
+            "IDENTICAL");
+  EXPECT_EQ(measureAlignment(photo, test::misalign(photo, 0.25, 0, 1), options).statusText(), "OK");
   const cv::Mat black(kSize, CV_8UC3, cv::Scalar::all(0));
   const cv::Mat grey(kSize, CV_8UC3, cv::Scalar::all(128));
   EXPECT_EQ(measureAlignment(photo, black, options).statusText(), "INCONCLUSIVE BLACK VIEW");
